@@ -1,0 +1,3 @@
+#include "core/mdlMain.h"
+
+int main(int argc, char** argv) { return mdlMain::Main(argc, argv); }

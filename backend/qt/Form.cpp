@@ -1,0 +1,159 @@
+#include "platform/Form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QPointer>
+#include <map>
+
+namespace {
+struct Entry {
+  std::type_index type;
+  QPointer<Form> form;
+};
+std::vector<Entry>& registry() {
+  static std::vector<Entry> r;
+  return r;
+}
+void forget(Form* f) {
+  auto& r = registry();
+  std::erase_if(r, [f](const Entry& e) { return e.form == f || e.form.isNull(); });
+}
+}  // namespace
+
+QColor ColorFromNumber(long n) {
+  return QColor(int(n & 0xFF), int((n >> 8) & 0xFF), int((n >> 16) & 0xFF));
+}
+long NumberFromColor(const QColor& c) { return c.red() + 256L * c.green() + 65536L * c.blue(); }
+
+std::vector<Form*> LoadedForms() {
+  std::vector<Form*> out;
+  for (auto& e : registry())
+    if (e.form && e.form->IsLoaded()) out.push_back(e.form);
+  return out;
+}
+
+namespace detail {
+Form* FindForm(std::type_index type) {
+  for (auto& e : registry())
+    if (e.type == type && e.form) return e.form;
+  return nullptr;
+}
+void RegisterForm(std::type_index type, Form* form) { registry().push_back({type, form}); }
+}  // namespace detail
+
+Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+Form::~Form() { forget(this); }
+
+void Form::Load() {
+  if (loaded_) return;
+  loaded_ = true;
+  Form_Load();
+}
+
+void Form::Show() {
+  Load();
+  if (WindowState() == vbMinimized) showMinimized();
+  else show();
+  raise();
+}
+
+void Form::ShowModal(QWidget* owner) {
+  Load();
+  if (modalLoop_) return;
+  if (owner && !isVisible()) {
+    QRect o = owner->frameGeometry();
+    move(o.center() - QPoint(width() / 2, height() / 2));
+  }
+  setWindowModality(Qt::ApplicationModal);
+  show();
+  raise();
+  activateWindow();
+  QEventLoop loop;
+  QPointer<Form> self(this);
+  modalLoop_ = &loop;
+  loop.exec();
+  if (self) {
+    modalLoop_ = nullptr;
+    setWindowModality(Qt::NonModal);
+  }
+}
+
+void Form::Hide() { hide(); }
+
+bool Form::Unload() {
+  if (!loaded_ || unloading_) return true;
+  int cancel = 0;
+  unloading_ = true;
+  Form_Unload(cancel);
+  unloading_ = false;
+  if (cancel) return false;
+  loaded_ = false;
+  forget(this);
+  hide();
+  if (modalLoop_) modalLoop_->quit();
+  modalLoop_ = nullptr;
+  Form_Terminate();
+  deleteLater();
+  return true;
+}
+
+int Form::WindowState() const {
+  if (windowState() & Qt::WindowMinimized) return vbMinimized;
+  if (windowState() & Qt::WindowMaximized) return vbMaximized;
+  return vbNormal;
+}
+
+void Form::SetWindowState(int state) {
+  Qt::WindowStates s = windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+  if (state == vbMinimized) s |= Qt::WindowMinimized;
+  if (state == vbMaximized) s |= Qt::WindowMaximized;
+  setWindowState(s);
+}
+
+int Form::Width() const { return twips(frameGeometry().width()); }
+int Form::Height() const { return twips(frameGeometry().height()); }
+void Form::SetWidth(int tw) {
+  resize(std::max(1, px(tw) - (frameGeometry().width() - width())), height());
+}
+void Form::SetHeight(int tw) {
+  resize(width(), std::max(1, px(tw) - (frameGeometry().height() - height())));
+}
+
+void Form::SetBackColor(long color) {
+  QPalette p = palette();
+  p.setColor(QPalette::Window, ColorFromNumber(color));
+  setPalette(p);
+  setAutoFillBackground(true);
+}
+
+void Form::SetBusy(bool busy) {
+  if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+  else QApplication::restoreOverrideCursor();
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+  // The close box unloads the window, which its unload handler may refuse.
+  event->ignore();
+  if (unloading_) return;
+  Unload();
+}
+
+void Form::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (loaded_) Form_Resize();
+}
+
+void Form::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  // A modal showing ends when the window hides, as it ends when it unloads.
+  if (modalLoop_ && !event->spontaneous()) modalLoop_->quit();
+}
+
+void Form::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && loaded_) Form_Resize();
+}

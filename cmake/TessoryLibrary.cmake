@@ -1,0 +1,21 @@
+# tsy_add_library(name DIRS d1 d2 ... [EXCLUDE files...] [EXTRA files...] LINK libs...)
+# Every .cpp and .h directly inside the named folders belongs to the library,
+# so a new file joins the build without touching this list.
+function(tsy_add_library name)
+  cmake_parse_arguments(A "" "" "DIRS;EXCLUDE;EXTRA;LINK" ${ARGN})
+  set(srcs)
+  foreach(d IN LISTS A_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS
+      ${CMAKE_SOURCE_DIR}/${d}/*.cpp ${CMAKE_SOURCE_DIR}/${d}/*.h)
+    list(APPEND srcs ${found})
+  endforeach()
+  foreach(x IN LISTS A_EXCLUDE)
+    list(REMOVE_ITEM srcs ${CMAKE_SOURCE_DIR}/${x})
+  endforeach()
+  foreach(x IN LISTS A_EXTRA)
+    list(APPEND srcs ${CMAKE_SOURCE_DIR}/${x})
+  endforeach()
+  add_library(${name} STATIC ${srcs} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${A_LINK})
+endfunction()

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program needs ("run") or the build and tests need ("test").
+set -euo pipefail
+RUN_PKGS="qt6-base-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libmp3lame-dev libvorbis-dev libcdio-dev libcdio-paranoia-dev libcdio-utils libcddb2-dev libburn-dev libisofs-dev libespeak-ng-dev espeak-ng libsdl2-dev cmake ninja-build g++ pkg-config libgtest-dev qt6-qpa-plugins"
+TEST_PKGS="libtag1-dev ffmpeg genisoimage xorriso"
+pkgs="$RUN_PKGS"
+[ "${1:-run}" = test ] && pkgs="$pkgs $TEST_PKGS"
+missing=""
+for p in $pkgs; do
+  [ "$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null)" = installed ] || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
