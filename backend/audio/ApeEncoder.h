@@ -1,0 +1,27 @@
+// Monkey's Audio (.ape, file version 3990) encoder: interleaved little-endian
+// PCM in, a complete .ape file out, with the header MD5, a CRC per frame and
+// the tags as an APEv2 tag at the end.
+#pragma once
+#include <QMap>
+#include <QString>
+#include <memory>
+
+class ApeEncoder {
+ public:
+  ApeEncoder();
+  ~ApeEncoder();
+  // level is 1000 (Fast) to 5000 (Slow); bits 8 (unsigned samples), 16 or 24.
+  bool Open(const QString& path, int sampleRate, int channels, int bitsPerSample, int level, QString* error);
+  // frames interleaved PCM frames of the opened format.
+  bool Write(const void* pcm, qint64 frames, QString* error);
+  // Writes the last frame, the seek table, the MD5 and the tag; closes the file.
+  // tags: APEv2 item keys ("Title", "Artist", "Album", "Year", "Comment", "Genre", "Track")
+  // to values; empty values are left out.
+  bool Finish(const QMap<QString, QString>& tags, QString* error);
+  // Closes the file and deletes it.
+  void Cancel();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> d;
+};

@@ -1,0 +1,33 @@
+#include "platform/XP_ProgressBar.h"
+
+#include "platform/Form.h"
+
+namespace {
+// Values outside the range are held at its ends, as the old bars did.
+int clampTo(const QProgressBar& bar, long v) {
+  return int(std::clamp<long>(v, bar.minimum(), std::max(bar.minimum(), bar.maximum())));
+}
+}  // namespace
+
+XP_ProgressBar::XP_ProgressBar(QWidget* parent) : QProgressBar(parent) {
+  setRange(0, 100);
+  setValue(0);
+  setTextVisible(false);
+}
+
+void XP_ProgressBar::SetValue(long v) { setValue(clampTo(*this, v)); }
+
+void XP_ProgressBar::SetBarColor(long color) {
+  barColor_ = color;
+  QPalette p = palette();
+  p.setColor(QPalette::Highlight, ColorFromNumber(color));
+  setPalette(p);
+}
+
+cProgressBar::cProgressBar(QWidget* parent) : QProgressBar(parent) {
+  setRange(0, 100);
+  setValue(0);
+  setTextVisible(false);
+}
+
+void cProgressBar::SetValue(long v) { setValue(clampTo(*this, v)); }
