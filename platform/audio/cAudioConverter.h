@@ -1,0 +1,71 @@
+// The conversion control: probes a source (format, length, tags), converts one
+// file or a range of it into the destination format on a worker thread, and
+// lists the compressed-WAV ("ACM") and WMA codecs and formats it can write.
+#pragma once
+#include <QTime>
+#include <memory>
+
+#include "platform/audio/cAudioJobControl.h"
+
+class AudioJobRunner;
+
+// EnumAcmTags flag: only tags that can convert from the given source format.
+constexpr long ACM_FORMATENUMF_CONVERT = 0x100000;
+
+class cAudioConverter : public cAudioJobControl {
+  Q_OBJECT
+ public:
+  explicit cAudioConverter(QObject* parent = nullptr);
+  ~cAudioConverter() override;
+
+  // Probing. OpenSource returns 0 when the file was opened as audio; the
+  // properties below keep the values of the file opened last.
+  long OpenSource(const QString& path);
+  void CloseSource();
+  long SampleRate() const { return sampleRate_; }
+  int Channels() const { return channels_; }
+  long BitsPerSample() const { return bitsPerSample_; }
+  long Duration() const { return durationMs_; }  // milliseconds
+  // Reads the file's tags into the seven tag properties; 0 when it was read.
+  long ReadSourceTags(const QString& path);
+  QTime SecondsToTime(long seconds) const;
+
+  // The next job: source, range (whole seconds, -1 for the whole file; a range
+  // applies to the next start only), output.
+  QString InputFile() const { return inputFile_; }
+  void SetInputFile(const QString& path) { inputFile_ = path; }
+  long RangeStart() const { return rangeStart_; }
+  void SetRangeStart(long seconds) { rangeStart_ = seconds; }
+  long RangeLength() const { return rangeLength_; }
+  void SetRangeLength(long seconds) { rangeLength_ = seconds; }
+  // Returns 0 at once when the job was started; its events follow.
+  long StartConvert();
+  void AbortConvert();
+  // Stops a running job without further events and releases the source.
+  void CloseConverter();
+
+  // Compressed-WAV codec tags and formats; the events arrive before the return.
+  void EnumAcmTags(long formatTag, long sampleRate, long channels, long bits, long flags);
+  void EnumAcmFormats(const QString& tagName);
+  long GetWmaCodecCount() const;
+  QString GetWmaCodecName(long position) const;
+  long GetWmaFormatCount(long codecPosition) const;
+  QString GetWmaFormatName(long codecPosition, long position) const;
+
+ signals:
+  void Progress(long percent);
+  void AcmTagFound(const QString& name);
+  void AcmFormatFound(const QString& name);
+
+ private:
+  long sampleRate_ = 44100;
+  int channels_ = 2;
+  long bitsPerSample_ = 16;
+  long durationMs_ = 0;
+  QString inputFile_;
+  long rangeStart_ = -1;
+  long rangeLength_ = -1;
+  long acmFilterRate_ = 0;  // set by a converting tag enumeration
+  long acmFilterChannels_ = 0;
+  std::unique_ptr<AudioJobRunner> runner_;
+};

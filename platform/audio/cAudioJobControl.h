@@ -1,0 +1,70 @@
+// What the converter and the joiner share: the destination format and its
+// settings, the seven tags written into the output, the output file and the
+// job's ending events. A job ends with exactly one of Done, Aborted or Error,
+// delivered on the UI thread after the start call has returned.
+#pragma once
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "platform/audio/FormatRecords.h"
+
+struct AudioJobSettings;
+
+// Error codes carried by the Error event.
+enum AudioErrorCode : long {
+  AudioErrInput = 1,        // the source cannot be read as audio
+  AudioErrSameFile = 2,     // the output would overwrite a source
+  AudioErrOutput = 3,       // the output cannot be written
+  AudioErrEncoder = 4,      // the encoder refused the settings or failed
+  AudioErrBusy = 5,         // a job is already running
+  AudioErrNothingToDo = 6,  // no source given
+};
+
+class cAudioJobControl : public QObject {
+  Q_OBJECT
+ public:
+  explicit cAudioJobControl(QObject* parent = nullptr);
+  ~cAudioJobControl() override;
+
+  // 1 WAV, 2 ACM WAV, 3 MP3, 4 WMA, 5 OGG, 6 APE.
+  long DestinationFormat() const;
+  void SetDestinationFormat(long format);
+  void SetWavFormat(const WavFormatRecord& record);
+  void SetAcmFormat(const QString& tagName, const QString& formatName);
+  void SetMp3Format(const Mp3FormatRecord& record);
+  void SetWmaFormat(const WmaFormatRecord& record);
+  void SetOggFormat(const OggFormatRecord& record);
+  // 0 (fast) to 4 (slow).
+  void SetApeLevel(long level);
+
+  QString TagAlbum() const;
+  void SetTagAlbum(const QString& v);
+  QString TagArtist() const;
+  void SetTagArtist(const QString& v);
+  QString TagComment() const;
+  void SetTagComment(const QString& v);
+  QString TagGenre() const;
+  void SetTagGenre(const QString& v);
+  QString TagTitle() const;
+  void SetTagTitle(const QString& v);
+  QString TagTrack() const;
+  void SetTagTrack(const QString& v);
+  QString TagYear() const;
+  void SetTagYear(const QString& v);
+
+  QString OutputFile() const;
+  void SetOutputFile(const QString& path);
+
+ signals:
+  void Done();
+  void Aborted();
+  void Error(long code, const QString& text);
+
+ protected:
+  AudioJobSettings& Settings();
+  const AudioJobSettings& Settings() const;
+
+ private:
+  std::unique_ptr<AudioJobSettings> settings_;
+};

@@ -1,0 +1,53 @@
+// The preview player: opens a file for its details, plays it on an output
+// device (-1 the default), pauses, resumes, stops, seeks and reports position
+// and level. PlayEnd is raised only when playback reaches the end by itself;
+// IsPlaying already reads false then.
+#pragma once
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class cPlayer : public QObject {
+  Q_OBJECT
+ public:
+  explicit cPlayer(QObject* parent = nullptr);
+  ~cPlayer() override;
+
+  // Opens a file for its details only (a playing preview is not disturbed);
+  // 0 when opened.
+  long OpenFile(const QString& path);
+  double Duration() const { return duration_; }  // seconds
+  long SampleRate() const { return sampleRate_; }
+  long Bitrate() const { return bitrate_; }  // kbps
+  long Channels() const { return channels_; }
+
+  // 0 when playback started, else an error code for ReportError.
+  long Play(const QString& path, long device);
+  void PausePlay();
+  void ResumePlay();
+  void StopPlay();
+  void Seek(long seconds);
+  long GetPosition() const;  // whole seconds
+  bool IsPlaying() const;
+  bool IsPaused() const;
+  // Peak level at the playing position, 0 to 100.
+  long Level() const;
+  QString SecondsToText(long seconds) const;  // "H:MM:SS"
+  void ClosePlayer();
+  // Tells the user why playback could not start.
+  long ReportError(long code);
+
+ signals:
+  void PlayEnd();
+
+ private:
+  struct Playback;
+  void OnNaturalEnd(int generation);
+  double duration_ = 0;
+  long sampleRate_ = 0;
+  long bitrate_ = 0;
+  long channels_ = 0;
+  QString lastError_;
+  int generation_ = 0;
+  std::unique_ptr<Playback> playback_;
+};
