@@ -1,0 +1,29 @@
+// One adaptive FIR stage of .ape levels 2000 to 5000: int16 coefficients that
+// follow the sign of the stage's output, run over a saturated history.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+class ApeNNFilter {
+ public:
+  ApeNNFilter(int order, int shift);
+  // Starts a frame.
+  void Reset();
+  // Replaces count values by the stage's output.
+  void Compress(int32_t* data, int count);
+
+ private:
+  int32_t CompressOne(int32_t v);
+  void Roll();
+
+  int order_;
+  int shift_;
+  std::vector<int16_t> coeffs_;
+  // History and adapt values, each a window of the last order_ entries that
+  // slides along a longer buffer and is moved back to the front when it
+  // reaches the end (cheaper than a ring buffer in the inner loops).
+  std::vector<int16_t> history_;
+  std::vector<int16_t> adapt_;
+  int pos_ = 0;
+  uint32_t avg_ = 0;
+};
