@@ -7,8 +7,6 @@
 
 #include "platform/audio/cAudioJobControl.h"
 
-class AudioJobRunner;
-
 // EnumAcmTags flag: only tags that can convert from the given source format.
 constexpr long ACM_FORMATENUMF_CONVERT = 0x100000;
 
@@ -67,5 +65,4 @@ class cAudioConverter : public cAudioJobControl {
   long rangeLength_ = -1;
   long acmFilterRate_ = 0;  // set by a converting tag enumeration
   long acmFilterChannels_ = 0;
-  std::unique_ptr<AudioJobRunner> runner_;
 };

@@ -5,11 +5,15 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/audio/FormatRecords.h"
 
 struct AudioJobSettings;
+struct AudioJobSource;
+class AudioJobRunner;
 
 // Error codes carried by the Error event.
 enum AudioErrorCode : long {
@@ -64,7 +68,16 @@ class cAudioJobControl : public QObject {
  protected:
   AudioJobSettings& Settings();
   const AudioJobSettings& Settings() const;
+  // Starts a job over the sources with the current settings; 0 when started,
+  // AudioErrBusy (and no event) while a job runs. progress gets the source's
+  // position from 0 and its percent.
+  long StartJob(const std::vector<AudioJobSource>& sources, std::function<void(int, int)> progress);
+  void AbortJob();
+  // Stops a running job without further events.
+  void CloseJob();
+  bool JobRunning() const;
 
  private:
   std::unique_ptr<AudioJobSettings> settings_;
+  std::unique_ptr<AudioJobRunner> runner_;
 };

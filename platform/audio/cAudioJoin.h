@@ -7,8 +7,6 @@
 
 #include "platform/audio/cAudioJobControl.h"
 
-class AudioJobRunner;
-
 class cAudioJoin : public cAudioJobControl {
   Q_OBJECT
  public:
@@ -40,5 +38,4 @@ class cAudioJoin : public cAudioJobControl {
     long length;
   };
   std::vector<Entry> files_;
-  std::unique_ptr<AudioJobRunner> runner_;
 };

@@ -1,0 +1,274 @@
+#include "backend/audio/AudioDecoder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+
+#include "backend/audio/FfmpegUtil.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+QString AvErrorText(int code) {
+  char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
+  av_strerror(code, buf, sizeof buf);
+  return QString::fromUtf8(buf);
+}
+
+namespace {
+constexpr int64_t NoEnd = INT64_MAX;
+
+bool IsPcmCodec(AVCodecID id) { return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT; }
+}  // namespace
+
+struct AudioDecoder::Impl {
+  QString path;
+  AVFormatContext* fmt = nullptr;
+  AVCodecContext* codec = nullptr;
+  SwrContext* swr = nullptr;
+  AVPacket* pkt = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  AVStream* st = nullptr;
+  int outRate = 0;
+  int outChannels = 0;
+  int64_t startSample = 0;  // input samples
+  int64_t endSample = NoEnd;
+  int64_t position = 0;
+  bool havePosition = false;
+  int64_t knownLength = -1;  // samples, when the container states the length reliably
+  int64_t totalLength = -1;  // samples, estimated or stated
+  bool started = false;
+  bool draining = false;
+  bool finished = false;
+  int64_t decodedFrames = 0;
+
+  ~Impl() {
+    swr_free(&swr);
+    avcodec_free_context(&codec);
+    avformat_close_input(&fmt);
+    av_packet_free(&pkt);
+    av_frame_free(&frame);
+  }
+};
+
+AudioDecoder::AudioDecoder() = default;
+AudioDecoder::~AudioDecoder() = default;
+
+void AudioDecoder::Close() {
+  d.reset();
+  info_ = AudioInfo();
+}
+
+bool AudioDecoder::Open(const QString& path, QString* error) {
+  Close();
+  auto fail = [&](const QString& why) {
+    *error = why;
+    d.reset();
+    return false;
+  };
+  if (!QFileInfo(path).isFile()) return fail("The file " + path + " does not exist.");
+  d = std::make_unique<Impl>();
+  d->path = path;
+  QByteArray name = QFile::encodeName(path);
+  int r = avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
+  if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
+  r = avformat_find_stream_info(d->fmt, nullptr);
+  if (r < 0) return fail("The file " + path + " is damaged (" + AvErrorText(r) + ").");
+  const AVCodec* dec = nullptr;
+  int s = av_find_best_stream(d->fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &dec, 0);
+  if (s < 0 || !dec) return fail("The file " + path + " holds no audio that can be decoded.");
+  d->st = d->fmt->streams[s];
+  const AVCodecParameters* par = d->st->codecpar;
+  if (par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0)
+    return fail("The file " + path + " holds no audio that can be decoded.");
+  d->codec = avcodec_alloc_context3(dec);
+  avcodec_parameters_to_context(d->codec, par);
+  d->codec->pkt_timebase = d->st->time_base;
+  r = avcodec_open2(d->codec, dec, nullptr);
+  if (r < 0) return fail("The audio of " + path + " cannot be decoded (" + AvErrorText(r) + ").");
+
+  info_.sampleRate = par->sample_rate;
+  info_.channels = par->ch_layout.nb_channels;
+  info_.bitsPerSample = par->bits_per_raw_sample > 0                               ? par->bits_per_raw_sample
+                        : IsPcmCodec(par->codec_id) && par->bits_per_coded_sample > 0 ? par->bits_per_coded_sample
+                                                                                     : 16;
+  int64_t us = AV_NOPTS_VALUE;
+  if (d->st->duration != AV_NOPTS_VALUE && d->st->duration > 0)
+    us = av_rescale_q(d->st->duration, d->st->time_base, AVRational{1, AV_TIME_BASE});
+  else if (d->fmt->duration != AV_NOPTS_VALUE)
+    us = d->fmt->duration;
+  if (us != AV_NOPTS_VALUE && us > 0) {
+    info_.durationMs = us / 1000;
+    d->totalLength = av_rescale(us, par->sample_rate, AV_TIME_BASE);
+    if (d->fmt->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) d->knownLength = d->totalLength;
+  }
+  int64_t bitrate = par->bit_rate > 0 ? par->bit_rate : d->fmt->bit_rate;
+  info_.bitrateKbps = long((bitrate + 500) / 1000);
+  return true;
+}
+
+AudioTags AudioDecoder::Tags() const {
+  AudioTags t;
+  if (!d) return t;
+  auto get = [&](const char* key) {
+    for (AVDictionary* dict : {d->fmt->metadata, d->st->metadata}) {
+      if (const AVDictionaryEntry* e = av_dict_get(dict, key, nullptr, 0)) return QString::fromUtf8(e->value);
+    }
+    return QString();
+  };
+  t.album = get("album");
+  t.artist = get("artist");
+  t.comment = get("comment");
+  t.genre = get("genre");
+  t.title = get("title");
+  t.track = get("track");
+  t.year = get("date");
+  if (t.year.isEmpty()) t.year = get("year");
+  return t;
+}
+
+bool AudioDecoder::Start(int outRate, int outChannels, double start, double length, QString* error) {
+  if (!d) {
+    *error = "No source is open.";
+    return false;
+  }
+  const int inRate = d->codec->sample_rate;
+  d->outRate = outRate;
+  d->outChannels = outChannels;
+  d->startSample = start > 0 ? llround(start * inRate) : 0;
+  d->endSample = length >= 0 ? d->startSample + llround(length * inRate) : NoEnd;
+  const bool rewind = d->startSample > 0 || d->started;
+  d->started = true;
+  d->havePosition = false;
+  d->position = 0;
+  d->draining = d->finished = false;
+  d->decodedFrames = 0;
+  if (rewind) {
+    int64_t ts = av_rescale_q(d->startSample, AVRational{1, inRate}, d->st->time_base);
+    if (d->st->start_time != AV_NOPTS_VALUE) ts += d->st->start_time;
+    if (av_seek_frame(d->fmt, d->st->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
+      // Unseekable: read from the beginning and drop what lies before the start.
+      avformat_seek_file(d->fmt, d->st->index, INT64_MIN, 0, 0, 0);
+    }
+    avcodec_flush_buffers(d->codec);
+  }
+  swr_free(&d->swr);
+  return true;
+}
+
+namespace {
+bool InitResampler(SwrContext** swr, const AVFrame* f, int outRate, int outChannels) {
+  AVChannelLayout in;
+  if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || f->ch_layout.nb_channels <= 0)
+    av_channel_layout_default(&in, f->ch_layout.nb_channels);
+  else
+    av_channel_layout_copy(&in, &f->ch_layout);
+  AVChannelLayout out;
+  av_channel_layout_default(&out, outChannels);
+  int r = swr_alloc_set_opts2(swr, &out, AV_SAMPLE_FMT_S16, outRate, &in, AVSampleFormat(f->format), f->sample_rate,
+                              0, nullptr);
+  if (r >= 0 && in.nb_channels == 1 && outChannels == 2) {
+    // A mono source goes to both sides at full level.
+    const double both[2] = {1.0, 1.0};
+    swr_set_matrix(*swr, both, 1);
+  }
+  av_channel_layout_uninit(&in);
+  av_channel_layout_uninit(&out);
+  return r >= 0 && swr_init(*swr) >= 0;
+}
+}  // namespace
+
+int AudioDecoder::Read(QString* error) {
+  Impl& m = *d;
+  auto failed = [&](const QString& why) {
+    *error = why;
+    m.finished = true;
+    return -1;
+  };
+  while (!m.finished) {
+    int r = avcodec_receive_frame(m.codec, m.frame);
+    if (r == 0) {
+      AVFrame* f = m.frame;
+      if (!m.havePosition) {
+        int64_t ts = f->best_effort_timestamp;
+        if (ts != AV_NOPTS_VALUE) {
+          if (m.st->start_time != AV_NOPTS_VALUE) ts -= m.st->start_time;
+          m.position = av_rescale_q(ts, m.st->time_base, AVRational{1, f->sample_rate});
+        }
+        m.havePosition = true;
+      }
+      if (!m.swr && !InitResampler(&m.swr, f, m.outRate, m.outChannels))
+        return failed("The audio of " + m.path + " cannot be converted to " + QString::number(m.outRate) + " Hz.");
+      const int64_t n = f->nb_samples;
+      const int64_t skip = std::clamp<int64_t>(m.startSample - m.position, 0, n);
+      const int64_t take = std::min<int64_t>(n, m.endSample - m.position) - skip;
+      m.position += n;
+      if (take > 0) {
+        const int bps = av_get_bytes_per_sample(AVSampleFormat(f->format));
+        const bool planar = av_sample_fmt_is_planar(AVSampleFormat(f->format));
+        const int chans = f->ch_layout.nb_channels;
+        std::vector<const uint8_t*> in(chans);
+        for (int c = 0; c < (planar ? chans : 1); ++c)
+          in[c] = f->extended_data[c] + skip * bps * (planar ? 1 : chans);
+        int cap = swr_get_out_samples(m.swr, int(take));
+        out_.resize(size_t(std::max(cap, 1)) * m.outChannels);
+        uint8_t* outp = reinterpret_cast<uint8_t*>(out_.data());
+        int got = swr_convert(m.swr, &outp, cap, in.data(), int(take));
+        av_frame_unref(f);
+        if (got < 0) return failed("The audio of " + m.path + " cannot be converted.");
+        m.decodedFrames += take;
+        if (got > 0) return got;
+      } else {
+        av_frame_unref(f);
+      }
+      continue;
+    }
+    if (r == AVERROR_EOF || m.position >= m.endSample) break;
+    if (r != AVERROR(EAGAIN)) return failed("The audio of " + m.path + " is damaged (" + AvErrorText(r) + ").");
+    if (m.draining) break;
+    r = av_read_frame(m.fmt, m.pkt);
+    if (r == AVERROR_EOF) {
+      avcodec_send_packet(m.codec, nullptr);
+      m.draining = true;
+      continue;
+    }
+    if (r < 0) return failed("The file " + m.path + " cannot be read (" + AvErrorText(r) + ").");
+    if (m.pkt->stream_index == m.st->index) {
+      r = avcodec_send_packet(m.codec, m.pkt);
+      // A damaged packet is skipped; the length check below catches real damage.
+      if (r < 0 && r != AVERROR(EAGAIN) && r != AVERROR_INVALIDDATA) {
+        av_packet_unref(m.pkt);
+        return failed("The audio of " + m.path + " is damaged (" + AvErrorText(r) + ").");
+      }
+    }
+    av_packet_unref(m.pkt);
+  }
+  if (m.finished) return 0;
+  m.finished = true;
+  if (m.decodedFrames == 0 && m.startSample == 0) return failed("No audio could be decoded from " + m.path + ".");
+  if (m.knownLength > 0) {
+    const int64_t expected = std::min(m.endSample, m.knownLength);
+    const int64_t tolerance = std::max<int64_t>(m.codec->sample_rate / 5, m.knownLength / 100);
+    if (m.position < expected - tolerance) return failed("The file " + m.path + " is truncated or damaged.");
+  }
+  if (!m.swr) return 0;
+  int cap = swr_get_out_samples(m.swr, 0);
+  if (cap <= 0) return 0;
+  out_.resize(size_t(cap) * m.outChannels);
+  uint8_t* outp = reinterpret_cast<uint8_t*>(out_.data());
+  int got = swr_convert(m.swr, &outp, cap, nullptr, 0);
+  return std::max(got, 0);
+}
+
+double AudioDecoder::Progress() const {
+  if (!d) return 0;
+  int64_t end = d->endSample;
+  if (d->totalLength > 0) end = std::min(end, d->totalLength);
+  if (end == NoEnd || end <= d->startSample) return d->finished ? 1.0 : 0.0;
+  return std::clamp(double(d->position - d->startSample) / double(end - d->startSample), 0.0, 1.0);
+}

@@ -1,0 +1,46 @@
+// Decodes any file FFmpeg reads into interleaved signed 16-bit PCM at the rate
+// and channel count asked for, for the whole file or a range of it. The CD
+// ripper and the data-disc writer feed the same sinks from their own sources.
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "backend/audio/AudioJobSettings.h"
+
+struct AudioInfo {
+  int sampleRate = 0;
+  int channels = 0;
+  int bitsPerSample = 0;    // of the decoded PCM
+  int64_t durationMs = 0;
+  long bitrateKbps = 0;
+};
+
+class AudioDecoder {
+ public:
+  AudioDecoder();
+  ~AudioDecoder();
+
+  // Opens and probes the file; false with a readable reason.
+  bool Open(const QString& path, QString* error);
+  void Close();
+  const AudioInfo& Info() const { return info_; }
+  AudioTags Tags() const;
+
+  // Prepares decoding into outRate/outChannels. start and length in seconds;
+  // a negative start means the beginning, a negative length the rest of the file.
+  bool Start(int outRate, int outChannels, double start, double length, QString* error);
+  // Decodes the next piece. Returns its frame count (data in Pcm()), 0 at the
+  // end, -1 on failure with the reason.
+  int Read(QString* error);
+  const int16_t* Pcm() const { return out_.data(); }
+  // Share of the asked range read so far, 0 to 1.
+  double Progress() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> d;
+  AudioInfo info_;
+  std::vector<int16_t> out_;
+};

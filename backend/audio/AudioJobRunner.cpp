@@ -1,0 +1,142 @@
+#include "backend/audio/AudioJobRunner.h"
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "backend/audio/AudioDecoder.h"
+#include "backend/audio/AudioSink.h"
+#include "platform/audio/cAudioJobControl.h"
+
+namespace {
+constexpr long kAborted = -1;
+
+bool SameFile(const QString& a, const QString& b) {
+  struct stat sa, sb;
+  if (stat(QFile::encodeName(a).constData(), &sa) == 0 && stat(QFile::encodeName(b).constData(), &sb) == 0)
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+// A hidden name in the destination folder, so the final rename stays on one file system.
+QString TempPathFor(const QString& output) {
+  QFileInfo fi(output);
+  return fi.absolutePath() + "/." + fi.fileName() + "." +
+         QString::number(QRandomGenerator::global()->generate64(), 16) + ".part";
+}
+}  // namespace
+
+AudioJobRunner::AudioJobRunner(QObject* context) : context_(context) {}
+
+AudioJobRunner::~AudioJobRunner() { Close(); }
+
+void AudioJobRunner::Close() {
+  ++generation_;
+  abort_ = true;
+  if (worker_.joinable()) worker_.join();
+  running_ = false;
+}
+
+void AudioJobRunner::Abort() {
+  if (running_) abort_ = true;
+}
+
+void AudioJobRunner::Post(int generation, std::function<void()> fn) {
+  QMetaObject::invokeMethod(
+      context_,
+      [this, generation, fn = std::move(fn)] {
+        if (generation == generation_) fn();
+      },
+      Qt::QueuedConnection);
+}
+
+void AudioJobRunner::Start(std::vector<AudioJobSource> sources, AudioJobSettings settings, AudioJobEvents events) {
+  if (worker_.joinable()) worker_.join();  // the previous job has already ended
+  events_ = std::move(events);
+  running_ = true;
+  abort_ = false;
+  const int generation = ++generation_;
+  const QString output = settings.outputFile;
+  const QString temp = TempPathFor(output);
+  worker_ = std::thread([this, sources = std::move(sources), settings = std::move(settings), generation, temp, output] {
+    const Outcome outcome = Work(sources, settings, temp, generation);
+    Post(generation, [this, generation, outcome, temp, output] { End(generation, outcome, temp, output); });
+  });
+}
+
+AudioJobRunner::Outcome AudioJobRunner::Work(const std::vector<AudioJobSource>& sources,
+                                             const AudioJobSettings& settings, const QString& tempPath,
+                                             int generation) {
+  const QString& output = settings.outputFile;
+  if (output.isEmpty()) return {AudioErrOutput, "No output file is given."};
+  if (sources.empty()) return {AudioErrNothingToDo, "There is no file to convert."};
+  for (const AudioJobSource& s : sources)
+    if (SameFile(s.path, output))
+      return {AudioErrSameFile, "The output file " + output + " is the source file " + s.path + "."};
+  QString error;
+  AudioDecoder decoder;
+  if (!decoder.Open(sources[0].path, &error)) return {AudioErrInput, error};
+  auto sink = MakeAudioSink(settings, {decoder.Info().sampleRate, decoder.Info().channels}, &error);
+  if (!sink) return {AudioErrEncoder, error};
+  QDir().mkpath(QFileInfo(output).absolutePath());
+  if (!sink->Open(tempPath, settings.tags, &error)) {
+    sink->Cancel();
+    return {AudioErrEncoder, error};
+  }
+  const PcmFormat format = sink->Format();
+  auto fail = [&](long code) {
+    sink->Cancel();
+    return Outcome{code, error};
+  };
+  for (size_t i = 0; i < sources.size(); ++i) {
+    const AudioJobSource& s = sources[i];
+    if (i > 0 && !decoder.Open(s.path, &error)) return fail(AudioErrInput);
+    if (!decoder.Start(format.sampleRate, format.channels, s.start, s.length, &error)) return fail(AudioErrInput);
+    int shown = -1;
+    for (;;) {
+      if (abort_) return fail(kAborted);
+      const int frames = decoder.Read(&error);
+      if (frames < 0) return fail(AudioErrInput);
+      if (frames == 0) break;
+      if (!sink->Write(decoder.Pcm(), frames, &error)) return fail(AudioErrOutput);
+      const int percent = int(decoder.Progress() * 100);
+      if (percent != shown) {
+        shown = percent;
+        Post(generation, [this, i, percent] { events_.progress(int(i), percent); });
+      }
+    }
+    if (shown != 100) Post(generation, [this, i] { events_.progress(int(i), 100); });
+  }
+  if (abort_) return fail(kAborted);
+  if (!sink->Finish(&error)) return fail(AudioErrOutput);
+  return {};
+}
+
+// On the UI thread: the complete temporary file replaces the output, unless the
+// job was aborted meanwhile.
+void AudioJobRunner::End(int generation, const Outcome& outcome, const QString& tempPath, const QString& output) {
+  running_ = false;
+  const AudioJobEvents events = events_;  // a handler may start the next job
+  if (outcome.code == kAborted || abort_) {
+    QFile::remove(tempPath);
+    events.aborted();
+    return;
+  }
+  if (outcome.code != 0) {
+    events.error(outcome.code, outcome.text);
+    return;
+  }
+  if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(output).constData()) != 0) {
+    const QString why = QString::fromLocal8Bit(strerror(errno));
+    QFile::remove(tempPath);
+    events.error(AudioErrOutput, "Cannot write " + output + " (" + why + ").");
+    return;
+  }
+  events.done();
+}

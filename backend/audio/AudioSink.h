@@ -1,0 +1,34 @@
+// An encoder that writes one output file from interleaved signed 16-bit PCM.
+// The converter, the joiner, the CD ripper and the data-disc writer all feed
+// the sink that MakeAudioSink builds for the chosen destination format.
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "backend/audio/AudioJobSettings.h"
+
+struct PcmFormat {
+  int sampleRate = 44100;
+  int channels = 2;
+};
+
+class AudioSink {
+ public:
+  virtual ~AudioSink() = default;
+  // The PCM the sink takes.
+  PcmFormat Format() const { return format_; }
+  virtual bool Open(const QString& path, const AudioTags& tags, QString* error) = 0;
+  virtual bool Write(const int16_t* pcm, int frames, QString* error) = 0;
+  // Completes and closes the file.
+  virtual bool Finish(QString* error) = 0;
+  // Abandons the output: closes and deletes the file.
+  virtual void Cancel() = 0;
+
+ protected:
+  PcmFormat format_;
+};
+
+// The sink for the job's destination format and settings. source is the
+// format of the (first) source: formats without a rate of their own keep it.
+std::unique_ptr<AudioSink> MakeAudioSink(const AudioJobSettings& settings, PcmFormat source, QString* error);

@@ -1,0 +1,115 @@
+#include "backend/audio/SdlPlayback.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+namespace {
+constexpr int kPeakBlock = 1024;
+
+bool InitSdlAudio(QString* error) {
+  static std::once_flag once;
+  static bool ok = false;
+  std::call_once(once, [] { ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0; });
+  if (!ok) *error = QString("The sound system cannot start (%1).").arg(SDL_GetError());
+  return ok;
+}
+}  // namespace
+
+SdlPlayback::~SdlPlayback() {
+  stop_ = true;
+  if (feeder_.joinable()) feeder_.join();
+  if (device_) SDL_CloseAudioDevice(device_);
+}
+
+bool SdlPlayback::Open(const QString& path, long device, std::function<void()> onEnd, QString* error) {
+  if (!decoder_.Open(path, error) || !InitSdlAudio(error)) return false;
+  rate_ = decoder_.Info().sampleRate;
+  channels_ = std::min(decoder_.Info().channels, 2);
+  if (!decoder_.Start(rate_, channels_, -1, -1, error)) return false;
+  const char* name = nullptr;
+  if (device >= 0) {
+    name = SDL_GetAudioDeviceName(int(device), 0);
+    if (!name) {
+      *error = QString("There is no audio output device %1.").arg(device);
+      return false;
+    }
+  }
+  SDL_AudioSpec want{}, have{};
+  want.freq = rate_;
+  want.format = AUDIO_S16SYS;
+  want.channels = Uint8(channels_);
+  want.samples = 1024;
+  device_ = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+  if (!device_) {
+    *error = QString("The audio output device cannot be opened (%1).").arg(SDL_GetError());
+    return false;
+  }
+  onEnd_ = std::move(onEnd);
+  feeder_ = std::thread([this] { Feed(); });
+  SDL_PauseAudioDevice(device_, 0);
+  return true;
+}
+
+void SdlPlayback::Feed() {
+  const Uint32 bytesPerFrame = Uint32(channels_) * 2;
+  const Uint32 ahead = Uint32(rate_ / 4) * bytesPerFrame;  // keep a quarter second queued
+  QString error;
+  while (!stop_) {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      if (!ended_ && SDL_GetQueuedAudioSize(device_) < ahead) {
+        const int frames = decoder_.Read(&error);
+        if (frames <= 0) {
+          ended_ = true;
+          continue;
+        }
+        const int16_t* pcm = decoder_.Pcm();
+        for (int i = 0; i < frames * channels_; ++i) {
+          const size_t block = size_t((queuedFrames_ + i / channels_) / kPeakBlock);
+          if (block >= peaks_.size()) peaks_.resize(block + 1, 0);
+          peaks_[block] = std::max<uint8_t>(peaks_[block], uint8_t(std::abs(int(pcm[i])) * 100 / 32768));
+        }
+        SDL_QueueAudio(device_, pcm, Uint32(frames) * bytesPerFrame);
+        queuedFrames_ += frames;
+        continue;
+      }
+      if (ended_ && !paused_ && SDL_GetQueuedAudioSize(device_) == 0) break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (!stop_ && onEnd_) onEnd_();
+}
+
+void SdlPlayback::SetPaused(bool paused) {
+  paused_ = paused;
+  SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+}
+
+void SdlPlayback::Seek(double seconds) {
+  std::lock_guard<std::mutex> guard(lock_);
+  QString error;
+  SDL_ClearQueuedAudio(device_);
+  ended_ = !decoder_.Start(rate_, channels_, std::max(seconds, 0.0), -1, &error);
+  baseSeconds_ = std::max(seconds, 0.0);
+  queuedFrames_ = 0;
+  peaks_.clear();
+}
+
+int64_t SdlPlayback::PlayedFrames() {
+  const int64_t waiting = SDL_GetQueuedAudioSize(device_) / (channels_ * 2);
+  return std::max<int64_t>(queuedFrames_ - waiting, 0);
+}
+
+double SdlPlayback::Position() {
+  std::lock_guard<std::mutex> guard(lock_);
+  return baseSeconds_ + double(PlayedFrames()) / rate_;
+}
+
+int SdlPlayback::Level() {
+  std::lock_guard<std::mutex> guard(lock_);
+  const size_t block = size_t(PlayedFrames() / kPeakBlock);
+  return block < peaks_.size() ? peaks_[block] : 0;
+}

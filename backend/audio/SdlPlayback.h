@@ -1,0 +1,44 @@
+// Streams a file to an SDL2 output device: a feeder thread decodes ahead into
+// SDL's queue while the device plays. Used by the preview player and by the
+// sound service.
+#pragma once
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "backend/audio/AudioDecoder.h"
+
+class SdlPlayback {
+ public:
+  ~SdlPlayback();
+  // device: an SDL output device position, -1 the default. onEnd runs on the
+  // feeder thread once everything has been played.
+  bool Open(const QString& path, long device, std::function<void()> onEnd, QString* error);
+  const AudioInfo& Info() const { return decoder_.Info(); }
+  void SetPaused(bool paused);
+  bool Paused() const { return paused_; }
+  void Seek(double seconds);
+  double Position();  // seconds
+  int Level();        // peak at the playing position, 0 to 100
+
+ private:
+  void Feed();
+  int64_t PlayedFrames();  // since the last seek; call with the lock held
+  AudioDecoder decoder_;
+  uint32_t device_ = 0;
+  int rate_ = 0;
+  int channels_ = 0;
+  std::mutex lock_;
+  int64_t queuedFrames_ = 0;
+  double baseSeconds_ = 0;
+  std::vector<uint8_t> peaks_;  // one per block of kPeakBlock frames since the last seek
+  bool ended_ = false;          // the decoder has delivered everything
+  std::atomic<bool> paused_{false};
+  std::atomic<bool> stop_{false};
+  std::function<void()> onEnd_;
+  std::thread feeder_;
+};

@@ -1,0 +1,85 @@
+#include "platform/audio/cAudioConverter.h"
+
+#include "backend/audio/AudioDecoder.h"
+#include "backend/audio/AudioJobRunner.h"
+#include "backend/audio/CodecTables.h"
+
+cAudioConverter::cAudioConverter(QObject* parent) : cAudioJobControl(parent) {}
+
+cAudioConverter::~cAudioConverter() { CloseJob(); }
+
+long cAudioConverter::OpenSource(const QString& path) {
+  AudioDecoder decoder;
+  QString error;
+  if (!decoder.Open(path, &error)) return AudioErrInput;
+  const AudioInfo& info = decoder.Info();
+  sampleRate_ = info.sampleRate;
+  channels_ = info.channels;
+  bitsPerSample_ = info.bitsPerSample;
+  durationMs_ = long(info.durationMs);
+  return 0;
+}
+
+// Probing keeps nothing open, so there is nothing to release.
+void cAudioConverter::CloseSource() {}
+
+long cAudioConverter::ReadSourceTags(const QString& path) {
+  AudioDecoder decoder;
+  QString error;
+  const bool opened = decoder.Open(path, &error);
+  Settings().tags = decoder.Tags();  // empty tags for a file that cannot be read
+  return opened ? 0 : AudioErrInput;
+}
+
+QTime cAudioConverter::SecondsToTime(long seconds) const { return QTime(0, 0).addSecs(int(seconds)); }
+
+long cAudioConverter::StartConvert() {
+  AudioJobSource source{inputFile_, double(rangeStart_), double(rangeLength_)};
+  const long result = StartJob({source}, [this](int, int percent) { emit Progress(percent); });
+  // A range belongs to the job it was set for; the next job converts the whole
+  // file unless a range is set again.
+  if (result == 0) rangeStart_ = rangeLength_ = -1;
+  return result;
+}
+
+void cAudioConverter::AbortConvert() { AbortJob(); }
+
+void cAudioConverter::CloseConverter() { CloseJob(); }
+
+void cAudioConverter::EnumAcmTags(long formatTag, long sampleRate, long channels, long bits, long flags) {
+  const bool convert = (flags & ACM_FORMATENUMF_CONVERT) != 0;
+  acmFilterRate_ = convert ? sampleRate : 0;
+  acmFilterChannels_ = convert ? channels : 0;
+  for (const CodecEntry& tag : AcmTags()) {
+    bool offered = !convert;
+    for (const CodecFormat& f : tag.formats)
+      offered = offered || (f.sampleRate == sampleRate && f.channels == channels);
+    if (offered) emit AcmTagFound(tag.name);
+  }
+}
+
+void cAudioConverter::EnumAcmFormats(const QString& tagName) {
+  const CodecEntry* tag = FindAcmTag(tagName);
+  if (!tag) return;
+  for (const CodecFormat& f : tag->formats) {
+    if (acmFilterRate_ && (f.sampleRate != acmFilterRate_ || f.channels != acmFilterChannels_)) continue;
+    emit AcmFormatFound(f.name);
+  }
+}
+
+long cAudioConverter::GetWmaCodecCount() const { return long(WmaCodecs().size()); }
+
+QString cAudioConverter::GetWmaCodecName(long position) const {
+  const auto& codecs = WmaCodecs();
+  return position >= 0 && size_t(position) < codecs.size() ? codecs[position].name : QString();
+}
+
+long cAudioConverter::GetWmaFormatCount(long codecPosition) const {
+  const auto& codecs = WmaCodecs();
+  return codecPosition >= 0 && size_t(codecPosition) < codecs.size() ? long(codecs[codecPosition].formats.size()) : 0;
+}
+
+QString cAudioConverter::GetWmaFormatName(long codecPosition, long position) const {
+  if (position < 0 || position >= GetWmaFormatCount(codecPosition)) return QString();
+  return WmaCodecs()[codecPosition].formats[position].name;
+}

@@ -1,0 +1,58 @@
+#include "platform/audio/cAudioJobControl.h"
+
+#include "backend/audio/AudioJobRunner.h"
+#include "backend/audio/AudioJobSettings.h"
+
+cAudioJobControl::cAudioJobControl(QObject* parent)
+    : QObject(parent),
+      settings_(std::make_unique<AudioJobSettings>()),
+      runner_(std::make_unique<AudioJobRunner>(this)) {}
+cAudioJobControl::~cAudioJobControl() = default;
+
+long cAudioJobControl::StartJob(const std::vector<AudioJobSource>& sources, std::function<void(int, int)> progress) {
+  if (runner_->Running()) return AudioErrBusy;
+  AudioJobEvents events;
+  events.progress = std::move(progress);
+  events.done = [this] { emit Done(); };
+  events.aborted = [this] { emit Aborted(); };
+  events.error = [this](long code, const QString& text) { emit Error(code, text); };
+  runner_->Start(sources, *settings_, std::move(events));
+  return 0;
+}
+
+void cAudioJobControl::AbortJob() { runner_->Abort(); }
+void cAudioJobControl::CloseJob() { runner_->Close(); }
+bool cAudioJobControl::JobRunning() const { return runner_->Running(); }
+
+AudioJobSettings& cAudioJobControl::Settings() { return *settings_; }
+const AudioJobSettings& cAudioJobControl::Settings() const { return *settings_; }
+
+long cAudioJobControl::DestinationFormat() const { return settings_->destinationFormat; }
+void cAudioJobControl::SetDestinationFormat(long format) { settings_->destinationFormat = format; }
+void cAudioJobControl::SetWavFormat(const WavFormatRecord& record) { settings_->wav = record; }
+void cAudioJobControl::SetAcmFormat(const QString& tagName, const QString& formatName) {
+  settings_->acmTag = tagName;
+  settings_->acmFormat = formatName;
+}
+void cAudioJobControl::SetMp3Format(const Mp3FormatRecord& record) { settings_->mp3 = record; }
+void cAudioJobControl::SetWmaFormat(const WmaFormatRecord& record) { settings_->wma = record; }
+void cAudioJobControl::SetOggFormat(const OggFormatRecord& record) { settings_->ogg = record; }
+void cAudioJobControl::SetApeLevel(long level) { settings_->apeLevel = level; }
+
+QString cAudioJobControl::TagAlbum() const { return settings_->tags.album; }
+void cAudioJobControl::SetTagAlbum(const QString& v) { settings_->tags.album = v; }
+QString cAudioJobControl::TagArtist() const { return settings_->tags.artist; }
+void cAudioJobControl::SetTagArtist(const QString& v) { settings_->tags.artist = v; }
+QString cAudioJobControl::TagComment() const { return settings_->tags.comment; }
+void cAudioJobControl::SetTagComment(const QString& v) { settings_->tags.comment = v; }
+QString cAudioJobControl::TagGenre() const { return settings_->tags.genre; }
+void cAudioJobControl::SetTagGenre(const QString& v) { settings_->tags.genre = v; }
+QString cAudioJobControl::TagTitle() const { return settings_->tags.title; }
+void cAudioJobControl::SetTagTitle(const QString& v) { settings_->tags.title = v; }
+QString cAudioJobControl::TagTrack() const { return settings_->tags.track; }
+void cAudioJobControl::SetTagTrack(const QString& v) { settings_->tags.track = v; }
+QString cAudioJobControl::TagYear() const { return settings_->tags.year; }
+void cAudioJobControl::SetTagYear(const QString& v) { settings_->tags.year = v; }
+
+QString cAudioJobControl::OutputFile() const { return settings_->outputFile; }
+void cAudioJobControl::SetOutputFile(const QString& path) { settings_->outputFile = path; }

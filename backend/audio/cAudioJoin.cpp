@@ -1,0 +1,38 @@
+#include "platform/audio/cAudioJoin.h"
+
+#include "backend/audio/AudioJobRunner.h"
+
+cAudioJoin::cAudioJoin(QObject* parent) : cAudioJobControl(parent) {}
+
+cAudioJoin::~cAudioJoin() { CloseJob(); }
+
+void cAudioJoin::AddFile(const QString& path, long start, long length) { files_.push_back({path, start, length}); }
+
+void cAudioJoin::RemoveFile(long index) {
+  if (index >= 1 && index <= FileCount()) files_.erase(files_.begin() + (index - 1));
+}
+
+QString cAudioJoin::GetFileItem(long number, long* start, long* length) const {
+  if (number < 1 || number > FileCount()) return QString();
+  const Entry& e = files_[number - 1];
+  if (start) *start = e.start;
+  if (length) *length = e.length;
+  return e.path;
+}
+
+long cAudioJoin::StartJoin() {
+  std::vector<AudioJobSource> sources;
+  for (const Entry& e : files_) {
+    sources.push_back({e.path, double(e.start), double(e.length)});
+  }
+  return StartJob(sources, [this](int index, int percent) { emit Progress(index + 1, percent); });
+}
+
+void cAudioJoin::AbortJoin() { AbortJob(); }
+
+void cAudioJoin::ResetJoin() {
+  AbortJob();
+  files_.clear();
+}
+
+void cAudioJoin::CloseJoin() { CloseJob(); }

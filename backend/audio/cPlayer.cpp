@@ -1,0 +1,99 @@
+#include "platform/audio/cPlayer.h"
+
+#include <QPointer>
+#include <cmath>
+
+#include "backend/audio/SdlPlayback.h"
+#include "platform/Services.h"
+
+namespace {
+enum PlayerError : long { PlayErrFile = 1, PlayErrDevice = 2 };
+}
+
+struct cPlayer::Playback : SdlPlayback {};
+
+cPlayer::cPlayer(QObject* parent) : QObject(parent) {}
+
+cPlayer::~cPlayer() { StopPlay(); }
+
+long cPlayer::OpenFile(const QString& path) {
+  AudioDecoder decoder;
+  QString error;
+  if (!decoder.Open(path, &error)) {
+    lastError_ = error;
+    return PlayErrFile;
+  }
+  const AudioInfo& info = decoder.Info();
+  duration_ = info.durationMs / 1000.0;
+  sampleRate_ = info.sampleRate;
+  bitrate_ = info.bitrateKbps;
+  channels_ = info.channels;
+  return 0;
+}
+
+long cPlayer::Play(const QString& path, long device) {
+  StopPlay();
+  auto playback = std::make_unique<Playback>();
+  const int generation = generation_;
+  QPointer<cPlayer> self(this);
+  auto onEnd = [self, generation] {
+    QMetaObject::invokeMethod(
+        self.data(), [self, generation] { if (self) self->OnNaturalEnd(generation); }, Qt::QueuedConnection);
+  };
+  QString error;
+  if (!playback->Open(path, device, onEnd, &error)) {
+    lastError_ = error;
+    return error.contains("device") ? PlayErrDevice : PlayErrFile;
+  }
+  const AudioInfo& info = playback->Info();
+  duration_ = info.durationMs / 1000.0;
+  sampleRate_ = info.sampleRate;
+  bitrate_ = info.bitrateKbps;
+  channels_ = info.channels;
+  playback_ = std::move(playback);
+  return 0;
+}
+
+void cPlayer::OnNaturalEnd(int generation) {
+  if (generation != generation_ || !playback_) return;
+  StopPlay();
+  emit PlayEnd();
+}
+
+void cPlayer::PausePlay() {
+  if (playback_) playback_->SetPaused(true);
+}
+
+void cPlayer::ResumePlay() {
+  if (playback_) playback_->SetPaused(false);
+}
+
+void cPlayer::StopPlay() {
+  ++generation_;
+  playback_.reset();
+}
+
+void cPlayer::Seek(long seconds) {
+  if (playback_) playback_->Seek(double(seconds));
+}
+
+long cPlayer::GetPosition() const { return playback_ ? long(playback_->Position()) : 0; }
+
+bool cPlayer::IsPlaying() const { return playback_ != nullptr; }
+
+bool cPlayer::IsPaused() const { return playback_ && playback_->Paused(); }
+
+long cPlayer::Level() const { return playback_ ? playback_->Level() : 0; }
+
+QString cPlayer::SecondsToText(long seconds) const {
+  const long s = std::max(seconds, 0L);
+  return QString("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0'));
+}
+
+void cPlayer::ClosePlayer() { StopPlay(); }
+
+long cPlayer::ReportError(long code) {
+  if (code == 0) return 0;
+  MsgBox(lastError_.isEmpty() ? QString("The file cannot be played (%1).").arg(code) : lastError_, vbExclamation);
+  return 0;
+}
