@@ -1,0 +1,193 @@
+#include "tags/ID3v2Layout.h"
+
+#include <algorithm>
+
+#include "tags/ID3Text.h"
+
+namespace ID3v2Layout {
+namespace {
+using namespace ID3Text;
+
+constexpr int kHeader = 10;
+constexpr uint8_t kUnsync = 0x80, kExtended = 0x40, kFooter = 0x10;
+
+struct Walk {
+  std::vector<RawFrame> frames;
+  std::vector<qint64> ends;  // where each frame ends in the frame data
+  qint64 end = 0;            // right behind the last frame
+};
+
+// True when a frame of this size would end on the tag's end, its padding or
+// the next frame's identifier.
+bool landsWell(const QByteArray& data, qint64 next, int idLength) {
+  if (next > data.size()) return false;
+  if (next == data.size() || data[next] == 0) return true;
+  return IsFrameId(data.mid(next, idLength));
+}
+
+// Version 2.4 sizes are synchsafe; some writers put plain counts there.
+qint64 frameSize24(const QByteArray& data, qint64 pos) {
+  const char* p = data.constData() + pos + 4;
+  const qint64 plain = ReadBE32(p);
+  if (!IsSynchsafe(p)) return plain;
+  const qint64 safe = ReadSynchsafe(p);
+  if (safe == plain || landsWell(data, pos + kHeader + safe, 4)) return safe;
+  return landsWell(data, pos + kHeader + plain, 4) ? plain : safe;
+}
+
+Walk walkFrames(const QByteArray& data, int version) {
+  Walk w;
+  const int headerLength = version == 2 ? 6 : 10;
+  const int idLength = version == 2 ? 3 : 4;
+  qint64 pos = 0;
+  while (pos + headerLength <= data.size()) {
+    const QByteArray id = data.mid(pos, idLength);
+    if (!IsFrameId(id)) break;
+    const char* p = data.constData() + pos;
+    qint64 size = version == 2 ? ReadBE24(p + 3) : version == 3 ? ReadBE32(p + 4) : frameSize24(data, pos);
+    if (size > data.size() - pos - headerLength) break;
+    RawFrame f;
+    f.id = id;
+    if (version > 2) f.flags = uint16_t(uchar(p[8]) << 8 | uchar(p[9]));
+    f.body = data.mid(pos + headerLength, size);
+    pos += headerLength + size;
+    if (size == 0) continue;
+    w.frames.push_back(std::move(f));
+    w.ends.push_back(pos);
+  }
+  w.end = pos;
+  return w;
+}
+
+// Frame data behind the header: the extended header skipped, unsynchronisation
+// of a version 2.3 tag undone.
+QByteArray frameData(QByteArray data, int version, uint8_t flags, qint64* skipped) {
+  *skipped = 0;
+  if (version <= 3 && (flags & kUnsync)) data = Resynchronise(data);
+  if (version < 3 || !(flags & kExtended) || data.size() < 4) return data;
+  const qint64 size = version == 3 ? qint64(ReadBE32(data.constData())) + 4 : qint64(ReadSynchsafe(data.constData()));
+  *skipped = std::min<qint64>(size, data.size());
+  return data.mid(*skipped);
+}
+
+bool startsAudio(QIODevice& device, qint64 at, qint64 fileLength) {
+  if (at == fileLength) return true;
+  if (!device.seek(at)) return false;
+  const QByteArray b = device.read(3);
+  if (b.size() >= 2 && uchar(b[0]) == 0xFF && (uchar(b[1]) & 0xE0) == 0xE0) return true;
+  return b == "TAG" && fileLength - at == 128;
+}
+
+// The tag's length: the standard synchsafe size of the body, or the plain
+// count of the whole tag that older versions of this program wrote. The
+// frames, the file's length and where the audio starts decide between them.
+qint64 chooseExtent(QIODevice& device, qint64 tagStart, qint64 plain, qint64 safe, qint64 framesEnd) {
+  const qint64 fileLength = device.size();
+  auto fits = [&](qint64 e) { return e >= framesEnd; };
+  auto audio = [&](qint64 e) { return startsAudio(device, tagStart + e, fileLength); };
+  if (fits(safe) && audio(safe)) return safe;
+  if (fits(plain) && audio(plain)) return plain;
+  if (fits(safe)) return safe;
+  if (fits(plain)) return plain;
+  return std::max(safe, plain);
+}
+
+uint16_t flags24To23(uint16_t f) {
+  uint16_t status = 0;
+  if (f & 0x4000) status |= 0x8000;
+  if (f & 0x2000) status |= 0x4000;
+  if (f & 0x1000) status |= 0x2000;
+  return status;
+}
+
+// Re-encodes a version 2.4 text frame in UTF-8 or UTF-16BE as UTF-16 with a
+// byte-order mark, which version 2.3 knows.
+QByteArray reencode(const QByteArray& body, int prefix) {
+  const int encoding = uchar(body[0]);
+  if (encoding != Utf16BE && encoding != Utf8) return body;
+  QByteArray out = body.left(prefix);
+  out[0] = char(Utf16);
+  int pos = prefix;
+  while (pos < body.size()) {
+    int next = 0;
+    const int length = StringLength(body, pos, encoding, &next);
+    out += Encode(Decode(body.mid(pos, length), encoding), Utf16);
+    if (next > pos + length) out += Terminator(Utf16);
+    pos = next;
+  }
+  return out;
+}
+
+// A version 2.4 frame in version 2.3 form; false when it cannot be held so
+// (compressed, encrypted or grouped).
+bool to23(RawFrame& f, uint8_t tagFlags) {
+  if (f.flags & 0x004C) return false;
+  if ((f.flags & 0x0002) || (tagFlags & kUnsync)) f.body = Resynchronise(f.body);
+  if (f.flags & 0x0001) f.body.remove(0, 4);
+  f.flags = flags24To23(f.flags);
+  if (f.body.isEmpty()) return false;
+  if (f.id.startsWith('T')) f.body = reencode(f.body, 1);
+  else if ((f.id == "COMM" || f.id == "USLT") && f.body.size() >= 4) f.body = reencode(f.body, 4);
+  return true;
+}
+
+void convertFrames(std::vector<RawFrame>& frames, int version, uint8_t tagFlags) {
+  std::vector<RawFrame> out;
+  for (RawFrame& f : frames) {
+    if (version == 2) {
+      f.id = MapV22FrameId(f.id);
+      if (f.id.isEmpty()) continue;
+    } else if (version == 4 && !to23(f, tagFlags)) {
+      continue;
+    }
+    out.push_back(std::move(f));
+  }
+  frames = std::move(out);
+}
+}  // namespace
+
+bool IsFrameId(const QByteArray& id) {
+  if (id.isEmpty()) return false;
+  return std::all_of(id.begin(), id.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
+}
+
+QByteArray MapV22FrameId(const QByteArray& id) {
+  static const char* const map[][2] = {{"TP1", "TPE1"}, {"TT2", "TIT2"}, {"TAL", "TALB"}, {"COM", "COMM"},
+                                       {"TRK", "TRCK"}, {"TEN", "TENC"}, {"TYE", "TYER"}, {"TCO", "TCON"}};
+  for (const auto& m : map)
+    if (id == m[0]) return m[1];
+  return QByteArray();
+}
+
+Layout Read(QIODevice& device, qint64 tagStart) {
+  Layout layout;
+  const qint64 fileLength = device.size();
+  if (!device.seek(tagStart + 3)) return layout;
+  const QByteArray header = device.read(7);
+  if (header.isEmpty()) return layout;
+  layout.version = uchar(header[0]);
+  if (layout.version < 2 || layout.version > 4 || header.size() < 7) return layout;
+  const uint8_t flags = uchar(header[2]);
+  const char* sizeBytes = header.constData() + 3;
+  const qint64 plain = ReadBE32(sizeBytes);
+  const qint64 safe = IsSynchsafe(sizeBytes)
+                          ? qint64(ReadSynchsafe(sizeBytes)) + kHeader + (layout.version == 4 && (flags & kFooter) ? 10 : 0)
+                          : plain;
+  const qint64 available = fileLength - tagStart;
+  const qint64 bound = std::min(std::max(plain, safe), available);
+  if (bound <= kHeader || !device.seek(tagStart + kHeader)) {
+    layout.extent = std::min<qint64>(kHeader, available);
+    return layout;
+  }
+  qint64 skipped = 0;
+  const QByteArray data = frameData(device.read(bound - kHeader), layout.version, flags, &skipped);
+  Walk walk = walkFrames(data, layout.version);
+  const qint64 framesEnd = kHeader + skipped + walk.end;
+  layout.extent = std::min(safe == plain ? safe : chooseExtent(device, tagStart, plain, safe, framesEnd), available);
+  for (size_t i = 0; i < walk.frames.size() && kHeader + skipped + walk.ends[i] <= layout.extent; ++i)
+    layout.frames.push_back(std::move(walk.frames[i]));
+  convertFrames(layout.frames, layout.version, flags);
+  return layout;
+}
+
+}  // namespace ID3v2Layout

@@ -1,0 +1,27 @@
+#include "tags/TagError.h"
+
+#include <QCoreApplication>
+#include <QFileDevice>
+#include <QFileInfo>
+
+QString TagErrorSource(const char* className) {
+  QString program = QFileInfo(QCoreApplication::applicationFilePath()).baseName();
+  return program + "." + QString::fromLatin1(className);
+}
+
+TagError MakeTagError(long number, const QString& description, const char* className) {
+  return TagError{number, TagErrorSource(className), description};
+}
+
+TagError FileError(const QFileDevice& file, const char* className) {
+  long number = tagErrDeviceIO;
+  if (file.error() == QFileDevice::OpenError || file.error() == QFileDevice::PermissionsError) {
+    QFileInfo info(file.fileName());
+    if (!info.exists()) number = tagErrFileNotFound;
+    else if (file.error() == QFileDevice::PermissionsError) number = tagErrPermissionDenied;
+    else number = tagErrPathAccess;
+  }
+  QString text = file.errorString();
+  if (text.isEmpty()) text = QStringLiteral("File access error");
+  return MakeTagError(number, text, className);
+}

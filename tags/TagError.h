@@ -1,0 +1,31 @@
+// The numbered error a tag class leaves behind when a call fails: its number,
+// its source (the program's name followed by the class name) and its text.
+#pragma once
+#include <QString>
+
+class QFileDevice;
+
+struct TagError {
+  long Number = 0;
+  QString Source;
+  QString Description;
+  bool IsSet() const { return Number != 0; }
+};
+
+// The error numbers the tag classes use.
+enum TagErrorNumber : long {
+  tagErrInvalidCall = 5,        // a frame or text that is not held
+  tagErrSubscript = 9,          // a position outside the frame list; an empty file
+  tagErrFileNotFound = 53,
+  tagErrDeviceIO = 57,
+  tagErrPermissionDenied = 70,
+  tagErrPathAccess = 75,
+  tagErrTagTooLarge = 7,        // the tag would not fit the format's size field
+  tagErrNotMP3 = -2147217407,   // 0x80041001
+};
+
+// "<program>.<className>", the program's file name without its extension.
+QString TagErrorSource(const char* className);
+// The error for a failed open, read or write of the file.
+TagError FileError(const QFileDevice& file, const char* className);
+TagError MakeTagError(long number, const QString& description, const char* className);

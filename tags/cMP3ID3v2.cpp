@@ -1,0 +1,370 @@
+#include "tags/cMP3ID3v2.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "tags/ID3Text.h"
+#include "tags/ID3v2Layout.h"
+#include "tags/cMP3ID3v1.h"
+
+namespace {
+using namespace ID3Text;
+constexpr const char* kClass = "cMP3ID3v2";
+constexpr qint64 kSearchBlock = 4096;
+
+// A comment or lyrics frame: encoding, language, description, text.
+struct Note {
+  QString description;
+  QString text;
+};
+
+Note ParseNote(const QByteArray& body, bool lyrics) {
+  Note note;
+  if (body.isEmpty()) return note;
+  const int encoding = uchar(body[0]);
+  // Lyrics as older versions of this program wrote them: no language code.
+  if (lyrics && body.size() >= 2 && body[1] == 0) {
+    note.text = Decode(body.mid(2), encoding);
+    return note;
+  }
+  int next = 0;
+  const int length = StringLength(body, 4, encoding, &next);
+  note.description = Decode(body.mid(4, length), encoding);
+  note.text = Decode(body.mid(next), encoding);
+  return note;
+}
+
+QString DecodeText(const QByteArray& body) {
+  return body.isEmpty() ? QString() : Decode(body.mid(1), uchar(body[0]));
+}
+
+// Characters Latin-1 cannot hold are given as percent-encoded UTF-8.
+QByteArray UrlBytes(const QString& url) {
+  QByteArray out;
+  for (QChar c : url) {
+    if (c.unicode() <= 0xFF) out.append(char(c.unicode()));
+    else out.append(QString(c).toUtf8().toPercentEncoding());
+  }
+  return out;
+}
+
+QByteArray TextBody(const QString& text) {
+  const int encoding = EncodingFor(text);
+  return QByteArray(1, char(encoding)) + Encode(text, encoding);
+}
+
+QByteArray NoteBody(const QString& text, bool lyrics) {
+  const int encoding = EncodingFor(text);
+  QByteArray body(1, char(encoding));
+  body += lyrics ? QByteArray("XXX") : QByteArray("\0nt", 3);
+  body += Encode(QString(), encoding) + Terminator(encoding) + Encode(text, encoding);
+  return body;
+}
+}  // namespace
+
+const char* cMP3ID3v2::FrameIdOf(Property p) {
+  static const char* const ids[pCount] = {"WOAR", "WCOM", "WOAF", "TCOP", "TCOM", "TOPE", "WXXX", "PCNT", "TENC",
+                                          "TIT2", "TPE1", "TALB", "TYER", "COMM", "USLT", "TCON", "TRCK"};
+  return ids[p];
+}
+
+QString cMP3ID3v2::GenreName(uint8_t genre) { return cMP3ID3v1::GenreName(genre); }
+
+bool cMP3ID3v2::Fail(const TagError& error) {
+  m_error = error;
+  return false;
+}
+
+// ---- the frame set ----
+
+cMP3ID3v2::FrameEntry* cMP3ID3v2::Find(const QString& frame) {
+  for (FrameEntry& e : m_colFrameIds)
+    if (e.id.compare(frame, Qt::CaseInsensitive) == 0) return &e;
+  return nullptr;
+}
+
+const cMP3ID3v2::FrameEntry* cMP3ID3v2::Find(const QString& frame) const {
+  return const_cast<cMP3ID3v2*>(this)->Find(frame);
+}
+
+void cMP3ID3v2::Append(const QString& frame, FrameText text) {
+  if (FrameEntry* e = Find(frame)) {
+    e->texts.push_back(std::move(text));
+    return;
+  }
+  m_colFrameIds.push_back(FrameEntry{frame, {std::move(text)}});
+}
+
+QString cMP3ID3v2::Frame(long index) {
+  if (index < 1 || index > FrameCount()) {
+    Fail(MakeTagError(tagErrSubscript, "Subscript out of range", kClass));
+    return QString();
+  }
+  return m_colFrameIds[index - 1].id;
+}
+
+bool cMP3ID3v2::RemoveFrame(const QString& frame) {
+  for (auto it = m_colFrameIds.begin(); it != m_colFrameIds.end(); ++it) {
+    if (it->id.compare(frame, Qt::CaseInsensitive) != 0) continue;
+    m_colFrameIds.erase(it);
+    return true;
+  }
+  return Fail(MakeTagError(tagErrInvalidCall, "Invalid procedure call or argument", kClass));
+}
+
+bool cMP3ID3v2::RemoveFrame(long index) {
+  if (index < 1 || index > FrameCount())
+    return Fail(MakeTagError(tagErrSubscript, "Subscript out of range", kClass));
+  m_colFrameIds.erase(m_colFrameIds.begin() + (index - 1));
+  return true;
+}
+
+long cMP3ID3v2::TagsInFrame(const QString& frame) const {
+  const FrameEntry* e = Find(frame);
+  return e ? long(e->texts.size()) : 0;
+}
+
+void cMP3ID3v2::AddTag(const QString& frame, const QString& tag) { Append(frame, FrameText{tag, {}, 0}); }
+
+bool cMP3ID3v2::RemoveTag(const QString& frame, long tagIndex) {
+  FrameEntry* e = Find(frame);
+  if (!e || tagIndex < 1 || tagIndex > long(e->texts.size()))
+    return Fail(MakeTagError(tagErrInvalidCall, "Invalid procedure call or argument", kClass));
+  e->texts.erase(e->texts.begin() + (tagIndex - 1));
+  if (e->texts.empty()) RemoveFrame(frame);
+  return true;
+}
+
+// ---- reading ----
+
+void cMP3ID3v2::ResetTag() {
+  m_colFrameIds.clear();
+  m_lTagPosition = 0;
+  m_bytTagVersion = 0;
+  for (QString& p : m_props) p.clear();
+  m_bytGenre = 255;
+}
+
+bool cMP3ID3v2::SetMP3File(const QString& path) {
+  m_sMP3File = path;
+  return ReadTagV2();
+}
+
+bool cMP3ID3v2::ReadTagV2() {
+  m_error = TagError();
+  ResetTag();
+  QFile file(m_sMP3File);
+  if (!file.open(QIODevice::ReadOnly)) return Fail(FileError(file, kClass));
+  return ReadTag(file);
+}
+
+bool cMP3ID3v2::ReadTag(QIODevice& device) {
+  m_error = TagError();
+  ResetTag();
+  const qint64 position = FindTagHeader(device);
+  if (position == 0) return true;
+  m_lTagPosition = position;
+  ParseFrames(device, position - 4);
+  return true;
+}
+
+// The 1-based position of the byte behind the first "ID3" in front of the
+// first block that holds an MPEG-1 Layer III frame sync; 0 when there is none.
+qint64 cMP3ID3v2::FindTagHeader(QIODevice& device) {
+  const qint64 length = device.size();
+  for (qint64 start = 0; start < length; start += kSearchBlock - 3) {
+    if (!device.seek(start)) return 0;
+    const QByteArray block = device.read(kSearchBlock);
+    const qsizetype k = block.indexOf("ID3");
+    if (k >= 0) return start + k + 4;
+    if (block.contains("\xFF\xFB")) return 0;
+    if (start + kSearchBlock >= length) break;
+  }
+  return 0;
+}
+
+void cMP3ID3v2::ParseFrames(QIODevice& device, qint64 tagStart) {
+  ID3v2Layout::Layout layout = ID3v2Layout::Read(device, tagStart);
+  m_bytTagVersion = uint8_t(layout.version);
+  for (ID3v2Layout::RawFrame& f : layout.frames) StoreFrame(QString::fromLatin1(f.id), f.body, f.flags);
+}
+
+void cMP3ID3v2::StoreFrame(const QString& id, const QByteArray& body, uint16_t flags) {
+  Append(id, FrameText{QString(), body, flags});
+  // Compressed, encrypted or grouped frames are kept but cannot be shown.
+  if (!(flags & 0x00E0)) ShowFrame(id, body);
+}
+
+void cMP3ID3v2::ShowFrame(const QString& id, const QByteArray& body) {
+  if (id == "COMM" || id == "USLT") {
+    const Property p = id == "COMM" ? pComment : pLyrics;
+    const Note note = ParseNote(body, p == pLyrics);
+    if (note.description.isEmpty() && m_props[p].isEmpty()) m_props[p] = note.text;
+    return;
+  }
+  if (id == "TCON") return ParseGenre(DecodeText(body));
+  for (int p = 0; p < pCount; ++p) {
+    if (id != FrameIdOf(Property(p))) continue;
+    if (p == pLinkTo) {
+      int next = 0;
+      StringLength(body, 1, body.isEmpty() ? 0 : uchar(body[0]), &next);
+      m_props[p] = Decode(body.mid(next), Latin1);
+    } else if (id.startsWith('W') || p == pPlayCounter) {
+      m_props[p] = Decode(body, Latin1);
+    } else {
+      m_props[p] = DecodeText(body);
+    }
+  }
+}
+
+// "(17)Rock", "(17)" and "Rock"; version 2.4 also gives a bare "17".
+void cMP3ID3v2::ParseGenre(const QString& text) {
+  bool ok = false;
+  const int bare = text.toInt(&ok);
+  if (ok && bare >= 0 && bare <= 255 && !text.startsWith('+') && !text.startsWith('-')) {
+    m_bytGenre = uint8_t(bare);
+    m_props[pOtherGenreName] = GenreName(m_bytGenre);
+    return;
+  }
+  const qsizetype p = text.indexOf('('), q = text.indexOf(')');
+  if (p >= 0 && q > p) {
+    const int number = text.mid(p + 1, q - p - 1).toInt(&ok);
+    if (ok && number >= 0 && number <= 255) {
+      m_bytGenre = uint8_t(number);
+      m_props[pOtherGenreName] = q == text.size() - 1 ? GenreName(m_bytGenre) : text.mid(q + 1);
+      return;
+    }
+  }
+  m_props[pOtherGenreName] = text;
+}
+
+// ---- the setters ----
+
+void cMP3ID3v2::ReplaceFrame(const QString& frame, FrameText text) {
+  const TagError kept = m_error;
+  RemoveFrame(frame);
+  m_error = kept;
+  Append(frame, std::move(text));
+}
+
+void cMP3ID3v2::SetTextFrame(Property p, const QString& v) {
+  m_props[p] = v;
+  ReplaceFrame(FrameIdOf(p), FrameText{v, TextBody(v), 0});
+}
+
+void cMP3ID3v2::SetUrlFrame(Property p, const QString& v) {
+  m_props[p] = v;
+  ReplaceFrame(FrameIdOf(p), FrameText{v, UrlBytes(v), 0});
+}
+
+void cMP3ID3v2::SetLinkTo(const QString& v) {
+  m_props[pLinkTo] = v;
+  ReplaceFrame("WXXX", FrameText{v, QByteArray(2, '\0') + UrlBytes(v), 0});
+}
+
+// The comment and the lyrics replace only the frame they show (the first
+// without a description); those in other languages or with a description stay.
+void cMP3ID3v2::SetNoteFrame(Property p, const QString& v) {
+  m_props[p] = v;
+  const QString id = FrameIdOf(p);
+  FrameText text{v, NoteBody(v, p == pLyrics), 0};
+  FrameEntry* e = Find(id);
+  if (!e) return Append(id, std::move(text));
+  for (size_t i = 0; i < e->texts.size(); ++i) {
+    const FrameText& t = e->texts[i];
+    const QByteArray body = t.body.isEmpty() ? TextBody(t.text) : t.body;
+    if (!ParseNote(body, p == pLyrics).description.isEmpty()) continue;
+    if (e->texts.size() == 1) return ReplaceFrame(id, std::move(text));
+    e->texts.erase(e->texts.begin() + long(i));
+    break;
+  }
+  Append(id, std::move(text));
+}
+
+void cMP3ID3v2::SetGenre(uint8_t v) {
+  m_bytGenre = v;
+  SetGenreFrame();
+}
+
+void cMP3ID3v2::SetOtherGenreName(const QString& v) {
+  m_props[pOtherGenreName] = v;
+  SetGenreFrame();
+}
+
+void cMP3ID3v2::SetGenreFrame() {
+  const QString text = "(" + QString::number(m_bytGenre) + ")" + m_props[pOtherGenreName];
+  ReplaceFrame("TCON", FrameText{text, TextBody(text), 0});
+}
+
+// ---- writing ----
+
+bool cMP3ID3v2::Update() { return WriteTagV2(); }
+
+QByteArray cMP3ID3v2::BuildTag() const {
+  QByteArray tag("ID3\x03\x00\x00\x00\x00\x00\x00", 10);
+  for (const FrameEntry& e : m_colFrameIds) {
+    const QByteArray id = e.id.toUpper().toLatin1();
+    if (id.size() != 4 || id.contains("ID3") || !ID3v2Layout::IsFrameId(id)) continue;
+    for (const FrameText& t : e.texts) {
+      const QByteArray body = t.body.isEmpty() ? TextBody(t.text) : t.body;
+      tag += id;
+      PutBE32(tag, uint32_t(body.size()));
+      tag.append(char(t.flags >> 8)).append(char(t.flags & 0xFF));
+      tag += body;
+    }
+  }
+  return tag + QByteArray(4, '\0');
+}
+
+bool cMP3ID3v2::WriteTagV2() {
+  m_error = TagError();
+  const QByteArray tag = BuildTag();
+  // The size field holds 28 bits.
+  if (tag.size() >= (1 << 28) - 2048)
+    return Fail(MakeTagError(tagErrTagTooLarge, "The tag is too large to be written", kClass));
+  QFile file(m_sMP3File);
+  if (!file.open(QIODevice::ReadOnly)) return Fail(FileError(file, kClass));
+  if (file.size() == 0) return Fail(MakeTagError(tagErrSubscript, "Subscript out of range", kClass));
+  // Only a tag at the file's start is replaced.
+  qint64 oldExtent = 0;
+  if (file.read(3) == "ID3") {
+    const ID3v2Layout::Layout old = ID3v2Layout::Read(file, 0);
+    if (old.version >= 2 && old.version <= 4) oldExtent = old.extent;
+  }
+  if (tag.size() < oldExtent) return WriteInPlace(file, oldExtent, tag);
+  return RewriteFile(file, oldExtent, tag);
+}
+
+// The new tag fits the old one: it is written over it, padded with zeros to
+// the old length, and the audio is not touched.
+bool cMP3ID3v2::WriteInPlace(QFile& file, qint64 oldExtent, QByteArray tag) {
+  tag.append(QByteArray(oldExtent - tag.size(), '\0'));
+  tag.replace(6, 4, Synchsafe(uint32_t(oldExtent - 10)));
+  file.close();
+  if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return Fail(FileError(file, kClass));
+  if (!file.seek(0) || file.write(tag) != tag.size() || !file.flush()) return Fail(FileError(file, kClass));
+  return true;
+}
+
+// The file is written anew beside the original: the tag with room to grow,
+// then everything behind the old tag; it replaces the original only when
+// complete.
+bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag) {
+  const qint64 size = (tag.size() / 2048 + 1) * 2048;
+  tag.append(QByteArray(size - tag.size(), '\0'));
+  tag.replace(6, 4, Synchsafe(uint32_t(size - 10)));
+  QSaveFile out(m_sMP3File);
+  if (!out.open(QIODevice::WriteOnly)) return Fail(FileError(out, kClass));
+  bool ok = out.write(tag) == tag.size() && source.seek(oldExtent);
+  while (ok && !source.atEnd()) {
+    const QByteArray piece = source.read(1 << 16);
+    ok = !piece.isEmpty() && out.write(piece) == piece.size();
+  }
+  if (!ok) {
+    const TagError error = source.error() != QFileDevice::NoError ? FileError(source, kClass) : FileError(out, kClass);
+    out.cancelWriting();
+    return Fail(error);
+  }
+  if (!out.commit()) return Fail(FileError(out, kClass));
+  return true;
+}

@@ -1,0 +1,23 @@
+// Makes writes past a file size fail (EFBIG) for the lifetime of the object,
+// to show how the tag classes handle a write that fails half way.
+#pragma once
+#include <csignal>
+#include <sys/resource.h>
+
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit r = old_;
+    r.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &r);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
+};
