@@ -1,78 +1,21 @@
-// The install step: creates the product's settings keys and lays out the
-// program folder, as the installer did. Running it again keeps every value.
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
+// The install step, as the installer did: creates the product's settings keys
+// and lays out the program folder. Running it again keeps every value.
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
-#include <QtEndian>
-#include <cmath>
 #include <cstdio>
 
-#include "core/mdlModes.h"
+#include "core/mdlInstall.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 
-namespace {
-const char* const kSections[] = {"General", "Events", "ID3 Tags", "Display",
-                                 "Formats\\WAV", "Formats\\ACM", "Formats\\MP3",
-                                 "Formats\\WMA", "Formats\\OGG", "Formats\\APE"};
-
-// A short two-note chime as 16-bit mono PCM, the sound played at the end of a job.
-QByteArray chimeWav() {
-  const int rate = 22050, n = rate * 4 / 10;
-  QByteArray pcm(n * 2, '\0');
-  for (int i = 0; i < n; ++i) {
-    double t = double(i) / rate, f = i < n / 2 ? 880.0 : 1320.0;
-    double env = std::exp(-6.0 * (i % (n / 2)) / double(n / 2));
-    qToLittleEndian<qint16>(qint16(12000 * env * std::sin(2 * M_PI * f * t)), pcm.data() + 2 * i);
-  }
-  QByteArray h(44, '\0');
-  auto put32 = [&](int at, quint32 v) { qToLittleEndian<quint32>(v, h.data() + at); };
-  auto put16 = [&](int at, quint16 v) { qToLittleEndian<quint16>(v, h.data() + at); };
-  memcpy(h.data(), "RIFF", 4); put32(4, 36 + pcm.size()); memcpy(h.data() + 8, "WAVEfmt ", 8);
-  put32(16, 16); put16(20, 1); put16(22, 1); put32(24, rate); put32(28, rate * 2);
-  put16(32, 2); put16(34, 16); memcpy(h.data() + 36, "data", 4); put32(40, pcm.size());
-  return h + pcm;
-}
-
-void writeIfMissing(const QString& path, const QByteArray& data) {
-  if (QFile::exists(path)) return;
-  QFile f(path);
-  if (f.open(QIODevice::WriteOnly)) f.write(data);
-}
-
-void writeTrayIcon(const QString& path) {
-  if (QFile::exists(path)) return;
-  QImage img(32, 32, QImage::Format_ARGB32);
-  img.fill(Qt::transparent);
-  QPainter p(&img);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setBrush(QColor(40, 90, 160));
-  p.setPen(Qt::NoPen);
-  p.drawEllipse(1, 1, 30, 30);
-  p.setBrush(QColor(248, 248, 248));
-  p.drawEllipse(11, 11, 10, 10);
-  p.end();
-  img.save(path, "PNG");
-}
-}  // namespace
-
 int main(int argc, char** argv) {
+  // It draws only into images: no display needed.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  mdlModes::InitAppMode();
-  const QString root = mdlModes::SettingsKeyRoot();
-  for (const char* s : kSections) {
-    if (Hive::CreateKey(HKEY_LOCAL_MACHINE, root + "\\" + s) != ERROR_SUCCESS) {
-      std::fprintf(stderr, "Cannot create the settings key in %s\n", qPrintable(Hive::Folder()));
-      return 1;
-    }
+  QString error;
+  if (!mdlInstall::Install(&error)) {
+    std::fprintf(stderr, "%s\n", qPrintable(error));
+    return 1;
   }
-  const QString dir = ProgramFolder();
-  for (const char* sub : {"Main", "sound", "SysIcon", "View", "datacdtmp"}) QDir(dir).mkpath(sub);
-  writeIfMissing(dir + "/sound/notify.wav", chimeWav());
-  writeTrayIcon(dir + "/SysIcon/systrayicon.ico");
-  std::printf("Settings in %s, program folder %s\n", qPrintable(Hive::Folder()), qPrintable(dir));
+  std::printf("Settings in %s, program folder %s\n", qPrintable(Hive::Folder()), qPrintable(ProgramFolder()));
   return 0;
 }

@@ -44,7 +44,7 @@ class Form : public QWidget {
   void SetCaption(const QString& text) { setWindowTitle(text); }
   int WindowState() const;
   void SetWindowState(int state);
-  // Outer size and place in twips.
+  // Size in twips.
   int Width() const;
   int Height() const;
   void SetWidth(int tw);

@@ -2,6 +2,7 @@
 // pictures, shown as popups. Items are addressed by their 1-based position.
 #pragma once
 #include <QFont>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -38,8 +39,8 @@ class cMenu : public QObject {
   void SetXPStyle(bool on) { xpStyle_ = on; }
   bool XPStyle() const { return xpStyle_; }
   void SetFont(const QFont& f) { font_ = f; }
-  // True while a popup is open.
-  bool MenuActive() const;
+  bool MenuActive() const { return menuActive_; }
+  void SetMenuActive(bool on) { menuActive_ = on; }
   // Shows, at the owner's point (x, y), the popup that holds the item at index.
   void ShowPopupAt(long x, long y, long x2, long y2, long a, long b, long c, long index);
   // Shows that popup at a screen point (the tray's).
@@ -64,5 +65,6 @@ class cMenu : public QObject {
   cImageList* images_ = nullptr;
   QPointer<QMenu> active_;
   bool xpStyle_ = false;
+  bool menuActive_ = false;
   QFont font_;
 };

@@ -114,14 +114,12 @@ void Form::SetWindowState(int state) {
   setWindowState(s);
 }
 
-int Form::Width() const { return twips(frameGeometry().width()); }
-int Form::Height() const { return twips(frameGeometry().height()); }
-void Form::SetWidth(int tw) {
-  resize(std::max(1, px(tw) - (frameGeometry().width() - width())), height());
-}
-void Form::SetHeight(int tw) {
-  resize(width(), std::max(1, px(tw) - (frameGeometry().height() - height())));
-}
+// The window manager's frame is not ours to know before the window is shown,
+// so sizes are the window's own, without it.
+int Form::Width() const { return twips(width()); }
+int Form::Height() const { return twips(height()); }
+void Form::SetWidth(int tw) { resize(std::max(1, px(tw)), height()); }
+void Form::SetHeight(int tw) { resize(width(), std::max(1, px(tw))); }
 
 void Form::SetBackColor(long color) {
   QPalette p = palette();

@@ -44,8 +44,6 @@ void cMenu::SetItemEnabled(long i, bool on) {
 }
 long cMenu::ItemParent(long i) const { return valid(i) ? items_[i - 1].parent : 0; }
 
-bool cMenu::MenuActive() const { return active_ && active_->isVisible(); }
-
 // Builds the popup of one level; hidden roots still show as popups, since the
 // window shows its menus only as popups.
 QMenu* cMenu::buildPopup(long parent) {

@@ -2,6 +2,7 @@
 // and items lists live there, never in the user's real folders.
 #pragma once
 #include <QString>
+#include <functional>
 
 namespace TestEnv {
 // The temporary home of this test program.
@@ -10,4 +11,6 @@ QString Home();
 QString FreshDir(const QString& name);
 // Empties the settings hive (both roots).
 void ResetHive();
+// Serves events until the condition holds or the time is up; the condition's last value.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
 }  // namespace TestEnv

@@ -1,0 +1,382 @@
+#include "mainwindow/frmMain.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHeaderView>
+
+#include "core/RegistryRoutines.h"
+#include "core/mdlMain.h"
+#include "core/mdlModes.h"
+#include "mainwindow/MainImages.h"
+#include "platform/Services.h"
+#include "settings/OptionValues.h"
+
+namespace {
+struct MenuEntry {
+  const char* caption;
+  const char* key;
+  long icon;
+  const char* when = nullptr;    // tool switch that must be 1
+  const char* orWhen = nullptr;  // or this one (separators of a pair)
+};
+
+struct MenuRoot {
+  const char* caption;
+  const char* key;
+  bool hidden;
+  std::vector<MenuEntry> items;
+};
+
+const std::vector<MenuRoot>& menuTree() {
+  static const std::vector<MenuRoot> roots = {
+      {"File", "mnuFileTop", false, {{"Remove", "Remove", 4}, {"-", "mnuFile(4)", -1}, {"Exit", "Exit", -1}}},
+      {"Edit", "mnuEditTop", false, {}},
+      {"Tools", "Tools", false,
+       {{"-", "mnuFile(4)", -1, "lAppIncConverter", "lAppIncACMConverter"},
+        {"Audio Converter", "Audio Converter", 60, "lAppIncConverter"},
+        {"ACM Converter", "ACM Converter", 61, "lAppIncACMConverter"},
+        {"-", "mnuFile(4)", -1, "lAppIncJoin", "lAppIncSplit"},
+        {"Audio Joiner", "Audio Joiner", 64, "lAppIncJoin"},
+        {"Audio Splitter", "Audio Splitter", 63, "lAppIncSplit"},
+        {"-", "mnuFile(4)", -1, "lAppIncEditor", "lAppIncMicRec"},
+        {"Audio Analyser", "Audio Analyser", 62, "lAppIncEditor"},
+        {"Audio Recorder", "Audio Recorder", 70, "lAppIncMicRec"},
+        {"-", "mnuFile(4)", -1, "lAppIncAudioBurner", "lAppIncCDRipper"},
+        {"Audio CD Maker", "Audio CD Maker", 73, "lAppIncAudioBurner"},
+        {"Audio CD Ripper", "Audio CD Ripper", 25, "lAppIncCDRipper"},
+        {"-", "mnuFile(4)", -1, "lAppIncMP3Burner", "lAppIncWMABurner"},
+        {"MP3 CD Maker", "MP3 CD Maker", 72, "lAppIncMP3Burner"},
+        {"WMA CD Maker", "WMA CD Maker", 72, "lAppIncWMABurner"},
+        {"-", "mnuFile(4)", -1},
+        {"MP3 Tags Editor", "MP3 Tags Editor", 6, "lAppIncMP3TagsEditor"},
+        {"-", "mnuFile(4)", -1},
+        {"Text To Speech", "Text To Speech", 82, "lAppIncTTS"},
+        {"-", "mnuFile(4)", -1, "lAppIncTTS"},
+        {"Master Volume", "Master Volume", 79},
+        {"-", "mnuFile(4)", -1},
+        {"Notes", "Notes", 8}}},
+      {"Options", "mnuOptionsTop", false, {}},
+      {"Mode", "Mode", false,
+       {{"Transparent", "Transparent", 11}, {"On Top", "On Top", 53}, {"-", "mnuFile(4)", -1},
+        {"Minimize", "Minimize", 76}, {"Go to SysTray", "GoSysTray", 77}, {"-", "mnuFile(4)", -1},
+        {"Exit", "Exit", 78}}},
+      {"Options", "Options", true,
+       {{"General                     ", "General", 9}, {"-", "Options Line1", -1}, {"Events", "Events", 10},
+        {"View", "View", 11}, {"-", "Options Line2", -1}, {"ID3 Tags", "ID3 Tags", 18},
+        {"-", "Options Line2", -1}, {"Advanced", "Advanced", 59}}},
+      {"Help", "Help", true,
+       {{"Help Topics     ", "HelpTopic", 12}, {"Support", "Support", -1}, {"-", "mnuFile(4)", -1},
+        {"About", "About", 22}}},
+      {"mnuSysTry", "mnuSysTry", true,
+       {{"Exit                      ", "RC Exit", 27}, {"-", "st1", -1}, {"Hide", "RC Open", -1}}},
+      {"mnuProjects", "mnuProjects", true,
+       {{"New Items List", "New Items List", 48}, {"Rename Items List", "Rename Items List", 49},
+        {"Remove Items List", "Remove Items List", 50}, {"-", "st4", -1},
+        {"Items List Properties", "Items List Properties", 51}}},
+      {"mnuFilesList", "mnuFilesList", true,
+       {{"Mark/Unmark All", "MarkUnmark All", 74}, {"-", "st1", -1}, {"Move Up", "Move Up", 0},
+        {"Move Down", "Move Down", 1}, {"-", "st1", -1}, {"Move To First", "Move To First", 80},
+        {"Move To Last", "Move To Last", 81}, {"-", "st1", -1}, {"Edit", "Rename Item", 32},
+        {"Save As...", "Save As", 5}, {"-", "st1", -1}, {"Audio Analyser", "Audio Analyser", 62, "lAppIncEditor"},
+        {"-", "st1", -1, "lAppIncEditor"}, {"Remove Item", "Remove Item", 3}, {"-", "ClearLine", -1},
+        {"Remove All", "Clear the List", 27}, {"-", "st1", -1, "lAppIncCDRipper"},
+        {"FreeDB", "FreeDB", 22, "lAppIncCDRipper"}}},
+      {"mnuAdd", "mnuAdd", true, {{"Add Files", "Add Files", 39}}},
+  };
+  return roots;
+}
+
+bool offered(const MenuEntry& e) {
+  if (!e.when) return true;
+  return mdlModes::ToolSwitch(e.when) == 1 || (e.orWhen && mdlModes::ToolSwitch(e.orWhen) == 1);
+}
+
+struct GridColumn {
+  const char* key;
+  const char* header;
+  long width;
+  bool shownInMain;
+};
+const GridColumn kItemColumns[] = {
+    {"Inc", "Inc", 26, true},          {"Type", "Type", 40, true},
+    {"Item Name", "Item Name", 200, true}, {"Size", "Size", 80, false},
+    {"Time", "Time-Length", 80, false}, {"Created", "Created", 140, false},
+    {"Range", "Range", 120, true},
+};
+const char* const kHiddenKeys[] = {"COL_FILE", "COL_RANGE_ALL", "COL_RANGE_START_TIME", "COL_RANGE_LENGTH_TIME",
+                                   "COL_BYTES_SIZE", "COL_TAG_ALBUM", "COL_TAG_ARTIST", "COL_TAG_COMMENT",
+                                   "COL_TAG_GEN", "COL_TAG_YEAR", "COL_TAG_TITLE", "COL_TAG_TRACK"};
+}  // namespace
+
+frmMain::frmMain()
+    : cSysTray1(new cSysTray(this)),
+      picTitle(new QWidget(this)),
+      lblTitle(new QLabel(picTitle)),
+      tmrStartSwitches(new Timer(this)),
+      settings_(new RegistryRoutines) {
+  connect(tmrStartSwitches, &Timer::Tick, this, &frmMain::tmrStartSwitches_Timer);
+  connect(cSysTray1, &cSysTray::MouseEvent, this, &frmMain::cSysTray1_MouseEvent);
+  connect(menu_, &cMenu::Click, this, &frmMain::m_cMenu_Click);
+  picTitle->setAutoFillBackground(true);
+  QFont f = lblTitle->font();
+  f.setBold(true);
+  lblTitle->setFont(f);
+}
+
+frmMain::~frmMain() { delete settings_; }
+
+void frmMain::Form_Load() {
+  settings_->hkey = HKEY_LOCAL_MACHINE;
+  settings_->KeyRoot = mdlModes::SettingsKeyRoot();
+  MainImages::FillMenuImages(*imgMenu);
+  MainImages::FillGridImages(*imgGrid);
+  // Title colours.
+  QPalette tp = picTitle->palette();
+  tp.setColor(QPalette::Window, ColorFromNumber(g_lTitleBackColor));
+  picTitle->setPalette(tp);
+  lblTitle->setStyleSheet(QString("color: %1;").arg(ColorFromNumber(g_lTitleForeColor).name()));
+  prgStatus->SetBarColor(g_lTitleBackColor);
+  // Tray icon.
+  cSysTray1->AddIcon();
+  cSysTray1->SetToolTip(mdlModes::WindowTitle());
+  cSysTray1->SetIconFile(ProgramFolder() + "/SysIcon/systrayicon.ico");
+  setWindowIcon(QIcon(ProgramFolder() + "/SysIcon/systrayicon.ico"));
+  // Grids.
+  InitItemGrid(*cGrid1, imgGrid);
+  InitInfoGrid();
+  // Status bar.
+  cStatusBar1->SetImageList(imgMenu);
+  cStatusBar1->AddPanel(0, "", "", 47, 120, false, false, 0, "Main");
+  cStatusBar1->AddPanel(0, "", "", -1, 180, false, false, 0, "Items List Properties");
+  cStatusBar1->AddPanel(0, GetNotesToStatus(), "Notes", 8, 250, false, false, 0, "Notes");
+  cStatusBar1->AddPanel(0, "Master Volume", "", 79, 64, false, false, 0, "Master Volume");
+  cStatusBar1->SetPanelText("Main", "Ready.");
+  BuildMainMenus();
+  SetAppView();
+  SetCaption(mdlModes::WindowTitle());
+  lblTitle->setText(mdlModes::WindowTitle());
+  cTreeView1->SetImageList(imgMenu);
+  setTree();
+  if (lAppIncItemsLists == 1) {
+    cTreeNode* first = g_oItemsListsNode ? g_oItemsListsNode->Children().Item(1) : nullptr;
+    if (first) {
+      first->SetSelected(true);
+      cTreeView1_NodeClick(first);
+    } else {
+      RunCommand("New Items List");
+    }
+  } else if (cTreeNode* drive = g_oAudioCDsNode ? g_oAudioCDsNode->Children().Item(1) : nullptr) {
+    drive->SetSelected(true);
+    cTreeView1_NodeClick(drive);
+  }
+  tmrStartSwitches->SetInterval(200);
+  tmrStartSwitches->SetEnabled(true);
+  settings_->Subkey = "General";
+  RestoreWindowSize();
+}
+
+void frmMain::InitItemGrid(cGrid& grid, cImageList* images, bool taskGrid) {
+  grid.SetDefaultRowHeight(24);
+  grid.SetImageList(images);
+  for (const GridColumn& c : kItemColumns) {
+    bool inc = QString(c.key) == "Inc";
+    QString header = taskGrid && inc ? QString() : QString(c.header);
+    long width = taskGrid && inc ? 20 : taskGrid && QString(c.key) == "Item Name" ? 160 : c.width;
+    grid.AddColumn(c.key, header, 0, -1, width, taskGrid || c.shownInMain);
+  }
+  for (const char* key : kHiddenKeys) grid.AddColumn(key, key, 0, -1, -1, false);
+  grid.SetGridLines(true);
+  grid.SetGridLineColor(0x80000008L);
+  grid.SetHotTrack(true);
+}
+
+void frmMain::InitInfoGrid() {
+  cGridInfo->SetDefaultRowHeight(20);
+  cGridInfo->AddColumn("Name", "Name", 0, -1, 70);
+  cGridInfo->AddColumn("Value", "Value", 0, -1, 130);
+  cGridInfo->SetGridLines(true);
+  cGridInfo->horizontalHeader()->setStretchLastSection(true);
+}
+
+QString frmMain::GetNotesToStatus() const {
+  QFile f(ProgramFolder() + "/Notes");
+  if (!f.open(QIODevice::ReadOnly)) return "Notes [ Empty ]";
+  QString text = QString::fromUtf8(f.readAll());
+  if (text.endsWith("\r\n")) text.chop(2);
+  if (text.isEmpty() || text == "\r\n") return "Notes [ Empty ]";
+  text.replace("\r\n", " ");
+  if (text.size() <= 36) return "Notes [ " + text + " ]";
+  return "Notes [ " + text.left(35) + "..." + " ]";
+}
+
+void frmMain::BuildMainMenus() {
+  QFont font("Tahoma");
+  menu_->SetOwner(this);
+  menu_->SetXPStyle(false);
+  menu_->SetFont(font);
+  menu_->SetXPStyle(g_bMenuXPStyle);
+  menu_->SetImageList(imgMenu);
+  for (const MenuRoot& root : menuTree()) {
+    long parent = menu_->AddItem(root.caption, "", 0, 0, -1, false, true, root.key);
+    for (const MenuEntry& e : root.items)
+      if (offered(e)) menu_->AddItem(e.caption, "", 0, parent, e.icon, false, true, e.key);
+    if (root.hidden) menu_->SetItemVisible(parent, false);
+  }
+  menu_->SetMenuActive(true);
+}
+
+void frmMain::SetAppView() {
+  if (g_sFormBackColor.isEmpty()) return;
+  long back = g_sFormBackColor.toLong();
+  SetBackColor(back);
+  cStatusBar1->SetStatusBackColor(back);
+  cGridInfo->SetBackColor(back);
+}
+
+void frmMain::RestoreWindowSize() {
+  bool ok = false;
+  long w = settings_->GetRegistryValue("lWidth", "13140").toString().toLong(&ok);
+  if (!ok) w = 0;
+  long h = settings_->GetRegistryValue("lHeight", "7440").toString().toLong(&ok);
+  if (!ok) h = 0;
+  SetWidth(w < 3000 ? 13740 : int(w));
+  SetHeight(h < 1000 ? 7440 : int(h));
+}
+
+void frmMain::Form_Resize() {
+  if (WindowState() == vbMinimized) return;
+  menu_->SetXPStyle(g_bMenuXPStyle);
+  const int titleH = g_bDisplayTitle ? px(375) : 0;
+  const int infoW = g_bDisplayPlayer ? px(3495) : 0;
+  const int treeW = lAppIncTree == 1 ? std::max(cTreeView1->width(), px(2535)) : 0;
+  const int statusH = cStatusBar1->sizeHint().height();
+  const int left = px(100), width = this->width() - px(350);
+  picTitle->setVisible(g_bDisplayTitle);
+  picTitle->setGeometry(left, 0, width, titleH);
+  lblTitle->move(px(120), std::max(0, (titleH - lblTitle->sizeHint().height()) / 2));
+  lblTitle->adjustSize();
+  const int listTitleH = lblListName->sizeHint().height() + 4;
+  const int top = titleH + px(40);
+  const int gridTop = top + listTitleH + px(20);
+  const int gridH = std::max(px(600), height() - gridTop - statusH - px(200));
+  cTreeView1->setVisible(lAppIncTree == 1);
+  cTreeView1->setGeometry(left + px(20), gridTop, treeW, gridH);
+  const int gridLeft = left + px(20) + treeW + px(60);
+  const int gridW = std::max(px(600), width - treeW - infoW - px(100));
+  lblListName->setGeometry(gridLeft, top, gridW + infoW, listTitleH);
+  cGrid1->setGeometry(gridLeft, gridTop, gridW, gridH);
+  cGridInfo->setVisible(g_bDisplayPlayer);
+  cGridInfo->setGeometry(gridLeft + gridW, gridTop, infoW, gridH);
+  picEmptyMsg->move(std::max(0, gridW / 2 - picEmptyMsg->width() / 2), px(2400) - gridTop);
+  cStatusBar1->setGeometry(0, height() - statusH, this->width(), statusH);
+  prgStatus->setGeometry(this->width() - px(2500), height() - statusH + 3, px(2300), statusH - 6);
+}
+
+void frmMain::RunCommand(const QString& key) { m_cMenu_Click(menu_->IndexForKey(key)); }
+
+void frmMain::m_cMenu_Click(long index) {
+  QString key = menu_->ItemKey(index);
+  if (key.isEmpty()) return;
+  tlbrPlayButtons_ButtonClick(0);
+  if (RunListCommand(key)) return;
+  RunWindowCommand(key);
+}
+
+bool frmMain::RunWindowCommand(const QString& key) {
+  if (key == "Exit" || key == "RC Exit") {
+    Unload();
+  } else if (key == "RC Open") {
+    cSysTray1_MouseEvent(1);
+  } else if (key == "GoSysTray") {
+    hideToTray();
+  } else if (key == "Minimize") {
+    SetWindowState(vbMinimized);
+  } else if (key == "On Top") {
+    SetOnTop(!menu_->ItemChecked(menu_->IndexForKey("On Top")));
+  } else if (key == "Transparent") {
+    SetTransparent(!menu_->ItemChecked(menu_->IndexForKey("Transparent")));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The preview player joins in a later step; until then nothing plays.
+void frmMain::StopPlay() {}
+void frmMain::tlbrPlayButtons_ButtonClick(long) {}
+
+void frmMain::SetOnTop(bool bVal) {
+  setWindowFlag(Qt::WindowStaysOnTopHint, bVal);
+  if (isHidden() == false) show();
+  menu_->SetItemChecked(menu_->IndexForKey("On Top"), bVal);
+}
+
+void frmMain::SetTransparent(bool bVal) {
+  setWindowOpacity(bVal ? 90 / 255.0 : 1.0);
+  menu_->SetItemChecked(menu_->IndexForKey("Transparent"), bVal);
+}
+
+void frmMain::hideToTray() {
+  // Without a notification area the window stays reachable, minimised.
+  SetWindowState(vbMinimized);
+  if (cSysTray::Available()) Hide();
+  menu_->SetItemCaption(menu_->IndexForKey("RC Open"), "Show");
+  m_bInTray = true;
+}
+
+void frmMain::StartInTray() {
+  menu_->SetItemCaption(menu_->IndexForKey("RC Open"), "Show");
+  Show();
+  hideToTray();
+}
+
+void frmMain::cSysTray1_MouseEvent(long type, long) {
+  if (type == 2) {
+    activateWindow();
+    menu_->ShowPopupAtCursor(QCursor::pos().x(), QCursor::pos().y(), menu_->IndexForKey("RC Open"), -1);
+    return;
+  }
+  if (type != 1) return;
+  int state = WindowState();
+  if (state == vbMinimized && m_bInTray) {
+    Show();
+    SetWindowState(vbNormal);
+    menu_->SetItemCaption(menu_->IndexForKey("RC Open"), "Hide");
+    m_bInTray = false;
+  } else if (state == vbNormal || (state == vbMinimized && !m_bInTray)) {
+    hideToTray();
+  }
+}
+
+void frmMain::tmrStartSwitches_Timer() {
+  tmrStartSwitches->SetEnabled(false);
+  QString args = CommandLineArgs().toLower();
+  if (args == "-addfiles") RunCommand("Add Files");
+  else if (args == "-addaudiocd") SelectFirstAudioCD();
+}
+
+void frmMain::Form_Unload(int& Cancel) {
+  g_bExiting = true;
+  if (g_bDisplayMSGWhenExit &&
+      MsgBox("Are you sure you want to exit '" + g_sAppName + " " + g_sAppVersion + "' ?",
+             vbYesNo + vbInformation, mdlModes::WindowTitle()) == vbNo) {
+    Cancel = 1;
+    g_bExiting = false;
+    return;
+  }
+  SetOnTop(false);
+  tlbrPlayButtons_ButtonClick(0);
+  cTreeNode* node = cTreeView1->SelectedItem();
+  if (g_bClearOnExit && node && !IsCDNode(node->Key())) DoClearTheList();
+  for (Form* f : LoadedForms())
+    if (f != this) f->Unload();
+  settings_->Subkey = "General";
+  settings_->SetRegistryValue("lHeight", QString::number(Height()), REG_SZ);
+  settings_->SetRegistryValue("lWidth", QString::number(Width()), REG_SZ);
+  cSysTray1->RemoveIcon();
+}
+
+void frmMain::Form_Terminate() {
+  mdlMain::SuppressFaultDialog();
+  QCoreApplication::quit();
+}

@@ -1,0 +1,54 @@
+// The main window: menus and the one command dispatcher, the tray icon, the
+// status bar, the layout and the window's start-up and shut-down. The item
+// lists half lives in lists/frmMainLists.
+#pragma once
+#include "lists/frmMainLists.h"
+#include "platform/cSysTray.h"
+
+class RegistryRoutines;
+
+class frmMain : public frmMainLists {
+  Q_OBJECT
+ public:
+  frmMain();
+  ~frmMain() override;
+
+  void m_cMenu_Click(long index) override;
+  void StopPlay() override;
+  void tlbrPlayButtons_ButtonClick(long index) override;
+  // Runs a command by its key, as a menu click would.
+  void RunCommand(const QString& key);
+
+  // Layout pass: view switches and pane sizes.
+  void Form_Resize() override;
+  // The item grid's columns; every task window's grid gets the same.
+  static void InitItemGrid(cGrid& grid, cImageList* images, bool taskGrid = false);
+  void InitInfoGrid();
+  QString GetNotesToStatus() const;
+  void SetOnTop(bool bVal);
+  void SetTransparent(bool bVal);
+  void cSysTray1_MouseEvent(long type, long unused = 0);
+  bool InTray() const { return m_bInTray; }
+  // Puts the window in the tray at start-up ("-st").
+  void StartInTray();
+
+  cSysTray* cSysTray1;
+  QWidget* picTitle;
+  QLabel* lblTitle;
+  Timer* tmrStartSwitches;
+
+ protected:
+  void Form_Load() override;
+  void Form_Unload(int& Cancel) override;
+  void Form_Terminate() override;
+
+ private:
+  void BuildMainMenus();
+  void SetAppView();
+  void RestoreWindowSize();
+  void tmrStartSwitches_Timer();
+  void hideToTray();
+  bool RunWindowCommand(const QString& key);
+  RegistryRoutines* settings_;
+  bool m_bInTray = false;
+};

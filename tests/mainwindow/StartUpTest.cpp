@@ -1,0 +1,188 @@
+#include "MainWindowFixture.h"
+#include "core/RegistryRoutines.h"
+#include "core/g_frmSplash.h"
+#include "core/mdlMain.h"
+#include "mainwindow/frmMain.h"
+#include "platform/Registry.h"
+#include "settings/frmOptions.h"
+#include "settings/g_frmAudioProp.h"
+
+namespace {
+RegistryRoutines generalStore() {
+  RegistryRoutines r;
+  r.hkey = HKEY_LOCAL_MACHINE;
+  r.KeyRoot = mdlModes::SettingsKeyRoot();
+  r.Subkey = "General";
+  return r;
+}
+}  // namespace
+
+using StartUpTest = MainWindowTest;
+
+TEST_F(StartUpTest, WithoutTheGeneralKeyOnlyTheMessageIsShown) {
+  ASSERT_EQ(Hive::DeleteKey(HKEY_LOCAL_MACHINE, mdlModes::SettingsKeyRoot() + "\\General"), ERROR_SUCCESS);
+  EXPECT_FALSE(mdlMain::StartUp());
+  auto& ui = ScriptedUi::get();
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0].prompt,
+            "This program cannot run, please reinstall the software or connect to the sofrware aurhor.\r\n\r\n"
+            "The main reistry key doesn't existed.");
+  EXPECT_EQ(ui.shown[0].title, "Tessory");
+  EXPECT_EQ(ui.shown[0].buttons, vbInformation);
+  EXPECT_TRUE(LoadedForms().empty());
+}
+
+TEST_F(StartUpTest, LoadsTheLongLivedWindowsAndShowsTheMainWindow) {
+  ASSERT_TRUE(mdlMain::StartUp());
+  EXPECT_NE(loadedForm<frmOptions>(), nullptr);
+  EXPECT_NE(loadedForm<g_frmAudioProp>(), nullptr);
+  EXPECT_FALSE(loadedForm<frmOptions>()->isVisible());
+  EXPECT_EQ(loadedForm<g_frmSplash>(), nullptr);
+  frmMain* main = loadedForm<frmMain>();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_EQ(main->Caption(), "Tessory 3.1");
+  EXPECT_EQ(main->cStatusBar1->PanelText("Main"), "Ready.");
+  EXPECT_EQ(main->cStatusBar1->PanelText("Notes"), "Notes [ Empty ]");
+  EXPECT_EQ(main->cSysTray1->ToolTip(), "Tessory 3.1");
+  EXPECT_TRUE(main->cSysTray1->IconShown());
+  EXPECT_EQ(main->m_cMenu()->ItemCaption(main->m_cMenu()->IndexForKey("RC Open")), "Hide");
+}
+
+TEST_F(StartUpTest, SplashFadesInStepByStepAndShowsItsTexts) {
+  mdlModes::InitAppMode();
+  g_frmSplash& s = form<g_frmSplash>();
+  EXPECT_EQ(s.lblAppTitle->text(), "Tessory 3.1");
+  EXPECT_EQ(s.lblVersion->text(), "Version 3.1.2");
+  EXPECT_EQ(s.lblStat->text(), "Loading...");
+  s.Show();
+  s.FadeIn();
+  std::vector<int> expected;
+  for (int a = 0; a <= 250; a += 10) expected.push_back(a);
+  expected.push_back(255);
+  EXPECT_EQ(s.FadeSteps(), expected);
+  g_bSplashShown = true;
+  mdlMain::SetSplashStatus("Loading GUI...");
+  EXPECT_EQ(s.lblStat->text(), "Loading GUI...");
+}
+
+TEST_F(StartUpTest, TraySwitchIsTheWholeArgumentTextWithItsCase) {
+  struct Case {
+    const char* args;
+    bool inTray;
+  } cases[] = {{"-st", true}, {"-ST", false}, {"-st x", false}, {"", false}};
+  for (const Case& c : cases) {
+    SetCommandLineArgs(c.args);
+    ASSERT_TRUE(mdlMain::StartUp()) << c.args;
+    frmMain* main = loadedForm<frmMain>();
+    EXPECT_EQ(main->isVisible(), !c.inTray) << c.args;
+    EXPECT_EQ(main->InTray(), c.inTray) << c.args;
+    EXPECT_EQ(main->m_cMenu()->ItemCaption(main->m_cMenu()->IndexForKey("RC Open")), c.inTray ? "Show" : "Hide")
+        << c.args;
+    if (c.inTray) {
+      main->cSysTray1_MouseEvent(1);  // one left click brings it back
+      EXPECT_TRUE(main->isVisible());
+      EXPECT_EQ(main->WindowState(), vbNormal);
+      EXPECT_EQ(main->m_cMenu()->ItemCaption(main->m_cMenu()->IndexForKey("RC Open")), "Hide");
+    }
+    UnloadAllForms();
+  }
+}
+
+TEST_F(StartUpTest, WithoutANotificationAreaATrayStartStaysReachableMinimised) {
+  cSysTray::SetAvailableOverride(0);
+  SetCommandLineArgs("-st");
+  ASSERT_TRUE(mdlMain::StartUp());
+  frmMain* main = loadedForm<frmMain>();
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_EQ(main->WindowState(), vbMinimized);
+}
+
+TEST_F(StartUpTest, StoredWindowSizeFollowsItsLowerLimits) {
+  struct Case {
+    const char* width;
+    const char* height;
+    int expectW, expectH;
+  } cases[] = {{nullptr, nullptr, 13140, 7440}, {"2999", "999", 13740, 7440},
+               {"3000", "1000", 3000, 1000},    {"wide", "tall", 13740, 7440},
+               {"9000", "6000", 9000, 6000}};
+  for (const Case& c : cases) {
+    RegistryRoutines g = generalStore();
+    g.DeleteValue("lWidth");
+    g.DeleteValue("lHeight");
+    if (c.width) g.SetRegistryValue("lWidth", c.width, REG_SZ);
+    if (c.height) g.SetRegistryValue("lHeight", c.height, REG_SZ);
+    ASSERT_TRUE(mdlMain::StartUp());
+    frmMain* main = loadedForm<frmMain>();
+    // The window manager may round the outer size to whole pixels.
+    EXPECT_NEAR(main->Width(), c.expectW, TwipsPerPixel) << (c.width ? c.width : "none");
+    EXPECT_NEAR(main->Height(), c.expectH, TwipsPerPixel) << (c.height ? c.height : "none");
+    UnloadAllForms();
+  }
+}
+
+TEST_F(StartUpTest, ExitStoresTheSizeAndRemovesTheTrayIcon) {
+  ASSERT_TRUE(mdlMain::StartUp());
+  frmMain* main = loadedForm<frmMain>();
+  main->SetWidth(9000);
+  main->SetHeight(6000);
+  cSysTray* tray = main->cSysTray1;
+  main->RunCommand("Exit");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(loadedForm<frmMain>(), nullptr);
+  EXPECT_EQ(loadedForm<frmOptions>(), nullptr);  // really closed now
+  EXPECT_EQ(loadedForm<g_frmAudioProp>(), nullptr);
+  EXPECT_TRUE(g_bExiting);
+  EXPECT_NEAR(generalStore().GetRegistryValue("lWidth").toString().toInt(), 9000, TwipsPerPixel);
+  EXPECT_NEAR(generalStore().GetRegistryValue("lHeight").toString().toInt(), 6000, TwipsPerPixel);
+  Q_UNUSED(tray);
+}
+
+TEST_F(StartUpTest, ExitQuestionNoKeepsEverythingYesCloses) {
+  ASSERT_TRUE(mdlMain::StartUp());
+  g_bDisplayMSGWhenExit = true;
+  frmMain* main = loadedForm<frmMain>();
+  auto& ui = ScriptedUi::get();
+  ui.answers = {vbNo};
+  main->close();  // the close box
+  ASSERT_EQ(ui.shown.size(), 1u);
+  EXPECT_EQ(ui.shown[0].prompt, "Are you sure you want to exit 'Tessory 3.1' ?");
+  EXPECT_EQ(ui.shown[0].buttons, vbYesNo + vbInformation);
+  EXPECT_FALSE(g_bExiting);
+  EXPECT_NE(loadedForm<frmMain>(), nullptr);
+  EXPECT_TRUE(main->cSysTray1->IconShown());
+  // The options window still only hides while the program runs.
+  loadedForm<frmOptions>()->close();
+  EXPECT_NE(loadedForm<frmOptions>(), nullptr);
+  ui.answers = {vbYes};
+  main->close();
+  EXPECT_EQ(loadedForm<frmMain>(), nullptr);
+  EXPECT_EQ(loadedForm<frmOptions>(), nullptr);
+}
+
+// Enabled once "Add Files" opens its dialog.
+TEST_F(StartUpTest, DISABLED_StartSwitchRunsAfterTheLoad) {
+  SetCommandLineArgs("-ADDFILES");
+  ASSERT_TRUE(mdlMain::StartUp());
+  auto& ui = ScriptedUi::get();
+  EXPECT_TRUE(ui.dialogs.empty());  // not during start-up itself
+  ASSERT_TRUE(TestEnv::WaitUntil([&] { return !ui.dialogs.empty(); }, 2000));
+  EXPECT_EQ(ui.dialogs[0].kind, DialogCall::OpenFiles);
+}
+
+TEST_F(StartUpTest, OtherStartSwitchTextsDoNothing) {
+  SetCommandLineArgs("-addfiles now");
+  ASSERT_TRUE(mdlMain::StartUp());
+  TestEnv::WaitUntil([] { return false; }, 400);
+  EXPECT_TRUE(ScriptedUi::get().dialogs.empty());
+}
+
+TEST_F(StartUpTest, InstallAgainKeepsStoredValues) {
+  RegistryRoutines g = generalStore();
+  ASSERT_TRUE(g.SetRegistryValue("lWidth", "5000", REG_SZ));
+  ASSERT_TRUE(mdlInstall::Install());
+  EXPECT_EQ(generalStore().GetRegistryValue("lWidth"), "5000");
+  for (const char* s : {"Events", "ID3 Tags", "Display", "Formats\\WAV", "Formats\\APE"})
+    EXPECT_TRUE(Hive::KeyExists(HKEY_LOCAL_MACHINE, mdlModes::SettingsKeyRoot() + "\\" + s)) << s;
+  EXPECT_TRUE(QFile::exists(ProgramFolder() + "/sound/notify.wav"));
+}
