@@ -1,0 +1,107 @@
+#include "AudioFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtEndian>
+#include <cmath>
+
+namespace AudioFixtures {
+
+namespace {
+QByteArray Run(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  p.waitForFinished(60000);
+  return p.readAllStandardOutput();
+}
+
+void Put16(QByteArray& b, quint16 v) {
+  char c[2];
+  qToLittleEndian(v, c);
+  b.append(c, 2);
+}
+void Put32(QByteArray& b, quint32 v) {
+  char c[4];
+  qToLittleEndian(v, c);
+  b.append(c, 4);
+}
+}  // namespace
+
+QString WriteWav(const QString& path, int rate, int channels, int bits, double seconds, Signal signal) {
+  const qint64 frames = qint64(std::llround(seconds * rate));
+  QByteArray data;
+  data.reserve(int(frames * channels * bits / 8));
+  for (qint64 n = 0; n < frames; ++n) {
+    for (int c = 0; c < channels; ++c) {
+      double v = 0;
+      if (signal == Signal::Sine) v = 0.5 * std::sin(2 * M_PI * (440.0 + 220 * c) * double(n) / rate);
+      int s16 = signal == Signal::Ramp ? int(n % 30000) : int(std::lround(v * 32767));
+      if (bits == 8)
+        data.append(char(uint8_t((s16 >> 8) + 128)));
+      else
+        Put16(data, quint16(int16_t(s16)));
+    }
+  }
+  QByteArray out("RIFF");
+  Put32(out, quint32(36 + data.size()));
+  out.append("WAVEfmt ");
+  Put32(out, 16);
+  Put16(out, 1);
+  Put16(out, quint16(channels));
+  Put32(out, quint32(rate));
+  Put32(out, quint32(rate * channels * bits / 8));
+  Put16(out, quint16(channels * bits / 8));
+  Put16(out, quint16(bits));
+  out.append("data");
+  Put32(out, quint32(data.size()));
+  out.append(data);
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write(out);
+  return path;
+}
+
+QString Encode(const QString& input, const QString& output, const QStringList& args) {
+  Run("ffmpeg", QStringList{"-v", "error", "-y", "-i", input} + args + QStringList{output});
+  return output;
+}
+
+Probe ProbeFile(const QString& path) {
+  const QByteArray json = Run("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,sample_rate,channels:format_tags:stream_tags",
+                                          "-of", "json", path});
+  const QJsonObject root = QJsonDocument::fromJson(json).object();
+  Probe p;
+  const QJsonArray streams = root["streams"].toArray();
+  if (streams.isEmpty()) return p;
+  const QJsonObject s = streams[0].toObject();
+  p.codec = s["codec_name"].toString();
+  p.sampleRate = s["sample_rate"].toString().toInt();
+  p.channels = s["channels"].toInt();
+  for (const QJsonObject& tags : {s["tags"].toObject(), root["format"].toObject()["tags"].toObject()})
+    for (auto it = tags.begin(); it != tags.end(); ++it) p.tags.insert(it.key().toLower(), it.value().toString());
+  return p;
+}
+
+std::vector<int16_t> DecodePcm(const QString& path) {
+  const QByteArray raw = Run("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-c:a", "pcm_s16le", "-"});
+  std::vector<int16_t> pcm(size_t(raw.size()) / 2);
+  memcpy(pcm.data(), raw.constData(), pcm.size() * 2);
+  return pcm;
+}
+
+double Rms(const std::vector<int16_t>& pcm) {
+  if (pcm.empty()) return 0;
+  double sum = 0;
+  for (int16_t s : pcm) sum += double(s) * s;
+  return std::sqrt(sum / double(pcm.size()));
+}
+
+QStringList FilesIn(const QString& dir) {
+  return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+}  // namespace AudioFixtures

@@ -1,0 +1,34 @@
+// Generated audio fixtures and independent checks of written files: WAVs are
+// written here sample by sample; other input types and every check of an
+// output go through the ffmpeg and ffprobe commands, not through our decoder.
+#pragma once
+#include <QMap>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace AudioFixtures {
+
+enum class Signal { Sine, Silence, Ramp };
+
+// A PCM WAV; Ramp holds sample n = n % 30000 (16 bit), so positions can be checked.
+QString WriteWav(const QString& path, int rate, int channels, int bits, double seconds, Signal signal = Signal::Sine);
+// Converts a file with the ffmpeg command (args between input and output, e.g. {"-c:a", "libmp3lame"}).
+QString Encode(const QString& input, const QString& output, const QStringList& args = {});
+
+struct Probe {
+  QString codec;
+  int sampleRate = 0;
+  int channels = 0;
+  QMap<QString, QString> tags;  // lower-case keys
+};
+Probe ProbeFile(const QString& path);
+// The decoded audio as interleaved signed 16-bit samples at the file's own rate and channels.
+std::vector<int16_t> DecodePcm(const QString& path);
+// Root mean square of the samples, 0 to 32768.
+double Rms(const std::vector<int16_t>& pcm);
+// The file names in a folder (hidden ones included).
+QStringList FilesIn(const QString& dir);
+
+}  // namespace AudioFixtures

@@ -1,0 +1,275 @@
+// The conversion control's jobs: ranges, tags, events, abort, and refusal of
+// inputs that would harm or cannot be read.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include "AudioFixtures.h"
+#include "JobWatcher.h"
+#include "TestEnv.h"
+#include "platform/audio/cAudioConverter.h"
+
+using namespace AudioFixtures;
+
+namespace {
+void ToWav(cAudioConverter& c, int rate, int channels) {
+  c.SetDestinationFormat(DestWav);
+  c.SetWavFormat({rate, int16_t(channels), 16});
+}
+
+QByteArray Read(const QString& path) {
+  QFile f(path);
+  f.open(QIODevice::ReadOnly);
+  return f.readAll();
+}
+}  // namespace
+
+TEST(ConverterJobs, RangeStartsAndEndsAtTheRightSample) {
+  const QString dir = TestEnv::FreshDir("range");
+  const QString in = WriteWav(dir + "/ramp.wav", 8000, 1, 16, 3.0, Signal::Ramp);
+  cAudioConverter c;
+  ToWav(c, 8000, 1);
+  c.SetInputFile(in);
+
+  struct RangeCase {
+    long start, length;
+    int firstSample;
+    size_t frames;
+  };
+  // The last part of a split asks for more than is left: it ends at the source's end.
+  for (RangeCase rc : {RangeCase{1, 1, 8000, 8000}, RangeCase{2, 5, 16000, 8000}}) {
+    JobWatcher w(c);
+    c.SetRangeStart(rc.start);
+    c.SetRangeLength(rc.length);
+    c.SetOutputFile(dir + "/part.wav");
+    c.StartConvert();
+    ASSERT_TRUE(w.Wait());
+    ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
+    const std::vector<int16_t> pcm = DecodePcm(dir + "/part.wav");
+    ASSERT_EQ(pcm.size(), rc.frames);
+    EXPECT_EQ(pcm.front(), rc.firstSample);
+    EXPECT_EQ(pcm.back(), int16_t(rc.firstSample + rc.frames - 1));
+  }
+
+  // A range applies to the job it was set for only.
+  JobWatcher w(c);
+  c.SetOutputFile(dir + "/whole.wav");
+  c.StartConvert();
+  ASSERT_TRUE(w.Wait());
+  EXPECT_EQ(DecodePcm(dir + "/whole.wav").size(), 24000u);
+}
+
+TEST(ConverterJobs, RangeOfACompressedSourceHasTheAskedLength) {
+  const QString dir = TestEnv::FreshDir("range_mp3");
+  const QString mp3 = Encode(WriteWav(dir + "/in.wav", 44100, 2, 16, 4.0), dir + "/in.mp3", {"-c:a", "libmp3lame", "-b:a", "128k"});
+  cAudioConverter c;
+  JobWatcher w(c);
+  ToWav(c, 44100, 2);
+  c.SetInputFile(mp3);
+  c.SetRangeStart(1);
+  c.SetRangeLength(2);
+  c.SetOutputFile(dir + "/part.wav");
+  c.StartConvert();
+  ASSERT_TRUE(w.Wait());
+  ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
+  EXPECT_EQ(DecodePcm(dir + "/part.wav").size(), 2u * 88200);
+}
+
+namespace {
+struct TagCase {
+  const char* name;
+  long dest;
+  const char* ext;
+};
+void PrintTo(const TagCase& c, std::ostream* os) { *os << c.name; }
+class ConverterTags : public ::testing::TestWithParam<TagCase> {};
+}  // namespace
+
+TEST_P(ConverterTags, SevenTagsReadBack) {
+  const TagCase& tc = GetParam();
+  const QString dir = TestEnv::FreshDir(QString("tags_") + tc.name);
+  const QString in = WriteWav(dir + "/in.wav", 44100, 2, 16, 0.5);
+  cAudioConverter c;
+  JobWatcher w(c);
+  c.SetDestinationFormat(tc.dest);
+  c.SetAcmFormat("PCM", "44100 Hz, 16 Bit, Stereo");
+  c.SetTagAlbum("Album \u00e9t\u00e9");
+  c.SetTagArtist("Artist \u2603");
+  c.SetTagComment("A comment");
+  c.SetTagGenre("Rock");
+  c.SetTagTitle("Title \u00fc");
+  c.SetTagTrack("7");
+  c.SetTagYear("2024");
+  c.SetInputFile(in);
+  c.SetOutputFile(dir + "/out." + tc.ext);
+  c.StartConvert();
+  ASSERT_TRUE(w.Wait());
+  ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
+
+  cAudioConverter reader;
+  ASSERT_EQ(reader.ReadSourceTags(dir + "/out." + tc.ext), 0);
+  EXPECT_EQ(reader.TagAlbum(), "Album \u00e9t\u00e9");
+  EXPECT_EQ(reader.TagArtist(), "Artist \u2603");
+  EXPECT_EQ(reader.TagComment(), "A comment");
+  EXPECT_EQ(reader.TagGenre(), "Rock");
+  EXPECT_EQ(reader.TagTitle(), "Title \u00fc");
+  EXPECT_EQ(reader.TagTrack(), "7");
+  EXPECT_EQ(reader.TagYear(), "2024");
+  // An independent reader sees the title too.
+  EXPECT_EQ(ProbeFile(dir + "/out." + tc.ext).tags.value("title"), "Title \u00fc");
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFormats, ConverterTags,
+                         ::testing::Values(TagCase{"Wav", DestWav, "wav"}, TagCase{"Acm", DestAcm, "wav"},
+                                           TagCase{"Mp3", DestMp3, "mp3"}, TagCase{"Wma", DestWma, "wma"},
+                                           TagCase{"Ogg", DestOgg, "ogg"}, TagCase{"Ape", DestApe, "ape"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ConverterJobs, ReadingTagsOfAnUntaggedFileClearsThem) {
+  const QString dir = TestEnv::FreshDir("notags");
+  cAudioConverter c;
+  c.SetTagTitle("old");
+  EXPECT_EQ(c.ReadSourceTags(WriteWav(dir + "/in.wav", 8000, 1, 16, 0.1)), 0);
+  EXPECT_EQ(c.TagTitle(), "");
+}
+
+TEST(ConverterJobs, EventsArriveAfterTheStartCallAndExactlyOnce) {
+  const QString dir = TestEnv::FreshDir("async");
+  const QString in = WriteWav(dir + "/in.wav", 8000, 1, 16, 0.2);
+  for (const QString& out : {dir + "/out.wav", in}) {  // a job that succeeds and one that is refused
+    cAudioConverter c;
+    JobWatcher w(c);
+    ToWav(c, 8000, 1);
+    c.SetInputFile(in);
+    c.SetOutputFile(out);
+    ASSERT_EQ(c.StartConvert(), 0);
+    EXPECT_TRUE(w.ends.isEmpty() && w.progress.empty());
+    ASSERT_TRUE(w.Wait());
+    EXPECT_EQ(w.ends.size(), 1);
+  }
+}
+
+TEST(ConverterJobs, NextJobCanStartFromTheDoneHandler) {
+  const QString dir = TestEnv::FreshDir("chain");
+  const QString in = WriteWav(dir + "/in.wav", 8000, 1, 16, 0.2);
+  cAudioConverter c;
+  JobWatcher w(c);
+  ToWav(c, 8000, 1);
+  c.SetInputFile(in);
+  int started = 1;
+  QObject::connect(&c, &cAudioConverter::Done, [&] {
+    if (started == 3) return;
+    c.SetOutputFile(dir + QString("/out%1.wav").arg(++started));
+    EXPECT_EQ(c.StartConvert(), 0);
+  });
+  c.SetOutputFile(dir + "/out1.wav");
+  c.StartConvert();
+  QElapsedTimer t;
+  t.start();
+  while (w.ends.size() < 3 && t.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(w.ends, (QStringList{"Done", "Done", "Done"}));
+  EXPECT_EQ(FilesIn(dir), (QStringList{"in.wav", "out1.wav", "out2.wav", "out3.wav"}));
+}
+
+TEST(ConverterJobs, AbortEndsWithAbortedAndLeavesNoFile) {
+  const QString dir = TestEnv::FreshDir("abort");
+  const QString in = WriteWav(dir + "/in.wav", 44100, 2, 16, 60.0);
+  cAudioConverter c;
+  JobWatcher w(c);
+  c.SetDestinationFormat(DestMp3);
+  Mp3FormatRecord mp3;
+  mp3.Bitrate = 128;
+  mp3.SampleRate = 44100;
+  c.SetMp3Format(mp3);
+  c.SetInputFile(in);
+  c.SetOutputFile(dir + "/out.mp3");
+  c.StartConvert();
+  QElapsedTimer t;
+  t.start();
+  while (w.progress.size() < 2 && t.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  c.AbortConvert();
+  ASSERT_TRUE(w.Wait());
+  EXPECT_EQ(w.ends, QStringList{"Aborted"});
+  EXPECT_EQ(FilesIn(dir), QStringList{"in.wav"});
+}
+
+TEST(ConverterJobs, AbortWithoutAJobDoesNothing) {
+  cAudioConverter c;
+  JobWatcher w(c);
+  c.AbortConvert();
+  w.Wait(0);
+  EXPECT_TRUE(w.ends.isEmpty());
+}
+
+TEST(ConverterJobs, OutputEqualToTheInputIsRefused) {
+  const QString dir = TestEnv::FreshDir("same");
+  const QString in = WriteWav(dir + "/in.wav", 8000, 1, 16, 0.2);
+  const QByteArray before = Read(in);
+  QFile::link(in, dir + "/link.wav");
+  for (const QString& out : {in, dir + "/./in.wav", dir + "/link.wav"}) {
+    cAudioConverter c;
+    JobWatcher w(c);
+    ToWav(c, 44100, 2);
+    c.SetInputFile(in);
+    c.SetOutputFile(out);
+    c.StartConvert();
+    ASSERT_TRUE(w.Wait());
+    EXPECT_EQ(w.ends, QStringList{"Error"}) << out.toStdString();
+    EXPECT_EQ(w.errorCode, AudioErrSameFile);
+  }
+  EXPECT_EQ(Read(in), before);
+  EXPECT_EQ(FilesIn(dir), (QStringList{"in.wav", "link.wav"}));
+}
+
+TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
+  const QString dir = TestEnv::FreshDir("corrupt");
+  QByteArray noise(20000, '\0');
+  for (int i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919) ^ (i >> 3));
+  auto write = [&](const QString& name, const QByteArray& data) {
+    QFile f(dir + "/" + name);
+    f.open(QIODevice::WriteOnly);
+    f.write(data);
+    return dir + "/" + name;
+  };
+  const QByteArray wav = Read(WriteWav(dir + "/good.wav", 44100, 2, 16, 2.0));
+  const QByteArray mp3 = Read(Encode(dir + "/good.wav", dir + "/good.mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}));
+  const QStringList inputs = {
+      write("noise.wav", noise),
+      write("text.mp3", "This is not audio at all.\n"),
+      write("empty.ogg", QByteArray()),
+      write("truncated.wav", wav.left(wav.size() / 4)),
+      write("truncated.mp3", mp3.left(mp3.size() / 3)),
+      write("header_only.wav", wav.left(44)),
+      dir + "/missing.wav",
+  };
+  for (const QString& in : inputs) {
+    cAudioConverter c;
+    JobWatcher w(c);
+    ToWav(c, 44100, 2);
+    c.SetInputFile(in);
+    c.SetOutputFile(dir + "/out/out.wav");
+    c.StartConvert();
+    ASSERT_TRUE(w.Wait()) << in.toStdString();
+    EXPECT_EQ(w.ends, QStringList{"Error"}) << in.toStdString();
+    EXPECT_EQ(w.errorCode, AudioErrInput) << in.toStdString();
+    EXPECT_TRUE(w.errorText.contains(in)) << w.errorText.toStdString();
+    EXPECT_TRUE(FilesIn(dir + "/out").isEmpty()) << in.toStdString();
+    if (!in.contains("truncated") && !in.contains("header_only")) EXPECT_NE(cAudioConverter().OpenSource(in), 0);
+  }
+}
+
+TEST(ConverterJobs, EncoderRefusalEndsWithError) {
+  const QString dir = TestEnv::FreshDir("refused");
+  const QString in = WriteWav(dir + "/in.wav", 8000, 1, 16, 0.2);
+  cAudioConverter c;
+  JobWatcher w(c);
+  c.SetDestinationFormat(DestAcm);
+  c.SetAcmFormat("GSM 6.10", "no such format");
+  c.SetInputFile(in);
+  c.SetOutputFile(dir + "/out.wav");
+  c.StartConvert();
+  ASSERT_TRUE(w.Wait());
+  EXPECT_EQ(w.ends, QStringList{"Error"});
+  EXPECT_EQ(FilesIn(dir), QStringList{"in.wav"});
+}
