@@ -18,6 +18,10 @@ constexpr uint32_t kCumulative[65] = {
 int BitLength(uint32_t v) { return 32 - __builtin_clz(v); }
 }  // namespace
 
+inline void ApeRangeCoder::Normalize() {
+  while (range_ <= kBottom) ShiftByte();
+}
+
 void ApeRangeCoder::Reset() {
   low_ = 0;
   range_ = kTop;
@@ -29,24 +33,23 @@ void ApeRangeCoder::Reset() {
 // Writes the held byte and the bytes waiting on a possible carry.
 void ApeRangeCoder::Flush(uint8_t held, uint8_t pending) {
   out_.push_back(held);
+  if (!pending_) return;
   out_.insert(out_.end(), pending_, pending);
   pending_ = 0;
 }
 
-void ApeRangeCoder::Normalize() {
-  while (range_ <= kBottom) {
-    if (low_ < (0xFFu << kShift)) {
-      Flush(held_, 0xFF);
-      held_ = uint8_t(low_ >> kShift);
-    } else if (low_ & kTop) {
-      Flush(uint8_t(held_ + 1), 0x00);
-      held_ = uint8_t(low_ >> kShift);
-    } else {
-      ++pending_;
-    }
-    low_ = (low_ << 8) & (kTop - 1);
-    range_ <<= 8;
+void ApeRangeCoder::ShiftByte() {
+  if (low_ < (0xFFu << kShift)) {
+    Flush(held_, 0xFF);
+    held_ = uint8_t(low_ >> kShift);
+  } else if (low_ & kTop) {
+    Flush(uint8_t(held_ + 1), 0x00);
+    held_ = uint8_t(low_ >> kShift);
+  } else {
+    ++pending_;
   }
+  low_ = (low_ << 8) & (kTop - 1);
+  range_ <<= 8;
 }
 
 void ApeRangeCoder::EncodeSymbol(int symbol) {

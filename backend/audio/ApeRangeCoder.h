@@ -17,6 +17,7 @@ class ApeRangeCoder {
 
  private:
   void Normalize();
+  void ShiftByte();
   void EncodeSymbol(int symbol);
   void EncodeBits(uint32_t value, int bits);
   void EncodeUniform(uint32_t value, uint32_t total);
