@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QSignalSpy>
+
+#include "TestEnv.h"
+#include "core/mdlFunctions.h"
+#include "platform/Services.h"
+
+using namespace mdlFunctions;
+
+namespace {
+QByteArray bytesOf(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString& path, const QByteArray& data) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(data);
+}
+
+QStringList items(const QComboBox& box) {
+  QStringList out;
+  for (int i = 0; i < box.count(); ++i) out << box.itemText(i);
+  return out;
+}
+
+QStringList historyLines() {
+  QString text = QString::fromUtf8(bytesOf(PathHistoryFile()));
+  EXPECT_TRUE(text.isEmpty() || text.endsWith("\r\n")) << text.toStdString();
+  text.chop(2);
+  return text.isEmpty() ? QStringList() : text.split("\r\n");
+}
+
+void saveHistory(const QString& folder) {
+  QComboBox box;
+  box.setEditable(true);
+  box.setEditText(folder);
+  SavePathHistory(&box);
+}
+
+class History : public ::testing::Test {
+ protected:
+  void SetUp() override { QFile::remove(PathHistoryFile()); }
+};
+}  // namespace
+
+TEST(TextFiles, WriteThenReadRoundTrips) {
+  const QString path = TestEnv::FreshDir("text") + "/t.txt";
+  struct Case {
+    QString written;
+    QByteArray onDisk;
+    QString readBack;
+  } cases[] = {
+      {"", "\r\n", "\r\n"},
+      {"a", "a\r\n", "a"},
+      {"a\r\nb", "a\r\nb\r\n", "a\r\nb"},
+      {QString::fromUtf8("Caf\u00e9 \u266a"), "Caf\xc3\xa9 \xe2\x99\xaa\r\n", QString::fromUtf8("Caf\u00e9 \u266a")},
+  };
+  for (const Case& c : cases) {
+    WriteTextFile(c.written, path);
+    EXPECT_EQ(bytesOf(path), c.onDisk);
+    EXPECT_EQ(ReadTextFile(path), c.readBack);
+  }
+  EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files), QStringList{"t.txt"});  // no temporary left
+}
+
+TEST(TextFiles, ReadAcceptsEveryLineEnd) {
+  const QString path = TestEnv::FreshDir("ends") + "/t.txt";
+  struct Case {
+    QByteArray onDisk;
+    QString read;
+  } cases[] = {
+      {"", ""},
+      {"a\rb\rc", "a\r\nb\r\nc"},
+      {"a\nb\n", "a\r\nb"},
+      {"a\r\n\r\nb", "a\r\n\r\nb"},
+      {"a\r\n\r\n", "a\r\n"},
+      {"\n", "\r\n"},
+  };
+  for (const Case& c : cases) {
+    writeBytes(path, c.onDisk);
+    EXPECT_EQ(ReadTextFile(path), c.read) << c.onDisk.toStdString();
+  }
+  EXPECT_EQ(ReadTextFile(path + ".missing"), "");
+  EXPECT_EQ(ReadTextFile(QFileInfo(path).path()), "");  // a folder is no file
+}
+
+TEST(TextFiles, WriteIntoAMissingFolderLeavesNothing) {
+  const QString dir = TestEnv::FreshDir("nofolder");
+  WriteTextFile("x", dir + "/missing/t.txt");
+  EXPECT_FALSE(QFile::exists(dir + "/missing"));
+}
+
+TEST(TextFiles, LoadListFromFileAddsOnlyNonEmptyLines) {
+  const QString path = TestEnv::FreshDir("formats") + "/FileNameFormats.txt";
+  writeBytes(path, "[artist] - [title]\r\n\r\n\r\n  \n[track]\r\n");
+  QComboBox box;
+  box.addItems({"built-in 1", "built-in 2"});
+  LoadListFromFile(path, &box);
+  EXPECT_EQ(items(box), (QStringList{"[artist] - [title]", "  ", "[track]"}));
+  EXPECT_EQ(box.currentIndex(), -1);
+  LoadListFromFile(path + ".missing", &box);
+  EXPECT_EQ(box.count(), 0);
+}
+
+TEST_F(History, FolderUsedAgainMovesToTheTop) {
+  for (const char* f : {"/e/B/", "/c/Out/", "/d/A/"}) saveHistory(f);
+  EXPECT_EQ(historyLines(), (QStringList{"/d/A/", "/c/Out/", "/e/B/"}));
+  saveHistory("/c/Out/");
+  EXPECT_EQ(historyLines(), (QStringList{"/c/Out/", "/d/A/", "/e/B/"}));
+  saveHistory("/C/out/");  // letter case matters
+  EXPECT_EQ(historyLines().size(), 4);
+}
+
+TEST_F(History, KeepsTheSixteenNewest) {
+  for (int i = 1; i <= 17; ++i) saveHistory(QString("/f%1/").arg(i));
+  const QStringList lines = historyLines();
+  ASSERT_EQ(lines.size(), 16);
+  EXPECT_EQ(lines.first(), "/f17/");
+  EXPECT_EQ(lines.last(), "/f2/");
+}
+
+TEST_F(History, LoadCreatesAMissingFileAndSelectsTheNewest) {
+  QComboBox box;
+  box.setEditable(true);
+  box.addItem("stale");
+  LoadPathHistory(&box);
+  EXPECT_TRUE(QFile::exists(PathHistoryFile()));
+  EXPECT_EQ(box.count(), 0);
+  EXPECT_EQ(box.currentText(), "");
+
+  for (const char* f : {"/c/", "/b/", "/a/"}) saveHistory(f);
+  QSignalSpy chosen(&box, &QComboBox::currentIndexChanged);
+  LoadPathHistory(&box);
+  EXPECT_EQ(items(box), (QStringList{"/a/", "/b/", "/c/"}));
+  EXPECT_EQ(box.currentIndex(), 0);
+  EXPECT_EQ(box.currentText(), "/a/");
+  EXPECT_GE(chosen.count(), 1);
+}
+
+TEST_F(History, ReadsAHandWrittenFileWithLineFeeds) {
+  writeBytes(PathHistoryFile(), "/x/\n\n/y/\n");
+  QComboBox box;
+  LoadPathHistory(&box);
+  EXPECT_EQ(items(box), (QStringList{"/x/", "", "/y/"}));
+  saveHistory("/y/");
+  EXPECT_EQ(historyLines(), (QStringList{"/y/", "/x/", ""}));
+}
+
+TEST(LogLines, EachLineHasTheTimeAColonAndTheMessage) {
+  QPlainTextEdit log;
+  AddLogLine("Started", &log);
+  AddLogLine("Done.", &log);
+  const QStringList lines = log.toPlainText().split('\n');
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_TRUE(lines[2].isEmpty());
+  static const QRegularExpression form("^\\d{1,2}:\\d{2}:\\d{2}( ?[AaPp][Mm])?:(Started|Done\\.)$");
+  EXPECT_TRUE(form.match(lines[0]).hasMatch()) << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(":Done.")) << lines[1].toStdString();
+  EXPECT_EQ(log.textCursor().position(), log.toPlainText().size());
+}
