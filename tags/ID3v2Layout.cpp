@@ -18,11 +18,14 @@ struct Walk {
 };
 
 // True when a frame of this size would end on the tag's end, its padding or
-// the next frame's identifier.
-bool landsWell(const QByteArray& data, qint64 next, int idLength) {
+// a next frame header whose size fits the tag.
+bool landsWell(const QByteArray& data, qint64 next) {
   if (next > data.size()) return false;
   if (next == data.size() || data[next] == 0) return true;
-  return IsFrameId(data.mid(next, idLength));
+  if (next + 10 > data.size() || !IsFrameId(data.mid(next, 4))) return false;
+  const char* p = data.constData() + next + 4;
+  const qint64 left = data.size() - next - 10;
+  return qint64(ReadBE32(p)) <= left || (IsSynchsafe(p) && qint64(ReadSynchsafe(p)) <= left);
 }
 
 // Version 2.4 sizes are synchsafe; some writers put plain counts there.
@@ -31,8 +34,8 @@ qint64 frameSize24(const QByteArray& data, qint64 pos) {
   const qint64 plain = ReadBE32(p);
   if (!IsSynchsafe(p)) return plain;
   const qint64 safe = ReadSynchsafe(p);
-  if (safe == plain || landsWell(data, pos + kHeader + safe, 4)) return safe;
-  return landsWell(data, pos + kHeader + plain, 4) ? plain : safe;
+  if (safe == plain || landsWell(data, pos + kHeader + safe)) return safe;
+  return landsWell(data, pos + kHeader + plain) ? plain : safe;
 }
 
 Walk walkFrames(const QByteArray& data, int version) {
@@ -72,7 +75,7 @@ QByteArray frameData(QByteArray data, int version, uint8_t flags, qint64* skippe
 
 bool startsAudio(QIODevice& device, qint64 at, qint64 fileLength) {
   if (at == fileLength) return true;
-  if (!device.seek(at)) return false;
+  if (at > fileLength || !device.seek(at)) return false;
   const QByteArray b = device.read(3);
   if (b.size() >= 2 && uchar(b[0]) == 0xFF && (uchar(b[1]) & 0xE0) == 0xE0) return true;
   return b == "TAG" && fileLength - at == 128;

@@ -41,9 +41,12 @@ QString DecodeText(const QByteArray& body) {
 // Characters Latin-1 cannot hold are given as percent-encoded UTF-8.
 QByteArray UrlBytes(const QString& url) {
   QByteArray out;
-  for (QChar c : url) {
-    if (c.unicode() <= 0xFF) out.append(char(c.unicode()));
-    else out.append(QString(c).toUtf8().toPercentEncoding());
+  for (qsizetype i = 0; i < url.size();) {
+    qsizetype j = i;
+    while (j < url.size() && url[j].unicode() > 0xFF) ++j;
+    if (j == i) out.append(char(url[i++].unicode()));
+    else out.append(url.mid(i, j - i).toUtf8().toPercentEncoding());
+    i = std::max(i, j);
   }
   return out;
 }
@@ -263,7 +266,7 @@ void cMP3ID3v2::SetLinkTo(const QString& v) {
 }
 
 // The comment and the lyrics replace only the frame they show (the first
-// without a description); those in other languages or with a description stay.
+// without a description), in its place; the others stay as they are.
 void cMP3ID3v2::SetNoteFrame(Property p, const QString& v) {
   m_props[p] = v;
   const QString id = FrameIdOf(p);
@@ -275,8 +278,8 @@ void cMP3ID3v2::SetNoteFrame(Property p, const QString& v) {
     const QByteArray body = t.body.isEmpty() ? TextBody(t.text) : t.body;
     if (!ParseNote(body, p == pLyrics).description.isEmpty()) continue;
     if (e->texts.size() == 1) return ReplaceFrame(id, std::move(text));
-    e->texts.erase(e->texts.begin() + long(i));
-    break;
+    e->texts[i] = std::move(text);
+    return;
   }
   Append(id, std::move(text));
 }
