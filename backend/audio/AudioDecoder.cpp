@@ -23,6 +23,24 @@ QString AvErrorText(int code) {
 namespace {
 constexpr int64_t NoEnd = INT64_MAX;
 
+// Dialogic VOX files are headerless 4-bit ADPCM, 8000 Hz mono: read them as
+// raw bytes (one byte holds two samples) and decode them as OKI ADPCM.
+int OpenVox(AVFormatContext** fmt, const QByteArray& name) {
+  AVDictionary* opts = nullptr;
+  av_dict_set(&opts, "sample_rate", "8000", 0);
+  av_dict_set(&opts, "ch_layout", "mono", 0);
+  int r = avformat_open_input(fmt, name.constData(), av_find_input_format("u8"), &opts);
+  av_dict_free(&opts);
+  if (r < 0) return r;
+  if ((*fmt)->nb_streams != 1) return AVERROR_INVALIDDATA;
+  AVStream* st = (*fmt)->streams[0];
+  st->codecpar->codec_id = AV_CODEC_ID_ADPCM_IMA_OKI;
+  st->codecpar->bits_per_coded_sample = 4;
+  st->codecpar->bit_rate = 32000;
+  st->duration = avio_size((*fmt)->pb);  // in bytes, the raw reader's ticks
+  return 0;
+}
+
 bool IsPcmCodec(AVCodecID id) { return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT; }
 }  // namespace
 
@@ -34,6 +52,7 @@ struct AudioDecoder::Impl {
   AVPacket* pkt = av_packet_alloc();
   AVFrame* frame = av_frame_alloc();
   AVStream* st = nullptr;
+  int samplesPerTick = 1;  // decoded samples per container time-base tick
   int outRate = 0;
   int outChannels = 0;
   int64_t startSample = 0;  // input samples
@@ -75,10 +94,12 @@ bool AudioDecoder::Open(const QString& path, QString* error) {
   d = std::make_unique<Impl>();
   d->path = path;
   QByteArray name = QFile::encodeName(path);
-  int r = avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
+  const bool vox = QFileInfo(path).suffix().compare("vox", Qt::CaseInsensitive) == 0;
+  int r = vox ? OpenVox(&d->fmt, name) : avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
   if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
-  r = avformat_find_stream_info(d->fmt, nullptr);
+  r = vox ? 0 : avformat_find_stream_info(d->fmt, nullptr);
   if (r < 0) return fail("The file " + path + " is damaged (" + AvErrorText(r) + ").");
+  if (vox) d->samplesPerTick = 2;
   const AVCodec* dec = nullptr;
   int s = av_find_best_stream(d->fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &dec, 0);
   if (s < 0 || !dec) return fail("The file " + path + " holds no audio that can be decoded.");
@@ -99,7 +120,7 @@ bool AudioDecoder::Open(const QString& path, QString* error) {
                                                                                      : 16;
   int64_t us = AV_NOPTS_VALUE;
   if (d->st->duration != AV_NOPTS_VALUE && d->st->duration > 0)
-    us = av_rescale_q(d->st->duration, d->st->time_base, AVRational{1, AV_TIME_BASE});
+    us = av_rescale_q(d->st->duration * d->samplesPerTick, d->st->time_base, AVRational{1, AV_TIME_BASE});
   else if (d->fmt->duration != AV_NOPTS_VALUE)
     us = d->fmt->duration;
   if (us != AV_NOPTS_VALUE && us > 0) {
@@ -149,7 +170,7 @@ bool AudioDecoder::Start(int outRate, int outChannels, double start, double leng
   d->draining = d->finished = false;
   d->decodedFrames = 0;
   if (rewind) {
-    int64_t ts = av_rescale_q(d->startSample, AVRational{1, inRate}, d->st->time_base);
+    int64_t ts = av_rescale_q(d->startSample / d->samplesPerTick, AVRational{1, inRate}, d->st->time_base);
     if (d->st->start_time != AV_NOPTS_VALUE) ts += d->st->start_time;
     if (av_seek_frame(d->fmt, d->st->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
       // Unseekable: read from the beginning and drop what lies before the start.
@@ -198,7 +219,7 @@ int AudioDecoder::Read(QString* error) {
         int64_t ts = f->best_effort_timestamp;
         if (ts != AV_NOPTS_VALUE) {
           if (m.st->start_time != AV_NOPTS_VALUE) ts -= m.st->start_time;
-          m.position = av_rescale_q(ts, m.st->time_base, AVRational{1, f->sample_rate});
+          m.position = av_rescale_q(ts, m.st->time_base, AVRational{1, f->sample_rate}) * m.samplesPerTick;
         }
         m.havePosition = true;
       }

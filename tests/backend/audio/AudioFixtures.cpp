@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 
 namespace AudioFixtures {
@@ -62,6 +63,38 @@ QString WriteWav(const QString& path, int rate, int channels, int bits, double s
   QFile f(path);
   f.open(QIODevice::WriteOnly);
   f.write(out);
+  return path;
+}
+
+QString WriteVox(const QString& path, double seconds) {
+  static const int steps[49] = {16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41,  45,  50,  55,  60,  66,  73,
+                                80,  88,  97,  107, 118, 130, 143, 157, 173, 190, 209, 230, 253, 279, 307, 337, 371,
+                                408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552};
+  static const int indexShift[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
+  int predictor = 0, index = 0;
+  auto encode = [&](int sample12) {
+    const int step = steps[index];
+    int diff = sample12 - predictor;
+    int nibble = diff < 0 ? 8 : 0;
+    diff = std::abs(diff);
+    if (diff >= step) nibble |= 4, diff -= step;
+    if (diff >= step / 2) nibble |= 2, diff -= step / 2;
+    if (diff >= step / 4) nibble |= 1;
+    const int delta = ((2 * (nibble & 7) + 1) * step) >> 3;
+    predictor = std::clamp(predictor + ((nibble & 8) ? -delta : delta), -2048, 2047);
+    index = std::clamp(index + indexShift[nibble & 7], 0, 48);
+    return nibble;
+  };
+  QByteArray data;
+  const int frames = int(seconds * 8000) & ~1;
+  for (int n = 0; n < frames; n += 2) {
+    auto s12 = [](int i) { return int(std::lround(1000 * std::sin(2 * M_PI * 440.0 * i / 8000))); };
+    const int high = encode(s12(n));
+    data.append(char(high << 4 | encode(s12(n + 1))));
+  }
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write(data);
   return path;
 }
 

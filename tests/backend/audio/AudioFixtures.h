@@ -14,6 +14,8 @@ enum class Signal { Sine, Silence, Ramp };
 
 // A PCM WAV; Ramp holds sample n = n % 30000 (16 bit), so positions can be checked.
 QString WriteWav(const QString& path, int rate, int channels, int bits, double seconds, Signal signal = Signal::Sine);
+// A headerless Dialogic (OKI ADPCM) file of a sine, 8000 Hz mono.
+QString WriteVox(const QString& path, double seconds);
 // Converts a file with the ffmpeg command (args between input and output, e.g. {"-c:a", "libmp3lame"}).
 QString Encode(const QString& input, const QString& output, const QStringList& args = {});
 
