@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <QSignalBlocker>
 #include <QStringList>
 #include <QTime>
 #include <optional>
@@ -172,6 +173,7 @@ QString ReadTextFile(const QString& path) {
 
 void LoadListFromFile(const QString& path, QComboBox* box) {
   const QStringList pieces = ReadTextFile(path).split(kCrLf);
+  const QSignalBlocker quiet(box);
   box->clear();
   box->clearEditText();
   for (const QString& p : pieces)
@@ -180,6 +182,8 @@ void LoadListFromFile(const QString& path, QComboBox* box) {
 }
 
 QString PathHistoryFile() { return ProgramFolder() + "/PathHistory"; }
+
+QString FileNameFormatsFile() { return ProgramFolder() + "/FileNameFormats.txt"; }
 
 void SavePathHistory(QComboBox* box) {
   const QString file = PathHistoryFile();
@@ -200,14 +204,19 @@ void SavePathHistory(QComboBox* box) {
 }
 
 void LoadPathHistory(QComboBox* box) {
-  box->clear();
-  box->clearEditText();
-  const QString file = PathHistoryFile();
-  if (!ensureFile(file)) return;
-  std::optional<QStringList> lines = readLines(file);
-  if (!lines) return;
-  for (const QString& l : *lines) box->addItem(l);
-  box->setCurrentIndex(box->count() > 0 ? 0 : -1);
+  {
+    // The box's handlers run once, for the newest folder, when all are in.
+    const QSignalBlocker quiet(box);
+    box->clear();
+    box->clearEditText();
+    const QString file = PathHistoryFile();
+    if (!ensureFile(file)) return;
+    const std::optional<QStringList> lines = readLines(file);
+    if (!lines) return;
+    for (const QString& l : *lines) box->addItem(l);
+    box->setCurrentIndex(-1);
+  }
+  if (box->count() > 0) box->setCurrentIndex(0);
 }
 
 QString SecondsToTimeText(long seconds) {

@@ -54,9 +54,12 @@ QString ReadTextFile(const QString& path);
 void LoadListFromFile(const QString& path, QComboBox* box);
 // The destination history "PathHistory" in the program folder.
 QString PathHistoryFile();
+// The file-name templates "FileNameFormats.txt" in the program folder (read only).
+QString FileNameFormatsFile();
 // Puts the box's text first in the history (no line twice, 16 lines at most).
 void SavePathHistory(QComboBox* box);
-// Refills the box with the history and selects the newest folder.
+// Refills the box with the history and selects the newest folder; the box's
+// selection signal comes once, after every line is in.
 void LoadPathHistory(QComboBox* box);
 
 // --- durations ---------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "core/mdlSupportedDestination.h"
 
 #include <QComboBox>
+#include <QSignalBlocker>
 
 long g_lDestWAV = 1, g_lDestACM = 1, g_lDestMP3 = 1, g_lDestWMA = 1, g_lDestOGG = 1, g_lDestAPE = 1;
 
@@ -32,6 +33,7 @@ void InitDestinationFormats() {
 
 void FillDestinationFormats(QComboBox* box) {
   InitDestinationFormats();
+  const QSignalBlocker quiet(box);
   box->clear();
   for (const Format& f : kFormats)
     if (*f.offered == 1) box->addItem(f.text);
