@@ -6,7 +6,12 @@
 
 #include "core/RegistryRoutines.h"
 #include "core/mdlMain.h"
+#include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
+#include "core/mdlMouseClick.h"
+#include "core/mdlOnTop.h"
+#include "core/mdlSetFormIcon32.h"
+#include "core/mdlTransparent.h"
 #include "mainwindow/MainImages.h"
 #include "platform/Services.h"
 #include "settings/OptionValues.h"
@@ -140,7 +145,7 @@ void frmMain::Form_Load() {
   cSysTray1->AddIcon();
   cSysTray1->SetToolTip(mdlModes::WindowTitle());
   cSysTray1->SetIconFile(ProgramFolder() + "/SysIcon/systrayicon.ico");
-  setWindowIcon(QIcon(ProgramFolder() + "/SysIcon/systrayicon.ico"));
+  mdlSetFormIcon32::SetFormIcon(this, "AAA", true);
   // Grids.
   InitItemGrid(*cGrid1, imgGrid);
   InitInfoGrid();
@@ -199,10 +204,9 @@ void frmMain::InitInfoGrid() {
 }
 
 QString frmMain::GetNotesToStatus() const {
-  QFile f(ProgramFolder() + "/Notes");
-  if (!f.open(QIODevice::ReadOnly)) return "Notes [ Empty ]";
-  QString text = QString::fromUtf8(f.readAll());
-  if (text.endsWith("\r\n")) text.chop(2);
+  const QString path = ProgramFolder() + "/Notes";
+  if (!QFile::exists(path)) return "Notes [ Empty ]";
+  QString text = mdlFunctions::ReadTextFile(path);
   if (text.isEmpty() || text == "\r\n") return "Notes [ Empty ]";
   text.replace("\r\n", " ");
   if (text.size() <= 36) return "Notes [ " + text + " ]";
@@ -306,13 +310,13 @@ void frmMain::StopPlay() {}
 void frmMain::tlbrPlayButtons_ButtonClick(long) {}
 
 void frmMain::SetOnTop(bool bVal) {
-  setWindowFlag(Qt::WindowStaysOnTopHint, bVal);
-  if (isHidden() == false) show();
+  mdlOnTop::SetWindowOnTop(this, bVal);
   menu_->SetItemChecked(menu_->IndexForKey("On Top"), bVal);
 }
 
 void frmMain::SetTransparent(bool bVal) {
-  setWindowOpacity(bVal ? 90 / 255.0 : 1.0);
+  if (bVal) mdlTransparent::SetWindowAlpha(this, 90);
+  else mdlTransparent::ClearWindowAlpha(this);
   menu_->SetItemChecked(menu_->IndexForKey("Transparent"), bVal);
 }
 
@@ -333,7 +337,9 @@ void frmMain::StartInTray() {
 void frmMain::cSysTray1_MouseEvent(long type, long) {
   if (type == 2) {
     activateWindow();
-    menu_->ShowPopupAtCursor(QCursor::pos().x(), QCursor::pos().y(), menu_->IndexForKey("RC Open"), -1);
+    long x = 0, y = 0;
+    mdlMouseClick::GetMousePos(x, y);
+    menu_->ShowPopupAtCursor(x, y, menu_->IndexForKey("RC Open"), -1);
     return;
   }
   if (type != 1) return;
