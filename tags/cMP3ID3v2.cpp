@@ -223,8 +223,8 @@ void cMP3ID3v2::ShowFrame(const QString& id, const QByteArray& body) {
 // "(17)Rock", "(17)" and "Rock"; version 2.4 also gives a bare "17".
 void cMP3ID3v2::ParseGenre(const QString& text) {
   bool ok = false;
-  const int bare = text.toInt(&ok);
-  if (ok && bare >= 0 && bare <= 255 && !text.startsWith('+') && !text.startsWith('-')) {
+  const int bare = m_bytTagVersion == 4 ? text.toInt(&ok) : -1;
+  if (ok && bare >= 0 && bare <= 255 && text.at(0).isDigit()) {
     m_bytGenre = uint8_t(bare);
     m_props[pOtherGenreName] = GenreName(m_bytGenre);
     return;
@@ -294,8 +294,11 @@ void cMP3ID3v2::SetOtherGenreName(const QString& v) {
   SetGenreFrame();
 }
 
+// "(17)Rock"; without a genre number only the free text, since other readers
+// take "(255)" for a genre of its own.
 void cMP3ID3v2::SetGenreFrame() {
-  const QString text = "(" + QString::number(m_bytGenre) + ")" + m_props[pOtherGenreName];
+  QString text = m_props[pOtherGenreName];
+  if (m_bytGenre != 255) text.prepend("(" + QString::number(m_bytGenre) + ")");
   ReplaceFrame("TCON", FrameText{text, TextBody(text), 0});
 }
 

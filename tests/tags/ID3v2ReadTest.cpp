@@ -94,6 +94,9 @@ TEST(ID3v2Read, GenreReferences) {
     EXPECT_EQ(t.Genre(), c.genre) << c.text.constData();
     EXPECT_EQ(t.OtherGenreName(), c.other) << c.text.constData();
   }
+  // A bare number is a genre reference in version 2.4 only.
+  EXPECT_EQ(readBytes(Tag(Frame("TCON", QByteArray("\0" "17", 3), 4), 4)).Genre(), 17);
+  EXPECT_EQ(readBytes(Tag(Frame("TCON", QByteArray("\0" "17", 3)))).OtherGenreName(), "17");
 }
 
 TEST(ID3v2Read, CommentsAndLyricsShowTheFirstWithoutDescription) {
