@@ -138,7 +138,7 @@ QString RemoveFileExt(const QString& name) {
 }
 
 void CheckIllegalNameChar(QWidget* textBox, int& KeyAscii) {
-  if (KeyAscii <= 0 || !kIllegalNameChars.contains(QChar(KeyAscii))) return;
+  if (KeyAscii <= 0 || KeyAscii > 0xFFFF || !kIllegalNameChars.contains(QChar(KeyAscii))) return;
   cBalloonTip tip;
   tip.BalloonIcon = 1;
   tip.BalloonText = "Illegal name." + kCrLf + kCrLf + "The chars:   /\\:?*<>\"|   are not legal.";
