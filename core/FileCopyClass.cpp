@@ -25,16 +25,17 @@ bool writeAll(QSaveFile& out, const QByteArray& data) { return out.write(data) =
 
 QString FileCopyClass::copyInChunks(QFile& in, QSaveFile& out, qint64 length, qint64 chunk) {
   QByteArray pending;
+  pending.reserve(3 * chunk);
   qint64 readPos = 0, written = 0, piece = chunk;
   while (readPos < length) {
-    const QByteArray data = in.read(piece);
-    if (data.size() != piece) return sourceChanged(in.fileName());
-    pending += data;
+    const qint64 held = pending.size();
+    pending.resize(held + piece);
+    if (in.read(pending.data() + held, piece) != piece) return sourceChanged(in.fileName());
     readPos += piece;
     if (pending.size() >= 2 * chunk) {
       if (!writeAll(out, pending)) return writeFailed(out);
       written += pending.size();
-      pending.clear();
+      pending.resize(0);
     }
     PercentREady = int(std::nearbyint(100.0 * double(written) / double(length)));
     DoEvents();
@@ -50,9 +51,9 @@ QString FileCopyClass::Copy(const QString& SourceFile, const QString& Destinatio
   if (IsSameFile(SourceFile, Destination)) return "A file cannot be copied onto itself.";
 
   QFile in(SourceFile);
-  if (!in.open(QIODevice::ReadOnly)) return "The file \"" + SourceFile + "\" cannot be read: " + in.errorString();
+  if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return "The file \"" + SourceFile + "\" cannot be read: " + in.errorString();
   QSaveFile out(Destination);
-  if (!out.open(QIODevice::WriteOnly))
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     return "The file \"" + Destination + "\" cannot be created: " + out.errorString();
 
   QElapsedTimer clock;
