@@ -51,7 +51,8 @@ QString FileCopyClass::Copy(const QString& SourceFile, const QString& Destinatio
   if (IsSameFile(SourceFile, Destination)) return "A file cannot be copied onto itself.";
 
   QFile in(SourceFile);
-  if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return "The file \"" + SourceFile + "\" cannot be read: " + in.errorString();
+  if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    return "The file \"" + SourceFile + "\" cannot be read: " + in.errorString();
   QSaveFile out(Destination);
   if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
     return "The file \"" + Destination + "\" cannot be created: " + out.errorString();
