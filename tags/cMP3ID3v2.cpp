@@ -366,6 +366,8 @@ bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag) {
     const QByteArray piece = source.read(1 << 16);
     ok = !piece.isEmpty() && out.write(piece) == piece.size();
   }
+  // Small files sit in the write buffer until here: its failure counts too.
+  ok = ok && out.flush();
   if (!ok) {
     const TagError error = source.error() != QFileDevice::NoError ? FileError(source, kClass) : FileError(out, kClass);
     out.cancelWriting();
