@@ -60,6 +60,10 @@ namespace mdlInstall {
 bool Install(QString* error) {
   mdlModes::InitAppMode();
   const QString root = mdlModes::SettingsKeyRoot();
+  if (Hive::Damaged(HKEY_LOCAL_MACHINE)) {
+    if (error) *error = "The settings file in " + Hive::Folder() + " is damaged; it was left as it is.";
+    return false;
+  }
   for (const char* s : kSections) {
     if (Hive::CreateKey(HKEY_LOCAL_MACHINE, root + "\\" + s) != ERROR_SUCCESS) {
       if (error) *error = "Cannot create the settings key in " + Hive::Folder();

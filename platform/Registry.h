@@ -35,6 +35,9 @@ long DeleteKey(long root, const QString& path);
 // Sub-keys or value names in the order they were created; code 2 when the key is missing.
 QStringList EnumKeys(long root, const QString& path, long* code = nullptr);
 QStringList EnumValues(long root, const QString& path, long* code = nullptr);
+// True when the root's file exists but cannot be read as a hive: it then reads
+// as empty and every write is refused, so the file stays as it was.
+bool Damaged(long root);
 // Expands $VAR, ${VAR} and %VAR% references from the environment.
 QString ExpandEnvironmentStrings(const QString& text);
 // The folder of the hive files: the user's config folder + "/Tessory" unless set.

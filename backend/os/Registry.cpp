@@ -38,6 +38,9 @@ struct Root {
   Key top;
   QDateTime stamp;
   bool loaded = false;
+  // A file that cannot be read as a hive reads as empty and is never
+  // overwritten, so the user's settings can still be rescued by hand.
+  bool damaged = false;
 };
 
 QString g_folder;
@@ -94,13 +97,25 @@ Root& rootFor(long root) {
   r.top = Key();
   r.loaded = true;
   r.stamp = stamp;
+  r.damaged = false;
   QFile f(fi.filePath());
-  if (f.open(QIODevice::ReadOnly)) fromJson(QJsonDocument::fromJson(f.readAll()).object(), r.top);
+  if (!f.open(QIODevice::ReadOnly)) {
+    r.damaged = fi.exists();
+    return r;
+  }
+  QJsonParseError err;
+  QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &err);
+  if (err.error != QJsonParseError::NoError || !doc.isObject()) {
+    r.damaged = true;
+    return r;
+  }
+  fromJson(doc.object(), r.top);
   return r;
 }
 
 bool save(long root) {
   Root& r = g_roots[root];
+  if (r.damaged) return false;
   QDir().mkpath(Hive::Folder());
   QSaveFile f(fileFor(root));
   if (!f.open(QIODevice::WriteOnly)) return false;
@@ -113,6 +128,8 @@ bool save(long root) {
 QStringList parts(const QString& path) { return path.split('\\', Qt::SkipEmptyParts); }
 
 bool knownRoot(long root) { return root == HKEY_LOCAL_MACHINE || root == HKEY_CURRENT_USER; }
+
+bool writable(long root) { return knownRoot(root) && !rootFor(root).damaged; }
 
 Key* find(long root, const QString& path) {
   if (!knownRoot(root)) return nullptr;
@@ -137,6 +154,7 @@ std::optional<RegValue> Query(long root, const QString& path, const QString& nam
 }
 
 long SetValue(long root, const QString& path, const QString& name, const RegValue& value) {
+  if (!writable(root)) return ERROR_ACCESS_DENIED;
   Key* k = find(root, path);
   if (!k) return ERROR_FILE_NOT_FOUND;
   if (RegValue* v = k->value(name)) *v = value;
@@ -145,6 +163,7 @@ long SetValue(long root, const QString& path, const QString& name, const RegValu
 }
 
 long DeleteValue(long root, const QString& path, const QString& name) {
+  if (!writable(root)) return ERROR_ACCESS_DENIED;
   Key* k = find(root, path);
   if (!k) return ERROR_FILE_NOT_FOUND;
   auto it = std::find_if(k->values.begin(), k->values.end(), [&](auto& v) {
@@ -157,6 +176,7 @@ long DeleteValue(long root, const QString& path, const QString& name) {
 
 long CreateKey(long root, const QString& path) {
   if (!knownRoot(root)) return ERROR_INVALID_HANDLE;
+  if (!writable(root)) return ERROR_ACCESS_DENIED;
   Key* k = &rootFor(root).top;
   bool changed = false;
   for (const QString& p : parts(path)) {
@@ -175,7 +195,7 @@ long CreateKey(long root, const QString& path) {
 
 long DeleteKey(long root, const QString& path) {
   QStringList p = parts(path);
-  if (p.isEmpty()) return ERROR_ACCESS_DENIED;
+  if (p.isEmpty() || !writable(root)) return ERROR_ACCESS_DENIED;
   QString last = p.takeLast();
   Key* parent = find(root, p.join('\\'));
   Key* k = parent ? parent->child(last) : nullptr;
@@ -218,6 +238,8 @@ QString ExpandEnvironmentStrings(const QString& text) {
   }
   return out + text.mid(last);
 }
+
+bool Damaged(long root) { return knownRoot(root) && rootFor(root).damaged; }
 
 QString Folder() {
   if (!g_folder.isEmpty()) return g_folder;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+
 #include "TestEnv.h"
 #include "core/RegistryRoutines.h"
 
@@ -125,4 +128,27 @@ TEST(RegistryTrimNull, CutsAtTheFirstNulWithinTheLimit) {
   EXPECT_EQ(RegistryRoutines::TrimNull(b), "ab");
   QString c = QString(40000, 'x') + QChar(0) + "y";
   EXPECT_EQ(RegistryRoutines::TrimNull(c).size(), 40002);
+}
+
+TEST(RegistryDamagedFile, ReadsAsMissingKeysAndIsNeverOverwritten) {
+  TestEnv::ResetHive();
+  QDir().mkpath(Hive::Folder());
+  const QString file = Hive::Folder() + "/machine.hive";
+  const QByteArray junk("{\"keys\": [ {\"name\": \"SOFT");
+  {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(junk);
+  }
+  Hive::SetFolder(Hive::Folder());
+  EXPECT_TRUE(Hive::Damaged(HKEY_LOCAL_MACHINE));
+  RegistryRoutines r = store();
+  EXPECT_FALSE(r.KeyExists());
+  EXPECT_EQ(r.CreateKey(), "");
+  EXPECT_FALSE(r.KeyExists());
+  EXPECT_FALSE(r.SetRegistryValue("x", "1", REG_SZ));
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), junk);
+  EXPECT_FALSE(Hive::Damaged(HKEY_CURRENT_USER));  // the other root is unaffected
 }

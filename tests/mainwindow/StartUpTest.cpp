@@ -32,6 +32,29 @@ TEST_F(StartUpTest, WithoutTheGeneralKeyOnlyTheMessageIsShown) {
   EXPECT_TRUE(LoadedForms().empty());
 }
 
+TEST_F(StartUpTest, ADamagedHiveReadsAsMissingKeysAndIsLeftAsItWas) {
+  const QString file = Hive::Folder() + "/machine.hive";
+  for (QByteArray junk : {QByteArray("{\"keys\": [ {\"name\": \"SOFT"), QByteArray("\x00\xff garbage", 10),
+                          QByteArray("[1, 2]")}) {
+    {
+      QFile f(file);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(junk);
+    }
+    Hive::SetFolder(Hive::Folder());  // as a fresh process finds it
+    ScriptedUi::get().shown.clear();
+    EXPECT_FALSE(mdlMain::StartUp());
+    ASSERT_EQ(ScriptedUi::get().shown.size(), 1u);
+    EXPECT_TRUE(ScriptedUi::get().shown[0].prompt.startsWith("This program cannot run"));
+    EXPECT_TRUE(LoadedForms().empty());
+    EXPECT_FALSE(generalStore().SetRegistryValue("x", "1", REG_SZ));
+    EXPECT_FALSE(mdlInstall::Install());
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), junk);
+  }
+}
+
 TEST_F(StartUpTest, LoadsTheLongLivedWindowsAndShowsTheMainWindow) {
   ASSERT_TRUE(mdlMain::StartUp());
   EXPECT_NE(loadedForm<frmOptions>(), nullptr);
