@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 #include "tags/ID3Text.h"
 #include "tags/ID3v2Layout.h"
