@@ -82,9 +82,8 @@ bool cMP3ID3v2::Fail(const TagError& error) {
 // ---- the frame set ----
 
 cMP3ID3v2::FrameEntry* cMP3ID3v2::Find(const QString& frame) {
-  for (FrameEntry& e : m_colFrameIds)
-    if (e.id.compare(frame, Qt::CaseInsensitive) == 0) return &e;
-  return nullptr;
+  const auto it = m_colFrameIndex.constFind(frame.toUpper());
+  return it == m_colFrameIndex.constEnd() ? nullptr : &m_colFrameIds[*it];
 }
 
 const cMP3ID3v2::FrameEntry* cMP3ID3v2::Find(const QString& frame) const {
@@ -96,7 +95,14 @@ void cMP3ID3v2::Append(const QString& frame, FrameText text) {
     e->texts.push_back(std::move(text));
     return;
   }
+  m_colFrameIndex.insert(frame.toUpper(), m_colFrameIds.size());
   m_colFrameIds.push_back(FrameEntry{frame, {std::move(text)}});
+}
+
+void cMP3ID3v2::Erase(size_t position) {
+  m_colFrameIds.erase(m_colFrameIds.begin() + long(position));
+  m_colFrameIndex.clear();
+  for (size_t i = 0; i < m_colFrameIds.size(); ++i) m_colFrameIndex.insert(m_colFrameIds[i].id.toUpper(), i);
 }
 
 QString cMP3ID3v2::Frame(long index) {
@@ -108,18 +114,16 @@ QString cMP3ID3v2::Frame(long index) {
 }
 
 bool cMP3ID3v2::RemoveFrame(const QString& frame) {
-  for (auto it = m_colFrameIds.begin(); it != m_colFrameIds.end(); ++it) {
-    if (it->id.compare(frame, Qt::CaseInsensitive) != 0) continue;
-    m_colFrameIds.erase(it);
-    return true;
-  }
-  return Fail(MakeTagError(tagErrInvalidCall, "Invalid procedure call or argument", kClass));
+  const FrameEntry* e = Find(frame);
+  if (!e) return Fail(MakeTagError(tagErrInvalidCall, "Invalid procedure call or argument", kClass));
+  Erase(size_t(e - m_colFrameIds.data()));
+  return true;
 }
 
 bool cMP3ID3v2::RemoveFrame(long index) {
   if (index < 1 || index > FrameCount())
     return Fail(MakeTagError(tagErrSubscript, "Subscript out of range", kClass));
-  m_colFrameIds.erase(m_colFrameIds.begin() + (index - 1));
+  Erase(size_t(index - 1));
   return true;
 }
 
@@ -143,6 +147,8 @@ bool cMP3ID3v2::RemoveTag(const QString& frame, long tagIndex) {
 
 void cMP3ID3v2::ResetTag() {
   m_colFrameIds.clear();
+  m_colFrameIndex.clear();
+  m_bNoteShown = {false, false};
   m_lTagPosition = 0;
   m_bytTagVersion = 0;
   for (QString& p : m_props) p.clear();
@@ -201,9 +207,11 @@ void cMP3ID3v2::StoreFrame(const QString& id, const QByteArray& body, uint16_t f
 
 void cMP3ID3v2::ShowFrame(const QString& id, const QByteArray& body) {
   if (id == "COMM" || id == "USLT") {
-    const Property p = id == "COMM" ? pComment : pLyrics;
-    const Note note = ParseNote(body, p == pLyrics);
-    if (note.description.isEmpty() && m_props[p].isEmpty()) m_props[p] = note.text;
+    const bool lyrics = id == "USLT";
+    const Note note = ParseNote(body, lyrics);
+    if (m_bNoteShown[lyrics] || !note.description.isEmpty()) return;
+    m_bNoteShown[lyrics] = true;
+    m_props[lyrics ? pLyrics : pComment] = note.text;
     return;
   }
   if (id == "TCON") return ParseGenre(DecodeText(body));
@@ -273,16 +281,19 @@ void cMP3ID3v2::SetNoteFrame(Property p, const QString& v) {
   const QString id = FrameIdOf(p);
   FrameText text{v, NoteBody(v, p == pLyrics), 0};
   FrameEntry* e = Find(id);
-  if (!e) return Append(id, std::move(text));
-  for (size_t i = 0; i < e->texts.size(); ++i) {
-    const FrameText& t = e->texts[i];
-    const QByteArray body = t.body.isEmpty() ? TextBody(t.text) : t.body;
-    if (!ParseNote(body, p == pLyrics).description.isEmpty()) continue;
-    if (e->texts.size() == 1) return ReplaceFrame(id, std::move(text));
-    e->texts[i] = std::move(text);
-    return;
+  const long main = e ? MainNote(*e, p == pLyrics) : -1;
+  if (main < 0) return Append(id, std::move(text));
+  if (e->texts.size() == 1) return ReplaceFrame(id, std::move(text));
+  e->texts[main] = std::move(text);
+}
+
+// The comment or lyrics frame the property shows: the first without a description.
+long cMP3ID3v2::MainNote(const FrameEntry& e, bool lyrics) {
+  for (size_t i = 0; i < e.texts.size(); ++i) {
+    const FrameText& t = e.texts[i];
+    if (ParseNote(t.body.isEmpty() ? TextBody(t.text) : t.body, lyrics).description.isEmpty()) return long(i);
   }
-  Append(id, std::move(text));
+  return -1;
 }
 
 void cMP3ID3v2::SetGenre(uint8_t v) {

@@ -3,7 +3,9 @@
 // of versions 2.2, 2.3 and 2.4 and writes version 2.3.
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -109,10 +111,12 @@ class cMP3ID3v2 {
   FrameEntry* Find(const QString& frame);
   const FrameEntry* Find(const QString& frame) const;
   void Append(const QString& frame, FrameText text);
+  void Erase(size_t position);
   void ReplaceFrame(const QString& frame, FrameText text);
   void SetTextFrame(Property p, const QString& v);
   void SetUrlFrame(Property p, const QString& v);
   void SetNoteFrame(Property p, const QString& v);
+  static long MainNote(const FrameEntry& e, bool lyrics);
   void SetGenreFrame();
   bool WriteTagV2();
   QByteArray BuildTag() const;
@@ -125,6 +129,11 @@ class cMP3ID3v2 {
   uint8_t m_bytTagVersion = 0;
   QString m_props[pCount];
   uint8_t m_bytGenre = 255;
+  // The identifiers in the order they were first added, each with its texts;
+  // found by position or, through the index, by identifier in any letter case.
   std::vector<FrameEntry> m_colFrameIds;
+  QHash<QString, size_t> m_colFrameIndex;
+  // Whether the comment (0) and the lyrics (1) of the read are already shown.
+  std::array<bool, 2> m_bNoteShown{};
   TagError m_error;
 };
