@@ -65,6 +65,10 @@ QString Decode(const QByteArray& bytes, int encoding) {
 
 int StringLength(const QByteArray& data, int from, int encoding, int* next) {
   const bool wide = encoding == Utf16 || encoding == Utf16BE;
+  if (from >= data.size()) {
+    *next = int(data.size());
+    return 0;
+  }
   int i = from;
   if (wide) {
     while (i + 1 < data.size() && !(data[i] == 0 && data[i + 1] == 0)) i += 2;
