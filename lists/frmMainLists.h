@@ -6,6 +6,7 @@
 #pragma once
 #include <QLabel>
 #include <QString>
+#include <QStringList>
 
 #include "platform/Form.h"
 #include "platform/Timer.h"
@@ -16,6 +17,11 @@
 #include "platform/cStatusBar.h"
 #include "platform/cTreeView.h"
 
+class cAudioConverter;
+class cAudioCDRipper;
+class cPlayer;
+struct ItemRecord;
+
 // The two roots of the tree, set each time the tree is built.
 extern cTreeNode* g_oItemsListsNode;
 extern cTreeNode* g_oAudioCDsNode;
@@ -24,20 +30,72 @@ class frmMainLists : public Form {
   Q_OBJECT
  public:
   explicit frmMainLists(QWidget* parent = nullptr);
+  ~frmMainLists() override;
+  // The main window, for the item windows that work on its grid; nullptr before it exists.
+  static frmMainLists* MainWindow();
 
   // Key tests, pure functions of a key text.
   static bool IsMainNode(const QString& key);
   static bool IsCDNode(const QString& key);
   static QString GetCDNameNode(const QString& key);
 
+  // --- tree of lists and drives ---
   // Builds the tree of lists and drives.
   virtual void setTree();
   // Opens a node: a list's file, a drive's tracks or, for a root, an empty grid.
   virtual void cTreeView1_NodeClick(cTreeNode* node);
-  // Empties the current list and its file, without a question.
-  virtual void DoClearTheList();
+  void cTreeView1_AfterLabelEdit(cTreeNode* node, QString& NewString, int& Cancel);
+  // The first free "New Items List <n>.flst" of the folder (a file name).
+  static QString GetNewListFileName(const QString& folder);
+  // A file or folder of that path exists, whatever the letter case of its name.
+  static bool ListFileExists(const QString& path);
+  void RemoveItemsList();
+  bool CheckListSelected();
+  void lblListName_Click();
+  void ShowListProperties(cTreeNode* node);
+
+  // --- list file ---
+  // Rewrites the selected list's file from the grid; writes nothing unless a list node is selected.
+  void SaveGridToFile();
+  static QString GetTagValue(const QString& tag, const QString& text);
+  static long GetTypeIcon(const QString& type);
+
+  // --- CD drives ---
+  void LoadCDTracks(const QString& drive);
+  long GetCDDriveIndex(const QString& drive);
+  void tmrCDs_Timer();
   // Opens the first drive whose disc has tracks; nothing when there is none.
   virtual void SelectFirstAudioCD();
+  void cAudioCDRipper1_Error(long code, const QString& text);
+
+  // --- adding, removing, clearing ---
+  void AddFiles();
+  void cGrid1_OLEDragDrop(const QStringList& files, long effect, int button, int shift, float x, float y);
+  void tmrRemove_Timer();
+  void ClearListAsk(bool bNoQuestion);
+  // Empties the current list and its file, without a question.
+  virtual void DoClearTheList();
+  void RemoveSelectedItems();
+
+  // --- marks, grid events ---
+  void cGrid1_MouseUp(int button, int shift, float x, float y);
+  void ShowItemLength();
+  void cGrid1_DblClick(long row, long col);
+  void cGrid1_SelChange(long row, long col);
+  void cGrid1_RedrawOn(long unused);
+  void cGridInfo_DblClick(long row, long col);
+  void MarkAllItems(bool bMark);
+  bool IsAnyItemMarked();
+  long CountMarkedItems();
+
+  // --- row order, totals, hand-over, information pane ---
+  long ReplaceRow(long lMove);
+  long CopyGridRows(cGrid& source, cGrid& destination, bool bOnlyMarked);
+  QString GetTotalTime(bool bMarkedOnly);
+  QString GetTotalSize(bool bMarkedOnly);
+  void DisplayGridInfoStatusBar();
+  void GetFileInfoToGridInfo();
+
   // Runs a command of the item lists by its key; false when the key is not one of them.
   virtual bool RunListCommand(const QString& key);
 
@@ -45,6 +103,10 @@ class frmMainLists : public Form {
   virtual void m_cMenu_Click(long index) = 0;
   virtual void StopPlay() = 0;
   virtual void tlbrPlayButtons_ButtonClick(long index) = 0;
+  // Every cell of the item grid back to the regular font.
+  virtual void SetRowUnBold();
+  // The player panel's length and position labels.
+  virtual void SetPlayerTimes(const QString& length, const QString& position);
   cMenu* m_cMenu() const { return menu_; }
 
   // Shared controls.
@@ -61,8 +123,27 @@ class frmMainLists : public Form {
   Timer* tmrRemove;
   cImageList* imgMenu;
   cImageList* imgGrid;
+  cAudioConverter* cAudioConverter1;
+  cPlayer* cPlayer1;
+  cAudioCDRipper* cAudioCDRipper1;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   cMenu* menu_;
   QString m_sRemoveMode;
+
+ private:
+  QString selectedKey() const;
+  bool selectedIsList() const;
+  void stopPreview();
+  void readListFile(const QString& path);
+  bool fillRowFromRecord(long row, const ItemRecord& record);
+  void writeTrackRow(long track, const QString& drive);
+  void addPaths(const QStringList& paths);
+  void showEmptyPanel(const QString& text);
+  void selectRowAfterFill();
+  bool runMoveCommand(const QString& key);
+  void newItemsList();
+  void saveItemAs();
+  long itemSeconds(long row);
 };

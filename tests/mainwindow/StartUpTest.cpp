@@ -184,7 +184,7 @@ TEST_F(StartUpTest, ExitQuestionNoKeepsEverythingYesCloses) {
 }
 
 // Enabled once "Add Files" opens its dialog.
-TEST_F(StartUpTest, DISABLED_StartSwitchRunsAfterTheLoad) {
+TEST_F(StartUpTest, StartSwitchRunsAfterTheLoad) {
   SetCommandLineArgs("-ADDFILES");
   ASSERT_TRUE(mdlMain::StartUp());
   auto& ui = ScriptedUi::get();

@@ -1,0 +1,79 @@
+#include "platform/cd/cAudioCDRipper.h"
+
+#include <cdio/cdio.h>
+
+#include <vector>
+
+#include "backend/cd/CdDriveTable.h"
+
+namespace {
+constexpr long kFramesPerSecond = 75;
+}
+
+// The table of contents read when the device was selected.
+struct cAudioCDRipper::Disc {
+  struct Track {
+    bool audio = false;
+    long frames = 0;
+  };
+  std::vector<Track> tracks;
+};
+
+cAudioCDRipper::cAudioCDRipper(QObject* parent) : QObject(parent) {}
+cAudioCDRipper::~cAudioCDRipper() = default;
+
+long cAudioCDRipper::GetDeviceCount() const { return long(CdDriveTable::Drives().size()); }
+
+QString cAudioCDRipper::GetDeviceName(long position) const {
+  const auto drives = CdDriveTable::Drives();
+  if (position < 0 || size_t(position) >= drives.size()) return QString();
+  const CdDriveTable::Drive& d = drives[size_t(position)];
+  return d.name + " (" + d.device + ")";
+}
+
+bool cAudioCDRipper::SelectDevice(long position) {
+  disc_.reset();
+  const auto drives = CdDriveTable::Drives();
+  if (position < 0 || size_t(position) >= drives.size()) return false;
+  const CdDriveTable::Drive& d = drives[size_t(position)];
+  const QByteArray device = d.device.toLocal8Bit();
+  CdIo_t* cdio = cdio_open(device.constData(), d.image ? DRIVER_BINCUE : DRIVER_DEVICE);
+  if (!cdio) return false;
+  auto disc = std::make_unique<Disc>();
+  const track_t first = cdio_get_first_track_num(cdio);
+  const track_t count = cdio_get_num_tracks(cdio);
+  if (first != CDIO_INVALID_TRACK && count != CDIO_INVALID_TRACK) {
+    for (track_t t = first; t < first + count; ++t) {
+      // A track runs to the start of the next one (its pregap included) or the lead-out.
+      const track_t next = t + 1 < first + count ? track_t(t + 1) : track_t(CDIO_CDROM_LEADOUT_TRACK);
+      const lsn_t start = cdio_get_track_lsn(cdio, t);
+      const lsn_t end = cdio_get_track_lsn(cdio, next);
+      Disc::Track track;
+      track.audio = cdio_get_track_format(cdio, t) == TRACK_FORMAT_AUDIO;
+      track.frames = start != CDIO_INVALID_LSN && end != CDIO_INVALID_LSN && end > start ? long(end - start) : 0;
+      disc->tracks.push_back(track);
+    }
+  }
+  cdio_destroy(cdio);
+  disc_ = std::move(disc);
+  return true;
+}
+
+bool cAudioCDRipper::IsAudioCD() const {
+  if (!disc_) return false;
+  for (const Disc::Track& t : disc_->tracks)
+    if (t.audio) return true;
+  return false;
+}
+
+long cAudioCDRipper::GetTrackCount() const { return disc_ ? long(disc_->tracks.size()) : 0; }
+
+long cAudioCDRipper::GetTrackType(long track) const {
+  if (!disc_ || track < 1 || track > GetTrackCount()) return 0;
+  return disc_->tracks[size_t(track - 1)].audio ? 1 : 0;
+}
+
+long cAudioCDRipper::GetTrackLength(long track) const {
+  if (!disc_ || track < 1 || track > GetTrackCount()) return 0;
+  return disc_->tracks[size_t(track - 1)].frames / kFramesPerSecond;
+}

@@ -1,0 +1,118 @@
+// The items-list file: written whole from the grid after every change, read
+// back with every record checked against the disk and the conversion control.
+#include <QFileInfo>
+
+#include "core/mdlFileSystem.h"
+#include "core/mdlFunctions.h"
+#include "lists/ItemRecord.h"
+#include "lists/ItemRow.h"
+#include "lists/frmMainLists.h"
+#include "platform/audio/cAudioConverter.h"
+#include "settings/OptionValues.h"
+
+namespace {
+// A whole, non-negative number of seconds.
+bool wholeSeconds(const QString& text, long& out) {
+  bool ok = false;
+  out = text.toLong(&ok);
+  return ok && out >= 0;
+}
+}  // namespace
+
+QString frmMainLists::GetTagValue(const QString& tag, const QString& text) {
+  return ItemRecordText::GetTagValue(tag, text);
+}
+
+long frmMainLists::GetTypeIcon(const QString& type) {
+  if (type == "Audio") return ItemRow::kAudioIcon;
+  if (type == "Data") return ItemRow::kDataIcon;
+  return 0;
+}
+
+void frmMainLists::SaveGridToFile() {
+  // Roots and drives name no list file.
+  if (!selectedIsList()) return;
+  QString text;
+  for (long r = 1; r <= cGrid1->Rows(); ++r) {
+    ItemRecord rec;
+    rec.inc = QString::number(ItemRow::Icon(*cGrid1, r, "Inc"));
+    rec.name = ItemRow::Text(*cGrid1, r, "Item Name");
+    rec.file = ItemRow::Text(*cGrid1, r, "COL_FILE");
+    rec.rangeAll = ItemRow::Text(*cGrid1, r, "COL_RANGE_ALL");
+    rec.rangeStart = ItemRow::Text(*cGrid1, r, "COL_RANGE_START_TIME");
+    rec.rangeLength = ItemRow::Text(*cGrid1, r, "COL_RANGE_LENGTH_TIME");
+    for (int i = 0; i < 7; ++i) rec.tags[i] = ItemRow::Text(*cGrid1, r, ItemRow::kTagKeys[i]);
+    text += rec.ToText();
+  }
+  mdlFunctions::WriteTextFile(text, selectedKey());
+}
+
+void frmMainLists::readListFile(const QString& path) {
+  SetBusy(true);
+  cGrid1->Clear();
+  cGrid1->SetImageList(imgGrid);
+  prgStatus->show();
+  cGrid1->SetRedraw(false);
+  const QStringList pieces = ItemRecordText::SplitRecords(mdlFunctions::ReadTextFile(path));
+  prgStatus->SetMax(std::max<long>(0, long(pieces.size()) - 1));
+  long rows = 0;
+  for (const QString& piece : pieces) {
+    if (piece.isEmpty()) continue;
+    if (!fillRowFromRecord(rows + 1, ItemRecord::FromText(piece))) continue;
+    prgStatus->SetValue(++rows);
+  }
+  cGrid1->SetRedraw(true);
+  if (rows > 0) {
+    picEmptyMsg->hide();
+    lblAddorDrag->setText("Add or Drag and Drop audio items to here.");
+    selectRowAfterFill();
+    cStatusBar1->SetPanelText("Main", "Ready.");
+  } else {
+    showEmptyPanel("Add or Drag and Drop audio items to here.");
+  }
+  GetFileInfoToGridInfo();
+  DisplayGridInfoStatusBar();
+  prgStatus->hide();
+  SetBusy(false);
+}
+
+// Writes the row of a record whose file is still there and still opens as
+// audio; a record that fails a check leaves no row.
+bool frmMainLists::fillRowFromRecord(long row, const ItemRecord& rec) {
+  bool ok = false;
+  const long mark = rec.inc.toLong(&ok);
+  if (!ok) return false;
+  const QFileInfo info(rec.file);
+  if (rec.file.isEmpty() || !mdlFileSystem::FileExists(rec.file) || info.size() < 1) return false;
+  if (cAudioConverter1->OpenSource(rec.file) != 0) return false;
+  const long seconds = ItemRow::RoundedSeconds(double(cAudioConverter1->Duration()));
+  const bool range = rec.rangeAll == "0";
+  long start = 0, length = 0;
+  if (range && (!wholeSeconds(rec.rangeStart, start) || !wholeSeconds(rec.rangeLength, length) || length < 1 ||
+                start + length > seconds))
+    return false;
+
+  ItemRow::SetIcon(*cGrid1, row, "Inc", mark == ItemRow::kMarked ? ItemRow::kMarked : ItemRow::kUnmarked);
+  ItemRow::SetIcon(*cGrid1, row, "Type", GetTypeIcon(rec.type));
+  ItemRow::SetText(*cGrid1, row, "Item Name", rec.name);
+  ItemRow::SetFileCells(*cGrid1, row, rec.file, seconds);
+  ItemRow::SetText(*cGrid1, row, "COL_RANGE_ALL", range ? "0" : "1");
+  ItemRow::SetText(*cGrid1, row, "COL_RANGE_START_TIME", range ? QString::number(start) : QString());
+  ItemRow::SetText(*cGrid1, row, "COL_RANGE_LENGTH_TIME", range ? QString::number(length) : QString());
+  ItemRow::SetText(*cGrid1, row, "Range", range ? ItemRow::RangeText(start, length) : "All");
+  ItemRow::SetTags(*cGrid1, row,
+                   g_bCopyID3FromSource ? ItemRow::SourceTags(*cAudioConverter1, rec.file)
+                                        : QStringList(std::begin(rec.tags), std::end(rec.tags)));
+  cAudioConverter1->CloseSource();
+  return true;
+}
+
+void frmMainLists::selectRowAfterFill() {
+  cGrid1->SetSelectedRow(g_bSelectTheLastItem ? cGrid1->Rows() : 1);
+}
+
+void frmMainLists::showEmptyPanel(const QString& text) {
+  lblAddorDrag->setText(text);
+  picEmptyMsg->show();
+  picEmptyMsg->raise();
+}
