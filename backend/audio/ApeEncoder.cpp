@@ -234,7 +234,7 @@ bool ApeEncoder::Impl::MoveData(qint64 from, qint64 to, qint64 bytes) {
   while (left > 0) {
     const qint64 n = std::min<qint64>(left, qint64(buf.size()));
     left -= n;
-    if (!file.seek(from + left) || file.read(buf.data(), n) != n) return Fail("Cannot read back " + path);
+    if (!file.seek(from + left) || file.read(buf.data(), n) != n) return Fail(QString("Cannot read %1: %2").arg(path, file.errorString()));
     if (!file.seek(to + left) || file.write(buf.data(), n) != n) return FileFailed();
   }
   return true;
