@@ -223,12 +223,22 @@ int AudioDecoder::Read(QString* error) {
         }
         m.havePosition = true;
       }
-      if (!m.swr && !InitResampler(&m.swr, f, m.outRate, m.outChannels))
+      // Packed 16-bit audio at the asked rate and channels is taken as it is.
+      const bool direct = f->format == AV_SAMPLE_FMT_S16 && f->sample_rate == m.outRate &&
+                          f->ch_layout.nb_channels == m.outChannels && !m.swr;
+      if (!direct && !m.swr && !InitResampler(&m.swr, f, m.outRate, m.outChannels))
         return failed("The audio of " + m.path + " cannot be converted to " + QString::number(m.outRate) + " Hz.");
       const int64_t n = f->nb_samples;
       const int64_t skip = std::clamp<int64_t>(m.startSample - m.position, 0, n);
       const int64_t take = std::min<int64_t>(n, m.endSample - m.position) - skip;
       m.position += n;
+      if (take > 0 && direct) {
+        const int16_t* first = reinterpret_cast<const int16_t*>(f->data[0]) + skip * m.outChannels;
+        out_.assign(first, first + take * m.outChannels);
+        av_frame_unref(f);
+        m.decodedFrames += take;
+        return int(take);
+      }
       if (take > 0) {
         const int bps = av_get_bytes_per_sample(AVSampleFormat(f->format));
         const bool planar = av_sample_fmt_is_planar(AVSampleFormat(f->format));

@@ -40,6 +40,8 @@ void AudioJobRunner::Close() {
   ++generation_;
   abort_ = true;
   if (worker_.joinable()) worker_.join();
+  // A job that completed but whose ending was not delivered leaves its temporary file.
+  if (running_) QFile::remove(tempPath_);
   running_ = false;
 }
 
@@ -64,6 +66,7 @@ void AudioJobRunner::Start(std::vector<AudioJobSource> sources, AudioJobSettings
   const int generation = ++generation_;
   const QString output = settings.outputFile;
   const QString temp = TempPathFor(output);
+  tempPath_ = temp;
   worker_ = std::thread([this, sources = std::move(sources), settings = std::move(settings), generation, temp, output] {
     const Outcome outcome = Work(sources, settings, temp, generation);
     Post(generation, [this, generation, outcome, temp, output] { End(generation, outcome, temp, output); });

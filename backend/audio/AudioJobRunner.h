@@ -55,5 +55,6 @@ class AudioJobRunner {
   std::atomic<bool> abort_{false};
   std::atomic<int> generation_{0};
   bool running_ = false;
+  QString tempPath_;
   AudioJobEvents events_;
 };

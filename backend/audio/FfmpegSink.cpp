@@ -26,6 +26,14 @@ struct FfmpegSink::Impl {
   AVPacket* pkt = av_packet_alloc();
   int frameSize = 0;
   int64_t pts = 0;
+  uint8_t** conv = nullptr;  // converted samples of one Write
+  int convFrames = 0;
+
+  void FreeConversionBuffer() {
+    if (conv) av_freep(&conv[0]);
+    av_freep(&conv);
+    convFrames = 0;
+  }
 
   void Close() {
     if (oc && oc->pb) avio_closep(&oc->pb);
@@ -35,6 +43,7 @@ struct FfmpegSink::Impl {
     swr_free(&swr);
     if (fifo) av_audio_fifo_free(fifo);
     fifo = nullptr;
+    FreeConversionBuffer();
   }
   ~Impl() {
     Close();
@@ -165,12 +174,13 @@ bool FfmpegSink::Write(const int16_t* pcm, int frames, QString* error) {
   if (!m.swr) {
     av_audio_fifo_write(m.fifo, reinterpret_cast<void**>(const_cast<uint8_t**>(&in)), frames);
   } else {
-    uint8_t** conv = nullptr;
-    av_samples_alloc_array_and_samples(&conv, nullptr, format_.channels, frames, m.ctx->sample_fmt, 0);
-    int got = swr_convert(m.swr, conv, frames, &in, frames);
-    if (got > 0) av_audio_fifo_write(m.fifo, reinterpret_cast<void**>(conv), got);
-    av_freep(&conv[0]);
-    av_freep(&conv);
+    if (frames > m.convFrames) {
+      m.FreeConversionBuffer();
+      av_samples_alloc_array_and_samples(&m.conv, nullptr, format_.channels, frames, m.ctx->sample_fmt, 0);
+      m.convFrames = frames;
+    }
+    int got = swr_convert(m.swr, m.conv, frames, &in, frames);
+    if (got > 0) av_audio_fifo_write(m.fifo, reinterpret_cast<void**>(m.conv), got);
   }
   return m.Drain(error);
 }

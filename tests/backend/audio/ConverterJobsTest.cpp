@@ -2,8 +2,12 @@
 // inputs that would harm or cannot be read.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <QElapsedTimer>
 #include <QFile>
+#include <csignal>
+#include <memory>
 
 #include "AudioFixtures.h"
 #include "JobWatcher.h"
@@ -272,4 +276,56 @@ TEST(ConverterJobs, EncoderRefusalEndsWithError) {
   ASSERT_TRUE(w.Wait());
   EXPECT_EQ(w.ends, QStringList{"Error"});
   EXPECT_EQ(FilesIn(dir), QStringList{"in.wav"});
+}
+
+namespace {
+// Lets no file grow beyond a limit, as a full disk would.
+struct FileSizeLimit {
+  rlimit old{};
+  explicit FileSizeLimit(rlim_t bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit l = old;
+    l.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &l);
+  }
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+};
+}  // namespace
+
+TEST(ConverterJobs, AFullDiskEndsWithErrorAndLeavesNoPartialFile) {
+  const QString dir = TestEnv::FreshDir("full");
+  const QString in = WriteWav(dir + "/in.wav", 44100, 2, 16, 20.0);
+  for (auto [dest, ext] : {std::pair{DestWav, "wav"}, std::pair{DestMp3, "mp3"}, std::pair{DestOgg, "ogg"},
+                           std::pair{DestWma, "wma"}, std::pair{DestApe, "ape"}}) {
+    cAudioConverter c;
+    JobWatcher w(c);
+    c.SetDestinationFormat(dest);
+    c.SetInputFile(in);
+    c.SetOutputFile(dir + "/out/out." + ext);
+    {
+      FileSizeLimit limit(64 * 1024);
+      c.StartConvert();
+      ASSERT_TRUE(w.Wait());
+    }
+    EXPECT_EQ(w.ends, QStringList{"Error"}) << ext;
+    EXPECT_TRUE(w.errorText.contains("out/.out")) << w.errorText.toStdString();
+    EXPECT_TRUE(FilesIn(dir + "/out").isEmpty()) << ext;
+  }
+}
+
+TEST(ConverterJobs, CloseStopsTheJobWithoutEventsOrFiles) {
+  const QString dir = TestEnv::FreshDir("close");
+  const QString in = WriteWav(dir + "/in.wav", 44100, 2, 16, 30.0);
+  auto c = std::make_unique<cAudioConverter>();
+  JobWatcher w(*c);
+  c->SetDestinationFormat(DestOgg);
+  c->SetInputFile(in);
+  c->SetOutputFile(dir + "/out/out.ogg");
+  c->StartConvert();
+  while (w.progress.empty()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  c->CloseConverter();
+  w.Wait(200);
+  EXPECT_TRUE(w.ends.isEmpty());
+  EXPECT_TRUE(FilesIn(dir + "/out").isEmpty());
 }

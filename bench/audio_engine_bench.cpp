@@ -1,0 +1,172 @@
+// Times the audio engine beside the reference tools on the same input, side by
+// side in one run, and prints each ratio (ours / reference):
+//   MP3 128 kbit/s CBR        vs  lame -b 128 --cbr -q 5 -m j
+//   OGG quality 5             vs  oggenc -q 5
+//   WMA 128 kbit/s (wmav2)    vs  ffmpeg -c:a wmav2 -b:a 128k
+//   probing 1,000 small files vs  ffprobe, one run per file
+// Needs the reference commands: Debian packages lame, vorbis-tools, ffmpeg
+// (installed for the benchmark only).
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+#include "platform/audio/cAudioConverter.h"
+
+namespace {
+
+void WriteSineWav(const QString& path, int rate, int seconds) {
+  const qint64 frames = qint64(rate) * seconds;
+  QByteArray data(int(frames * 4), '\0');
+  auto* p = reinterpret_cast<int16_t*>(data.data());
+  for (qint64 n = 0; n < frames; ++n) {
+    // Two tones and a slow sweep, so the encoders have something to work on.
+    const double t = double(n) / rate;
+    p[2 * n] = int16_t(9000 * std::sin(2 * M_PI * 440 * t) + 4000 * std::sin(2 * M_PI * (200 + 50 * t) * t));
+    p[2 * n + 1] = int16_t(9000 * std::sin(2 * M_PI * 660 * t) + 3000 * std::sin(2 * M_PI * 3000 * t));
+  }
+  QByteArray h("RIFF");
+  auto put32 = [&](quint32 v) { char c[4]; qToLittleEndian(v, c); h.append(c, 4); };
+  auto put16 = [&](quint16 v) { char c[2]; qToLittleEndian(v, c); h.append(c, 2); };
+  put32(quint32(36 + data.size()));
+  h.append("WAVEfmt ");
+  put32(16); put16(1); put16(2); put32(quint32(rate)); put32(quint32(rate * 4)); put16(4); put16(16);
+  h.append("data");
+  put32(quint32(data.size()));
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write(h);
+  f.write(data);
+}
+
+double Seconds(const std::function<void()>& work) {
+  QElapsedTimer t;
+  t.start();
+  work();
+  return double(t.nsecsElapsed()) / 1e9;
+}
+
+void RunTool(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  p.start(program, args);
+  if (!p.waitForFinished(-1) || p.exitCode() != 0) fprintf(stderr, "%s failed\n", qPrintable(program));
+}
+
+// Runs one conversion to its end through the control, as the windows do.
+void Convert(cAudioConverter& c, const QString& in, const QString& out) {
+  bool ended = false;
+  auto a = QObject::connect(&c, &cAudioConverter::Done, [&] { ended = true; });
+  auto b = QObject::connect(&c, &cAudioConverter::Error, [&](long, const QString& text) {
+    fprintf(stderr, "error: %s\n", qPrintable(text));
+    ended = true;
+  });
+  c.SetInputFile(in);
+  c.SetOutputFile(out);
+  c.StartConvert();
+  while (!ended) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  QObject::disconnect(a);
+  QObject::disconnect(b);
+}
+
+// The best of a few alternating runs of each, so that a busy machine disturbs
+// both sides alike.
+void Compare(const char* what, const std::function<void()>& ours, const std::function<void()>& reference,
+             double target, int runs) {
+  double bestOurs = 1e9, bestReference = 1e9;
+  for (int i = 0; i < runs; ++i) {
+    bestOurs = std::min(bestOurs, Seconds(ours));
+    bestReference = std::min(bestReference, Seconds(reference));
+  }
+  const double ratio = bestOurs / bestReference;
+  printf("%-34s ours %7.2f s  reference %7.2f s  ratio %.3f  (target %s %.2f) %s\n", what, bestOurs, bestReference, ratio,
+         target < 1 ? "<" : "<=", target, ratio <= target ? "ok" : "MISSED");
+}
+
+}  // namespace
+
+// Arguments pick comparisons (mp3 ogg wma probe); none runs all.
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QStringList picked = app.arguments().mid(1);
+  auto wanted = [&](const char* name) { return picked.isEmpty() || picked.contains(name); };
+  const int runs = 3;
+  QTemporaryDir tmp;
+  const QString dir = tmp.path();
+  const QString wav = dir + "/ten_minutes.wav";
+  WriteSineWav(wav, 44100, 600);
+  cAudioConverter c;
+
+  Mp3FormatRecord mp3;
+  mp3.Bitrate = 128;
+  mp3.SampleRate = 44100;
+  mp3.Mode = 1;
+  mp3.Quality = 5;
+  mp3.WriteVbrTag = -1;
+  c.SetDestinationFormat(DestMp3);
+  c.SetMp3Format(mp3);
+  if (wanted("mp3"))
+    Compare(
+        "MP3 128 kbit/s CBR vs lame", [&] { Convert(c, wav, dir + "/ours.mp3"); },
+        [&] { RunTool("lame", {"--quiet", "-b", "128", "--cbr", "-q", "5", "-m", "j", wav, dir + "/ref.mp3"}); }, 1.05,
+        runs);
+
+  c.SetDestinationFormat(DestOgg);
+  c.SetOggFormat({0, 0, 50});
+  if (wanted("ogg"))
+    Compare(
+        "OGG quality 5 vs oggenc", [&] { Convert(c, wav, dir + "/ours.ogg"); },
+        [&] { RunTool("oggenc", {"--quiet", "-q", "5", "-o", dir + "/ref.ogg", wav}); }, 1.05, runs);
+
+  c.SetDestinationFormat(DestWma);
+  int format128 = 0;
+  while (!c.GetWmaFormatName(0, format128).startsWith("128 kbit/s, 44100 Hz, Stereo")) ++format128;
+  c.SetWmaFormat({0, format128});
+  if (wanted("wma"))
+    Compare(
+        "WMA 128 kbit/s vs ffmpeg", [&] { Convert(c, wav, dir + "/ours.wma"); },
+        [&] { RunTool("ffmpeg", {"-v", "error", "-y", "-i", wav, "-c:a", "wmav2", "-b:a", "128k", dir + "/ref.wma"}); },
+        1.10, runs);
+  if (!wanted("probe")) return 0;
+
+  // 1,000 small files: a quarter each of WAV, MP3, OGG and WMA.
+  const QString small = dir + "/small.wav";
+  WriteSineWav(small, 44100, 2);
+  QStringList templates = {small};
+  for (auto [dest, ext] : {std::pair{DestMp3, "mp3"}, std::pair{DestOgg, "ogg"}, std::pair{DestWma, "wma"}}) {
+    c.SetDestinationFormat(dest);
+    Convert(c, small, dir + "/small." + ext);
+    templates << dir + "/small." + ext;
+  }
+  QDir().mkpath(dir + "/many");
+  QStringList files;
+  for (int i = 0; i < 1000; ++i) {
+    const QString& t = templates[i % 4];
+    files << dir + QString("/many/f%1.%2").arg(i).arg(QFileInfo(t).suffix());
+    QFile::copy(t, files.back());
+  }
+  long total = 0;
+  Compare(
+      "probing 1,000 files vs ffprobe",
+      [&] {
+        cAudioConverter probe;
+        for (const QString& f : files) {
+          if (probe.OpenSource(f) == 0) total += probe.Duration() + probe.SampleRate() + probe.Channels();
+          probe.CloseSource();
+        }
+      },
+      [&] {
+        for (const QString& f : files)
+          RunTool("ffprobe",
+                  {"-v", "error", "-show_entries", "stream=sample_rate,channels:format=duration", "-of", "csv=p=0", f});
+      },
+      1.0, 1);
+  return total > 0 ? 0 : 1;
+}
