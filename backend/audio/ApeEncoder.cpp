@@ -81,10 +81,10 @@ struct ApeEncoder::Impl {
   quint32 pcmBlocks = 0;
   quint32 lastFrameBlocks = 0;
 
-  // Per channel (Y and X for stereo): samples, residuals, coder stages.
+  // Per channel (Y and X for stereo): samples, residuals, adaptive filters.
+  // X is kept behind one zero, as Y's predictor takes the previous block's X.
   std::array<std::vector<int32_t>, 2> samples;
   std::array<std::vector<int32_t>, 2> residuals;
-  std::array<ApePredictor, 2> predictors;
   std::array<std::vector<ApeNNFilter>, 2> filters;
 
   std::vector<uint8_t> coded;  // the current frame's bytes in stream order
@@ -130,7 +130,7 @@ void ApeEncoder::Impl::Setup(int rate, int ch, int bps, int lvl) {
   pcm.resize(size_t(blocksPerFrame) * blockAlign);
   pcmBlocks = 0;
   for (int c = 0; c < channels; ++c) {
-    samples[c].resize(blocksPerFrame);
+    samples[c].assign(blocksPerFrame + c, 0);
     residuals[c].resize(blocksPerFrame);
     filters[c].clear();
     for (const Stage& s : setup.stages) filters[c].emplace_back(s.order, s.shift);
@@ -164,23 +164,20 @@ void ApeEncoder::Impl::SplitChannels(quint32 blocks) {
     const int32_t second = SampleAt(p + bytes, bits);
     const int32_t y = second - first;
     samples[0][n] = y;
-    samples[1][n] = first + y / 2;
+    samples[1][n + 1] = first + y / 2;
   }
 }
 
 // Y is predicted with the previous block's X, X with the same block's Y.
 void ApeEncoder::Impl::Predict(quint32 blocks) {
-  for (int c = 0; c < channels; ++c) predictors[c].Reset();
   if (channels == 1) {
-    for (quint32 n = 0; n < blocks; ++n) residuals[0][n] = predictors[0].Compress(samples[0][n], 0);
+    ApePredictor::CompressFrame(samples[0].data(), nullptr, residuals[0].data(), int(blocks));
     return;
   }
   const int32_t* y = samples[0].data();
-  const int32_t* x = samples[1].data();
-  for (quint32 n = 0; n < blocks; ++n) {
-    residuals[0][n] = predictors[0].Compress(y[n], n ? x[n - 1] : 0);
-    residuals[1][n] = predictors[1].Compress(x[n], y[n]);
-  }
+  const int32_t* previousX = samples[1].data();  // one zero before the first X
+  ApePredictor::CompressFrame(y, previousX, residuals[0].data(), int(blocks));
+  ApePredictor::CompressFrame(previousX + 1, y, residuals[1].data(), int(blocks));
 }
 
 void ApeEncoder::Impl::EncodeFrame() {
