@@ -23,12 +23,15 @@ long cPlayer::OpenFile(const QString& path) {
     lastError_ = error;
     return PlayErrFile;
   }
-  const AudioInfo& info = decoder.Info();
+  TakeDetails(decoder.Info());
+  return 0;
+}
+
+void cPlayer::TakeDetails(const AudioInfo& info) {
   duration_ = info.durationMs / 1000.0;
   sampleRate_ = info.sampleRate;
   bitrate_ = info.bitrateKbps;
   channels_ = info.channels;
-  return 0;
 }
 
 long cPlayer::Play(const QString& path, long device) {
@@ -45,11 +48,7 @@ long cPlayer::Play(const QString& path, long device) {
     lastError_ = error;
     return error.contains("device") ? PlayErrDevice : PlayErrFile;
   }
-  const AudioInfo& info = playback->Info();
-  duration_ = info.durationMs / 1000.0;
-  sampleRate_ = info.sampleRate;
-  bitrate_ = info.bitrateKbps;
-  channels_ = info.channels;
+  TakeDetails(playback->Info());
   playback_ = std::move(playback);
   return 0;
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <memory>
 
+struct AudioInfo;
+
 class cPlayer : public QObject {
   Q_OBJECT
  public:
@@ -43,6 +45,7 @@ class cPlayer : public QObject {
  private:
   struct Playback;
   void OnNaturalEnd(int generation);
+  void TakeDetails(const AudioInfo& info);
   double duration_ = 0;
   long sampleRate_ = 0;
   long bitrate_ = 0;
