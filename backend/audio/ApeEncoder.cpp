@@ -192,10 +192,7 @@ void ApeEncoder::Impl::EncodeFrame() {
   SplitChannels(blocks);
   Predict(blocks);
   for (int c = 0; c < channels; ++c) {
-    for (ApeNNFilter& f : filters[c]) {
-      f.Reset();
-      f.Compress(residuals[c].data(), int(blocks));
-    }
+    for (ApeNNFilter& f : filters[c]) f.CompressFrame(residuals[c].data(), int(blocks));
   }
   coder.Reset();
   if (channels == 1) {

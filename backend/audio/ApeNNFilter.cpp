@@ -82,9 +82,7 @@ ApeNNFilter::ApeNNFilter(int order, int shift)
       coeffs_(order),
       history_(order + 1 + kWindow),
       adapt_(order + 1 + kWindow),
-      kernels_(&Kernels()) {
-  Reset();
-}
+      kernels_(&Kernels()) {}
 
 void ApeNNFilter::Reset() {
   std::fill(coeffs_.begin(), coeffs_.end(), 0);
@@ -95,7 +93,8 @@ void ApeNNFilter::Reset() {
   pendingSign_ = 0;
 }
 
-void ApeNNFilter::Compress(int32_t* data, int count) {
+void ApeNNFilter::CompressFrame(int32_t* data, int count) {
+  Reset();
   for (int i = 0; i < count; ++i) data[i] = CompressOne(data[i]);
 }
 

@@ -8,12 +8,11 @@
 class ApeNNFilter {
  public:
   ApeNNFilter(int order, int shift);
-  // Starts a frame.
-  void Reset();
-  // Replaces count values by the stage's output.
-  void Compress(int32_t* data, int count);
+  // Replaces a frame's values by the stage's output; every frame starts afresh.
+  void CompressFrame(int32_t* data, int count);
 
  private:
+  void Reset();
   int32_t CompressOne(int32_t v);
   void Roll();
 
