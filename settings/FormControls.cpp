@@ -16,6 +16,14 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 namespace FormControls {
 
+namespace {
+// The designed widths fit the original font; a wider substitute font must
+// not cut captions off, so a control grows to its text.
+void fitText(QWidget* w) {
+  if (w->sizeHint().width() > w->width()) w->resize(w->sizeHint().width(), w->height());
+}
+}  // namespace
+
 void Place(QWidget* w, int left, int top, int width, int height) {
   w->setGeometry(px(left), px(top), px(width), px(height));
 }
@@ -23,6 +31,7 @@ void Place(QWidget* w, int left, int top, int width, int height) {
 QLabel* Label(QWidget* parent, const QString& text, int left, int top, int width, int height) {
   auto* l = new QLabel(text, parent);
   Place(l, left, top, width, height);
+  fitText(l);
   return l;
 }
 
@@ -32,8 +41,7 @@ QLabel* Heading(QWidget* parent, const QString& text, int left, int top, int wid
   f.setBold(true);
   f.setUnderline(true);
   l->setFont(f);
-  // The designed widths fit the original font; let the text run on.
-  l->adjustSize();
+  fitText(l);
   return l;
 }
 
@@ -47,7 +55,7 @@ ClickLabel* Link(QWidget* parent, const QString& text, const QString& tip, int l
   SetControlForeColor(l, 0xFF0000);  // blue
   l->setCursor(Qt::PointingHandCursor);
   l->setToolTip(tip);
-  l->adjustSize();
+  fitText(l);
   if (!icon.isNull()) {
     auto* pic = new QLabel(parent);
     Place(pic, iconLeft, iconTop, 240, 240);
@@ -59,6 +67,7 @@ ClickLabel* Link(QWidget* parent, const QString& text, const QString& tip, int l
 QCheckBox* Check(QWidget* parent, const QString& text, int left, int top, int width, int height) {
   auto* c = new QCheckBox(text, parent);
   Place(c, left, top, width, height);
+  fitText(c);
   return c;
 }
 

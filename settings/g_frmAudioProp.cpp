@@ -174,12 +174,12 @@ void g_frmAudioProp::buildMp3Page() {
       named(Check(a, "VBR Force Min Bitrate", 2400, 780, 2520, 255), "chkMP3VBRForceMinBitrate");
   chkMP3ABR = named(Check(a, "ABR (Instead of VBR)", 2400, 1140, 2040, 255), "chkMP3ABR");
   cboMP3ABRBitrate = mp3BitrateList(a, "cboMP3ABRBitrate", 4440, 1110, 840);
-  Label(a, "Min VBR Bitrate:", 5400, 90, 1320, 195);
-  cboMP3MinBitrate = mp3BitrateList(a, "cboMP3MinBitrate", 6720, 30, 960);
-  Label(a, "Max VBR Bitrate:", 5400, 450, 1320, 195);
-  cboMP3MaxBitrate = mp3BitrateList(a, "cboMP3MaxBitrate", 6720, 390, 960);
-  Label(a, "VBR Quality:", 5400, 810, 1320, 195);
-  cboMP3VBRQuality = mp3QualityList(a, "cboMP3VBRQuality", 6720, 750, 960);
+  Label(a, "Min VBR Bitrate:", 5280, 90, 1440, 195);
+  cboMP3MinBitrate = mp3BitrateList(a, "cboMP3MinBitrate", 6840, 30, 960);
+  Label(a, "Max VBR Bitrate:", 5280, 450, 1440, 195);
+  cboMP3MaxBitrate = mp3BitrateList(a, "cboMP3MaxBitrate", 6840, 390, 960);
+  Label(a, "VBR Quality:", 5280, 810, 1440, 195);
+  cboMP3VBRQuality = mp3QualityList(a, "cboMP3VBRQuality", 6840, 750, 960);
   picMP3Advanced->hide();
 }
 

@@ -77,6 +77,7 @@ g_frmProgParameters::g_frmProgParameters() {
   title.setPointSizeF(9.75);
   title.setBold(true);
   lblTitle->setFont(title);
+  lblTitle->adjustSize();
   SetControlForeColor(lblTitle, 0xFFFFFF);
   Label(this, "Sections:", 240, 720, 735, 255);
   cboSections = List(this, 240, 960, 6135, 315);
