@@ -35,8 +35,9 @@ QByteArray MakePcm() {
     for (int c = 0; c < 2; ++c) {
       const double f = 220 * (1 + c * 0.5) * (1 + 0.01 * std::sin(2 * M_PI * t * 0.2));
       lowpass[c] = 0.9 * lowpass[c] + 0.1 * noise(random);
-      const double v = envelope * (0.3 * std::sin(2 * M_PI * f * t) + 0.15 * std::sin(2 * M_PI * 2.01 * f * t)) +
-                       0.08 * lowpass[c];
+      const double v = envelope * (0.3 * std::sin(2 * M_PI * f * t) + 0.15 * std::sin(2 * M_PI * 2.01 * f * t) +
+                                   0.05 * std::sin(2 * M_PI * 3.02 * f * t)) +
+                       0.02 * lowpass[c];
       out[n * 2 + c] = int16_t(std::lround(std::clamp(v, -1.0, 1.0) * 32767));
     }
   }
