@@ -22,6 +22,12 @@ class ClickLabel : public QLabel {
 };
 
 namespace FormControls {
+// Gives a control its name: the name its stored value goes by.
+template <class W>
+W* Named(W* w, const char* name) {
+  w->setObjectName(name);
+  return w;
+}
 // Places a control at left, top, width, height given in twips.
 void Place(QWidget* w, int left, int top, int width, int height);
 QLabel* Label(QWidget* parent, const QString& text, int left, int top, int width, int height);

@@ -63,14 +63,8 @@ QString itemsListFolderOf(const QString& text) {
   return text.endsWith('/') ? text : text + "/";
 }
 
-template <class W>
-W* named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
-
 QLineEdit* tagBox(QWidget* page, const char* name, int left, int top, int width) {
-  auto* box = named(new QLineEdit(page), name);
+  auto* box = Named(new QLineEdit(page), name);
   Place(box, left, top, width, 285);
   SetControlBackColor(box, 0xFFFFFF);
   box->setAutoFillBackground(false);
@@ -78,7 +72,7 @@ QLineEdit* tagBox(QWidget* page, const char* name, int left, int top, int width)
 }
 
 QPlainTextEdit* memo(QWidget* parent, const char* name, int left, int top, int width, int height) {
-  auto* box = named(new QPlainTextEdit(parent), name);
+  auto* box = Named(new QPlainTextEdit(parent), name);
   Place(box, left, top, width, height);
   return box;
 }
@@ -122,9 +116,9 @@ void frmOptions::buildWindow() {
   VSeparator(this, 6960, 5280, 5640);
   lblAudioDevice = Label(this, "Record From:", 120, 5160, 975, 195);
   lblAudioDevice->hide();
-  cboDevices = named(List(this, 120, 5400, 5295, 315), "cboDevices");
+  cboDevices = Named(List(this, 120, 5400, 5295, 315), "cboDevices");
   cboDevices->hide();
-  chkDontSaveSilenceFile = named(
+  chkDontSaveSilenceFile = Named(
       Check(this, "Do not save a file that contains a silence only ('empty file')", 240, 5400, 5175, 255),
       "chkDontSaveSilenceFile");
   chkDontSaveSilenceFile->hide();
@@ -148,17 +142,17 @@ void frmOptions::buildGeneralPage() {
   Heading(p, "General Properties:", 240, 120, 1635, 195);
   Label(p, "Default File Name Format:", 240, 600, 1875, 195);
   lblParameters = Link(p, "Parameters", "Parameters", 4680, 600, 825, 195, info, 4365, 600);
-  cboFileName = named(List(p, 240, 840, 5295, 315), "cboFileName");
+  cboFileName = Named(List(p, 240, 840, 5295, 315), "cboFileName");
   Label(p, "Default Audio Format:", 240, 1440, 1590, 195);
-  cboTargetFormat = named(List(p, 240, 1680, 4305, 315), "cboTargetFormat");
+  cboTargetFormat = Named(List(p, 240, 1680, 4305, 315), "cboTargetFormat");
   cmdEditTargetFormat = Button(p, "Edit", 4560, 1680, 975, 320, true);
   cmdEditTargetFormat->setToolTip("Edit Target Audio Formats");
-  chkGoToNextItem = named(Check(p, "Go to next item when done playing an item", 240, 2400, 3615, 255),
+  chkGoToNextItem = Named(Check(p, "Go to next item when done playing an item", 240, 2400, 3615, 255),
                           "chkGoToNextItem");
-  chkClearOnExit = named(Check(p, "Clear the 'Items List' on exit", 240, 2760, 3615, 255), "chkClearOnExit");
+  chkClearOnExit = Named(Check(p, "Clear the 'Items List' on exit", 240, 2760, 3615, 255), "chkClearOnExit");
   chkSelectTheLastItem =
-      named(Check(p, "Auto select the last Item", 240, 3120, 3615, 255), "chkSelectTheLastItem");
-  chkAutoFreeDB = named(Check(p, "Open the FreeDB service automatically", 240, 3480, 3615, 255), "chkAutoFreeDB");
+      Named(Check(p, "Auto select the last Item", 240, 3120, 3615, 255), "chkSelectTheLastItem");
+  chkAutoFreeDB = Named(Check(p, "Open the FreeDB service automatically", 240, 3480, 3615, 255), "chkAutoFreeDB");
   chkAutoFreeDB->hide();
   lblMoreAdvancedOptions =
       Link(p, "More advanced options...", "More advanced options", 240, 3960, 1860, 195);
@@ -167,40 +161,40 @@ void frmOptions::buildGeneralPage() {
 void frmOptions::buildEventsPage() {
   QWidget* p = froEvents;
   Heading(p, "Default Events When Done:", 240, 120, 2280, 195);
-  chkPlaySound = named(Check(p, "Play sound", 240, 600, 5295, 255), "chkPlaySound");
+  chkPlaySound = Named(Check(p, "Play sound", 240, 600, 5295, 255), "chkPlaySound");
   txtPlayAtEnd = memo(p, "txtPlayAtEnd", 240, 840, 5295, 375);
   txtPlayAtEnd->setReadOnly(true);
   txtPlayAtEnd->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   cmdAddSound = Button(p, "Add", 3720, 1320, 855, 255);
   cmdTestSound = Button(p, "Test", 4680, 1320, 855, 255);
   HSeparator(p, 240, 5520, 1680);
-  chkNoticeApp = named(Check(p, "Execute external application", 240, 1920, 5295, 255), "chkNoticeApp");
+  chkNoticeApp = Named(Check(p, "Execute external application", 240, 1920, 5295, 255), "chkNoticeApp");
   txtAppNotice = memo(p, "txtAppNotice", 240, 2160, 5295, 615);
   txtAppNotice->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   lblNoticParameters = Link(p, "Parameters", "Parameters", 555, 2880, 825, 195,
                             style()->standardIcon(QStyle::SP_FileDialogInfoView), 240, 2880);
   cmdTestApp = Button(p, "Test", 4680, 2880, 855, 255);
   HSeparator(p, 240, 5520, 3240);
-  chkOpenDestFolder = named(Check(p, "Open the destination folder", 240, 3480, 3495, 255), "chkOpenDestFolder");
-  chkTurnOffComputer = named(Check(p, "Turn off computer", 240, 3840, 3495, 255), "chkTurnOffComputer");
+  chkOpenDestFolder = Named(Check(p, "Open the destination folder", 240, 3480, 3495, 255), "chkOpenDestFolder");
+  chkTurnOffComputer = Named(Check(p, "Turn off computer", 240, 3840, 3495, 255), "chkTurnOffComputer");
 }
 
 void frmOptions::buildViewPage() {
   QWidget* p = froView;
   Heading(p, "Program View:", 240, 120, 1215, 195);
-  chkDisplayTitle = named(Check(p, "Display Title", 240, 600, 2415, 255), "chkDisplayTitle");
+  chkDisplayTitle = Named(Check(p, "Display Title", 240, 600, 2415, 255), "chkDisplayTitle");
   chkDisplayGridHotTrack =
-      named(Check(p, "Display grid hot track", 3120, 600, 2415, 255), "chkDisplayGridHotTrack");
-  chkDisplayPlayer = named(Check(p, "Display player", 240, 960, 2415, 255), "chkDisplayPlayer");
-  chkDisplayGridLine = named(Check(p, "Display grid lines", 3120, 960, 2415, 255), "chkDisplayGridLine");
+      Named(Check(p, "Display grid hot track", 3120, 600, 2415, 255), "chkDisplayGridHotTrack");
+  chkDisplayPlayer = Named(Check(p, "Display player", 240, 960, 2415, 255), "chkDisplayPlayer");
+  chkDisplayGridLine = Named(Check(p, "Display grid lines", 3120, 960, 2415, 255), "chkDisplayGridLine");
   chkDisplayAudioGraph =
-      named(Check(p, "Display the 'Audio Graph'", 240, 1320, 2415, 255), "chkDisplayAudioGraph");
-  chkMenuXPStyle = named(Check(p, "Advanced menus style", 3120, 1320, 2415, 255), "chkMenuXPStyle");
+      Named(Check(p, "Display the 'Audio Graph'", 240, 1320, 2415, 255), "chkDisplayAudioGraph");
+  chkMenuXPStyle = Named(Check(p, "Advanced menus style", 3120, 1320, 2415, 255), "chkMenuXPStyle");
   HSeparator(p, 240, 5520, 2520);
   Label(p, "Application Color", 240, 2760, 1200, 195);
-  picColor = named(Swatch(p, 240, 3000, 5295, 255), "picColor");
+  picColor = Named(Swatch(p, 240, 3000, 5295, 255), "picColor");
   Label(p, "Text Color", 240, 3360, 750, 195);
-  picTextColor = named(Swatch(p, 240, 3600, 5295, 255), "picTextColor");
+  picTextColor = Named(Swatch(p, 240, 3600, 5295, 255), "picTextColor");
   const long buttonFace = NumberFromColor(palette().color(QPalette::Button));
   SetControlBackColor(picColor, buttonFace);
   SetControlBackColor(picTextColor, buttonFace);
@@ -210,7 +204,7 @@ void frmOptions::buildTagsPage() {
   QWidget* p = froTags;
   Heading(p, "Default ID3 Tags:", 240, 120, 1455, 195);
   chkCopyID3FromSource =
-      named(Check(p, "Copy the ID3 tags from source file", 240, 600, 5055, 255), "chkCopyID3FromSource");
+      Named(Check(p, "Copy the ID3 tags from source file", 240, 600, 5055, 255), "chkCopyID3FromSource");
   lblTagArtist = Label(p, "Artist:", 240, 960, 390, 195);
   lblID3TagParameters = Link(p, "Parameters", "Parameters", 4680, 960, 825, 195,
                              style()->standardIcon(QStyle::SP_FileDialogInfoView), 4320, 960);
@@ -238,24 +232,24 @@ void frmOptions::buildAdvancedPage() {
   lblOpenDestinationDestinationFolder =
       Link(p, "Open destination folder", "Open destination folder", 3000, 600, 1695, 195,
            style()->standardIcon(QStyle::SP_DirOpenIcon), 2685, 585);
-  txtToPath = named(List(p, 240, 840, 4545, 315), "txtToPath");
+  txtToPath = Named(List(p, 240, 840, 4545, 315), "txtToPath");
   txtToPath->setEditable(true);
   txtToPath->setInsertPolicy(QComboBox::NoInsert);
   cmdSelectPath = Button(p, "...", 4800, 840, 735, 320);
   cmdSelectPath->setToolTip("Select a new directory");
-  chkDisplayMSGWhenErase = named(Check(p, "Display a confirmation message when erasing an item", 240, 1680, 4545, 255),
+  chkDisplayMSGWhenErase = Named(Check(p, "Display a confirmation message when erasing an item", 240, 1680, 4545, 255),
                                  "chkDisplayMSGWhenErase");
-  chkDisplayMSGWhenExit = named(
+  chkDisplayMSGWhenExit = Named(
       Check(p, "Display a confirmation message when exiting the program", 240, 2040, 4545, 255),
       "chkDisplayMSGWhenExit");
-  chkSaveLogWhenExit = named(
+  chkSaveLogWhenExit = Named(
       Check(p, "Save the 'Log' to a text file when exiting the program", 240, 2400, 4545, 255), "chkSaveLogWhenExit");
   chkRunWhenWinStarts =
-      named(Check(p, "Run this program when windows is started", 240, 2760, 4545, 255), "chkRunWhenWinStarts");
-  chkAutoUpdate = named(Check(p, "Auto check for new updates", 240, 3120, 4545, 255), "chkAutoUpdate");
+      Named(Check(p, "Run this program when windows is started", 240, 2760, 4545, 255), "chkRunWhenWinStarts");
+  chkAutoUpdate = Named(Check(p, "Auto check for new updates", 240, 3120, 4545, 255), "chkAutoUpdate");
   chkAutoUpdate->hide();
   chkDisplayLiveUpdateWindow =
-      named(Check(p, "Display the Live Update window", 240, 3480, 4545, 255), "chkDisplayLiveUpdateWindow");
+      Named(Check(p, "Display the Live Update window", 240, 3480, 4545, 255), "chkDisplayLiveUpdateWindow");
   chkDisplayLiveUpdateWindow->hide();
 }
 
@@ -440,6 +434,20 @@ void frmOptions::ShowAtPage(const QString& key, QWidget* owner) {
     cTreeView1_NodeClick(node);
   }
   ShowModal(owner);
+}
+
+void frmOptions::SetDefaultTargetFormat(const QString& text) {
+  settings_.Subkey = "General";
+  Write(settings_, "cboTargetFormat", text);
+  SelectText(cboTargetFormat, text);
+  g_sDefaultTargetFormat = text;
+}
+
+void frmOptions::SetDefaultFileNameFormat(const QString& text) {
+  settings_.Subkey = "General";
+  Write(settings_, "cboFileName", text);
+  SelectText(cboFileName, text);
+  g_sDefaultFileNameFormat = text;
 }
 
 void frmOptions::Form_Resize() { cmdOk->setFocus(); }

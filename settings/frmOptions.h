@@ -31,6 +31,10 @@ class frmOptions : public Form {
   // Opens the window modally at a page ("General", "Events", "View",
   // "ID3 Tags" or "Advanced"), as every opener does.
   void ShowAtPage(const QString& key, QWidget* owner = nullptr);
+  // The task windows' "Set as default" links: store the text under
+  // "General", choose it in the list and make it the process-wide value.
+  void SetDefaultTargetFormat(const QString& text);
+  void SetDefaultFileNameFormat(const QString& text);
 
   // OK and Cancel.
   void cmdOk_Click();

@@ -42,15 +42,9 @@ long* const kOffered[OutputFormatCount] = {&g_lDestWAV, &g_lDestACM, &g_lDestMP3
 const char* const kMp3Bitrates[] = {"8 ", "16", "24", "32", "40", "48", "56", "64", "80", "96",
                                     "112", "128", "144", "160", "176", "192", "224", "256", "320"};
 
-template <class W>
-W* named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
-
 QComboBox* list(QWidget* page, const char* name, int left, int top, int width,
                 std::initializer_list<const char*> entries = {}) {
-  QComboBox* box = named(List(page, left, top, width, 315), name);
+  QComboBox* box = Named(List(page, left, top, width, 315), name);
   for (const char* e : entries) AddItem(box, e);
   return box;
 }
@@ -161,18 +155,18 @@ void g_frmAudioProp::buildMp3Page() {
                           {"8000", "11025", "12000", "16000", "22050", "24000", "32000", "44100", "48000"});
   Label(p, "Quality:", 2400, 780, 1800, 195);
   cboMP3Quality = mp3QualityList(p, "cboMP3Quality", 2400, 1020, 1800);
-  lblMP3Advanced = named(Link(p, "Advanced...", "", 240, 1500, 900, 195), "lblMP3Advanced");
+  lblMP3Advanced = Named(Link(p, "Advanced...", "", 240, 1500, 900, 195), "lblMP3Advanced");
 
   QWidget* a = picMP3Advanced = Panel(p, 120, 1800, 7860, 1560);
-  chkMP3Original = named(Check(a, "Original", 120, 60, 2160, 255), "chkMP3Original");
-  chkMP3Copyright = named(Check(a, "Copyright", 120, 420, 2160, 255), "chkMP3Copyright");
-  chkMP3ErrorProtect = named(Check(a, "Error Protection", 120, 780, 2160, 255), "chkMP3ErrorProtect");
-  chkMP3StrictISO = named(Check(a, "ISO Encoding", 120, 1140, 2160, 255), "chkMP3StrictISO");
-  chkMP3VBR = named(Check(a, "VBR Mode", 2400, 60, 2520, 255), "chkMP3VBR");
-  chkMP3VBRTag = named(Check(a, "Write VBR Tag", 2400, 420, 2520, 255), "chkMP3VBRTag");
+  chkMP3Original = Named(Check(a, "Original", 120, 60, 2160, 255), "chkMP3Original");
+  chkMP3Copyright = Named(Check(a, "Copyright", 120, 420, 2160, 255), "chkMP3Copyright");
+  chkMP3ErrorProtect = Named(Check(a, "Error Protection", 120, 780, 2160, 255), "chkMP3ErrorProtect");
+  chkMP3StrictISO = Named(Check(a, "ISO Encoding", 120, 1140, 2160, 255), "chkMP3StrictISO");
+  chkMP3VBR = Named(Check(a, "VBR Mode", 2400, 60, 2520, 255), "chkMP3VBR");
+  chkMP3VBRTag = Named(Check(a, "Write VBR Tag", 2400, 420, 2520, 255), "chkMP3VBRTag");
   chkMP3VBRForceMinBitrate =
-      named(Check(a, "VBR Force Min Bitrate", 2400, 780, 2520, 255), "chkMP3VBRForceMinBitrate");
-  chkMP3ABR = named(Check(a, "ABR (Instead of VBR)", 2400, 1140, 2040, 255), "chkMP3ABR");
+      Named(Check(a, "VBR Force Min Bitrate", 2400, 780, 2520, 255), "chkMP3VBRForceMinBitrate");
+  chkMP3ABR = Named(Check(a, "ABR (Instead of VBR)", 2400, 1140, 2040, 255), "chkMP3ABR");
   cboMP3ABRBitrate = mp3BitrateList(a, "cboMP3ABRBitrate", 4440, 1110, 840);
   Label(a, "Min VBR Bitrate:", 5280, 90, 1440, 195);
   cboMP3MinBitrate = mp3BitrateList(a, "cboMP3MinBitrate", 6840, 30, 960);
@@ -193,15 +187,15 @@ void g_frmAudioProp::buildWmaPage() {
 
 void g_frmAudioProp::buildOggPage() {
   QWidget* p = froToOGG;
-  ptnQualityOGG = named(new QRadioButton("Quality:", p), "ptnQualityOGG");
+  ptnQualityOGG = Named(new QRadioButton("Quality:", p), "ptnQualityOGG");
   Place(ptnQualityOGG, 240, 360, 1200, 255);
   ptnQualityOGG->setAutoExclusive(false);
   ptnQualityOGG->setChecked(true);
-  sldOGG = named(new QScrollBar(Qt::Horizontal, p), "sldOGG");
+  sldOGG = Named(new QScrollBar(Qt::Horizontal, p), "sldOGG");
   Place(sldOGG, 1560, 360, 4200, 255);
   sldOGG->setRange(0, 100);
   lblSensitivityVal = Label(p, "0", 5880, 390, 600, 195);
-  optOggBit = named(new QRadioButton("Bitrate:", p), "optOggBit");
+  optOggBit = Named(new QRadioButton("Bitrate:", p), "optOggBit");
   Place(optOggBit, 240, 960, 1200, 255);
   optOggBit->setAutoExclusive(false);
   cboOggBitNom =

@@ -192,3 +192,17 @@ TEST_F(StoreAndCancelTest, AnEmptiedFolderBoxRebuildsTheTreeFromTheDefaultFolder
   ASSERT_NE(g_oItemsListsNode, nullptr);
   EXPECT_EQ(g_oItemsListsNode->Key(), "##MAINITEMS" + ProgramFolder() + "/Main/");
 }
+
+TEST_F(StoreAndCancelTest, SetAsDefaultStoresChoosesAndSetsTheValueAtOnce) {
+  frmOptions& o = form<frmOptions>();
+  o.SetDefaultTargetFormat("OGG - Ogg Media Format (*.ogg)");
+  o.SetDefaultFileNameFormat("[123].[dest_extension]");
+  EXPECT_EQ(Read("General", "cboTargetFormat"), "OGG - Ogg Media Format (*.ogg)");
+  EXPECT_EQ(o.cboTargetFormat->currentIndex(), 4);
+  EXPECT_EQ(g_sDefaultTargetFormat, "OGG - Ogg Media Format (*.ogg)");
+  EXPECT_EQ(Read("General", "cboFileName"), "[123].[dest_extension]");
+  EXPECT_EQ(o.cboFileName->currentText(), "[123].[dest_extension]");
+  EXPECT_EQ(g_sDefaultFileNameFormat, "[123].[dest_extension]");
+  o.cmdCancel_Click();  // already stored: a Cancel keeps them
+  EXPECT_EQ(g_sDefaultTargetFormat, "OGG - Ogg Media Format (*.ogg)");
+}
