@@ -66,8 +66,9 @@ QString itemsListFolderOf(const QString& text) {
 QLineEdit* tagBox(QWidget* page, const char* name, int left, int top, int width) {
   auto* box = Named(new QLineEdit(page), name);
   Place(box, left, top, width, 285);
-  SetControlBackColor(box, 0xFFFFFF);
-  box->setAutoFillBackground(false);
+  QPalette white = box->palette();
+  white.setColor(QPalette::Base, Qt::white);
+  box->setPalette(white);
   return box;
 }
 

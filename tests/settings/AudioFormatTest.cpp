@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QtEndian>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include "SettingsFixture.h"
 #include "platform/audio/cAudioConverter.h"
@@ -56,6 +58,59 @@ struct RecordingControl {
 }  // namespace
 
 using AudioFormatTest = SettingsTest;
+
+TEST_F(AudioFormatTest, EachSettingLoadsByTheRulesOfItsControl) {
+  g_frmAudioProp& p = form<g_frmAudioProp>();
+  struct Case {
+    const char* section;
+    const char* name;
+    QString prior;
+    std::optional<QString> stored;  // nullopt: the value is removed
+    std::function<long()> value;
+    long expected;
+  };
+  const auto channels = [] { return g_lWavChannelsIndex; };
+  const auto rate = [] { return g_lWavSampleRate; };
+  const auto slider = [] { return g_lOggQuality; };
+  const auto bitrateMode = [] { return long(g_bOggBitrateMode); };
+  const auto errorProtection = [] { return long(g_tMp3Settings.ErrorProtection); };
+  const Case cases[] = {
+      // A list stored by position: missing and empty are 0, -1 is no choice, others are refused.
+      {"Formats\\WAV", "cboChannelsWAV", "1", std::nullopt, channels, 0},
+      {"Formats\\WAV", "cboChannelsWAV", "1", "", channels, 0},
+      {"Formats\\WAV", "cboChannelsWAV", "1", "-1", channels, -1},
+      {"Formats\\WAV", "cboChannelsWAV", "1", "7", channels, 1},
+      {"Formats\\WAV", "cboChannelsWAV", "1", "stereo", channels, 1},
+      // A list stored by text keeps its choice unless the text is one of its entries.
+      {"Formats\\WAV", "cboSamplesWAV", "22050", "8000", rate, 8000},
+      {"Formats\\WAV", "cboSamplesWAV", "22050", std::nullopt, rate, 22050},
+      {"Formats\\WAV", "cboSamplesWAV", "22050", "", rate, 22050},
+      {"Formats\\WAV", "cboSamplesWAV", "22050", "96000", rate, 22050},
+      // The slider: missing and empty are 0, other numbers outside 0 to 100 and texts are refused.
+      {"Formats\\OGG", "sldOGG", "40", "90", slider, 90},
+      {"Formats\\OGG", "sldOGG", "40", std::nullopt, slider, 0},
+      {"Formats\\OGG", "sldOGG", "40", "", slider, 0},
+      {"Formats\\OGG", "sldOGG", "40", "-3", slider, 40},
+      {"Formats\\OGG", "sldOGG", "40", "loud", slider, 40},
+      // Options: "True" chosen, "False", missing and empty not.
+      {"Formats\\OGG", "optOggBit", "True", "False", bitrateMode, 0},
+      {"Formats\\OGG", "optOggBit", "True", std::nullopt, bitrateMode, 0},
+      {"Formats\\OGG", "optOggBit", "False", "True", bitrateMode, 1},
+      // Boxes: "1" ticked, "0", missing and empty clear, other texts refused.
+      {"Formats\\MP3", "chkMP3ErrorProtect", "1", "0", errorProtection, 0},
+      {"Formats\\MP3", "chkMP3ErrorProtect", "1", "", errorProtection, 0},
+      {"Formats\\MP3", "chkMP3ErrorProtect", "1", "on", errorProtection, -1},
+      {"Formats\\MP3", "chkMP3ErrorProtect", "0", "1", errorProtection, -1},
+  };
+  for (const Case& c : cases) {
+    Store(c.section, c.name, c.prior);
+    p.GetOptions();
+    if (c.stored) Store(c.section, c.name, *c.stored);
+    else Section(c.section).DeleteValue(c.name);
+    p.GetOptions();
+    EXPECT_EQ(c.value(), c.expected) << c.name << " stored " << (c.stored ? c.stored->toStdString() : "-");
+  }
+}
 
 TEST_F(AudioFormatTest, NothingStoredFillsTheStoreFromTheDefaultsAndTheMissingValueRules) {
   form<g_frmAudioProp>();
