@@ -125,8 +125,8 @@ void frmMainLists::cTreeView1_AfterLabelEdit(cTreeNode* node, QString& NewString
     Cancel = 1;
     return;
   }
-  lblListName->setText(NewString);
   node->SetKey(newPath);
+  node->SetText(NewString);
   cTreeView1_NodeClick(node);
 }
 

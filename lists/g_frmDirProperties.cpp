@@ -46,8 +46,8 @@ g_frmDirProperties::g_frmDirProperties()
   lblPath->setGeometry(px(240), px(780), px(1800), px(255));
   txtPath->setGeometry(px(2040), px(735), px(3480), px(315));
   txtPath->setReadOnly(true);
-  lblThisFolderContain->setGeometry(px(240), px(1260), px(1800), px(255));
-  lblContain->setGeometry(px(2040), px(1260), px(3480), px(255));
+  lblThisFolderContain->setGeometry(px(240), px(1260), px(2100), px(255));
+  lblContain->setGeometry(px(2400), px(1260), px(3120), px(255));
   imgOpenDestFolder->setGeometry(px(240), px(1920), px(240), px(240));
   lblOpenDestinationDestinationFolder->setGeometry(px(540), px(1920), px(2400), px(255));
   lblOpenDestinationDestinationFolder->setStyleSheet("color: blue; text-decoration: underline;");

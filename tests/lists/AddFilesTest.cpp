@@ -97,7 +97,10 @@ TEST_F(AddFilesTest, CancelStopsBeforeTheNextFileAndKeepsTheRowsWritten) {
   WriteWav(media + "/c.wav", 1);
   // The user presses Cancel while the refusal of the second file is shown.
   SetMsgBoxHandler([](const MsgBoxCall&) {
-    if (g_frmStat* w = loadedForm<g_frmStat>()) w->cmdCancel_Click();
+    if (g_frmStat* w = loadedForm<g_frmStat>()) {
+      w->grab().save("/tmp/lists_g_frmStat.png");
+      w->cmdCancel_Click();
+    }
     return int(vbOK);
   });
   AddFromDialog({"a.wav", "bad.wav", "c.wav"});

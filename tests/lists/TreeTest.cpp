@@ -1,0 +1,138 @@
+#include <QLineEdit>
+
+#include "ListFixtures.h"
+#include "lists/g_frmDirProperties.h"
+
+using namespace ListFixtures;
+using TreeTest = ListsTest;
+
+namespace {
+QStringList listNames(frmMain* m) {
+  QStringList out;
+  for (long i = 1; i <= g_oItemsListsNode->Children().Count(); ++i) out << g_oItemsListsNode->Children().Item(i)->Text();
+  Q_UNUSED(m);
+  return out;
+}
+}  // namespace
+
+TEST_F(TreeTest, BuildingTheTreeMakesAFirstListAndTakesOnlyListFiles) {
+  const QString folder = g_sItemsListFolder;
+  ASSERT_TRUE(folder.endsWith('/'));
+  EXPECT_TRUE(QFileInfo(folder + "New Items List 1.flst").isFile());  // made at start-up
+  EXPECT_EQ(QFileInfo(folder + "New Items List 1.flst").size(), 0);
+  EXPECT_EQ(g_oItemsListsNode->Key(), "##MAINITEMS" + folder);
+  EXPECT_EQ(g_oAudioCDsNode->Key(), "##MAINCDSAudio CDs");
+  WriteBytes(folder + "a.flst.bak", "");
+  WriteBytes(folder + "B.FLST", "");
+  WriteBytes(folder + "New Items List 3.flst", "");
+  main->setTree();
+  EXPECT_EQ(listNames(main), (QStringList{"New Items List 1", "New Items List 3", "a.flst"}));
+  EXPECT_EQ(frmMain::GetNewListFileName(folder), "New Items List 2.flst");
+  // A folder without list files gets no list and caption editing is switched on.
+  QDir(folder).removeRecursively();
+  QDir().mkpath(folder);
+  WriteBytes(folder + "other.txt", "");
+  main->setTree();
+  EXPECT_EQ(g_oItemsListsNode->Children().Count(), 0);
+  EXPECT_TRUE(main->cTreeView1->LabelEdit());
+}
+
+TEST_F(TreeTest, NewListRenameAndRemove) {
+  const QString folder = g_sItemsListFolder;
+  main->RunCommand("New Items List");
+  ASSERT_EQ(g_oItemsListsNode->Children().Count(), 2);
+  cTreeNode* node = main->cTreeView1->SelectedItem();
+  EXPECT_EQ(node->Key(), folder + "New Items List 2.flst");
+  EXPECT_TRUE(QFileInfo(node->Key()).isFile());
+
+  struct Case {
+    QString text;
+    bool renamed;
+    QString message;
+  } cases[] = {
+      {"", false, ""},
+      {"Bad?Name", false, ""},
+      {"new items list 1", false, "The Items List 'new items list 1' already exists. Please select a different name."},
+      {"Rock", true, ""},
+  };
+  for (const Case& c : cases) {
+    ScriptedUi::get().reset();
+    QString text = c.text;
+    int cancel = 0;
+    main->cTreeView1_AfterLabelEdit(node, text, cancel);
+    EXPECT_EQ(cancel != 0, !c.renamed) << c.text.toStdString();
+    EXPECT_EQ(ScriptedUi::get().prompts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
+  }
+  EXPECT_EQ(node->Key(), folder + "Rock.flst");
+  EXPECT_TRUE(QFileInfo(folder + "Rock.flst").isFile());
+  EXPECT_FALSE(QFileInfo(folder + "New Items List 2.flst").exists());
+  EXPECT_EQ(main->lblListName->text(), "Rock");
+
+  // A list with items asks before it goes; the last list cannot be removed.
+  WriteWav(media + "/a.wav", 1);
+  AddFromDialog({"a.wav"});
+  ScriptedUi::get().reset();
+  ScriptedUi::get().answers = {vbNo, vbYes};
+  main->RunCommand("Remove Items List");
+  EXPECT_TRUE(QFileInfo(folder + "Rock.flst").isFile());
+  main->RunCommand("Remove Items List");
+  EXPECT_EQ(ScriptedUi::get().prompts(),
+            QStringList(2, "This operation will erase all the items under the 'Rock.flst', are you sure?"));
+  EXPECT_FALSE(QFileInfo(folder + "Rock.flst").exists());
+  ASSERT_EQ(g_oItemsListsNode->Children().Count(), 1);
+  EXPECT_EQ(main->cTreeView1->SelectedItem(), g_oItemsListsNode->Children().Item(1));
+  main->RunCommand("Remove Items List");
+  EXPECT_EQ(g_oItemsListsNode->Children().Count(), 1);
+  EXPECT_TRUE(QFileInfo(folder + "New Items List 1.flst").isFile());
+}
+
+TEST_F(TreeTest, OpeningARootEmptiesTheGridOnly) {
+  WriteWav(media + "/a.wav", 1);
+  AddFromDialog({"a.wav"});
+  const QString title = main->lblListName->text();
+  g_oItemsListsNode->SetSelected(true);  // as a click on it does
+  main->cTreeView1_NodeClick(g_oItemsListsNode);
+  EXPECT_EQ(main->cGrid1->Rows(), 0);
+  EXPECT_EQ(main->lblListName->text(), title);
+  main->RunCommand("Add Files");  // nothing on a root
+  main->RunCommand("New Items List");
+  EXPECT_EQ(ScriptedUi::get().dialogs.size(), 1u);
+  EXPECT_EQ(g_oItemsListsNode->Children().Count(), 1);
+}
+
+TEST_F(TreeTest, ListPropertiesRenameTheList) {
+  const QString folder = g_sItemsListFolder;
+  cTreeNode* node = main->cTreeView1->SelectedItem();
+  main->lblListName_Click();
+  g_frmDirProperties* w = loadedForm<g_frmDirProperties>();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->txtFolderName->text(), "New Items List 1");
+  EXPECT_EQ(w->txtPath->text(), node->Key());
+  EXPECT_EQ(w->lblContain->text(), "0 Items, 0 KB, 00:00:00");
+  w->grab().save("/tmp/lists_frmDirProperties.png");
+
+  WriteBytes(folder + "Taken.flst", "");
+  w->txtFolderName->setText("taken");
+  w->cmdOk_Click();
+  EXPECT_EQ(ScriptedUi::get().prompts().last(), "Folder name already exists, please select a different name.");
+  w->txtFolderName->setText("Bad|Name");
+  w->cmdOk_Click();
+  EXPECT_EQ(ScriptedUi::get().prompts().last(), "Illegal Item Name." + QString(42, ' '));
+  w->txtFolderName->setText("   ");
+  w->cmdOk_Click();
+  EXPECT_EQ(ScriptedUi::get().prompts().last(), "Empty Item Name." + QString(42, ' '));
+  EXPECT_NE(loadedForm<g_frmDirProperties>(), nullptr);
+  w->txtFolderName->setText("  Rock ");
+  w->cmdOk_Click();
+  EXPECT_EQ(loadedForm<g_frmDirProperties>(), nullptr);
+  EXPECT_EQ(node->Key(), folder + "Rock.flst");
+  EXPECT_EQ(node->Text(), "Rock");
+  EXPECT_EQ(main->lblListName->text(), "Rock");
+  EXPECT_TRUE(QFileInfo(folder + "Rock.flst").isFile());
+
+  // Asked for the root, no window is shown.
+  g_oItemsListsNode->SetSelected(true);
+  main->ShowListProperties(g_oItemsListsNode);
+  EXPECT_EQ(loadedForm<g_frmDirProperties>(), nullptr);
+}
