@@ -212,8 +212,7 @@ TEST(ApeFrames, CorruptedFrameFailsTheCheckedDecode) {
   file.seek(0);
   file.write(all);
   file.close();
-  const Decoded d = DecodeExact(path, 16);
-  EXPECT_TRUE(d.exitCode != 0 || d.pcm != MakePcm(Content::Music, 16, 2, 5000));
+  EXPECT_NE(DecodeExact(path, 16).exitCode, 0);
 }
 
 TEST(ApeTags, SevenFieldsReadBackByFfprobe) {
