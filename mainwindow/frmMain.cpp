@@ -15,6 +15,9 @@
 #include "mainwindow/MainImages.h"
 #include "platform/Services.h"
 #include "settings/OptionValues.h"
+#include "settings/frmOptions.h"
+#include "tags/g_frmMP3TagsEditor.h"
+#include "platform/audio/cAudioGraph.h"
 
 namespace {
 struct MenuEntry {
@@ -118,6 +121,8 @@ frmMain::frmMain()
       picTitle(new QWidget(this)),
       lblTitle(new QLabel(picTitle)),
       tmrStartSwitches(new Timer(this)),
+      cAudioGraphAmp(new cAudioGraph(this)),
+      cAudioGraphFreq(new cAudioGraph(this)),
       settings_(new RegistryRoutines) {
   connect(tmrStartSwitches, &Timer::Tick, this, &frmMain::tmrStartSwitches_Timer);
   connect(cSysTray1, &cSysTray::MouseEvent, this, &frmMain::cSysTray1_MouseEvent);
@@ -140,6 +145,10 @@ void frmMain::Form_Load() {
   tp.setColor(QPalette::Window, ColorFromNumber(g_lTitleBackColor));
   picTitle->setPalette(tp);
   lblTitle->setStyleSheet(QString("color: %1;").arg(ColorFromNumber(g_lTitleForeColor).name()));
+  cAudioGraphAmp->SetGraphBackColor(g_lTitleBackColor);
+  cAudioGraphAmp->SetGraphForeColor(g_lTitleForeColor);
+  cAudioGraphFreq->SetGraphBackColor(g_lTitleBackColor);
+  cAudioGraphFreq->SetGraphForeColor2(g_lTitleForeColor);
   prgStatus->SetBarColor(g_lTitleBackColor);
   // Tray icon.
   cSysTray1->AddIcon();
@@ -269,8 +278,12 @@ void frmMain::Form_Resize() {
   const int gridW = std::max(px(600), width - treeW - infoW - px(100));
   lblListName->setGeometry(gridLeft, top, gridW + infoW, listTitleH);
   cGrid1->setGeometry(gridLeft, gridTop, gridW, gridH);
+  const int graphH = g_bDisplayAudioGraph && g_bDisplayPlayer ? px(900) : 0;
   cGridInfo->setVisible(g_bDisplayPlayer);
-  cGridInfo->setGeometry(gridLeft + gridW, gridTop, infoW, gridH);
+  cGridInfo->setGeometry(gridLeft + gridW, gridTop, infoW, gridH - graphH);
+  for (cAudioGraph* g : {cAudioGraphAmp, cAudioGraphFreq}) g->setVisible(graphH > 0);
+  cAudioGraphAmp->setGeometry(gridLeft + gridW, gridTop + gridH - graphH, infoW / 2, graphH);
+  cAudioGraphFreq->setGeometry(gridLeft + gridW + infoW / 2, gridTop + gridH - graphH, infoW - infoW / 2, graphH);
   picEmptyMsg->move(std::max(0, gridW / 2 - picEmptyMsg->width() / 2), px(2400) - gridTop);
   cStatusBar1->setGeometry(0, height() - statusH, this->width(), statusH);
   prgStatus->setGeometry(this->width() - px(2500), height() - statusH + 3, px(2300), statusH - 6);
@@ -299,6 +312,17 @@ bool frmMain::RunWindowCommand(const QString& key) {
     SetOnTop(!menu_->ItemChecked(menu_->IndexForKey("On Top")));
   } else if (key == "Transparent") {
     SetTransparent(!menu_->ItemChecked(menu_->IndexForKey("Transparent")));
+  } else if (QStringList{"General", "Events", "View", "ID3 Tags", "Advanced"}.contains(key)) {
+    SetOnTop(false);
+    form<frmOptions>().ShowAtPage(key, this);
+  } else if (key == "MP3 Tags Editor") {
+    SetOnTop(false);
+    SetBusy(true);
+    g_frmMP3TagsEditor& editor = form<g_frmMP3TagsEditor>();
+    SetBusy(false);
+    editor.Show();
+  } else if (key == "Support") {
+    ShellOpenDocument(g_sAppSupportPage);
   } else {
     return false;
   }
@@ -376,6 +400,8 @@ void frmMain::Form_Unload(int& Cancel) {
   if (g_bClearOnExit && node && !IsCDNode(node->Key())) DoClearTheList();
   for (Form* f : LoadedForms())
     if (f != this) f->Unload();
+  cAudioGraphAmp->CloseGraph();
+  cAudioGraphFreq->CloseGraph();
   settings_->Subkey = "General";
   settings_->SetRegistryValue("lHeight", QString::number(Height()), REG_SZ);
   settings_->SetRegistryValue("lWidth", QString::number(Width()), REG_SZ);

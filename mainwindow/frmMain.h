@@ -6,6 +6,7 @@
 #include "platform/cSysTray.h"
 
 class RegistryRoutines;
+class cAudioGraph;
 
 class frmMain : public frmMainLists {
   Q_OBJECT
@@ -36,6 +37,8 @@ class frmMain : public frmMainLists {
   QWidget* picTitle;
   QLabel* lblTitle;
   Timer* tmrStartSwitches;
+  cAudioGraph* cAudioGraphAmp;
+  cAudioGraph* cAudioGraphFreq;
 
  protected:
   void Form_Load() override;

@@ -349,26 +349,15 @@ bool cMP3ID3v2::WriteTagV2() {
     const ID3v2Layout::Layout old = ID3v2Layout::Read(file, 0);
     if (old.version >= 2 && old.version <= 4) oldExtent = old.extent;
   }
-  if (tag.size() < oldExtent) return WriteInPlace(file, oldExtent, tag);
   return RewriteFile(file, oldExtent, tag);
 }
 
-// The new tag fits the old one: it is written over it, padded with zeros to
-// the old length, and the audio is not touched.
-bool cMP3ID3v2::WriteInPlace(QFile& file, qint64 oldExtent, QByteArray tag) {
-  tag.append(QByteArray(oldExtent - tag.size(), '\0'));
-  tag.replace(6, 4, Synchsafe(uint32_t(oldExtent - 10)));
-  file.close();
-  if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return Fail(FileError(file, kClass));
-  if (!file.seek(0) || file.write(tag) != tag.size() || !file.flush()) return Fail(FileError(file, kClass));
-  return true;
-}
-
-// The file is written anew beside the original: the tag with room to grow,
-// then everything behind the old tag; it replaces the original only when
-// complete.
+// The file is written anew beside the original: the tag (keeping the old
+// tag's length when it fits, else with room to grow), then everything behind
+// the old tag; it replaces the original only when complete, so a failure part
+// way never leaves a damaged tag.
 bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag) {
-  const qint64 size = (tag.size() / 2048 + 1) * 2048;
+  const qint64 size = tag.size() < oldExtent ? oldExtent : (tag.size() / 2048 + 1) * 2048;
   tag.append(QByteArray(size - tag.size(), '\0'));
   tag.replace(6, 4, Synchsafe(uint32_t(size - 10)));
   QSaveFile out(m_sMP3File);

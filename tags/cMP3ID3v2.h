@@ -121,7 +121,6 @@ class cMP3ID3v2 {
   bool WriteTagV2();
   QByteArray BuildTag() const;
   bool RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag);
-  bool WriteInPlace(QFile& file, qint64 oldExtent, QByteArray tag);
   bool Fail(const TagError& error);
 
   QString m_sMP3File;

@@ -48,7 +48,7 @@ TEST(ID3v2Write, SizeRounding) {
   EXPECT_EQ(bytes.mid(4096), Audio());
 }
 
-TEST(ID3v2Write, FittingTagIsWrittenInPlace) {
+TEST(ID3v2Write, FittingTagKeepsTheOldTagLength) {
   const QByteArray old = Tag(Frame("TIT2", '\0' + QByteArray(3000, 'o')), 3, 4096 - 10 - 3011);
   ASSERT_EQ(old.size(), 4096);
   const QString path = Write(dir(), "a.mp3", old + Audio());
@@ -57,7 +57,7 @@ TEST(ID3v2Write, FittingTagIsWrittenInPlace) {
   EXPECT_EQ(tagLength(bytes), 4096);
   EXPECT_EQ(bytes.mid(10 + 10 + 2901 + 4, 4096 - 2925), QByteArray(4096 - 2925, '\0'));
   EXPECT_EQ(bytes.mid(4096), Audio());
-  // A second save without a change finds its own tag and writes over it.
+  // A second save without a change finds its own tag and keeps it.
   EXPECT_EQ(update(path, [](cMP3ID3v2&) {}), bytes);
   // A tag as long as the room grows the file.
   bytes = update(path, [](cMP3ID3v2& t) { t.SetTitle(QString(4096 - 24 - 1, 'g')); });
