@@ -19,6 +19,7 @@
 #include "core/mdlSupportedDestination.h"
 #include "mainwindow/MainImages.h"
 #include "mainwindow/frmMain.h"
+#include "platform/audio/cAudioGraph.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/audio/Sound.h"
@@ -620,7 +621,11 @@ void frmOptions::picColor_Click() {
   SetControlBackColor(picTitle, r.Color);
   settings_.Subkey = "Display";
   Write(settings_, "picColor", QString::number(ControlBackColor(picColor)));
-  if (frmMain* main = loadedForm<frmMain>()) SetControlBackColor(main->picTitle, r.Color);
+  if (frmMain* main = loadedForm<frmMain>()) {
+    SetControlBackColor(main->picTitle, r.Color);
+    main->cAudioGraphAmp->SetGraphBackColor(r.Color);
+    main->cAudioGraphFreq->SetGraphBackColor(r.Color);
+  }
 }
 
 void frmOptions::picTextColor_Click() {
@@ -631,6 +636,9 @@ void frmOptions::picTextColor_Click() {
   SetControlBackColor(picTextColor, r.Color);
   SetControlForeColor(lblTitle, r.Color);
   // The main window colours its title through a style sheet.
-  if (frmMain* main = loadedForm<frmMain>())
+  if (frmMain* main = loadedForm<frmMain>()) {
     main->lblTitle->setStyleSheet(QString("color: %1;").arg(ColorFromNumber(r.Color).name()));
+    main->cAudioGraphAmp->SetGraphForeColor(r.Color);
+    main->cAudioGraphFreq->SetGraphForeColor(r.Color);
+  }
 }

@@ -10,6 +10,7 @@
 #include "core/mdlFunctions.h"
 #include "core/mdlMain.h"
 #include "mainwindow/frmMain.h"
+#include "platform/audio/cAudioGraph.h"
 #include "platform/cTabControl.h"
 #include "platform/cTreeView.h"
 #include "settings/FormControls.h"
@@ -232,6 +233,10 @@ TEST_F(OptionsWindowTest, PickedColoursRecolourAtOnceAndKeepACopyThatCancelDoesN
   EXPECT_EQ(Read("Display", "picTextColor"), "65280");
   EXPECT_EQ(ControlBackColor(main->picTitle), 255);
   EXPECT_TRUE(main->lblTitle->styleSheet().contains("#00ff00"));
+  for (cAudioGraph* g : {main->cAudioGraphAmp, main->cAudioGraphFreq}) {
+    EXPECT_EQ(g->GraphBackColor(), 255);
+    EXPECT_EQ(g->GraphForeColor(), 65280);
+  }
   EXPECT_EQ(g_lTitleBackColor, 0);  // only OK stores the option
 
   o.cmdCancel_Click();
@@ -239,6 +244,7 @@ TEST_F(OptionsWindowTest, PickedColoursRecolourAtOnceAndKeepACopyThatCancelDoesN
   EXPECT_EQ(ControlBackColor(o.picTitle), 0);
   EXPECT_EQ(Read("Display", "picColor"), "255");
   EXPECT_EQ(ControlBackColor(main->picTitle), 255);
+  EXPECT_EQ(main->cAudioGraphAmp->GraphBackColor(), 255);
   ui.dialogAnswers = {};
   o.picColor_Click();  // cancelled
   EXPECT_EQ(ControlBackColor(o.picColor), 0);
