@@ -8,12 +8,11 @@
 #include <QPushButton>
 
 #include "core/mdlFunctions.h"
-#include "core/mdlModes.h"
 #include "lists/NameBoxFilter.h"
+#include "lists/TitleSkin.h"
 #include "lists/frmMainLists.h"
 #include "platform/Services.h"
 #include "platform/cTabControl.h"
-#include "settings/OptionValues.h"
 
 g_frmDirProperties::g_frmDirProperties()
     : picTitle(new QWidget(this)),
@@ -62,12 +61,7 @@ g_frmDirProperties::g_frmDirProperties()
 }
 
 void g_frmDirProperties::Form_Load() {
-  QPalette tp = picTitle->palette();
-  tp.setColor(QPalette::Window, ColorFromNumber(g_lTitleBackColor));
-  picTitle->setPalette(tp);
-  const QString fore = QString("color: %1;").arg(ColorFromNumber(g_lTitleForeColor).name());
-  lblTitle->setStyleSheet(fore);
-  if (!g_sFormBackColor.isEmpty()) SetBackColor(g_sFormBackColor.toLong());
+  TitleSkin::Apply(*this, picTitle, lblTitle);
   cTabControl1->AddTab("Information");
   TabGeneral->setGeometry(px(cTabControl1->ClientLeft()), px(cTabControl1->ClientTop()),
                           px(cTabControl1->ClientWidth()), px(cTabControl1->ClientHeight()));

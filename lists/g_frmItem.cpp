@@ -8,16 +8,15 @@
 #include <QRadioButton>
 
 #include "core/mdlFunctions.h"
-#include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
 #include "lists/ItemRow.h"
 #include "lists/NameBoxFilter.h"
+#include "lists/TitleSkin.h"
 #include "lists/frmMainLists.h"
 #include "platform/Services.h"
 #include "platform/audio/cAudioConverter.h"
 #include "platform/cDateTimePick.h"
 #include "platform/cTabControl.h"
-#include "settings/OptionValues.h"
 #include "settings/frmOptions.h"
 #include "settings/g_frmProgParameters.h"
 
@@ -169,11 +168,7 @@ QTime g_frmItem::itemLength() const { return timeOf(mdlFunctions::TimeTextToSeco
 
 void g_frmItem::Form_Load() {
   mdlSetFormIcon32::SetFormIcon(this, "document_music", true);
-  QPalette tp = picTitle->palette();
-  tp.setColor(QPalette::Window, ColorFromNumber(g_lTitleBackColor));
-  picTitle->setPalette(tp);
-  lblTitle->setStyleSheet(QString("color: %1;").arg(ColorFromNumber(g_lTitleForeColor).name()));
-  if (!g_sFormBackColor.isEmpty()) SetBackColor(g_sFormBackColor.toLong());
+  TitleSkin::Apply(*this, picTitle, lblTitle);
   if (frmMainLists* main = frmMainLists::MainWindow()) cTabControl1->SetImageList(main->imgMenu);
   cTabControl1->AddTab("Item Information", 39, -1, "Item Information");
   cTabControl1->AddTab("Range To Process", 23, -1, "Range");
