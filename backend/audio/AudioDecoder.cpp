@@ -184,12 +184,12 @@ bool AudioDecoder::Start(int outRate, int outChannels, double start, double leng
 
 namespace {
 bool InitResampler(SwrContext** swr, const AVFrame* f, int outRate, int outChannels) {
-  AVChannelLayout in;
+  AVChannelLayout in{};
   if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || f->ch_layout.nb_channels <= 0)
     av_channel_layout_default(&in, f->ch_layout.nb_channels);
   else
     av_channel_layout_copy(&in, &f->ch_layout);
-  AVChannelLayout out;
+  AVChannelLayout out{};
   av_channel_layout_default(&out, outChannels);
   int r = swr_alloc_set_opts2(swr, &out, AV_SAMPLE_FMT_S16, outRate, &in, AVSampleFormat(f->format), f->sample_rate,
                               0, nullptr);
