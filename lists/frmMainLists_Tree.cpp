@@ -84,7 +84,7 @@ void frmMainLists::setTree() {
 }
 
 void frmMainLists::cTreeView1_NodeClick(cTreeNode* node) {
-  if (prgStatus->isVisible() || !node) return;
+  if (!prgStatus->isHidden() || !node) return;
   const QString key = node->Key();
   if (IsMainNode(key)) {
     cGrid1->Clear();

@@ -2,6 +2,8 @@
 
 #include <cdio/cdio.h>
 
+#include <QFileInfo>
+
 #include <vector>
 
 #include "backend/cd/CdDriveTable.h"
@@ -36,6 +38,11 @@ bool cAudioCDRipper::SelectDevice(long position) {
   const auto drives = CdDriveTable::Drives();
   if (position < 0 || size_t(position) >= drives.size()) return false;
   const CdDriveTable::Drive& d = drives[size_t(position)];
+  // An image drive without its image file is a drive without a disc.
+  if (d.image && !QFileInfo::exists(d.device)) {
+    disc_ = std::make_unique<Disc>();
+    return true;
+  }
   const QByteArray device = d.device.toLocal8Bit();
   CdIo_t* cdio = cdio_open(device.constData(), d.image ? DRIVER_BINCUE : DRIVER_DEVICE);
   if (!cdio) return false;

@@ -15,7 +15,7 @@ class cAudioCDRipper : public QObject {
   long GetDeviceCount() const;
   // The device name: the drive name ("D:"), a blank and the device in brackets.
   QString GetDeviceName(long position) const;
-  // Makes the device current and reads its disc; false when it cannot be opened.
+  // Makes the device current and reads its disc; false when the drive cannot be opened.
   bool SelectDevice(long position);
   // True when the current device holds a disc with at least one audio track.
   bool IsAudioCD() const;

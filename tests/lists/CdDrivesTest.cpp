@@ -43,6 +43,10 @@ TEST_F(CdDrivesTest, RipperReadsTheTracksOfAnImageDrive) {
   EXPECT_EQ(ripper.GetTrackType(2), 0);
   EXPECT_FALSE(ripper.SelectDevice(n));
   EXPECT_EQ(ripper.GetTrackCount(), 0);
+  QFile::remove(mixed);  // the image taken out: a drive without a disc
+  ASSERT_TRUE(ripper.SelectDevice(n - 1));
+  EXPECT_FALSE(ripper.IsAudioCD());
+  EXPECT_EQ(ripper.GetTrackCount(), 0);
 }
 
 TEST_F(CdDrivesTest, OpeningADriveListsItsTracksAsRows) {
@@ -108,11 +112,14 @@ TEST_F(CdDrivesTest, PollListsADiscThatArrivesAndEmptiesWhenItGoes) {
   main->tmrCDs_Timer();
   EXPECT_EQ(main->cGrid1->Rows(), 2);
   EXPECT_TRUE(main->picEmptyMsg->isHidden());
-  drive->SetText("Some Disc Title");
-  QFile::remove(images + "/disc.bin");
-  QFile::remove(cue);
-  main->tmrCDs_Timer();  // the drive cannot be read now: left as it is
+  main->tmrCDs_Timer();  // an unchanged disc is not listed again
   EXPECT_EQ(main->cGrid1->Rows(), 2);
+  drive->SetText("Some Disc Title");
+  QFile::remove(cue);
+  main->tmrCDs_Timer();
+  EXPECT_EQ(main->cGrid1->Rows(), 0);
+  EXPECT_FALSE(main->picEmptyMsg->isHidden());
+  EXPECT_EQ(drive->Text(), drive->Key().mid(4, 2));
 }
 
 TEST_F(CdDrivesTest, FirstAudioDiscOpensAtTheStartSwitch) {

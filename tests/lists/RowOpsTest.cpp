@@ -1,7 +1,9 @@
 #include <QItemSelectionModel>
+#include <QTimer>
 
 #include "ListFixtures.h"
 #include "core/mdlFileSystem.h"
+#include "core/g_frmFileCopy.h"
 #include "core/mdlFunctions.h"
 #include "lists/ItemRecord.h"
 
@@ -187,4 +189,18 @@ TEST_F(RowOpsTest, InformationPaneDescribesTheCurrentRow) {
   QStringList got;
   for (long r : {1, 2, 5, 6, 8, 9}) got << info.CellText(r, 1) << info.CellText(r, 2);
   EXPECT_EQ(got, expected);
+}
+
+TEST_F(RowOpsTest, SaveAsCopiesTheCurrentItemAndFreeDbWantsADrive) {
+  const QString dest = TestEnv::FreshDir("copies") + "/copy.wav";
+  ScriptedUi::get().dialogAnswers.push_back({dest});
+  main->cGrid1->SetSelectedRow(2);
+  QTimer guard;  // never leave the copy window hanging
+  QObject::connect(&guard, &QTimer::timeout, [] { unloadForm<g_frmFileCopy>(); });
+  guard.start(10000);
+  main->RunCommand("Save As");
+  EXPECT_EQ(ScriptedUi::get().dialogs.back().kind, DialogCall::SaveFile);
+  EXPECT_EQ(FileBytes(dest), FileBytes(media + "/b.wav"));
+  main->RunCommand("FreeDB");
+  EXPECT_EQ(ScriptedUi::get().prompts().last(), "Select the CD drive to get the information about." + QString(18, ' '));
 }
