@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -110,8 +111,12 @@ int main(int argc, char** argv) {
 
   measureWithConverter(files, false);  // warm the file cache
   for (bool tags : {false, true}) {
-    const double ref = measureWithConverter(files, tags);
-    const double ours = openList(w, tags);
+    // Alternated and the better of two taken, so neither side gains from running second.
+    const double ref1 = measureWithConverter(files, tags);
+    const double ours1 = openList(w, tags);
+    const double ours2 = openList(w, tags);
+    const double ref2 = measureWithConverter(files, tags);
+    const double ref = std::min(ref1, ref2), ours = std::min(ours1, ours2);
     std::printf("%s: list %.3f ms/item, converter alone %.3f ms/item, ratio %.2f (%ld rows)\n",
                 tags ? "tags from the files" : "tags from the list", ours / items, ref / items, ours / ref,
                 long(w.cGrid1->Rows()));

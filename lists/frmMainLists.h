@@ -50,7 +50,6 @@ class frmMainLists : public Form {
   // A file or folder of that path exists, whatever the letter case of its name.
   static bool ListFileExists(const QString& path);
   void RemoveItemsList();
-  bool CheckListSelected();
   void lblListName_Click();
   void ShowListProperties(cTreeNode* node);
 
