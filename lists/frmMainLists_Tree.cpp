@@ -105,6 +105,11 @@ void frmMainLists::cTreeView1_NodeClick(cTreeNode* node) {
 
 void frmMainLists::cTreeView1_AfterLabelEdit(cTreeNode* node, QString& NewString, int& Cancel) {
   if (!node || IsCDNode(node->Key())) return;
+  // A root names no file to rename.
+  if (IsMainNode(node->Key())) {
+    Cancel = 1;
+    return;
+  }
   if (NewString.isEmpty() || !mdlFunctions::IsLegalName(NewString)) {
     node->StartLabelEdit();
     Cancel = 1;

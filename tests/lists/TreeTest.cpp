@@ -67,6 +67,10 @@ TEST_F(TreeTest, NewListRenameAndRemove) {
   EXPECT_TRUE(QFileInfo(folder + "Rock.flst").isFile());
   EXPECT_FALSE(QFileInfo(folder + "New Items List 2.flst").exists());
   EXPECT_EQ(main->lblListName->text(), "Rock");
+  QString rootText = "Renamed";
+  int cancel = 0;
+  main->cTreeView1_AfterLabelEdit(g_oItemsListsNode, rootText, cancel);
+  EXPECT_EQ(cancel, 1);
 
   // A list with items asks before it goes; the last list cannot be removed.
   WriteWav(media + "/a.wav", 1);
