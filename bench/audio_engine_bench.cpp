@@ -95,6 +95,7 @@ void Compare(const char* what, const std::function<void()>& ours, const std::fun
 // Arguments pick comparisons (mp3 ogg wma probe); none runs all.
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  setvbuf(stdout, nullptr, _IOLBF, 0);
   const QStringList picked = app.arguments().mid(1);
   auto wanted = [&](const char* name) { return picked.isEmpty() || picked.contains(name); };
   const int runs = 3;

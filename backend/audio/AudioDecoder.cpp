@@ -45,10 +45,18 @@ bool IsPcmCodec(AVCodecID id) { return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_
 }  // namespace
 
 struct AudioDecoder::Impl {
+  struct SourceFormat {
+    int sampleFormat = -1;
+    int sampleRate = 0;
+    int channels = 0;
+    bool operator==(const SourceFormat&) const = default;
+  };
+
   QString path;
   AVFormatContext* fmt = nullptr;
   AVCodecContext* codec = nullptr;
   SwrContext* swr = nullptr;
+  SourceFormat swrFormat;  // what swr was set up for
   AVPacket* pkt = av_packet_alloc();
   AVFrame* frame = av_frame_alloc();
   AVStream* st = nullptr;
@@ -225,9 +233,15 @@ int AudioDecoder::Read(QString* error) {
       }
       // Packed 16-bit audio at the asked rate and channels is taken as it is.
       const bool direct = f->format == AV_SAMPLE_FMT_S16 && f->sample_rate == m.outRate &&
-                          f->ch_layout.nb_channels == m.outChannels && !m.swr;
-      if (!direct && !m.swr && !InitResampler(&m.swr, f, m.outRate, m.outChannels))
-        return failed("The audio of " + m.path + " cannot be converted to " + QString::number(m.outRate) + " Hz.");
+                          f->ch_layout.nb_channels == m.outChannels;
+      // A stream may change its format midway (chained files): the converter follows.
+      const Impl::SourceFormat format{f->format, f->sample_rate, f->ch_layout.nb_channels};
+      if (!direct && (!m.swr || !(format == m.swrFormat))) {
+        swr_free(&m.swr);
+        m.swrFormat = format;
+        if (!InitResampler(&m.swr, f, m.outRate, m.outChannels))
+          return failed("The audio of " + m.path + " cannot be converted to " + QString::number(m.outRate) + " Hz.");
+      }
       const int64_t n = f->nb_samples;
       const int64_t skip = std::clamp<int64_t>(m.startSample - m.position, 0, n);
       const int64_t take = std::min<int64_t>(n, m.endSample - m.position) - skip;

@@ -24,17 +24,19 @@ SdlPlayback::~SdlPlayback() {
   if (device_) SDL_CloseAudioDevice(device_);
 }
 
-bool SdlPlayback::Open(const QString& path, long device, std::function<void()> onEnd, QString* error) {
-  if (!decoder_.Open(path, error) || !InitSdlAudio(error)) return false;
+SdlPlayback::OpenResult SdlPlayback::Open(const QString& path, long device, std::function<void()> onEnd,
+                                          QString* error) {
+  if (!decoder_.Open(path, error)) return FileFailed;
+  if (!InitSdlAudio(error)) return DeviceFailed;
   rate_ = decoder_.Info().sampleRate;
   channels_ = std::min(decoder_.Info().channels, 2);
-  if (!decoder_.Start(rate_, channels_, -1, -1, error)) return false;
+  if (!decoder_.Start(rate_, channels_, -1, -1, error)) return FileFailed;
   const char* name = nullptr;
   if (device >= 0) {
     name = SDL_GetAudioDeviceName(int(device), 0);
     if (!name) {
       *error = QString("There is no audio output device %1.").arg(device);
-      return false;
+      return DeviceFailed;
     }
   }
   SDL_AudioSpec want{}, have{};
@@ -45,12 +47,12 @@ bool SdlPlayback::Open(const QString& path, long device, std::function<void()> o
   device_ = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
   if (!device_) {
     *error = QString("The audio output device cannot be opened (%1).").arg(SDL_GetError());
-    return false;
+    return DeviceFailed;
   }
   onEnd_ = std::move(onEnd);
   feeder_ = std::thread([this] { Feed(); });
   SDL_PauseAudioDevice(device_, 0);
-  return true;
+  return Opened;
 }
 
 void SdlPlayback::Feed() {

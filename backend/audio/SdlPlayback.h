@@ -15,9 +15,10 @@
 class SdlPlayback {
  public:
   ~SdlPlayback();
+  enum OpenResult { Opened, FileFailed, DeviceFailed };
   // device: an SDL output device position, -1 the default. onEnd runs on the
   // feeder thread once everything has been played.
-  bool Open(const QString& path, long device, std::function<void()> onEnd, QString* error);
+  OpenResult Open(const QString& path, long device, std::function<void()> onEnd, QString* error);
   const AudioInfo& Info() const { return decoder_.Info(); }
   void SetPaused(bool paused);
   bool Paused() const { return paused_; }

@@ -17,7 +17,7 @@ bool PlayOnDefaultDevice(const QString& path) {
   if (path.isEmpty()) return true;
   auto playback = std::make_unique<SdlPlayback>();
   QString error;
-  if (!playback->Open(path, -1, nullptr, &error)) return false;
+  if (playback->Open(path, -1, nullptr, &error) != SdlPlayback::Opened) return false;
   current = std::move(playback);
   return true;
 }

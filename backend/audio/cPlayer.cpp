@@ -44,9 +44,10 @@ long cPlayer::Play(const QString& path, long device) {
         self.data(), [self, generation] { if (self) self->OnNaturalEnd(generation); }, Qt::QueuedConnection);
   };
   QString error;
-  if (!playback->Open(path, device, onEnd, &error)) {
+  const SdlPlayback::OpenResult opened = playback->Open(path, device, onEnd, &error);
+  if (opened != SdlPlayback::Opened) {
     lastError_ = error;
-    return error.contains("device") ? PlayErrDevice : PlayErrFile;
+    return opened == SdlPlayback::DeviceFailed ? PlayErrDevice : PlayErrFile;
   }
   TakeDetails(playback->Info());
   playback_ = std::move(playback);
