@@ -19,7 +19,8 @@ CodecFormat Law(int rate, int channels) {
 
 std::vector<CodecFormat> PcmFormats() {
   std::vector<CodecFormat> v;
-  for (int rate : {48000, 44100, 32000, 22050, 16000, 11025, 8000})
+  // CD quality first: a new setting takes the first format.
+  for (int rate : {44100, 48000, 32000, 22050, 16000, 11025, 8000})
     for (int bits : {16, 8})
       for (int ch : {2, 1}) v.push_back(Pcm(rate, bits, ch));
   return v;
