@@ -28,7 +28,7 @@ long cAudioConverter::ReadSourceTags(const QString& path) {
   QString error;
   const bool opened = decoder.Open(path, &error);
   Settings().tags = decoder.Tags();  // empty tags for a file that cannot be read
-  return opened ? 0 : AudioErrInput;
+  return opened ? 0L : long(AudioErrInput);
 }
 
 QTime cAudioConverter::SecondsToTime(long seconds) const { return QTime(0, 0).addSecs(int(seconds)); }

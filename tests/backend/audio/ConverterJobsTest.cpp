@@ -266,7 +266,9 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
     EXPECT_EQ(w.errorCode, AudioErrInput) << in.toStdString();
     EXPECT_TRUE(w.errorText.contains(in)) << w.errorText.toStdString();
     EXPECT_TRUE(FilesIn(dir + "/out").isEmpty()) << in.toStdString();
-    if (!in.contains("truncated") && !in.contains("header_only")) EXPECT_NE(cAudioConverter().OpenSource(in), 0);
+    if (!in.contains("truncated") && !in.contains("header_only")) {
+      EXPECT_NE(cAudioConverter().OpenSource(in), 0);
+    }
   }
 }
 
