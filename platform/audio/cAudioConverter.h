@@ -3,7 +3,6 @@
 // lists the compressed-WAV ("ACM") and WMA codecs and formats it can write.
 #pragma once
 #include <QTime>
-#include <memory>
 
 #include "platform/audio/cAudioJobControl.h"
 

@@ -2,7 +2,6 @@
 // another into one output of any destination format on a worker thread.
 #pragma once
 #include <QString>
-#include <memory>
 #include <vector>
 
 #include "platform/audio/cAudioJobControl.h"
