@@ -87,7 +87,9 @@ AudioJobRunner::Outcome AudioJobRunner::Work(const std::vector<AudioJobSource>& 
   if (!decoder.Open(sources[0].path, &error)) return {AudioErrInput, error};
   auto sink = MakeAudioSink(settings, {decoder.Info().sampleRate, decoder.Info().channels}, &error);
   if (!sink) return {AudioErrEncoder, error};
-  QDir().mkpath(QFileInfo(output).absolutePath());
+  const QString folder = QFileInfo(output).absolutePath();
+  if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
+    return {AudioErrOutput, "Cannot write " + output + ": the folder cannot be written to."};
   if (!sink->Open(tempPath, settings.tags, &error)) {
     sink->Cancel();
     return {AudioErrEncoder, error};
