@@ -338,3 +338,16 @@ TEST(ConverterJobs, CloseStopsTheJobWithoutEventsOrFiles) {
   EXPECT_TRUE(w.ends.isEmpty());
   EXPECT_TRUE(FilesIn(dir + "/out").isEmpty());
 }
+
+TEST(ConverterJobs, AnOutputFolderThatCannotBeMadeEndsWithError) {
+  const QString dir = TestEnv::FreshDir("nofolder");
+  const QString in = WriteWav(dir + "/in.wav", 8000, 1, 16, 0.2);
+  cAudioConverter c;
+  JobWatcher w(c);
+  c.SetInputFile(in);
+  c.SetOutputFile(in + "/out.wav");  // a file stands where the folder should be
+  c.StartConvert();
+  ASSERT_TRUE(w.Wait());
+  EXPECT_EQ(w.ends, QStringList{"Error"});
+  EXPECT_EQ(w.errorCode, AudioErrOutput);
+}
