@@ -1,4 +1,5 @@
 #include <QLineEdit>
+#include <QTest>
 
 #include "ListFixtures.h"
 #include "lists/g_frmDirProperties.h"
@@ -115,6 +116,10 @@ TEST_F(TreeTest, ListPropertiesRenameTheList) {
   EXPECT_EQ(w->txtPath->text(), node->Key());
   EXPECT_EQ(w->lblContain->text(), "0 Items, 0 KB, 00:00:00");
   w->grab().save("/tmp/lists_frmDirProperties.png");
+
+  w->txtFolderName->clear();
+  QTest::keyClicks(w->txtFolderName, "Ro?c:k");  // the illegal keys are dropped as typed
+  EXPECT_EQ(w->txtFolderName->text(), "Rock");
 
   WriteBytes(folder + "Taken.flst", "");
   w->txtFolderName->setText("taken");
