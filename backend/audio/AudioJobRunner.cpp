@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "backend/audio/AudioDecoder.h"
 #include "backend/audio/AudioSink.h"
 #include "platform/audio/cAudioJobControl.h"
 
@@ -58,7 +57,7 @@ void AudioJobRunner::Post(int generation, std::function<void()> fn) {
       Qt::QueuedConnection);
 }
 
-void AudioJobRunner::Start(std::vector<AudioJobSource> sources, AudioJobSettings settings, AudioJobEvents events) {
+void AudioJobRunner::Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events) {
   if (worker_.joinable()) worker_.join();  // the previous job has already ended
   events_ = std::move(events);
   running_ = true;
@@ -67,25 +66,25 @@ void AudioJobRunner::Start(std::vector<AudioJobSource> sources, AudioJobSettings
   const QString output = settings.outputFile;
   const QString temp = TempPathFor(output);
   tempPath_ = temp;
-  worker_ = std::thread([this, sources = std::move(sources), settings = std::move(settings), generation, temp, output] {
+  worker_ = std::thread([this, sources = std::move(sources), settings = std::move(settings), generation, temp,
+                         output]() mutable {
     const Outcome outcome = Work(sources, settings, temp, generation);
     Post(generation, [this, generation, outcome, temp, output] { End(generation, outcome, temp, output); });
   });
 }
 
-AudioJobRunner::Outcome AudioJobRunner::Work(const std::vector<AudioJobSource>& sources,
+AudioJobRunner::Outcome AudioJobRunner::Work(PcmSources& sources,
                                              const AudioJobSettings& settings, const QString& tempPath,
                                              int generation) {
   const QString& output = settings.outputFile;
   if (output.isEmpty()) return {AudioErrOutput, "No output file is given."};
   if (sources.empty()) return {AudioErrNothingToDo, "There is no file to convert."};
-  for (const AudioJobSource& s : sources)
-    if (SameFile(s.path, output))
-      return {AudioErrSameFile, "The output file " + output + " is the source file " + s.path + "."};
+  for (const auto& s : sources)
+    if (!s->File().isEmpty() && SameFile(s->File(), output))
+      return {AudioErrSameFile, "The output file " + output + " is the source file " + s->File() + "."};
   QString error;
-  AudioDecoder decoder;
-  if (!decoder.Open(sources[0].path, &error)) return {AudioErrInput, error};
-  auto sink = MakeAudioSink(settings, {decoder.Info().sampleRate, decoder.Info().channels}, &error);
+  if (!sources[0]->Open(&error)) return {AudioErrInput, error};
+  auto sink = MakeAudioSink(settings, sources[0]->NativeFormat(), &error);
   if (!sink) return {AudioErrEncoder, error};
   const QString folder = QFileInfo(output).absolutePath();
   if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
@@ -100,23 +99,24 @@ AudioJobRunner::Outcome AudioJobRunner::Work(const std::vector<AudioJobSource>& 
     return Outcome{code, error};
   };
   for (size_t i = 0; i < sources.size(); ++i) {
-    const AudioJobSource& s = sources[i];
-    if (i > 0 && !decoder.Open(s.path, &error)) return fail(AudioErrInput);
-    if (!decoder.Start(format.sampleRate, format.channels, s.start, s.length, &error)) return fail(AudioErrInput);
+    PcmSource& source = *sources[i];
+    if (i > 0 && !source.Open(&error)) return fail(AudioErrInput);
+    if (!source.Start(format, &error)) return fail(AudioErrInput);
     int shown = -1;
     for (;;) {
       if (abort_) return fail(kAborted);
-      const int frames = decoder.Read(&error);
+      const int frames = source.Read(&error);
       if (frames < 0) return fail(AudioErrInput);
       if (frames == 0) break;
-      if (!sink->Write(decoder.Pcm(), frames, &error)) return fail(AudioErrOutput);
-      const int percent = int(decoder.Progress() * 100);
+      if (!sink->Write(source.Pcm(), frames, &error)) return fail(AudioErrOutput);
+      const int percent = int(source.Progress() * 100);
       if (percent != shown) {
         shown = percent;
         Post(generation, [this, i, percent] { events_.progress(int(i), percent); });
       }
     }
     if (shown != 100) Post(generation, [this, i] { events_.progress(int(i), 100); });
+    sources[i].reset();  // a long queue keeps one file open at a time
   }
   if (abort_) return fail(kAborted);
   if (!sink->Finish(&error)) return fail(AudioErrOutput);

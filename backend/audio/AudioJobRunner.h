@@ -1,5 +1,5 @@
-// Runs one conversion or join job on a worker thread: decodes each source (the
-// whole file or a range), feeds the sink of the destination format and writes
+// Runs one conversion or join job on a worker thread: reads each source in
+// turn (a file, a range of it, a CD track), feeds the sink of the destination format and writes
 // to a temporary file in the destination folder that replaces the output only
 // when complete. Progress and the single ending event are delivered on the
 // context object's (UI) thread, after Start has returned.
@@ -13,12 +13,9 @@
 #include <vector>
 
 #include "backend/audio/AudioJobSettings.h"
+#include "backend/audio/PcmSource.h"
 
-struct AudioJobSource {
-  QString path;
-  double start = -1;   // seconds; negative: from the beginning
-  double length = -1;  // seconds; negative: to the end
-};
+using PcmSources = std::vector<std::unique_ptr<PcmSource>>;
 
 struct AudioJobEvents {
   std::function<void(int sourceIndex, int percent)> progress;
@@ -34,7 +31,7 @@ class AudioJobRunner {
 
   // True from Start until the ending event has been delivered.
   bool Running() const { return running_; }
-  void Start(std::vector<AudioJobSource> sources, AudioJobSettings settings, AudioJobEvents events);
+  void Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events);
   // The running job stops and ends with the aborted event.
   void Abort();
   // Stops a running job without any further event and waits for its thread.
@@ -45,7 +42,7 @@ class AudioJobRunner {
     long code = 0;  // 0: the temporary file is complete
     QString text;
   };
-  Outcome Work(const std::vector<AudioJobSource>& sources, const AudioJobSettings& settings,
+  Outcome Work(PcmSources& sources, const AudioJobSettings& settings,
                const QString& tempPath, int generation);
   void Post(int generation, std::function<void()> fn);
   void End(int generation, const Outcome& outcome, const QString& tempPath, const QString& output);

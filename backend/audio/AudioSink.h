@@ -7,11 +7,7 @@
 #include <memory>
 
 #include "backend/audio/AudioJobSettings.h"
-
-struct PcmFormat {
-  int sampleRate = 44100;
-  int channels = 2;
-};
+#include "backend/audio/PcmSource.h"
 
 class AudioSink {
  public:

@@ -34,8 +34,9 @@ long cAudioConverter::ReadSourceTags(const QString& path) {
 QTime cAudioConverter::SecondsToTime(long seconds) const { return QTime(0, 0).addSecs(int(seconds)); }
 
 long cAudioConverter::StartConvert() {
-  AudioJobSource source{inputFile_, double(rangeStart_), double(rangeLength_)};
-  const long result = StartJob({source}, [this](int, int percent) { emit Progress(percent); });
+  std::vector<std::unique_ptr<PcmSource>> sources;
+  sources.push_back(MakeFileSource(inputFile_, double(rangeStart_), double(rangeLength_)));
+  const long result = StartJob(std::move(sources), [this](int, int percent) { emit Progress(percent); });
   // A range belongs to the job it was set for; the next job converts the whole
   // file unless a range is set again.
   if (result == 0) rangeStart_ = rangeLength_ = -1;

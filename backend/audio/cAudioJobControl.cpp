@@ -9,14 +9,15 @@ cAudioJobControl::cAudioJobControl(QObject* parent)
       runner_(std::make_unique<AudioJobRunner>(this)) {}
 cAudioJobControl::~cAudioJobControl() = default;
 
-long cAudioJobControl::StartJob(const std::vector<AudioJobSource>& sources, std::function<void(int, int)> progress) {
+long cAudioJobControl::StartJob(std::vector<std::unique_ptr<PcmSource>> sources,
+                                std::function<void(int, int)> progress) {
   if (runner_->Running()) return AudioErrBusy;
   AudioJobEvents events;
   events.progress = std::move(progress);
   events.done = [this] { emit Done(); };
   events.aborted = [this] { emit Aborted(); };
   events.error = [this](long code, const QString& text) { emit Error(code, text); };
-  runner_->Start(sources, *settings_, std::move(events));
+  runner_->Start(std::move(sources), *settings_, std::move(events));
   return 0;
 }
 

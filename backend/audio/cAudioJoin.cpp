@@ -21,11 +21,9 @@ QString cAudioJoin::GetFileItem(long number, long* start, long* length) const {
 }
 
 long cAudioJoin::StartJoin() {
-  std::vector<AudioJobSource> sources;
-  for (const Entry& e : files_) {
-    sources.push_back({e.path, double(e.start), double(e.length)});
-  }
-  return StartJob(sources, [this](int index, int percent) { emit Progress(index + 1, percent); });
+  std::vector<std::unique_ptr<PcmSource>> sources;
+  for (const Entry& e : files_) sources.push_back(MakeFileSource(e.path, double(e.start), double(e.length)));
+  return StartJob(std::move(sources), [this](int index, int percent) { emit Progress(index + 1, percent); });
 }
 
 void cAudioJoin::AbortJoin() { AbortJob(); }

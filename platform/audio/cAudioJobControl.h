@@ -12,7 +12,7 @@
 #include "platform/audio/FormatRecords.h"
 
 struct AudioJobSettings;
-struct AudioJobSource;
+class PcmSource;
 class AudioJobRunner;
 
 // Error codes carried by the Error event.
@@ -71,7 +71,7 @@ class cAudioJobControl : public QObject {
   // Starts a job over the sources with the current settings; 0 when started,
   // AudioErrBusy (and no event) while a job runs. progress gets the source's
   // position from 0 and its percent.
-  long StartJob(const std::vector<AudioJobSource>& sources, std::function<void(int, int)> progress);
+  long StartJob(std::vector<std::unique_ptr<PcmSource>> sources, std::function<void(int, int)> progress);
   void AbortJob();
   // Stops a running job without further events.
   void CloseJob();
