@@ -15,7 +15,12 @@ function(tsy_add_library name)
   foreach(x IN LISTS A_EXTRA)
     list(APPEND srcs ${CMAKE_SOURCE_DIR}/${x})
   endforeach()
-  add_library(${name} STATIC ${srcs} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  # moc reruns only when a file it already knows changes; this stamp, rewritten
+  # whenever the folder's list of files changes, makes it see added headers.
+  set(stamp ${CMAKE_BINARY_DIR}/filelists/${name}.h)
+  string(REPLACE ";" "\n// " listing "${srcs}")
+  file(CONFIGURE OUTPUT ${stamp} CONTENT "// ${listing}\n")
+  add_library(${name} STATIC ${srcs} ${stamp} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_LINK})
 endfunction()
