@@ -183,7 +183,6 @@ TEST_F(StartUpTest, ExitQuestionNoKeepsEverythingYesCloses) {
   EXPECT_EQ(loadedForm<frmOptions>(), nullptr);
 }
 
-// Enabled once "Add Files" opens its dialog.
 TEST_F(StartUpTest, StartSwitchRunsAfterTheLoad) {
   SetCommandLineArgs("-ADDFILES");
   ASSERT_TRUE(mdlMain::StartUp());
