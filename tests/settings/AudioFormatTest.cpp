@@ -118,7 +118,7 @@ TEST_F(AudioFormatTest, NothingStoredFillsTheStoreFromTheDefaultsAndTheMissingVa
   EXPECT_EQ(g_lWavBits, 16);
   EXPECT_EQ(g_lWavChannelsIndex, 0);  // a missing position is 0: mono
   EXPECT_EQ(g_sAcmTag, "PCM");
-  EXPECT_EQ(g_sAcmFormat, "48000 Hz, 16 Bit, Stereo");
+  EXPECT_EQ(g_sAcmFormat, "44100 Hz, 16 Bit, Stereo");  // PCM lists CD quality first
   const Mp3FormatRecord& m = g_tMp3Settings;
   EXPECT_EQ(m.Bitrate, 128);
   EXPECT_EQ(m.Quality, 5);
@@ -220,7 +220,7 @@ TEST_F(AudioFormatTest, OggAndWavChoicesAreStoredAndBuildTheirRecords) {
 
   RecordingControl control;
   for (int f = fmtWAV; f <= fmtAPE; ++f) OutputFormatStore::HandOver(control, f);
-  EXPECT_EQ(control.calls, QStringList({"wav 22050 2 8", "acm PCM / 48000 Hz, 16 Bit, Stereo", "mp3", "wma 0 0",
+  EXPECT_EQ(control.calls, QStringList({"wav 22050 2 8", "acm PCM / 44100 Hz, 16 Bit, Stereo", "mp3", "wma 0 0",
                                         "ogg 0 0 70", "ape 0"}));
   EXPECT_EQ(control.format, 6);
 }
