@@ -59,6 +59,7 @@ struct AudioDecoder::Impl {
   SourceFormat swrFormat;  // what swr was set up for
   AVPacket* pkt = av_packet_alloc();
   AVFrame* frame = av_frame_alloc();
+  AVFrame* held = av_frame_alloc();  // the frame Pcm() points into
   AVStream* st = nullptr;
   int samplesPerTick = 1;  // decoded samples per container time-base tick
   int outRate = 0;
@@ -80,6 +81,7 @@ struct AudioDecoder::Impl {
     avformat_close_input(&fmt);
     av_packet_free(&pkt);
     av_frame_free(&frame);
+    av_frame_free(&held);
   }
 };
 
@@ -247,9 +249,10 @@ int AudioDecoder::Read(QString* error) {
       const int64_t take = std::min<int64_t>(n, m.endSample - m.position) - skip;
       m.position += n;
       if (take > 0 && direct) {
-        const int16_t* first = reinterpret_cast<const int16_t*>(f->data[0]) + skip * m.outChannels;
-        out_.assign(first, first + take * m.outChannels);
-        av_frame_unref(f);
+        // The frame is kept until the next read, so its samples need no copy.
+        av_frame_unref(m.held);
+        av_frame_move_ref(m.held, f);
+        pcm_ = reinterpret_cast<const int16_t*>(m.held->data[0]) + skip * m.outChannels;
         m.decodedFrames += take;
         return int(take);
       }
@@ -264,6 +267,7 @@ int AudioDecoder::Read(QString* error) {
         out_.resize(size_t(std::max(cap, 1)) * m.outChannels);
         uint8_t* outp = reinterpret_cast<uint8_t*>(out_.data());
         int got = swr_convert(m.swr, &outp, cap, in.data(), int(take));
+        pcm_ = out_.data();
         av_frame_unref(f);
         if (got < 0) return failed("The audio of " + m.path + " cannot be converted.");
         m.decodedFrames += take;
@@ -307,6 +311,7 @@ int AudioDecoder::Read(QString* error) {
   out_.resize(size_t(cap) * m.outChannels);
   uint8_t* outp = reinterpret_cast<uint8_t*>(out_.data());
   int got = swr_convert(m.swr, &outp, cap, nullptr, 0);
+  pcm_ = out_.data();
   return std::max(got, 0);
 }
 

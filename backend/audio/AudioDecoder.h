@@ -34,7 +34,7 @@ class AudioDecoder {
   // Decodes the next piece. Returns its frame count (data in Pcm()), 0 at the
   // end, -1 on failure with the reason.
   int Read(QString* error);
-  const int16_t* Pcm() const { return out_.data(); }
+  const int16_t* Pcm() const { return pcm_; }
   // Share of the asked range read so far, 0 to 1.
   double Progress() const;
 
@@ -42,5 +42,6 @@ class AudioDecoder {
   struct Impl;
   std::unique_ptr<Impl> d;
   AudioInfo info_;
-  std::vector<int16_t> out_;
+  std::vector<int16_t> out_;  // converted samples
+  const int16_t* pcm_ = nullptr;  // the last piece: in out_ or in a decoded frame
 };
