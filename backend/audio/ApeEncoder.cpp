@@ -5,6 +5,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +24,9 @@ constexpr int kDescriptorBytes = 52;
 constexpr int kHeaderBytes = 24;
 constexpr quint16 kCreateWavHeader = 32;
 constexpr qint64 kMaxFileBytes = 0xFFFFFFFFll;
+// A frame is coded in pieces of this many blocks, between which the abort
+// flag is looked at (a piece takes milliseconds even at level 5000).
+constexpr quint32 kPieceBlocks = 8192;
 
 struct Stage {
   int order;
@@ -85,6 +89,7 @@ struct ApeEncoder::Impl {
   // X is kept behind one zero, as Y's predictor takes the previous block's X.
   std::array<std::vector<int32_t>, 2> samples;
   std::array<std::vector<int32_t>, 2> residuals;
+  std::array<ApePredictor, 2> predictors;
   std::array<std::vector<ApeNNFilter>, 2> filters;
 
   std::vector<uint8_t> coded;  // the current frame's bytes in stream order
@@ -98,6 +103,7 @@ struct ApeEncoder::Impl {
   quint64 streamBytes = 0;
   std::vector<quint64> frameStarts;  // stream offsets
   QCryptographicHash md5{QCryptographicHash::Md5};
+  const std::atomic<bool>* abort = nullptr;
 
   bool Fail(const QString& text) {
     failed = true;
@@ -106,12 +112,18 @@ struct ApeEncoder::Impl {
   }
   bool FileFailed() { return Fail(QString("Cannot write %1: %2").arg(path, file.errorString())); }
   bool CheckFile() { return file.error() == QFileDevice::NoError || FileFailed(); }
+  bool Stopped() {
+    if (!abort || !abort->load(std::memory_order_relaxed)) return false;
+    Fail("Writing " + path + " was stopped.");
+    return true;
+  }
 
   void Setup(int rate, int ch, int bps, int lvl);
   void AppendPcm(const uint8_t* data, quint32 blocks);
-  void EncodeFrame();
-  void SplitChannels(quint32 blocks);
-  void Predict(quint32 blocks);
+  bool EncodeFrame();
+  void SplitChannels(quint32 at, quint32 blocks);
+  void Predict(quint32 at, quint32 blocks);
+  void CodePiece(quint32 at, quint32 blocks);
   void EmitStream(const uint8_t* data, size_t n);
   bool MoveData(qint64 from, qint64 to, qint64 bytes);
   bool WriteHeaders(qint64 dataStart, quint32 dataBytes);
@@ -152,14 +164,15 @@ void ApeEncoder::Impl::AppendPcm(const uint8_t* data, quint32 blocks) {
 
 // Stereo is coded as the difference Y = second - first and the mid value
 // X = first + Y/2, which the decoder turns back exactly.
-void ApeEncoder::Impl::SplitChannels(quint32 blocks) {
+void ApeEncoder::Impl::SplitChannels(quint32 at, quint32 blocks) {
   const int bytes = bits / 8;
-  const uint8_t* p = pcm.data();
+  const uint8_t* p = pcm.data() + size_t(at) * blockAlign;
+  const quint32 end = at + blocks;
   if (channels == 1) {
-    for (quint32 n = 0; n < blocks; ++n, p += bytes) samples[0][n] = SampleAt(p, bits);
+    for (quint32 n = at; n < end; ++n, p += bytes) samples[0][n] = SampleAt(p, bits);
     return;
   }
-  for (quint32 n = 0; n < blocks; ++n, p += blockAlign) {
+  for (quint32 n = at; n < end; ++n, p += blockAlign) {
     const int32_t first = SampleAt(p, bits);
     const int32_t second = SampleAt(p + bytes, bits);
     const int32_t y = second - first;
@@ -169,18 +182,36 @@ void ApeEncoder::Impl::SplitChannels(quint32 blocks) {
 }
 
 // Y is predicted with the previous block's X, X with the same block's Y.
-void ApeEncoder::Impl::Predict(quint32 blocks) {
+void ApeEncoder::Impl::Predict(quint32 at, quint32 blocks) {
   if (channels == 1) {
-    ApePredictor::CompressFrame(samples[0].data(), nullptr, residuals[0].data(), int(blocks));
+    predictors[0].Compress(samples[0].data() + at, nullptr, residuals[0].data() + at, int(blocks));
     return;
   }
-  const int32_t* y = samples[0].data();
-  const int32_t* previousX = samples[1].data();  // one zero before the first X
-  ApePredictor::CompressFrame(y, previousX, residuals[0].data(), int(blocks));
-  ApePredictor::CompressFrame(previousX + 1, y, residuals[1].data(), int(blocks));
+  const int32_t* y = samples[0].data() + at;
+  const int32_t* previousX = samples[1].data() + at;  // one zero before the frame's first X
+  predictors[0].Compress(y, previousX, residuals[0].data() + at, int(blocks));
+  predictors[1].Compress(previousX + 1, y, residuals[1].data() + at, int(blocks));
 }
 
-void ApeEncoder::Impl::EncodeFrame() {
+void ApeEncoder::Impl::CodePiece(quint32 at, quint32 blocks) {
+  SplitChannels(at, blocks);
+  Predict(at, blocks);
+  for (int c = 0; c < channels; ++c) {
+    for (ApeNNFilter& f : filters[c]) f.Compress(residuals[c].data() + at, int(blocks));
+  }
+  const quint32 end = at + blocks;
+  if (channels == 1) {
+    for (quint32 n = at; n < end; ++n) coder.EncodeResidual(0, residuals[0][n]);
+    return;
+  }
+  for (quint32 n = at; n < end; ++n) {
+    coder.EncodeResidual(0, residuals[0][n]);
+    coder.EncodeResidual(1, residuals[1][n]);
+  }
+}
+
+// False when the abort flag stopped it.
+bool ApeEncoder::Impl::EncodeFrame() {
   const quint32 blocks = pcmBlocks;
   pcmBlocks = 0;
   lastFrameBlocks = blocks;
@@ -189,22 +220,18 @@ void ApeEncoder::Impl::EncodeFrame() {
   const quint32 crc = FrameCrc(pcm.data(), size_t(blocks) * blockAlign);
   for (int shift = 24; shift >= 0; shift -= 8) coded.push_back(uint8_t(crc >> shift));
 
-  SplitChannels(blocks);
-  Predict(blocks);
   for (int c = 0; c < channels; ++c) {
-    for (ApeNNFilter& f : filters[c]) f.CompressFrame(residuals[c].data(), int(blocks));
+    predictors[c].Reset();
+    for (ApeNNFilter& f : filters[c]) f.Reset();
   }
   coder.Reset();
-  if (channels == 1) {
-    for (quint32 n = 0; n < blocks; ++n) coder.EncodeResidual(0, residuals[0][n]);
-  } else {
-    for (quint32 n = 0; n < blocks; ++n) {
-      coder.EncodeResidual(0, residuals[0][n]);
-      coder.EncodeResidual(1, residuals[1][n]);
-    }
+  for (quint32 at = 0; at < blocks; at += kPieceBlocks) {
+    if (Stopped()) return false;
+    CodePiece(at, std::min(kPieceBlocks, blocks - at));
   }
   coder.Finish();
   EmitStream(coded.data(), coded.size());
+  return true;
 }
 
 void ApeEncoder::Impl::EmitStream(const uint8_t* data, size_t n) {
@@ -226,6 +253,7 @@ bool ApeEncoder::Impl::MoveData(qint64 from, qint64 to, qint64 bytes) {
   std::vector<char> buf(1 << 20);
   qint64 left = bytes;
   while (left > 0) {
+    if (Stopped()) return false;
     const qint64 n = std::min<qint64>(left, qint64(buf.size()));
     left -= n;
     if (!file.seek(from + left) || file.read(buf.data(), n) != n) return Fail(QString("Cannot read %1: %2").arg(path, file.errorString()));
@@ -275,7 +303,7 @@ bool ApeEncoder::Impl::WriteHeaders(qint64 dataStart, quint32 dataBytes) {
 // Writes the last frame, moves the frame data up behind the seek table and
 // completes the file around it.
 bool ApeEncoder::Impl::Finalize(const QMap<QString, QString>& tags) {
-  if (pcmBlocks) EncodeFrame();
+  if (pcmBlocks && !EncodeFrame()) return false;
   if (frameStarts.empty()) return Fail("There is no audio to write to " + path + ".");
   // The stream ends with 1 to 4 zero bytes, making whole words.
   const uint8_t zeros[4] = {};
@@ -355,11 +383,12 @@ bool ApeEncoder::Write(const void* pcm, qint64 frames, QString* error) {
     p += size_t(n) * d->blockAlign;
     frames -= n;
     if (d->pcmBlocks < d->blocksPerFrame) break;
-    d->EncodeFrame();
-    if (!d->CheckFile()) return fail();
+    if (!d->EncodeFrame() || !d->CheckFile()) return fail();
   }
   return true;
 }
+
+void ApeEncoder::SetAbortFlag(const std::atomic<bool>* flag) { d->abort = flag; }
 
 bool ApeEncoder::Finish(const QMap<QString, QString>& tags, QString* error) {
   if (!d->file.isOpen() || d->finished) {

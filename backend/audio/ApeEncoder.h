@@ -4,6 +4,7 @@
 #pragma once
 #include <QMap>
 #include <QString>
+#include <atomic>
 #include <memory>
 
 class ApeEncoder {
@@ -20,6 +21,9 @@ class ApeEncoder {
   bool Finish(const QMap<QString, QString>& tags, QString* error);
   // Closes the file and deletes it.
   void Cancel();
+  // Write and Finish look at flag while they code a frame or move data; once
+  // it is set they stop within milliseconds and fail; the caller cancels.
+  void SetAbortFlag(const std::atomic<bool>* flag);
 
  private:
   struct Impl;

@@ -96,8 +96,7 @@ void ApeNNFilter::Reset() {
   pendingSign_ = 0;
 }
 
-void ApeNNFilter::CompressFrame(int32_t* data, int count) {
-  Reset();
+void ApeNNFilter::Compress(int32_t* data, int count) {
   for (int i = 0; i < count; ++i) data[i] = CompressOne(data[i]);
 }
 

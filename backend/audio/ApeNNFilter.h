@@ -8,11 +8,13 @@
 class ApeNNFilter {
  public:
   ApeNNFilter(int order, int shift);
-  // Replaces a frame's values by the stage's output; every frame starts afresh.
-  void CompressFrame(int32_t* data, int count);
+  // Every frame starts afresh.
+  void Reset();
+  // Replaces the frame's next count values by the stage's output; a frame may
+  // be fed in pieces.
+  void Compress(int32_t* data, int count);
 
  private:
-  void Reset();
   int32_t CompressOne(int32_t v);
   void Roll();
 

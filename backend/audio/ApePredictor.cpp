@@ -6,13 +6,14 @@ namespace {
 int32_t Scaled(int32_t v) { return int32_t(uint32_t(v) * 31u) >> 5; }
 int Sign(int32_t v) { return (v > 0) - (v < 0); }
 
+// The state lives in locals while a piece is coded, so that it stays in registers.
 template <bool kCross>
-void Compress(const int32_t* own, const int32_t* cross, int32_t* residuals, int count) {
-  int32_t lastS = 0, lastCross = 0;
-  uint32_t a1 = 0, a2 = 0, a3 = 0, a4 = 0;  // filtered own samples, newest first
-  uint32_t b1 = 0, b2 = 0, b3 = 0, b4 = 0;  // filtered cross samples, newest first
-  uint32_t cA0 = 360, cA1 = 317, cA2 = uint32_t(-109), cA3 = 98;
-  uint32_t cB0 = 0, cB1 = 0, cB2 = 0, cB3 = 0, cB4 = 0;
+void Compress(ApePredictor::State& st, const int32_t* own, const int32_t* cross, int32_t* residuals, int count) {
+  int32_t lastS = st.lastS, lastCross = st.lastCross;
+  uint32_t a1 = st.a[0], a2 = st.a[1], a3 = st.a[2], a4 = st.a[3];
+  uint32_t b1 = st.b[0], b2 = st.b[1], b3 = st.b[2], b4 = st.b[3];
+  uint32_t cA0 = st.cA[0], cA1 = st.cA[1], cA2 = st.cA[2], cA3 = st.cA[3];
+  uint32_t cB0 = st.cB[0], cB1 = st.cB[1], cB2 = st.cB[2], cB3 = st.cB[3], cB4 = st.cB[4];
   for (int n = 0; n < count; ++n) {
     const int32_t s = own[n];
     const uint32_t a = uint32_t(s - Scaled(lastS));
@@ -50,12 +51,13 @@ void Compress(const int32_t* own, const int32_t* cross, int32_t* residuals, int 
       b4 = b3, b3 = b2, b2 = b1, b1 = b;
     }
   }
+  st = {lastS, lastCross, {a1, a2, a3, a4}, {b1, b2, b3, b4}, {cA0, cA1, cA2, cA3}, {cB0, cB1, cB2, cB3, cB4}};
 }
 }  // namespace
 
-void ApePredictor::CompressFrame(const int32_t* own, const int32_t* cross, int32_t* residuals, int count) {
+void ApePredictor::Compress(const int32_t* own, const int32_t* cross, int32_t* residuals, int count) {
   if (cross)
-    Compress<true>(own, cross, residuals, count);
+    ::Compress<true>(state_, own, cross, residuals, count);
   else
-    Compress<false>(own, nullptr, residuals, count);
+    ::Compress<false>(state_, own, nullptr, residuals, count);
 }

@@ -11,6 +11,8 @@ class ApeSink : public AudioSink {
   bool Write(const int16_t* pcm, int frames, QString* error) override;
   bool Finish(QString* error) override;
   void Cancel() override;
+  // A frame holds up to 27 seconds of audio at the slowest level.
+  void SetAbortFlag(const std::atomic<bool>* flag) override { encoder_.SetAbortFlag(flag); }
 
  private:
   ApeEncoder encoder_;

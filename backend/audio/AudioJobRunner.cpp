@@ -86,6 +86,7 @@ AudioJobRunner::Outcome AudioJobRunner::Work(PcmSources& sources,
   if (!sources[0]->Open(&error)) return {AudioErrInput, error};
   auto sink = MakeAudioSink(settings, sources[0]->NativeFormat(), &error);
   if (!sink) return {AudioErrEncoder, error};
+  sink->SetAbortFlag(&abort_);
   const QString folder = QFileInfo(output).absolutePath();
   if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
     return {AudioErrOutput, "Cannot write " + output + ": the folder cannot be written to."};
@@ -96,7 +97,7 @@ AudioJobRunner::Outcome AudioJobRunner::Work(PcmSources& sources,
   const PcmFormat format = sink->Format();
   auto fail = [&](long code) {
     sink->Cancel();
-    return Outcome{code, error};
+    return Outcome{abort_ ? kAborted : code, error};
   };
   for (size_t i = 0; i < sources.size(); ++i) {
     PcmSource& source = *sources[i];

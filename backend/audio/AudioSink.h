@@ -3,6 +3,7 @@
 // the sink that MakeAudioSink builds for the chosen destination format.
 #pragma once
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -20,6 +21,9 @@ class AudioSink {
   virtual bool Finish(QString* error) = 0;
   // Abandons the output: closes and deletes the file.
   virtual void Cancel() = 0;
+  // A sink whose single Write or Finish can take long looks at flag meanwhile
+  // and fails soon after it is set.
+  virtual void SetAbortFlag(const std::atomic<bool>* /*flag*/) {}
 
  protected:
   PcmFormat format_;

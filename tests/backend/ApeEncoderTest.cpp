@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QtEndian>
+#include <atomic>
 #include <cmath>
 #include <random>
 
@@ -266,6 +267,33 @@ TEST(ApeAbort, CancelDeletesThePartialFile) {
   EXPECT_FALSE(error.isEmpty());
   EXPECT_FALSE(QFile::exists(dir + "/c.ape"));
   EXPECT_EQ(AudioFixtures::FilesIn(dir), QStringList{});
+}
+
+// A set abort flag stops the coding of a frame (Write, or Finish's last frame)
+// and the move of the frame data in Finish; the caller then cancels.
+TEST(ApeAbort, FlagStopsCodingAndMovingData) {
+  const QString dir = TestEnv::FreshDir("ape_stop");
+  const QByteArray pcm = MakePcm(Content::Music, 16, 2, kFastFrame);
+  struct StopCase {
+    const char* name;
+    int blocks;  // written before the flag is set
+    bool flagInWrite;
+  };
+  for (StopCase sc : {StopCase{"frame in Write", kFastFrame, true}, StopCase{"last frame", 5000, false},
+                      StopCase{"data move", kFastFrame, false}}) {
+    SCOPED_TRACE(sc.name);
+    std::atomic<bool> stop{sc.flagInWrite};
+    ApeEncoder enc;
+    enc.SetAbortFlag(&stop);
+    ASSERT_TRUE(enc.Open(dir + "/s.ape", 44100, 2, 16, 1000, nullptr));
+    QString error;
+    EXPECT_EQ(enc.Write(pcm.constData(), sc.blocks, &error), !sc.flagInWrite);
+    stop = true;
+    EXPECT_FALSE(enc.Finish({}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    enc.Cancel();
+    EXPECT_EQ(AudioFixtures::FilesIn(dir), QStringList{});
+  }
 }
 
 TEST(ApeAbort, UnsupportedFormatsAreRefused) {
