@@ -42,6 +42,20 @@ int OpenVox(AVFormatContext** fmt, const QByteArray& name) {
 }
 
 bool IsPcmCodec(AVCodecID id) { return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT; }
+
+// Bytes and 16-bit samples decode exactly into their own depth; wider integer
+// and float samples of a source of more than 16 bits into 24 bits.
+int PcmBitsOf(AVSampleFormat format, int bitsPerSample) {
+  switch (av_get_packed_sample_fmt(format)) {
+    case AV_SAMPLE_FMT_U8: return 8;
+    case AV_SAMPLE_FMT_S16: return 16;
+    default: return bitsPerSample > 16 ? 24 : 16;
+  }
+}
+
+AVSampleFormat SampleFormatFor(int bits) {
+  return bits == 8 ? AV_SAMPLE_FMT_U8 : bits == 24 ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
+}
 }  // namespace
 
 struct AudioDecoder::Impl {
@@ -64,6 +78,8 @@ struct AudioDecoder::Impl {
   int samplesPerTick = 1;  // decoded samples per container time-base tick
   int outRate = 0;
   int outChannels = 0;
+  AVSampleFormat outFormat = AV_SAMPLE_FMT_S16;
+  int outBlock = 0;  // bytes per output frame
   int64_t startSample = 0;  // input samples
   int64_t endSample = NoEnd;
   int64_t position = 0;
@@ -128,6 +144,7 @@ bool AudioDecoder::Open(const QString& path, QString* error) {
   info_.bitsPerSample = par->bits_per_raw_sample > 0                               ? par->bits_per_raw_sample
                         : IsPcmCodec(par->codec_id) && par->bits_per_coded_sample > 0 ? par->bits_per_coded_sample
                                                                                      : 16;
+  info_.pcmBits = PcmBitsOf(d->codec->sample_fmt, info_.bitsPerSample);
   int64_t us = AV_NOPTS_VALUE;
   if (d->st->duration != AV_NOPTS_VALUE && d->st->duration > 0)
     us = av_rescale_q(d->st->duration * d->samplesPerTick, d->st->time_base, AVRational{1, AV_TIME_BASE});
@@ -163,7 +180,7 @@ AudioTags AudioDecoder::Tags() const {
   return t;
 }
 
-bool AudioDecoder::Start(int outRate, int outChannels, double start, double length, QString* error) {
+bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start, double length, QString* error) {
   if (!d) {
     *error = "No source is open.";
     return false;
@@ -171,6 +188,8 @@ bool AudioDecoder::Start(int outRate, int outChannels, double start, double leng
   const int inRate = d->codec->sample_rate;
   d->outRate = outRate;
   d->outChannels = outChannels;
+  d->outFormat = SampleFormatFor(outBits);
+  d->outBlock = outChannels * av_get_bytes_per_sample(d->outFormat);
   d->startSample = start > 0 ? llround(start * inRate) : 0;
   d->endSample = length >= 0 ? d->startSample + llround(length * inRate) : NoEnd;
   const bool rewind = d->startSample > 0 || d->started;
@@ -193,7 +212,7 @@ bool AudioDecoder::Start(int outRate, int outChannels, double start, double leng
 }
 
 namespace {
-bool InitResampler(SwrContext** swr, const AVFrame* f, int outRate, int outChannels) {
+bool InitResampler(SwrContext** swr, const AVFrame* f, int outRate, int outChannels, AVSampleFormat outFormat) {
   AVChannelLayout in{};
   if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || f->ch_layout.nb_channels <= 0)
     av_channel_layout_default(&in, f->ch_layout.nb_channels);
@@ -201,7 +220,7 @@ bool InitResampler(SwrContext** swr, const AVFrame* f, int outRate, int outChann
     av_channel_layout_copy(&in, &f->ch_layout);
   AVChannelLayout out{};
   av_channel_layout_default(&out, outChannels);
-  int r = swr_alloc_set_opts2(swr, &out, AV_SAMPLE_FMT_S16, outRate, &in, AVSampleFormat(f->format), f->sample_rate,
+  int r = swr_alloc_set_opts2(swr, &out, outFormat, outRate, &in, AVSampleFormat(f->format), f->sample_rate,
                               0, nullptr);
   if (r >= 0 && in.nb_channels == 1 && outChannels == 2) {
     // A mono source goes to both sides at full level.
@@ -233,15 +252,15 @@ int AudioDecoder::Read(QString* error) {
         }
         m.havePosition = true;
       }
-      // Packed 16-bit audio at the asked rate and channels is taken as it is.
-      const bool direct = f->format == AV_SAMPLE_FMT_S16 && f->sample_rate == m.outRate &&
+      // Packed audio in the asked depth, rate and channels is taken as it is.
+      const bool direct = f->format == m.outFormat && f->sample_rate == m.outRate &&
                           f->ch_layout.nb_channels == m.outChannels;
       // A stream may change its format midway (chained files): the converter follows.
       const Impl::SourceFormat format{f->format, f->sample_rate, f->ch_layout.nb_channels};
       if (!direct && (!m.swr || !(format == m.swrFormat))) {
         swr_free(&m.swr);
         m.swrFormat = format;
-        if (!InitResampler(&m.swr, f, m.outRate, m.outChannels))
+        if (!InitResampler(&m.swr, f, m.outRate, m.outChannels, m.outFormat))
           return failed("The audio of " + m.path + " cannot be converted to " + QString::number(m.outRate) + " Hz.");
       }
       const int64_t n = f->nb_samples;
@@ -252,7 +271,7 @@ int AudioDecoder::Read(QString* error) {
         // The frame is kept until the next read, so its samples need no copy.
         av_frame_unref(m.held);
         av_frame_move_ref(m.held, f);
-        pcm_ = reinterpret_cast<const int16_t*>(m.held->data[0]) + skip * m.outChannels;
+        pcm_ = m.held->data[0] + skip * m.outBlock;
         m.decodedFrames += take;
         return int(take);
       }
@@ -264,8 +283,8 @@ int AudioDecoder::Read(QString* error) {
         for (int c = 0; c < (planar ? chans : 1); ++c)
           in[c] = f->extended_data[c] + skip * bps * (planar ? 1 : chans);
         int cap = swr_get_out_samples(m.swr, int(take));
-        out_.resize(size_t(std::max(cap, 1)) * m.outChannels);
-        uint8_t* outp = reinterpret_cast<uint8_t*>(out_.data());
+        out_.resize(size_t(std::max(cap, 1)) * m.outBlock);
+        uint8_t* outp = out_.data();
         int got = swr_convert(m.swr, &outp, cap, in.data(), int(take));
         pcm_ = out_.data();
         av_frame_unref(f);
@@ -308,8 +327,8 @@ int AudioDecoder::Read(QString* error) {
   if (!m.swr) return 0;
   int cap = swr_get_out_samples(m.swr, 0);
   if (cap <= 0) return 0;
-  out_.resize(size_t(cap) * m.outChannels);
-  uint8_t* outp = reinterpret_cast<uint8_t*>(out_.data());
+  out_.resize(size_t(cap) * m.outBlock);
+  uint8_t* outp = out_.data();
   int got = swr_convert(m.swr, &outp, cap, nullptr, 0);
   pcm_ = out_.data();
   return std::max(got, 0);

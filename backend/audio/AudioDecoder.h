@@ -1,5 +1,5 @@
-// Decodes any file FFmpeg reads into interleaved signed 16-bit PCM at the rate
-// and channel count asked for, for the whole file or a range of it. The CD
+// Decodes any file FFmpeg reads into interleaved PCM at the rate, channel
+// count and depth asked for, for the whole file or a range of it. The CD
 // ripper and the data-disc writer feed the same sinks from their own sources.
 #pragma once
 #include <QString>
@@ -13,6 +13,7 @@ struct AudioInfo {
   int sampleRate = 0;
   int channels = 0;
   int bitsPerSample = 0;    // of the decoded PCM
+  int pcmBits = 16;         // 8, 16 or 24: the PcmFormat depth that holds every decoded sample
   int64_t durationMs = 0;
   long bitrateKbps = 0;
 };
@@ -28,13 +29,14 @@ class AudioDecoder {
   const AudioInfo& Info() const { return info_; }
   AudioTags Tags() const;
 
-  // Prepares decoding into outRate/outChannels. start and length in seconds;
-  // a negative start means the beginning, a negative length the rest of the file.
-  bool Start(int outRate, int outChannels, double start, double length, QString* error);
+  // Prepares decoding into outRate/outChannels/outBits (a PcmFormat depth).
+  // start and length in seconds; a negative start means the beginning, a
+  // negative length the rest of the file.
+  bool Start(int outRate, int outChannels, int outBits, double start, double length, QString* error);
   // Decodes the next piece. Returns its frame count (data in Pcm()), 0 at the
   // end, -1 on failure with the reason.
   int Read(QString* error);
-  const int16_t* Pcm() const { return pcm_; }
+  const void* Pcm() const { return pcm_; }
   // Share of the asked range read so far, 0 to 1.
   double Progress() const;
 
@@ -42,6 +44,6 @@ class AudioDecoder {
   struct Impl;
   std::unique_ptr<Impl> d;
   AudioInfo info_;
-  std::vector<int16_t> out_;  // converted samples
-  const int16_t* pcm_ = nullptr;  // the last piece: in out_ or in a decoded frame
+  std::vector<uint8_t> out_;  // converted samples
+  const uint8_t* pcm_ = nullptr;  // the last piece: in out_ or in a decoded frame
 };

@@ -1,4 +1,5 @@
-// An encoder that writes one output file from interleaved signed 16-bit PCM.
+// An encoder that writes one output file from interleaved PCM (signed 16-bit
+// for all but APE, which keeps the source's depth).
 // The converter, the joiner, the CD ripper and the data-disc writer all feed
 // the sink that MakeAudioSink builds for the chosen destination format.
 #pragma once
@@ -13,10 +14,10 @@
 class AudioSink {
  public:
   virtual ~AudioSink() = default;
-  // The PCM the sink takes.
+  // The PCM the sink takes; Write's data is in this format.
   PcmFormat Format() const { return format_; }
   virtual bool Open(const QString& path, const AudioTags& tags, QString* error) = 0;
-  virtual bool Write(const int16_t* pcm, int frames, QString* error) = 0;
+  virtual bool Write(const void* pcm, int frames, QString* error) = 0;
   // Completes and closes the file.
   virtual bool Finish(QString* error) = 0;
   // Abandons the output: closes and deletes the file.

@@ -167,10 +167,10 @@ bool FfmpegSink::Impl::Drain(QString* error) {
   return true;
 }
 
-bool FfmpegSink::Write(const int16_t* pcm, int frames, QString* error) {
+bool FfmpegSink::Write(const void* data, int frames, QString* error) {
   Impl& m = *d;
   if (frames <= 0) return true;
-  const uint8_t* in = reinterpret_cast<const uint8_t*>(pcm);
+  const uint8_t* in = static_cast<const uint8_t*>(data);
   if (!m.swr) {
     av_audio_fifo_write(m.fifo, reinterpret_cast<void**>(const_cast<uint8_t**>(&in)), frames);
   } else {

@@ -9,7 +9,7 @@ class FfmpegSink : public AudioSink {
   FfmpegSink(const char* muxer, const char* encoder, PcmFormat format, int64_t bitRate);
   ~FfmpegSink() override;
   bool Open(const QString& path, const AudioTags& tags, QString* error) override;
-  bool Write(const int16_t* pcm, int frames, QString* error) override;
+  bool Write(const void* data, int frames, QString* error) override;
   bool Finish(QString* error) override;
   void Cancel() override;
 

@@ -6,12 +6,15 @@ class FileSource : public PcmSource {
  public:
   FileSource(const QString& path, double start, double length) : path_(path), start_(start), length_(length) {}
   bool Open(QString* error) override { return decoder_.Open(path_, error); }
-  PcmFormat NativeFormat() const override { return {decoder_.Info().sampleRate, decoder_.Info().channels}; }
+  PcmFormat NativeFormat() const override {
+    const AudioInfo& info = decoder_.Info();
+    return {info.sampleRate, info.channels, info.pcmBits};
+  }
   bool Start(PcmFormat format, QString* error) override {
-    return decoder_.Start(format.sampleRate, format.channels, start_, length_, error);
+    return decoder_.Start(format.sampleRate, format.channels, format.bits, start_, length_, error);
   }
   int Read(QString* error) override { return decoder_.Read(error); }
-  const int16_t* Pcm() const override { return decoder_.Pcm(); }
+  const void* Pcm() const override { return decoder_.Pcm(); }
   double Progress() const override { return decoder_.Progress(); }
   QString File() const override { return path_; }
 

@@ -94,7 +94,8 @@ bool Mp3Sink::Open(const QString& path, const AudioTags& tags, QString* error) {
   return file_.Write(tag.data(), size_t(tagSize_), error);
 }
 
-bool Mp3Sink::Write(const int16_t* pcm, int frames, QString* error) {
+bool Mp3Sink::Write(const void* data, int frames, QString* error) {
+  const int16_t* pcm = static_cast<const int16_t*>(data);
   buf_.resize(size_t(frames) * 5 / 4 + 7200);
   int n = format_.channels == 2
               ? lame_encode_buffer_interleaved(lame_, const_cast<short*>(pcm), frames, buf_.data(), int(buf_.size()))

@@ -11,7 +11,7 @@ class Mp3Sink : public AudioSink {
   Mp3Sink(const Mp3FormatRecord& record, PcmFormat source);
   ~Mp3Sink() override;
   bool Open(const QString& path, const AudioTags& tags, QString* error) override;
-  bool Write(const int16_t* pcm, int frames, QString* error) override;
+  bool Write(const void* data, int frames, QString* error) override;
   bool Finish(QString* error) override;
   void Cancel() override;
 

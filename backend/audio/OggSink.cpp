@@ -78,7 +78,8 @@ bool OggSink::Flush(bool all, QString* error) {
   return true;
 }
 
-bool OggSink::Write(const int16_t* pcm, int frames, QString* error) {
+bool OggSink::Write(const void* data, int frames, QString* error) {
+  const int16_t* pcm = static_cast<const int16_t*>(data);
   const int ch = format_.channels;
   if (frames > 0) {
     float** buf = vorbis_analysis_buffer(&d->vd, frames);

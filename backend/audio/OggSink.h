@@ -11,7 +11,7 @@ class OggSink : public AudioSink {
   OggSink(const OggFormatRecord& record, PcmFormat source);
   ~OggSink() override;
   bool Open(const QString& path, const AudioTags& tags, QString* error) override;
-  bool Write(const int16_t* pcm, int frames, QString* error) override;
+  bool Write(const void* data, int frames, QString* error) override;
   bool Finish(QString* error) override;
   void Cancel() override;
 

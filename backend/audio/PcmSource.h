@@ -9,19 +9,23 @@
 struct PcmFormat {
   int sampleRate = 44100;
   int channels = 2;
+  // 8: unsigned bytes; 16: signed 16-bit; 24: signed 32-bit words whose top
+  // 24 bits hold the sample.
+  int bits = 16;
 };
 
 class PcmSource {
  public:
   virtual ~PcmSource() = default;
-  // Opens the source; NativeFormat is known afterwards.
+  // Opens the source; NativeFormat (with the depth that holds its samples
+  // exactly) is known afterwards.
   virtual bool Open(QString* error) = 0;
   virtual PcmFormat NativeFormat() const = 0;
-  // Prepares delivery of interleaved signed 16-bit PCM in the given format.
+  // Prepares delivery of interleaved PCM in the given format.
   virtual bool Start(PcmFormat format, QString* error) = 0;
   // The next piece: its frame count (data in Pcm()), 0 at the end, -1 on failure.
   virtual int Read(QString* error) = 0;
-  virtual const int16_t* Pcm() const = 0;
+  virtual const void* Pcm() const = 0;
   // Share delivered so far, 0 to 1.
   virtual double Progress() const = 0;
   // The file read, if any: a job never writes over it.

@@ -30,7 +30,7 @@ SdlPlayback::OpenResult SdlPlayback::Open(const QString& path, long device, std:
   if (!InitSdlAudio(error)) return DeviceFailed;
   rate_ = decoder_.Info().sampleRate;
   channels_ = std::min(decoder_.Info().channels, 2);
-  if (!decoder_.Start(rate_, channels_, -1, -1, error)) return FileFailed;
+  if (!decoder_.Start(rate_, channels_, 16, -1, -1, error)) return FileFailed;
   const char* name = nullptr;
   if (device >= 0) {
     name = SDL_GetAudioDeviceName(int(device), 0);
@@ -68,7 +68,7 @@ void SdlPlayback::Feed() {
           ended_ = true;
           continue;
         }
-        const int16_t* pcm = decoder_.Pcm();
+        const int16_t* pcm = static_cast<const int16_t*>(decoder_.Pcm());
         for (int i = 0; i < frames * channels_; ++i) {
           const size_t block = size_t((queuedFrames_ + i / channels_) / kPeakBlock);
           if (block >= peaks_.size()) peaks_.resize(block + 1, 0);
@@ -94,7 +94,7 @@ void SdlPlayback::Seek(double seconds) {
   std::lock_guard<std::mutex> guard(lock_);
   QString error;
   SDL_ClearQueuedAudio(device_);
-  ended_ = !decoder_.Start(rate_, channels_, std::max(seconds, 0.0), -1, &error);
+  ended_ = !decoder_.Start(rate_, channels_, 16, std::max(seconds, 0.0), -1, &error);
   baseSeconds_ = std::max(seconds, 0.0);
   queuedFrames_ = 0;
   peaks_.clear();

@@ -4,7 +4,6 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
 #include <QtEndian>
 #include <atomic>
 #include <cmath>
@@ -76,20 +75,8 @@ void EncodeApe(const QString& path, const QByteArray& pcm, const Format& f,
   ASSERT_TRUE(enc.Finish(tags, &error)) << error.toStdString();
 }
 
-struct Decoded {
-  int exitCode = -1;
-  QByteArray pcm;
-  QString messages;
-};
-
-// FFmpeg's decode in the file's own sample format, failing on any CRC mismatch.
-Decoded DecodeExact(const QString& path, int bits) {
-  const char* format = bits == 8 ? "u8" : bits == 16 ? "s16le" : "s24le";
-  QProcess p;
-  p.start("ffmpeg", {"-v", "error", "-xerror", "-err_detect", "crccheck+explode", "-i", path, "-f", format, "-"});
-  p.waitForFinished(60000);
-  return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
-}
+using AudioFixtures::Decoded;
+using AudioFixtures::DecodeExact;
 
 void ExpectRoundTrip(const QString& path, const QByteArray& pcm, const Format& f) {
   ASSERT_NO_FATAL_FAILURE(EncodeApe(path, pcm, f));

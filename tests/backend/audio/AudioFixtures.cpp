@@ -41,10 +41,14 @@ QString WriteWav(const QString& path, int rate, int channels, int bits, double s
       double v = 0;
       if (signal == Signal::Sine) v = 0.5 * std::sin(2 * M_PI * (440.0 + 220 * c) * double(n) / rate);
       int s16 = signal == Signal::Ramp ? int(n % 30000) : int(std::lround(v * 32767));
-      if (bits == 8)
+      if (bits == 8) {
         data.append(char(uint8_t((s16 >> 8) + 128)));
-      else
+      } else if (bits == 16) {
         Put16(data, quint16(int16_t(s16)));
+      } else {
+        const int s24 = signal == Signal::Ramp ? s16 << 8 : int(std::lround(v * 8388607));
+        for (int shift : {0, 8, 16}) data.append(char(s24 >> shift));
+      }
     }
   }
   QByteArray out("RIFF");
@@ -104,7 +108,7 @@ QString Encode(const QString& input, const QString& output, const QStringList& a
 }
 
 Probe ProbeFile(const QString& path) {
-  const QByteArray json = Run("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,sample_rate,channels:format_tags:stream_tags",
+  const QByteArray json = Run("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,sample_rate,channels,sample_fmt:format_tags:stream_tags",
                                           "-of", "json", path});
   const QJsonObject root = QJsonDocument::fromJson(json).object();
   Probe p;
@@ -114,6 +118,7 @@ Probe ProbeFile(const QString& path) {
   p.codec = s["codec_name"].toString();
   p.sampleRate = s["sample_rate"].toString().toInt();
   p.channels = s["channels"].toInt();
+  p.sampleFormat = s["sample_fmt"].toString();
   for (const QJsonObject& tags : {s["tags"].toObject(), root["format"].toObject()["tags"].toObject()})
     for (auto it = tags.begin(); it != tags.end(); ++it) p.tags.insert(it.key().toLower(), it.value().toString());
   return p;
@@ -124,6 +129,14 @@ std::vector<int16_t> DecodePcm(const QString& path) {
   std::vector<int16_t> pcm(size_t(raw.size()) / 2);
   memcpy(pcm.data(), raw.constData(), pcm.size() * 2);
   return pcm;
+}
+
+Decoded DecodeExact(const QString& path, int bits) {
+  const char* format = bits == 8 ? "u8" : bits == 16 ? "s16le" : "s24le";
+  QProcess p;
+  p.start("ffmpeg", {"-v", "error", "-xerror", "-err_detect", "crccheck+explode", "-i", path, "-f", format, "-"});
+  p.waitForFinished(60000);
+  return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
 }
 
 double Rms(const std::vector<int16_t>& pcm) {

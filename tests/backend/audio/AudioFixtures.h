@@ -12,7 +12,8 @@ namespace AudioFixtures {
 
 enum class Signal { Sine, Silence, Ramp };
 
-// A PCM WAV; Ramp holds sample n = n % 30000 (16 bit), so positions can be checked.
+// A PCM WAV of 8, 16 or 24 bits; Ramp holds sample n = n % 30000 (16 bit), so
+// positions can be checked. A 24-bit sine uses the low byte too.
 QString WriteWav(const QString& path, int rate, int channels, int bits, double seconds, Signal signal = Signal::Sine);
 // A headerless Dialogic (OKI ADPCM) file of a sine, 8000 Hz mono.
 QString WriteVox(const QString& path, double seconds);
@@ -23,11 +24,20 @@ struct Probe {
   QString codec;
   int sampleRate = 0;
   int channels = 0;
+  QString sampleFormat;  // the decoder's, e.g. "s16" or "s32p"
   QMap<QString, QString> tags;  // lower-case keys
 };
 Probe ProbeFile(const QString& path);
 // The decoded audio as interleaved signed 16-bit samples at the file's own rate and channels.
 std::vector<int16_t> DecodePcm(const QString& path);
+// FFmpeg's decode in the given depth (8: u8, 16: s16le, 24: s24le), failing on
+// any CRC mismatch.
+struct Decoded {
+  int exitCode = -1;
+  QByteArray pcm;
+  QString messages;
+};
+Decoded DecodeExact(const QString& path, int bits);
 // Root mean square of the samples, 0 to 32768.
 double Rms(const std::vector<int16_t>& pcm);
 // The file names in a folder (hidden ones included).

@@ -143,22 +143,47 @@ TEST_P(ConverterFormats, OutputDecodesWithTheAskedFormatAndLength) {
 INSTANTIATE_TEST_SUITE_P(AllFormats, ConverterFormats, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Lossless outputs keep every sample.
+// Lossless outputs keep every sample: APE at the source's depth (24-bit
+// sources as WAV and FLAC, taken directly, and as float WAV, converted), WAV
+// at 16 bits as asked.
 TEST(ConverterFormatsExact, WavAndApeKeepTheSamples) {
   const QString dir = TestEnv::FreshDir("exact");
-  const QString in = WriteWav(dir + "/in.wav", 44100, 2, 16, 0.5);
-  const std::vector<int16_t> source = DecodePcm(in);
-  for (auto [dest, ext] : {std::pair{DestWav, "wav"}, std::pair{DestApe, "ape"}}) {
+  struct ExactCase {
+    const char* name;
+    int sourceBits;
+    const char* sourceFile;  // the generated WAV, or it re-encoded with sourceCodec
+    const char* sourceCodec;
+    long dest;
+    int outputBits;
+    const char* outputFormat;  // as the decoder reports it
+  };
+  const ExactCase cases[] = {{"16 bit to WAV", 16, "", "", DestWav, 16, "s16"},
+                             {"16 bit to APE", 16, "", "", DestApe, 16, "s16p"},
+                             {"24 bit to APE", 24, "", "", DestApe, 24, "s32p"},
+                             {"24 bit FLAC to APE", 24, "in.flac", "flac", DestApe, 24, "s32p"},
+                             {"float WAV to APE", 24, "float.wav", "pcm_f32le", DestApe, 24, "s32p"},
+                             {"8 bit to APE", 8, "", "", DestApe, 8, "u8p"},
+                             {"24 bit to WAV", 24, "", "", DestWav, 16, "s16"}};
+  for (const ExactCase& ec : cases) {
+    SCOPED_TRACE(ec.name);
+    const QString wav = WriteWav(dir + QString("/in%1.wav").arg(ec.sourceBits), 44100, 2, ec.sourceBits, 0.5);
+    const QString in = *ec.sourceFile ? Encode(wav, dir + "/" + ec.sourceFile, {"-c:a", ec.sourceCodec}) : wav;
+    const QByteArray source = DecodeExact(wav, ec.outputBits).pcm;
     cAudioConverter c;
     JobWatcher w(c);
-    c.SetDestinationFormat(dest);
+    c.SetDestinationFormat(ec.dest);
     c.SetWavFormat({44100, 2, 16});
+    c.SetApeLevel(4);  // the sine stays within the 32-bit sums of 24-bit stereo at this level
     c.SetInputFile(in);
-    c.SetOutputFile(dir + "/out." + ext);
+    c.SetOutputFile(dir + "/out");
     c.StartConvert();
     ASSERT_TRUE(w.Wait());
     ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
-    EXPECT_EQ(DecodePcm(dir + "/out." + ext), source) << ext;
+    EXPECT_EQ(ProbeFile(dir + "/out").sampleFormat, ec.outputFormat);
+    const Decoded out = DecodeExact(dir + "/out", ec.outputBits);
+    ASSERT_EQ(out.exitCode, 0) << out.messages.toStdString();
+    EXPECT_EQ(out.pcm.size(), 2 * 22050 * ec.outputBits / 8);
+    EXPECT_TRUE(out.pcm == source) << "decoded samples differ";
   }
 }
 
