@@ -24,6 +24,16 @@ void fitText(QWidget* w) {
 }
 }  // namespace
 
+void FixedDialog(QWidget* window, const QString& caption, int width, int height) {
+  window->setWindowTitle(caption);
+  window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::MSWindowsFixedSizeDialogHint);
+  window->setFixedSize(px(width), px(height));
+  QFont font("Tahoma");
+  font.setPointSizeF(8.25);
+  window->setFont(font);
+}
+
 void Place(QWidget* w, int left, int top, int width, int height) {
   w->setGeometry(px(left), px(top), px(width), px(height));
 }

@@ -29,6 +29,8 @@ W* Named(W* w, const char* name) {
   return w;
 }
 // Places a control at left, top, width, height given in twips.
+// A fixed-size dialog window: caption, a close box only, client size in twips, Tahoma 8.25.
+void FixedDialog(QWidget* window, const QString& caption, int width, int height);
 void Place(QWidget* w, int left, int top, int width, int height);
 QLabel* Label(QWidget* parent, const QString& text, int left, int top, int width, int height);
 // Bold and underlined.

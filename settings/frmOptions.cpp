@@ -89,13 +89,7 @@ frmOptions::frmOptions() {
 // ---------------------------------------------------------------- construction
 
 void frmOptions::buildWindow() {
-  SetCaption("Options");
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(px(8760), px(5850));
-  QFont font("Tahoma");
-  font.setPointSizeF(8.25);
-  setFont(font);
+  FixedDialog(this, "Options", 8760, 5850);
 
   picTitle = Panel(this, 0, 0, 8775, 495);
   SetControlBackColor(picTitle, NumberFromColor(palette().color(QPalette::Highlight)));

@@ -84,13 +84,7 @@ g_frmAudioProp::g_frmAudioProp() {
 // ---------------------------------------------------------------- construction
 
 void g_frmAudioProp::buildWindow() {
-  SetCaption("Audio Format");
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(px(8400), px(5460));
-  QFont font("Tahoma");
-  font.setPointSizeF(8.25);
-  setFont(font);
+  FixedDialog(this, "Audio Format", 8400, 5460);
 
   picTitle = Panel(this, 0, 0, 8415, 495);
   lblTitle = Label(picTitle, "WAV -", 120, 75, 1200, 270);

@@ -63,13 +63,7 @@ QFrame* legendFrame(QWidget* parent, const Placeholder (&rows)[N]) {
 
 g_frmProgParameters::g_frmProgParameters() {
   setObjectName("g_frmProgParameters");
-  SetCaption("Parameters");
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(px(6720), px(6195));
-  QFont font("Tahoma");
-  font.setPointSizeF(8.25);
-  setFont(font);
+  FixedDialog(this, "Parameters", 6720, 6195);
 
   picTitle = Panel(this, 0, 0, 6735, 495);
   lblTitle = Label(picTitle, "Parameters", 120, 90, 1140, 240);
