@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QPointer>
-#include <map>
 
 namespace {
 struct Entry {

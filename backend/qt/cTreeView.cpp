@@ -53,10 +53,11 @@ cTreeNode* cTreeNodes::Add(cTreeNode* relative, int relationship, const QString&
 }
 
 void cTreeNodes::Clear() {
+  // A node goes with its children, so of the whole tree only the roots are removed.
+  std::vector<cTreeNode*> top;
   for (cTreeNode* n : list())
-    if (tree_->nodes_.end() != std::find_if(tree_->nodes_.begin(), tree_->nodes_.end(),
-                                            [n](auto& p) { return p.get() == n; }))
-      n->Remove();
+    if (parent_ || !n->Parent()) top.push_back(n);
+  for (cTreeNode* n : top) n->Remove();
 }
 
 QString cTreeNode::Text() const { return item_->text(0); }
