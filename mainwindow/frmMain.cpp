@@ -278,12 +278,10 @@ void frmMain::Form_Resize() {
   const int gridW = std::max(px(600), width - treeW - infoW - px(100));
   lblListName->setGeometry(gridLeft, top, gridW + infoW, listTitleH);
   cGrid1->setGeometry(gridLeft, gridTop, gridW, gridH);
-  const int graphH = g_bDisplayAudioGraph && g_bDisplayPlayer ? px(900) : 0;
+  const int stripH = g_bDisplayPlayer ? PlayerStripHeight() : 0;
   cGridInfo->setVisible(g_bDisplayPlayer);
-  cGridInfo->setGeometry(gridLeft + gridW, gridTop, infoW, gridH - graphH);
-  for (cAudioGraph* g : {cAudioGraphAmp, cAudioGraphFreq}) g->setVisible(graphH > 0);
-  cAudioGraphAmp->setGeometry(gridLeft + gridW, gridTop + gridH - graphH, infoW / 2, graphH);
-  cAudioGraphFreq->setGeometry(gridLeft + gridW + infoW / 2, gridTop + gridH - graphH, infoW - infoW / 2, graphH);
+  cGridInfo->setGeometry(gridLeft + gridW, gridTop, infoW, gridH - stripH);
+  LayoutPlayerStrip(QRect(gridLeft + gridW, gridTop + gridH - stripH, infoW, stripH));
   picEmptyMsg->move(std::max(0, gridW / 2 - picEmptyMsg->width() / 2), px(2400) - gridTop);
   cStatusBar1->setGeometry(0, height() - statusH, this->width(), statusH);
   prgStatus->setGeometry(this->width() - px(2500), height() - statusH + 3, px(2300), statusH - 6);
@@ -328,10 +326,6 @@ bool frmMain::RunWindowCommand(const QString& key) {
   }
   return true;
 }
-
-// The preview player joins in a later step; until then nothing plays.
-void frmMain::StopPlay() {}
-void frmMain::tlbrPlayButtons_ButtonClick(long) {}
 
 void frmMain::SetOnTop(bool bVal) {
   mdlOnTop::SetWindowOnTop(this, bVal);

@@ -40,6 +40,10 @@ class frmMain : public frmMainLists {
   cAudioGraph* cAudioGraphAmp;
   cAudioGraph* cAudioGraphFreq;
 
+  // Preview player (frmMain_Player.cpp).
+  int PlayerStripHeight() const;
+  void LayoutPlayerStrip(const QRect& strip);
+
  protected:
   void Form_Load() override;
   void Form_Unload(int& Cancel) override;
