@@ -15,8 +15,6 @@
 #include "mainwindow/MainImages.h"
 #include "platform/Services.h"
 #include "settings/OptionValues.h"
-#include "settings/frmOptions.h"
-#include "tags/g_frmMP3TagsEditor.h"
 #include "platform/audio/cAudioGraph.h"
 
 namespace {
@@ -167,6 +165,7 @@ void frmMain::Form_Load() {
   cStatusBar1->SetPanelText("Main", "Ready.");
   BuildMainMenus();
   SetAppView();
+  BuildToolbars();
   SetCaption(mdlModes::WindowTitle());
   lblTitle->setText(mdlModes::WindowTitle());
   cTreeView1->SetImageList(imgMenu);
@@ -269,7 +268,8 @@ void frmMain::Form_Resize() {
   lblTitle->move(px(120), std::max(0, (titleH - lblTitle->sizeHint().height()) / 2));
   lblTitle->adjustSize();
   const int listTitleH = lblListName->sizeHint().height() + 4;
-  const int top = titleH + px(40);
+  const int toolbarTop = titleH + px(40);
+  const int top = toolbarTop + LayoutToolbars(QRect(left, toolbarTop, width, 0));
   const int gridTop = top + listTitleH + px(20);
   const int gridH = std::max(px(600), height() - gridTop - statusH - px(200));
   cTreeView1->setVisible(lAppIncTree == 1);
@@ -295,36 +295,6 @@ void frmMain::m_cMenu_Click(long index) {
   tlbrPlayButtons_ButtonClick(0);
   if (RunListCommand(key)) return;
   RunWindowCommand(key);
-}
-
-bool frmMain::RunWindowCommand(const QString& key) {
-  if (key == "Exit" || key == "RC Exit") {
-    Unload();
-  } else if (key == "RC Open") {
-    cSysTray1_MouseEvent(1);
-  } else if (key == "GoSysTray") {
-    hideToTray();
-  } else if (key == "Minimize") {
-    SetWindowState(vbMinimized);
-  } else if (key == "On Top") {
-    SetOnTop(!menu_->ItemChecked(menu_->IndexForKey("On Top")));
-  } else if (key == "Transparent") {
-    SetTransparent(!menu_->ItemChecked(menu_->IndexForKey("Transparent")));
-  } else if (QStringList{"General", "Events", "View", "ID3 Tags", "Advanced"}.contains(key)) {
-    SetOnTop(false);
-    form<frmOptions>().ShowAtPage(key, this);
-  } else if (key == "MP3 Tags Editor") {
-    SetOnTop(false);
-    SetBusy(true);
-    g_frmMP3TagsEditor& editor = form<g_frmMP3TagsEditor>();
-    SetBusy(false);
-    editor.Show();
-  } else if (key == "Support") {
-    ShellOpenDocument(g_sAppSupportPage);
-  } else {
-    return false;
-  }
-  return true;
 }
 
 void frmMain::SetOnTop(bool bVal) {

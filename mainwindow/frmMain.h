@@ -44,6 +44,13 @@ class frmMain : public frmMainLists {
   int PlayerStripHeight() const;
   void LayoutPlayerStrip(const QRect& strip);
 
+  // Toolbars (frmMain_Toolbars.cpp): built at load; laid out from the top of
+  // the given area across its width, returning the height they take.
+  void BuildToolbars();
+  int LayoutToolbars(const QRect& area);
+
+  // Commands (frmMain_Commands.cpp).
+
  protected:
   void Form_Load() override;
   void Form_Unload(int& Cancel) override;
