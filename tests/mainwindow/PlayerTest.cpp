@@ -1,0 +1,151 @@
+// The preview player of the main window: playing generated WAV files on the
+// dummy audio output, the row and node bold, the times, the go-to-next
+// advance, pause, resume, stop and seek.
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+
+#include "platform/audio/cPlayer.h"
+#include "tests/lists/ListFixtures.h"
+
+using namespace ListFixtures;
+
+namespace {
+bool rowBold(frmMain* m, long row) {
+  for (long c = 1; c <= m->cGrid1->Columns(); ++c)
+    if (!m->cGrid1->CellFont(row, c).bold()) return false;
+  return true;
+}
+}  // namespace
+
+class PlayerTest : public ListsTest {
+ protected:
+  void SetUp() override {
+    ListsTest::SetUp();
+    g_bGoToNextItem = false;
+  }
+  void press(const QString& key) {
+    cToolbar& bar = *main->tlbrPlayButtons;
+    QTest::mouseClick(bar.ButtonFace(bar.ButtonIndex(key)), Qt::LeftButton);
+  }
+  void addRows(const QList<QPair<QString, double>>& files) {
+    QStringList names;
+    for (const auto& [name, seconds] : files) {
+      WriteWav(media + "/" + name, seconds);
+      names << name;
+    }
+    AddFromDialog(names);
+    ASSERT_EQ(main->cGrid1->Rows(), files.size());
+  }
+  bool playing() const { return main->cPlayer1->IsPlaying(); }
+  QString mainPanel() const { return main->cStatusBar1->PanelText("Main"); }
+  cTreeNode* listNode() const { return main->cTreeView1->SelectedItem(); }
+};
+
+TEST_F(PlayerTest, PlayBoldsTheRowAndAtTheEndTheNextMarkedRowPlays) {
+  addRows({{"a.wav", 1.2}, {"b.wav", 1.0}, {"c.wav", 0.4}});
+  ItemRow::SetIcon(*main->cGrid1, 2, "Inc", 0);
+  g_bGoToNextItem = true;
+  main->cGrid1->SetSelectedRow(1);
+  press("Play");
+  ASSERT_TRUE(playing());
+  EXPECT_EQ(mainPanel(), "Playing");
+  EXPECT_TRUE(rowBold(main, 1));
+  EXPECT_FALSE(rowBold(main, 2));
+  EXPECT_TRUE(listNode()->Bold());
+  EXPECT_EQ(main->lbTotalLengthSec->text(), "0:00:01");
+  EXPECT_EQ(main->cSlider1->Max(), 1);
+
+  // The position follows the player, then the end moves on to row 3, skipping the unmarked row 2.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return main->lblCurrentPositionSec->text() == "0:00:01"; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return main->cGrid1->SelectedRow() == 3 && playing(); }, 4000));
+  EXPECT_TRUE(rowBold(main, 3));
+  EXPECT_FALSE(rowBold(main, 1));
+  EXPECT_EQ(mainPanel(), "Playing");
+  // A length of less than half a second still gives the slider a range.
+  EXPECT_EQ(main->lbTotalLengthSec->text(), "0:00:00");
+  EXPECT_EQ(main->cSlider1->Max(), 1);
+
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mainPanel() == "Ready."; }, 4000));
+  EXPECT_FALSE(playing());
+  EXPECT_EQ(main->cGrid1->SelectedRow(), 3);
+  EXPECT_FALSE(rowBold(main, 3));
+  EXPECT_FALSE(listNode()->Bold());
+  EXPECT_EQ(main->cSlider1->Value(), 0);
+  EXPECT_EQ(main->lblCurrentPositionSec->text(), "0:00:00");
+  EXPECT_FALSE(main->tmSlider->Enabled());
+  EXPECT_FALSE(main->tmrAudioData->Enabled());
+}
+
+TEST_F(PlayerTest, PauseResumeSeekAndStop) {
+  addRows({{"a.wav", 3.0}});
+  press("Pause");
+  EXPECT_FALSE(main->tlbrPlayButtons->ButtonChecked("Pause"));  // nothing plays
+
+  press("Play");
+  ASSERT_TRUE(playing());
+  EXPECT_EQ(main->cSlider1->Max(), 3);
+  press("Pause");
+  EXPECT_TRUE(main->cPlayer1->IsPaused());
+  EXPECT_TRUE(main->tlbrPlayButtons->ButtonChecked("Pause"));
+  press("Pause");
+  EXPECT_FALSE(main->cPlayer1->IsPaused());
+  press("Pause");
+  press("Play");  // resumes the same item rather than restarting it
+  EXPECT_FALSE(main->cPlayer1->IsPaused());
+  EXPECT_FALSE(main->tlbrPlayButtons->ButtonChecked("Pause"));
+  EXPECT_FALSE(main->tmrPlayer->Enabled());
+
+  // A click on the slider's track seeks to the whole second there.
+  const QPoint nearEnd(main->cSlider1->width() * 3 / 4, main->cSlider1->height() / 2);
+  QTest::mouseClick(main->cSlider1, Qt::LeftButton, {}, nearEnd);
+  EXPECT_EQ(main->cSlider1->Value(), 2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return main->cPlayer1->GetPosition() == 2; }, 500));
+  EXPECT_TRUE(main->tmSlider->Enabled());
+
+  press("Pause");
+  press("Stop");  // ends a paused preview
+  EXPECT_FALSE(playing());
+  EXPECT_FALSE(main->tlbrPlayButtons->ButtonChecked("Pause"));
+  EXPECT_FALSE(listNode()->Bold());
+  EXPECT_TRUE(main->m_cPlayingNode.isEmpty());
+  EXPECT_FALSE(main->tmSlider->Enabled());
+  EXPECT_EQ(mainPanel(), "Playing");  // only the natural end resets the display
+  EXPECT_TRUE(rowBold(main, 1));
+
+  // A seek while nothing plays does nothing.
+  main->cSlider1->SetValue(1);
+  main->cSlider1_SeekEnd();
+  EXPECT_FALSE(playing());
+}
+
+TEST_F(PlayerTest, PlayWhilePlayingStartsTheCurrentRowAMomentLater) {
+  addRows({{"a.wav", 3.0}, {"b.wav", 3.0}});
+  main->cGrid1->SetSelectedRow(1);
+  press("Play");
+  main->cGrid1->SetSelectedRow(2);
+  press("Play");
+  EXPECT_FALSE(playing());
+  EXPECT_TRUE(main->tmrPlayer->Enabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return playing(); }, 1000));
+  EXPECT_FALSE(main->tmrPlayer->Enabled());
+  EXPECT_TRUE(rowBold(main, 2));
+  EXPECT_TRUE(rowBold(main, 1));  // the first row is not reset here
+  // Other parts of the window end the preview with index 0.
+  main->tlbrPlayButtons_ButtonClick(0);
+  EXPECT_FALSE(playing());
+}
+
+TEST_F(PlayerTest, EmptyGridAndMissingFile) {
+  ASSERT_EQ(main->cGrid1->Rows(), 0);
+  press("Play");
+  EXPECT_FALSE(playing());
+  EXPECT_TRUE(ScriptedUi::get().shown.empty());
+
+  addRows({{"gone.wav", 0.5}});
+  QFile::remove(media + "/gone.wav");
+  press("Play");
+  EXPECT_FALSE(playing());
+  EXPECT_EQ(ScriptedUi::get().prompts(), QStringList{media + "/gone.wav is not existed."});
+  EXPECT_NE(mainPanel(), "Playing");
+}
