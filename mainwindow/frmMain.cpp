@@ -1,12 +1,10 @@
 #include "mainwindow/frmMain.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QHeaderView>
 
 #include "core/RegistryRoutines.h"
 #include "core/mdlMain.h"
-#include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "core/mdlMouseClick.h"
 #include "core/mdlOnTop.h"
@@ -166,6 +164,7 @@ void frmMain::Form_Load() {
   BuildMainMenus();
   SetAppView();
   BuildToolbars();
+  ConnectStatusPanels();
   SetCaption(mdlModes::WindowTitle());
   lblTitle->setText(mdlModes::WindowTitle());
   cTreeView1->SetImageList(imgMenu);
@@ -209,16 +208,6 @@ void frmMain::InitInfoGrid() {
   cGridInfo->AddColumn("Value", "Value", 0, -1, 130);
   cGridInfo->SetGridLines(true);
   cGridInfo->horizontalHeader()->setStretchLastSection(true);
-}
-
-QString frmMain::GetNotesToStatus() const {
-  const QString path = ProgramFolder() + "/Notes";
-  if (!QFile::exists(path)) return "Notes [ Empty ]";
-  QString text = mdlFunctions::ReadTextFile(path);
-  if (text.isEmpty() || text == "\r\n") return "Notes [ Empty ]";
-  text.replace("\r\n", " ");
-  if (text.size() <= 36) return "Notes [ " + text + " ]";
-  return "Notes [ " + text.left(35) + "..." + " ]";
 }
 
 void frmMain::BuildMainMenus() {
