@@ -34,6 +34,64 @@ void openHelp() {
   ShellOpenDocument(QFile::exists(local) ? local : g_sAppHomePage + "help.html");
 }
 
+// The tools that take the marked items of the open list, with the message
+// shown when none is marked.
+const std::pair<const char*, const char*> kTaskTools[] = {
+    {"Audio Converter", "Mark the items to convert."}, {"ACM Converter", "Mark the items to convert."},
+    {"Audio Joiner", "Mark the items to join."},       {"Audio Splitter", "Mark the items to split."},
+    {"Audio CD Ripper", "Mark the items to rip."},     {"Audio CD Maker", "Mark the items to burn."},
+    {"MP3 CD Maker", "Mark the items to burn."},       {"WMA CD Maker", "Mark the items to burn."},
+    {"Audio Analyser", "Mark the item to edit."}};
+
+const char* notMarkedMessage(const QString& key) {
+  for (const auto& [tool, message] : kTaskTools)
+    if (key == tool) return message;
+  return nullptr;
+}
+
+void inform(const QString& text, int blanks) { MsgBox(text + QString(blanks, ' '), vbInformation); }
+
+// Selects and shows a node's first child, when it has one.
+void openFirstChild(frmMain& w, cTreeNode* parent) {
+  cTreeNode* child = parent ? parent->Children().Item(1) : nullptr;
+  if (!child) return;
+  child->SetSelected(true);
+  w.cTreeView1_NodeClick(child);
+}
+
+// The checks before a tool gets the marked items; false when one refused
+// (after its message or follow-up).
+bool taskChecksPass(frmMain& w, const QString& key, const char* notMarked) {
+  cTreeNode* node = w.cTreeView1->SelectedItem();
+  const QString nodeKey = node ? node->Key() : QString();
+  const bool ripper = key == "Audio CD Ripper";
+  if (frmMain::IsMainNode(nodeKey)) {
+    inform(ripper ? "Select the Items List of the CD." : "Select the Items List.", 40);
+    openFirstChild(w, node);
+    return false;
+  }
+  if (ripper && !frmMain::IsCDNode(nodeKey)) {
+    inform("Select the the Audio CD device to rip from.", 40);
+    if (g_oAudioCDsNode) g_oAudioCDsNode->SetExpanded(true);
+    openFirstChild(w, g_oAudioCDsNode);
+    return false;
+  }
+  if (!ripper && w.cGrid1->Rows() == 0) {
+    w.RunCommand("Add Files");
+    return false;
+  }
+  const long marked = w.CountMarkedItems();
+  if (marked == 0) {
+    inform(notMarked, 29);
+    return false;
+  }
+  if (key == "Audio Joiner" && marked == 1) {
+    MsgBox("Nothing to join." + QString(55, ' ') + "\r\n\r\n", vbInformation);
+    return false;
+  }
+  return true;
+}
+
 bool isOptionsPage(const QString& key) {
   return QStringList{"General", "Events", "View", "ID3 Tags", "Advanced"}.contains(key);
 }
@@ -84,10 +142,13 @@ bool frmMain::RunWindowCommand(const QString& key) {
     hideToTray();
     return true;
   }
+  // The tool windows are not here yet: only their checks run.
+  if (const char* notMarked = notMarkedMessage(key); notMarked && !taskChecksPass(*this, key, notMarked))
+    return true;
   const bool exit = key == "Exit" || key == "RC Exit";
   // A closed main window runs nothing more; a cancelled close goes on.
   if (exit && Unload()) return true;
-  const bool known = exit || runCommand(*this, key);
+  const bool known = exit || notMarkedMessage(key) || runCommand(*this, key);
   GetFileInfoToGridInfo();
   return known;
 }

@@ -137,3 +137,64 @@ TEST_F(CommandsTest, StatusPanelsRunTheirCommands) {
   ASSERT_NE(loadedForm<g_frmNotes>(), nullptr);
   EXPECT_TRUE(loadedForm<g_frmNotes>()->isVisible());
 }
+
+TEST_F(CommandsTest, ToolCommandsCheckTheSelectionAndTheMarksFirst) {
+  frmMain& w = start();
+  auto& ui = ScriptedUi::get();
+  cGrid& g = *w.cGrid1;
+  const auto addRows = [&](int rows, int marked) {
+    for (int r = 1; r <= rows; ++r) {
+      g.SetCell(g.Rows() + 1, g.ColumnIndex("Item Name"), QString("item%1.wav").arg(r));
+      g.Cell(r, g.ColumnIndex("Inc")).SetIconIndex(r <= marked ? 1 : 0);
+    }
+    g.SetSelectedRow(1);
+  };
+  const QString firstList = w.cTreeView1->SelectedItem()->Key();
+
+  // A root selected: the message, then its first list is opened.
+  g_oItemsListsNode->SetSelected(true);
+  w.RunCommand("Audio Converter");
+  ASSERT_EQ(ui.prompts(), QStringList({"Select the Items List." + QString(40, ' ')}));
+  EXPECT_EQ(w.cTreeView1->SelectedItem()->Key(), firstList);
+
+  ui.shown.clear();
+  g_oItemsListsNode->SetSelected(true);
+  w.RunCommand("Audio CD Ripper");
+  EXPECT_EQ(ui.prompts(), QStringList({"Select the Items List of the CD." + QString(40, ' ')}));
+
+  // The ripper wants a drive: the drives' root opens.
+  ui.shown.clear();
+  g_oAudioCDsNode->SetExpanded(false);
+  w.RunCommand("Audio CD Ripper");
+  EXPECT_EQ(ui.prompts(), QStringList({"Select the the Audio CD device to rip from." + QString(40, ' ')}));
+  EXPECT_TRUE(g_oAudioCDsNode->Expanded());
+
+  // An empty list asks for files instead.
+  ui.shown.clear();
+  w.RunCommand("Audio Joiner");
+  EXPECT_TRUE(ui.shown.empty());
+  EXPECT_EQ(ui.dialogs.size(), 1u);
+
+  struct Case {
+    const char* key;
+    int marked;
+    QString message;  // empty: the checks pass
+  } cases[] = {
+      {"Audio Splitter", 0, "Mark the items to split." + QString(29, ' ')},
+      {"Audio Analyser", 0, "Mark the item to edit." + QString(29, ' ')},
+      {"MP3 CD Maker", 0, "Mark the items to burn." + QString(29, ' ')},
+      {"Audio Joiner", 1, "Nothing to join." + QString(55, ' ') + "\r\n\r\n"},
+      {"Audio Joiner", 2, ""},
+      {"Audio Converter", 1, ""},
+  };
+  for (const Case& c : cases) {
+    g.Clear();
+    addRows(3, c.marked);
+    ui.shown.clear();
+    w.cGridInfo->Clear();
+    w.RunCommand(c.key);
+    EXPECT_EQ(ui.prompts(), c.message.isEmpty() ? QStringList() : QStringList({c.message})) << c.key;
+    // Only a command that passed its checks refreshes the information pane.
+    EXPECT_EQ(w.cGridInfo->Rows(), c.message.isEmpty() ? 9 : 0) << c.key;
+  }
+}
