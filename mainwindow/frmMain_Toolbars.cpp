@@ -191,19 +191,19 @@ void frmMain::BuildToolsToolbar() {
 int frmMain::LayoutToolbars(const QRect& area) {
   const int topH = std::max(px(740), tlbrTop->sizeHint().height());
   tlbrTop->setGeometry(area.left(), area.top(), area.width(), topH);
-  // The list commands, the item commands and the tools share one row below.
-  const int rowTop = area.top() + topH;
-  const int rowH = std::max({px(500), tlbrProjects->sizeHint().height(), tlbrList->sizeHint().height(),
-                             tlbrRecorder->sizeHint().height()});
-  int x = area.left();
-  for (cToolbar* bar : {tlbrProjects, tlbrList}) {
-    const int w = bar->sizeHint().width();
-    bar->setGeometry(x, rowTop, w, rowH);
-    x += w + px(120);
-  }
+  // The list and item commands share the next row; the tools take the row under it.
+  int y = area.top() + topH;
+  const int rowH = std::max({px(500), tlbrProjects->sizeHint().height(), tlbrList->sizeHint().height()});
+  const int projectsW = tlbrProjects->sizeHint().width();
+  tlbrProjects->setGeometry(area.left(), y, projectsW, rowH);
+  const int listLeft = area.left() + projectsW + px(120);
+  tlbrList->setGeometry(listLeft, y, std::max(0, area.right() + 1 - listLeft), rowH);
+  y += rowH;
+  const int toolsH = tlbrRecorder->ButtonCount() ? std::max(px(760), tlbrRecorder->sizeHint().height()) : 0;
   const int toolsW = std::max(px(int(m_lRecorderHostWidth)), tlbrRecorder->sizeHint().width());
-  tlbrRecorder->setGeometry(x, rowTop, std::min(toolsW, std::max(0, area.right() - x)), rowH);
-  return topH + rowH;
+  tlbrRecorder->setVisible(toolsH > 0);
+  tlbrRecorder->setGeometry(area.left(), y, std::min(toolsW, area.width()), toolsH);
+  return y + toolsH - area.top();
 }
 
 void frmMain::tlbrTop_ButtonClick(long index) {
