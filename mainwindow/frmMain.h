@@ -3,7 +3,9 @@
 // lists half lives in lists/frmMainLists.
 #pragma once
 #include "lists/frmMainLists.h"
+#include "platform/cSlider.h"
 #include "platform/cSysTray.h"
+#include "platform/cToolbar.h"
 
 class RegistryRoutines;
 class cAudioGraph;
@@ -43,11 +45,46 @@ class frmMain : public frmMainLists {
   // Preview player (frmMain_Player.cpp).
   int PlayerStripHeight() const;
   void LayoutPlayerStrip(const QRect& strip);
+  // Connects the player's controls; runs once at load with the toolbars.
+  void SetUpPlayer();
+  void StartPlay();
+  void SetRowBold(long lRow, bool bBold);
+  void SetPlayerTimes(const QString& length, const QString& position) override;
+  void cPlayer1_PlayEnd();
+  void cSlider1_SeekStart();
+  void cSlider1_SeekEnd();
+  void tmrPlayer_Timer();
+  void tmSlider_Timer();
+  void tmrAudioData_Timer();
+  cSlider* cSlider1 = new cSlider(this);
+  QLabel* lblCurrentPositionSec = new QLabel("0:00:00", this);
+  QLabel* lbTotalLengthSec = new QLabel("0:00:00", this);
+  Timer* tmrPlayer = new Timer(this);
+  Timer* tmSlider = new Timer(this);
+  Timer* tmrAudioData = new Timer(this);
+  // Key of the tree node of the list that was shown when the preview started;
+  // a key rather than the node, so a rebuilt tree leaves nothing dangling.
+  QString m_cPlayingNode;
 
   // Toolbars (frmMain_Toolbars.cpp): built at load; laid out from the top of
   // the given area across its width, returning the height they take.
   void BuildToolbars();
   int LayoutToolbars(const QRect& area);
+  void BuildToolsToolbar();
+  void tlbrTop_ButtonClick(long index);
+  void tlbrTop_ButtonDropDown(long index);
+  void tlbrProjects_ButtonClick(long index);
+  void tlbrList_ButtonClick(long index);
+  void tlbrRecorder_ButtonClick(long index);
+  cImageList* imgPlayer = new cImageList(this);
+  cImageList* imgGeneral = new cImageList(this);
+  cToolbar* tlbrTop = new cToolbar(this);
+  cToolbar* tlbrProjects = new cToolbar(this);
+  cToolbar* tlbrList = new cToolbar(this);
+  cToolbar* tlbrPlayButtons = new cToolbar(this);
+  cToolbar* tlbrRecorder = new cToolbar(this);
+  // Width of the tools toolbar's holder in twips: grows with each button.
+  long m_lRecorderHostWidth = 30;
 
   // Commands (frmMain_Commands.cpp).
   // The status bar's panels run their commands; called once at load.
