@@ -149,6 +149,8 @@ TEST_F(ToolbarsTest, ButtonAndArrowOpenTheSamePopupOnlyTheButtonLeavesOnTop) {
     texts.clear();
     for (QAction* a : menu.ActivePopup()->actions()) texts << a->text();
     EXPECT_EQ(texts, arrowTexts);
+    QToolButton* face = main->tlbrTop->ButtonFace(index);
+    EXPECT_EQ(menu.ActivePopup()->pos(), face->mapToGlobal(QPoint(0, face->height())));
     EXPECT_FALSE(menu.ItemChecked(onTop));
     menu.ActivePopup()->close();
   }
