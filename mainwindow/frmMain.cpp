@@ -279,9 +279,11 @@ void frmMain::Form_Resize() {
 void frmMain::RunCommand(const QString& key) { m_cMenu_Click(menu_->IndexForKey(key)); }
 
 void frmMain::m_cMenu_Click(long index) {
+  // Any command stops a preview first, with the whole stop so that the play
+  // buttons, graphs and timers never show a preview that no longer plays.
+  tlbrPlayButtons_ButtonClick(0);
   QString key = menu_->ItemKey(index);
   if (key.isEmpty()) return;
-  tlbrPlayButtons_ButtonClick(0);
   if (RunListCommand(key)) return;
   RunWindowCommand(key);
 }
