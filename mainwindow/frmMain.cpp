@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <cmath>
 
 #include "core/RegistryRoutines.h"
 #include "core/mdlMain.h"
@@ -116,6 +119,9 @@ frmMain::frmMain()
     : cSysTray1(new cSysTray(this)),
       picTitle(new QWidget(this)),
       lblTitle(new QLabel(picTitle)),
+      picTitleProject(new QWidget(this)),
+      lblProjects(new QLabel("Items Lists", picTitleProject)),
+      picResizer(new QWidget(this)),
       tmrStartSwitches(new Timer(this)),
       cAudioGraphAmp(new cAudioGraph(this)),
       cAudioGraphFreq(new cAudioGraph(this)),
@@ -127,6 +133,13 @@ frmMain::frmMain()
   QFont f = lblTitle->font();
   f.setBold(true);
   lblTitle->setFont(f);
+  lblProjects->move(px(60), 0);
+  picResizer->setAutoFillBackground(true);
+  picResizer->setCursor(Qt::SizeHorCursor);
+  picResizer->installEventFilter(this);
+  // The splitter reaches across the lower panes; the top toolbar and the
+  // status bar stay in front of it.
+  picResizer->raise();
 }
 
 frmMain::~frmMain() { delete settings_; }
@@ -227,11 +240,37 @@ void frmMain::BuildMainMenus() {
 }
 
 void frmMain::SetAppView() {
-  if (g_sFormBackColor.isEmpty()) return;
-  long back = g_sFormBackColor.toLong();
-  SetBackColor(back);
-  cStatusBar1->SetStatusBackColor(back);
-  cGridInfo->SetBackColor(back);
+  if (!g_sFormBackColor.isEmpty()) {
+    bool ok = false;
+    const long back = g_sFormBackColor.toLong(&ok);
+    if (ok) {
+      SetBackColor(back);
+      QPalette p = picResizer->palette();
+      p.setColor(QPalette::Window, ColorFromNumber(back));
+      picResizer->setPalette(p);
+      cStatusBar1->SetStatusBackColor(back);
+      cGridInfo->SetBackColor(back);
+      cSlider1->SetSliderColor(back);
+    }
+  }
+  const QString view = ProgramFolder() + "/View/";
+  if (!g_sBackPicture.isEmpty()) {
+    const QPixmap back(view + g_sBackPicture);
+    if (!back.isNull())
+      for (QWidget* w : {static_cast<QWidget*>(this), picResizer}) {
+        QPalette p = w->palette();
+        p.setBrush(QPalette::Window, back);
+        w->setPalette(p);
+      }
+  }
+  if (!g_sTitlePicture.isEmpty()) {
+    const QPixmap title(view + g_sTitlePicture);
+    if (!title.isNull()) {
+      QPalette p = picTitle->palette();
+      p.setBrush(QPalette::Window, title);
+      picTitle->setPalette(p);
+    }
+  }
 }
 
 void frmMain::RestoreWindowSize() {
@@ -244,36 +283,123 @@ void frmMain::RestoreWindowSize() {
   SetHeight(h < 1000 ? 7440 : int(h));
 }
 
+namespace {
+// Places a control in twips; a negative size leaves it where it was.
+void place(QWidget* w, double left, double top, double width, double height) {
+  if (width < 0 || height < 0) return;
+  const auto p = [](double tw) { return int(std::lround(tw / TwipsPerPixel)); };
+  w->setGeometry(p(left), p(top), p(width), p(height));
+}
+}  // namespace
+
+void frmMain::TreePaneSwitch() {
+  const bool shown = !cTreeView1->isHidden();
+  if (shown && lAppIncTree == 0) m_lTreeWidth = 0;
+  if (!shown && lAppIncTree == 1) m_lTreeWidth = 2535;
+  if (shown != (lAppIncTree == 1)) {
+    cTreeView1->setVisible(lAppIncTree == 1);
+    picResizer->setVisible(lAppIncTree == 1);
+    picTitleProject->setVisible(lAppIncTree == 1);
+    tlbrProjects->setVisible(lAppIncTree == 1);
+  }
+}
+
 void frmMain::Form_Resize() {
   if (WindowState() == vbMinimized) return;
+  TreePaneSwitch();
   menu_->SetXPStyle(g_bMenuXPStyle);
-  const int titleH = g_bDisplayTitle ? px(375) : 0;
-  const int infoW = g_bDisplayPlayer ? px(3495) : 0;
-  const int treeW = lAppIncTree == 1 ? std::max(cTreeView1->width(), px(2535)) : 0;
-  const int statusH = cStatusBar1->sizeHint().height();
-  const int left = px(100), width = this->width() - px(350);
+  const double titleH = g_bDisplayTitle ? 375 : 0;
   picTitle->setVisible(g_bDisplayTitle);
-  picTitle->setGeometry(left, 0, width, titleH);
-  lblTitle->move(px(120), std::max(0, (titleH - lblTitle->sizeHint().height()) / 2));
-  lblTitle->adjustSize();
-  const int listTitleH = lblListName->sizeHint().height() + 4;
-  const int toolbarTop = titleH + px(40);
-  const int top = toolbarTop + LayoutToolbars(QRect(left, toolbarTop, width, 0));
-  const int gridTop = top + listTitleH + px(20);
-  const int gridH = std::max(px(600), height() - gridTop - statusH - px(200));
-  cTreeView1->setVisible(lAppIncTree == 1);
-  cTreeView1->setGeometry(left + px(20), gridTop, treeW, gridH);
-  const int gridLeft = left + px(20) + treeW + px(60);
-  const int gridW = std::max(px(600), width - treeW - infoW - px(100));
-  lblListName->setGeometry(gridLeft, top, gridW + infoW, listTitleH);
-  cGrid1->setGeometry(gridLeft, gridTop, gridW, gridH);
-  const int stripH = g_bDisplayPlayer ? PlayerStripHeight() : 0;
   cGridInfo->setVisible(g_bDisplayPlayer);
-  cGridInfo->setGeometry(gridLeft + gridW, gridTop, infoW, gridH - stripH);
-  LayoutPlayerStrip(QRect(gridLeft + gridW, gridTop + gridH - stripH, infoW, stripH));
-  picEmptyMsg->move(std::max(0, gridW / 2 - picEmptyMsg->width() / 2), px(2400) - gridTop);
-  cStatusBar1->setGeometry(0, height() - statusH, this->width(), statusH);
-  prgStatus->setGeometry(this->width() - px(2500), height() - statusH + 3, px(2300), statusH - 6);
+  const double infoW = g_bDisplayPlayer ? 3495 : 0;
+  const double treeW = m_lTreeWidth;
+  const double resizerW = cTreeView1->isHidden() ? 0 : 100;
+  const double playerH = PlayerStripHeight() * TwipsPerPixel;
+  const double listTitleH = 255, commandH = 1155, listStripH = 400, treeFrameH = 500;
+  const double listToolbarH = 495;
+  const double statusH = twips(cStatusBar1->height());
+  const double titleLeft = 100, titleTop = 120, titleW = Width() - 350;
+  place(picTitle, titleLeft, titleTop, titleW, titleH);
+  lblTitle->move(px(120), std::max(0, (px(int(titleH)) - lblTitle->sizeHint().height()) / 2));
+  lblTitle->adjustSize();
+  const double hostTop = titleTop + titleH + 40;
+  const double hostH = twips(LayoutToolbars(QRect(px(120), px(int(hostTop)), px(int(titleW)), 0)));
+  const double titlesTop = hostTop + hostH;
+  const double gridTop = titlesTop + listTitleH + 20;
+  const double gridH = Height() - commandH - listToolbarH - hostH - titleH - statusH - listTitleH - 600;
+  const double treeH = gridH + commandH - 60;
+  const double listStripTop = gridTop + gridH;
+  const double treeFrameTop = gridTop + treeH - 40;
+  const double commandTop = listStripTop + listStripH;
+  const double treeLeft = titleLeft + 20;
+  const double gridLeft = treeLeft + treeW + resizerW - 40;
+  const double infoH = gridH - playerH;
+  const double gridW = titleW - treeW - infoW - 100;
+  const double infoLeft = gridLeft + gridW;
+  const double spanW = infoW + gridW;
+  place(cTreeView1, treeLeft, gridTop, treeW, treeH);
+  place(picResizer, treeLeft + treeW + 20, 1200, resizerW, 20000);
+  place(picTitleProject, 120, titlesTop, treeW, listTitleH);
+  place(lblProjects, 60, 0, std::max(0.0, treeW - 60), listTitleH);
+  place(lblListName, gridLeft, titlesTop, spanW, listTitleH);
+  place(cGrid1, gridLeft, gridTop, gridW, gridH);
+  place(cGridInfo, infoLeft, gridTop, infoW, infoH);
+  if (g_bDisplayPlayer && infoH >= 0)
+    LayoutPlayerStrip(QRect(px(int(infoLeft)), px(int(gridTop + infoH)), px(int(infoW)), px(int(playerH))));
+  else
+    LayoutPlayerStrip(QRect());
+  const auto r = [](double l, double t, double w, double h) {
+    return QRect(px(int(l)), px(int(t)), px(int(std::max(0.0, w))), px(int(std::max(0.0, h))));
+  };
+  LayoutToolbarFrames(r(120, treeFrameTop, treeW, treeFrameH), r(gridLeft, listStripTop, spanW, listStripH),
+                      r(gridLeft, commandTop, spanW, commandH));
+  // The notice sits on the grid: its place in the grid's own coordinates.
+  if (gridW >= 0) picEmptyMsg->move(px(int(gridW / 2 - twips(picEmptyMsg->width()) / 2.0)), px(int(2400 - gridTop)));
+  cStatusBar1->setGeometry(0, height() - px(int(statusH)), width(), px(int(statusH)));
+  prgStatus->setGeometry(width() - px(2500), height() - px(int(statusH)) + 3, px(2300), px(int(statusH)) - 6);
+  tlbrTop->raise();
+  cStatusBar1->raise();
+}
+
+void frmMain::cTreeView1_DragDrop(QWidget*, float X, float) {
+  m_lTreeWidth = X < 1000 ? 1000 : long(twips(cTreeView1->x()) + X - 120);
+  Form_Resize();
+}
+
+void frmMain::cGrid1_DragDrop(QWidget*, float X, float) {
+  m_lTreeWidth = long(twips(cTreeView1->x()) + m_lTreeWidth + X - 60);
+  Form_Resize();
+}
+
+// The splitter is dragged with the mouse: letting go over a control of the
+// tree side or of the list side is the drop on that control.
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != picResizer) return frmMainLists::eventFilter(watched, event);
+  if (event->type() == QEvent::MouseButtonPress) {
+    m_bDraggingSplitter = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+  } else if (event->type() == QEvent::MouseButtonRelease && m_bDraggingSplitter) {
+    m_bDraggingSplitter = false;
+    DropSplitter(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+  }
+  return false;
+}
+
+void frmMain::DropSplitter(const QPoint& globalPos) {
+  const auto hit = [&](QWidget* w) {
+    return w->isVisible() && w->rect().contains(w->mapFromGlobal(globalPos));
+  };
+  const auto drop = [&](QWidget* w, void (frmMain::*handler)(QWidget*, float, float)) {
+    const QPoint at = w->mapFromGlobal(globalPos);
+    (this->*handler)(picResizer, float(twips(at.x())), float(twips(at.y())));
+  };
+  // Front controls first: labels before their strips, the frame before the tree.
+  for (QWidget* w : {static_cast<QWidget*>(lblProjects), picTitleProject, static_cast<QWidget*>(tlbrProjects),
+                     static_cast<QWidget*>(cTreeView1)})
+    if (hit(w)) return drop(w, &frmMain::cTreeView1_DragDrop);
+  for (QWidget* w : {static_cast<QWidget*>(cSlider1), static_cast<QWidget*>(lblListName),
+                     static_cast<QWidget*>(tlbrList), static_cast<QWidget*>(tlbrRecorder),
+                     static_cast<QWidget*>(cGrid1)})
+    if (hit(w)) return drop(w, &frmMain::cGrid1_DragDrop);
 }
 
 void frmMain::RunCommand(const QString& key) { m_cMenu_Click(menu_->IndexForKey(key)); }

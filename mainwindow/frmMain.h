@@ -38,6 +38,16 @@ class frmMain : public frmMainLists {
   cSysTray* cSysTray1;
   QWidget* picTitle;
   QLabel* lblTitle;
+  QWidget* picTitleProject;
+  QLabel* lblProjects;
+  // The splitter between the tree and the grid: dragging it and letting go
+  // over a control of either side sets the tree width.
+  QWidget* picResizer;
+  // Drops of the splitter; X and Y in twips inside the control let go over.
+  void cTreeView1_DragDrop(QWidget* Source, float X, float Y);
+  void cGrid1_DragDrop(QWidget* Source, float X, float Y);
+  // Width of the tree column in twips.
+  long TreeWidth() const { return m_lTreeWidth; }
   Timer* tmrStartSwitches;
   cAudioGraph* cAudioGraphAmp;
   cAudioGraph* cAudioGraphFreq;
@@ -69,7 +79,11 @@ class frmMain : public frmMainLists {
   // Toolbars (frmMain_Toolbars.cpp): built at load; laid out from the top of
   // the given area across its width, returning the height they take.
   void BuildToolbars();
+  // The top toolbar at the given place; returns its height.
   int LayoutToolbars(const QRect& area);
+  // The list commands in the frame under the tree, the list toolbar in its
+  // strip under the grid and the tools toolbar in the frame under that.
+  void LayoutToolbarFrames(const QRect& treeFrame, const QRect& listStrip, const QRect& commandFrame);
   void BuildToolsToolbar();
   void tlbrTop_ButtonClick(long index);
   void tlbrTop_ButtonDropDown(long index);
@@ -102,6 +116,7 @@ class frmMain : public frmMainLists {
   static QString NotesFile();
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void Form_Load() override;
   void Form_Unload(int& Cancel) override;
   void Form_Terminate() override;
@@ -113,6 +128,10 @@ class frmMain : public frmMainLists {
   void tmrStartSwitches_Timer();
   void hideToTray();
   bool RunWindowCommand(const QString& key);
+  void TreePaneSwitch();
+  void DropSplitter(const QPoint& globalPos);
   RegistryRoutines* settings_;
   bool m_bInTray = false;
+  long m_lTreeWidth = 2535;
+  bool m_bDraggingSplitter = false;
 };

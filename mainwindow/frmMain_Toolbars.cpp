@@ -191,19 +191,18 @@ void frmMain::BuildToolsToolbar() {
 int frmMain::LayoutToolbars(const QRect& area) {
   const int topH = std::max(px(740), tlbrTop->sizeHint().height());
   tlbrTop->setGeometry(area.left(), area.top(), area.width(), topH);
-  // The list and item commands share the next row; the tools take the row under it.
-  int y = area.top() + topH;
-  const int rowH = std::max({px(500), tlbrProjects->sizeHint().height(), tlbrList->sizeHint().height()});
-  const int projectsW = tlbrProjects->sizeHint().width();
-  tlbrProjects->setGeometry(area.left(), y, projectsW, rowH);
-  const int listLeft = area.left() + projectsW + px(120);
-  tlbrList->setGeometry(listLeft, y, std::max(0, area.right() + 1 - listLeft), rowH);
-  y += rowH;
-  const int toolsH = tlbrRecorder->ButtonCount() ? std::max(px(760), tlbrRecorder->sizeHint().height()) : 0;
+  return topH;
+}
+
+void frmMain::LayoutToolbarFrames(const QRect& treeFrame, const QRect& listStrip, const QRect& commandFrame) {
+  tlbrProjects->setGeometry(treeFrame);
+  tlbrList->setGeometry(listStrip);
+  const bool tools = tlbrRecorder->ButtonCount() > 0;
+  tlbrRecorder->setVisible(tools);
+  if (!tools) return;
+  const int toolsH = std::min(commandFrame.height(), std::max(px(760), tlbrRecorder->sizeHint().height()));
   const int toolsW = std::max(px(int(m_lRecorderHostWidth)), tlbrRecorder->sizeHint().width());
-  tlbrRecorder->setVisible(toolsH > 0);
-  tlbrRecorder->setGeometry(area.left(), y, std::min(toolsW, area.width()), toolsH);
-  return y + toolsH - area.top();
+  tlbrRecorder->setGeometry(commandFrame.left(), commandFrame.top(), std::min(toolsW, commandFrame.width()), toolsH);
 }
 
 void frmMain::tlbrTop_ButtonClick(long index) {
