@@ -318,7 +318,9 @@ void frmMain::Form_Resize() {
   const double listTitleH = 255, commandH = 1155, listStripH = 400, treeFrameH = 500;
   const double listToolbarH = 495;
   const double statusH = twips(cStatusBar1->height());
-  const double titleLeft = 100, titleTop = 120, titleW = Width() - 350;
+  // The window's outer size, frame included, as the pane sizes assume.
+  const double outerW = twips(frameGeometry().width()), outerH = twips(frameGeometry().height());
+  const double titleLeft = 100, titleTop = 120, titleW = outerW - 350;
   place(picTitle, titleLeft, titleTop, titleW, titleH);
   lblTitle->move(px(120), std::max(0, (px(int(titleH)) - lblTitle->sizeHint().height()) / 2));
   lblTitle->adjustSize();
@@ -326,7 +328,7 @@ void frmMain::Form_Resize() {
   const double hostH = twips(LayoutToolbars(QRect(px(120), px(int(hostTop)), px(int(titleW)), 0)));
   const double titlesTop = hostTop + hostH;
   const double gridTop = titlesTop + listTitleH + 20;
-  const double gridH = Height() - commandH - listToolbarH - hostH - titleH - statusH - listTitleH - 600;
+  const double gridH = outerH - commandH - listToolbarH - hostH - titleH - statusH - listTitleH - 600;
   const double treeH = gridH + commandH - 60;
   const double listStripTop = gridTop + gridH;
   const double treeFrameTop = gridTop + treeH - 40;

@@ -46,7 +46,7 @@ class LayoutTest : public MainWindowTest {
 }  // namespace
 
 TEST_F(LayoutTest, PanesKeepTheirRelationsAtTheStoredWindowSize) {
-  const double W = main->Width(), H = main->Height();
+  const double W = twips(main->frameGeometry().width()), H = twips(main->frameGeometry().height());
   const double hostH = twips(main->tlbrTop->height()), statusH = twips(main->cStatusBar1->height());
   const QRect title = twipsRect(main->picTitle), host = twipsRect(main->tlbrTop);
   const QRect tree = twipsRect(main->cTreeView1), grid = twipsRect(main->cGrid1);
@@ -98,7 +98,7 @@ TEST_F(LayoutTest, PanesKeepTheirRelationsAtTheStoredWindowSize) {
       {"tree frame width", treeFrame.width(), 2535},
       {"tree frame end", treeFrame.top() + 500.0, gridTop + gridH + 400 + 1155},
       {"notice left", notice.left(), gridW / 2 + 2715 - notice.width() / 2.0},
-      {"status bottom", twipsRect(main->cStatusBar1).bottom() + 1.0, H},
+      {"status bottom", twipsRect(main->cStatusBar1).bottom() + 1.0, double(main->Height())},
   };
   for (const Relation& r : relations) EXPECT_NEAR(r.actual, r.expected, TwipsPerPixel) << r.what;
   // The player strip sits right under the information pane, inside the window.
@@ -171,7 +171,10 @@ TEST_F(LayoutTest, DraggingTheSplitterSetsTheTreeWidth) {
     EXPECT_EQ(main->TreeWidth(), d.width) << d.x;
     EXPECT_NEAR(twipsRect(main->cTreeView1).width(), d.width, TwipsPerPixel) << d.x;
   }
+  // The slider takes the drop for the list side, X inside the slider.
+  dragSplitterTo(main->cSlider1, QPoint(10, 5));
+  EXPECT_EQ(main->TreeWidth(), 120 + 1000 + twips(10) - 60);
   // Letting go over a pane that takes no drop changes nothing.
   dragSplitterTo(main->cGridInfo, QPoint(20, 20));
-  EXPECT_EQ(main->TreeWidth(), 1000);
+  EXPECT_EQ(main->TreeWidth(), 120 + 1000 + twips(10) - 60);
 }
