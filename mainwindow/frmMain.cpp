@@ -124,8 +124,7 @@ frmMain::frmMain()
       picResizer(new QWidget(this)),
       tmrStartSwitches(new Timer(this)),
       cAudioGraphAmp(new cAudioGraph(this)),
-      cAudioGraphFreq(new cAudioGraph(this)),
-      settings_(new RegistryRoutines) {
+      cAudioGraphFreq(new cAudioGraph(this)) {
   connect(tmrStartSwitches, &Timer::Tick, this, &frmMain::tmrStartSwitches_Timer);
   connect(cSysTray1, &cSysTray::MouseEvent, this, &frmMain::cSysTray1_MouseEvent);
   connect(menu_, &cMenu::Click, this, &frmMain::m_cMenu_Click);
@@ -142,11 +141,9 @@ frmMain::frmMain()
   picResizer->raise();
 }
 
-frmMain::~frmMain() { delete settings_; }
-
 void frmMain::Form_Load() {
-  settings_->hkey = HKEY_LOCAL_MACHINE;
-  settings_->KeyRoot = mdlModes::SettingsKeyRoot();
+  settings_.hkey = HKEY_LOCAL_MACHINE;
+  settings_.KeyRoot = mdlModes::SettingsKeyRoot();
   MainImages::FillMenuImages(*imgMenu);
   MainImages::FillGridImages(*imgGrid);
   // Title colours.
@@ -196,7 +193,7 @@ void frmMain::Form_Load() {
   }
   tmrStartSwitches->SetInterval(200);
   tmrStartSwitches->SetEnabled(true);
-  settings_->Subkey = "General";
+  settings_.Subkey = "General";
   RestoreWindowSize();
 }
 
@@ -275,9 +272,9 @@ void frmMain::SetAppView() {
 
 void frmMain::RestoreWindowSize() {
   bool ok = false;
-  long w = settings_->GetRegistryValue("lWidth", "13140").toString().toLong(&ok);
+  long w = settings_.GetRegistryValue("lWidth", "13140").toString().toLong(&ok);
   if (!ok) w = 0;
-  long h = settings_->GetRegistryValue("lHeight", "7440").toString().toLong(&ok);
+  long h = settings_.GetRegistryValue("lHeight", "7440").toString().toLong(&ok);
   if (!ok) h = 0;
   SetWidth(w < 3000 ? 13740 : int(w));
   SetHeight(h < 1000 ? 7440 : int(h));
@@ -485,9 +482,9 @@ void frmMain::Form_Unload(int& Cancel) {
     if (f != this) f->Unload();
   cAudioGraphAmp->CloseGraph();
   cAudioGraphFreq->CloseGraph();
-  settings_->Subkey = "General";
-  settings_->SetRegistryValue("lHeight", QString::number(Height()), REG_SZ);
-  settings_->SetRegistryValue("lWidth", QString::number(Width()), REG_SZ);
+  settings_.Subkey = "General";
+  settings_.SetRegistryValue("lHeight", QString::number(Height()), REG_SZ);
+  settings_.SetRegistryValue("lWidth", QString::number(Width()), REG_SZ);
   cSysTray1->RemoveIcon();
 }
 

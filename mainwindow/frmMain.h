@@ -2,19 +2,18 @@
 // status bar, the layout and the window's start-up and shut-down. The item
 // lists half lives in lists/frmMainLists.
 #pragma once
+#include "core/RegistryRoutines.h"
 #include "lists/frmMainLists.h"
 #include "platform/cSlider.h"
 #include "platform/cSysTray.h"
 #include "platform/cToolbar.h"
 
-class RegistryRoutines;
 class cAudioGraph;
 
 class frmMain : public frmMainLists {
   Q_OBJECT
  public:
   frmMain();
-  ~frmMain() override;
 
   void m_cMenu_Click(long index) override;
   void StopPlay() override;
@@ -130,7 +129,7 @@ class frmMain : public frmMainLists {
   bool RunWindowCommand(const QString& key);
   void TreePaneSwitch();
   void DropSplitter(const QPoint& globalPos);
-  RegistryRoutines* settings_;
+  RegistryRoutines settings_;
   bool m_bInTray = false;
   long m_lTreeWidth = 2535;
   bool m_bDraggingSplitter = false;
