@@ -63,12 +63,15 @@ Walk walkFrames(const QByteArray& data, int version) {
 }
 
 // Frame data behind the header: the extended header skipped, unsynchronisation
-// of a version 2.3 tag undone.
-QByteArray frameData(QByteArray data, int version, uint8_t flags, qint64* skipped) {
+// of a version 2.3 tag undone. *whole is false when the extended header
+// claims more than the data holds.
+QByteArray frameData(QByteArray data, int version, uint8_t flags, qint64* skipped, bool* whole) {
   *skipped = 0;
+  *whole = true;
   if (version <= 3 && (flags & kUnsync)) data = Resynchronise(data);
   if (version < 3 || !(flags & kExtended) || data.size() < 4) return data;
   const qint64 size = version == 3 ? qint64(ReadBE32(data.constData())) + 4 : qint64(ReadSynchsafe(data.constData()));
+  *whole = size <= data.size();
   *skipped = std::min<qint64>(size, data.size());
   return data.mid(*skipped);
 }
@@ -180,13 +183,17 @@ Layout Read(QIODevice& device, qint64 tagStart) {
   const qint64 bound = std::min(std::max(plain, safe), available);
   if (bound <= kHeader || !device.seek(tagStart + kHeader)) {
     layout.extent = std::min<qint64>(kHeader, available);
+    layout.endKnown = std::max(plain, safe) <= available;
     return layout;
   }
   qint64 skipped = 0;
-  const QByteArray data = frameData(device.read(bound - kHeader), layout.version, flags, &skipped);
+  bool whole = true;
+  const QByteArray data = frameData(device.read(bound - kHeader), layout.version, flags, &skipped, &whole);
   Walk walk = walkFrames(data, layout.version);
   const qint64 framesEnd = kHeader + skipped + walk.end;
-  layout.extent = std::min(safe == plain ? safe : chooseExtent(device, tagStart, plain, safe, framesEnd), available);
+  const qint64 claimed = safe == plain ? safe : chooseExtent(device, tagStart, plain, safe, framesEnd);
+  layout.extent = std::min(claimed, available);
+  layout.endKnown = whole && claimed <= available;
   for (size_t i = 0; i < walk.frames.size() && kHeader + skipped + walk.ends[i] <= layout.extent; ++i)
     layout.frames.push_back(std::move(walk.frames[i]));
   convertFrames(layout.frames, layout.version, flags);

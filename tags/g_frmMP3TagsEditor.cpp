@@ -268,7 +268,9 @@ bool g_frmMP3TagsEditor::WriteID3v2() {
 void g_frmMP3TagsEditor::cmdApply_Click() {
   SelectGenreForApply();
   const TagError* error = nullptr;
-  if (m_bWriteID3v1 && !WriteID3v1()) error = &m_cID3v1.LastError();
+  // A damaged ID3v2 tag refuses the whole save, so the file stays as it was.
+  if (m_bWriteID3v2 && !m_cID3v2.CanReplaceTag()) error = &m_cID3v2.LastError();
+  if (!error && m_bWriteID3v1 && !WriteID3v1()) error = &m_cID3v1.LastError();
   if (!error && m_bWriteID3v2 && !WriteID3v2()) error = &m_cID3v2.LastError();
   if (error) {
     MsgBox(error->Description + "(" + QString::number(error->Number) + ")", vbInformation);
