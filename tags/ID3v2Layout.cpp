@@ -1,5 +1,6 @@
 #include "tags/ID3v2Layout.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 #include "tags/ID3Text.h"
@@ -163,6 +164,39 @@ bool from22(RawFrame& f) {
   return !f.id.isEmpty();
 }
 
+RawFrame textFrame(const char* id, const QString& text) { return RawFrame{id, 0, TextBody(text)}; }
+
+// The recording time of later tags (TDRC, "yyyy-MM-ddTHH:mm:ss" or a part of
+// it) as version 2.3 holds it: the year in TYER, day and month in TDAT, hour
+// and minute in TIME. A tag that has a TYER keeps it and loses its TDRC, so
+// that one year is left for every reader.
+std::vector<RawFrame> fromRecordingTime(const RawFrame& tdrc, const std::vector<RawFrame>& frames) {
+  auto holds = [&](const char* id) {
+    return std::any_of(frames.begin(), frames.end(), [&](const RawFrame& f) { return f.id == id; });
+  };
+  if (holds("TYER") || tdrc.body.isEmpty()) return {};
+  const int encoding = uchar(tdrc.body[0]);
+  int next = 0;
+  const QString text = Decode(tdrc.body.mid(1, StringLength(tdrc.body, 1, encoding, &next)), encoding).trimmed();
+  static const QRegularExpression time(R"(^(\d{4})(?:-(\d\d)-(\d\d)(?:T(\d\d):(\d\d))?)?)");
+  const QRegularExpressionMatch m = time.match(text);
+  if (!m.hasMatch()) return {textFrame("TYER", text)};
+  std::vector<RawFrame> out{textFrame("TYER", m.captured(1))};
+  if (m.hasCaptured(3) && !holds("TDAT")) out.push_back(textFrame("TDAT", m.captured(3) + m.captured(2)));
+  if (m.hasCaptured(5) && !holds("TIME")) out.push_back(textFrame("TIME", m.captured(4) + m.captured(5)));
+  return out;
+}
+
+void convertRecordingTime(std::vector<RawFrame>& frames) {
+  const auto first = std::find_if(frames.begin(), frames.end(), [](const RawFrame& f) { return f.id == "TDRC"; });
+  if (first == frames.end()) return;
+  std::vector<RawFrame> year = fromRecordingTime(*first, frames);
+  const auto at = frames.erase(first);
+  const long position = long(at - frames.begin());
+  frames.erase(std::remove_if(at, frames.end(), [](const RawFrame& f) { return f.id == "TDRC"; }), frames.end());
+  frames.insert(frames.begin() + position, std::make_move_iterator(year.begin()), std::make_move_iterator(year.end()));
+}
+
 void convertFrames(std::vector<RawFrame>& frames, int version, uint8_t tagFlags) {
   std::vector<RawFrame> out;
   for (RawFrame& f : frames) {
@@ -170,6 +204,7 @@ void convertFrames(std::vector<RawFrame>& frames, int version, uint8_t tagFlags)
     if (version == 4 && !to23(f, tagFlags)) continue;
     out.push_back(std::move(f));
   }
+  convertRecordingTime(out);
   frames = std::move(out);
 }
 }  // namespace

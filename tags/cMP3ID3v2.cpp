@@ -52,11 +52,6 @@ QByteArray UrlBytes(const QString& url) {
   return out;
 }
 
-QByteArray TextBody(const QString& text) {
-  const int encoding = EncodingFor(text);
-  return QByteArray(1, char(encoding)) + Encode(text, encoding);
-}
-
 QByteArray NoteBody(const QString& text, bool lyrics) {
   const int encoding = EncodingFor(text);
   QByteArray body(1, char(encoding));

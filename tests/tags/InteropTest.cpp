@@ -257,10 +257,12 @@ TEST(Interop, Version22FramesAreKeptThroughASave) {
 }
 
 TEST(Interop, Version24YearIsShownAndWrittenOnce) {
-  const struct { QByteArray frames; QString year; } cases[] = {
-      {Frame("TDRC", QByteArray("\x03" "2001-05-03T10:20", 17), 4), "2001"},
-      {Frame("TDRC", QByteArray("\0" "2001", 5), 4), "2001"},
-      {Frame("TYER", QByteArray("\0" "1990", 5), 4) + Frame("TDRC", QByteArray("\x03" "2001-05-03", 11), 4), "1990"},
+  // The day, month, hour and minute go to the frames version 2.3 has for them.
+  const QByteArray dateAndTime = Frame("TDAT", QByteArray("\0" "0305", 5)) + Frame("TIME", QByteArray("\0" "1020", 5));
+  const struct { QByteArray frames; QString year; QByteArray kept; } cases[] = {
+      {Frame("TDRC", QByteArray("\x03" "2001-05-03T10:20", 17), 4), "2001", dateAndTime},
+      {Frame("TDRC", QByteArray("\0" "2001", 5), 4), "2001", {}},
+      {Frame("TYER", QByteArray("\0" "1990", 5), 4) + Frame("TDRC", QByteArray("\x03" "2001-05-03", 11), 4), "1990", {}},
   };
   for (const auto& c : cases) {
     for (const QString& edit : {QString(), QString("1999")}) {
@@ -275,6 +277,8 @@ TEST(Interop, Version24YearIsShownAndWrittenOnce) {
       const QByteArray bytes = Read(path);
       EXPECT_EQ(bytes.count("TYER"), 1) << c.year.toStdString();
       EXPECT_FALSE(bytes.contains("TDRC"));
+      EXPECT_TRUE(bytes.contains(c.kept));
+      EXPECT_EQ(bytes.contains("TDAT"), !c.kept.isEmpty());
       TagLib::MPEG::File f(path.toUtf8().constData());
       ASSERT_TRUE(f.ID3v2Tag());
       EXPECT_EQ(f.ID3v2Tag()->year(), year.toUInt());
