@@ -187,13 +187,15 @@ std::vector<RawFrame> fromRecordingTime(const RawFrame& tdrc, const std::vector<
   return out;
 }
 
+// Compressed, encrypted or grouped recording times cannot be read and are kept as they are.
 void convertRecordingTime(std::vector<RawFrame>& frames) {
-  const auto first = std::find_if(frames.begin(), frames.end(), [](const RawFrame& f) { return f.id == "TDRC"; });
+  auto readable = [](const RawFrame& f) { return f.id == "TDRC" && !(f.flags & 0x00E0); };
+  const auto first = std::find_if(frames.begin(), frames.end(), readable);
   if (first == frames.end()) return;
   std::vector<RawFrame> year = fromRecordingTime(*first, frames);
   const auto at = frames.erase(first);
   const long position = long(at - frames.begin());
-  frames.erase(std::remove_if(at, frames.end(), [](const RawFrame& f) { return f.id == "TDRC"; }), frames.end());
+  frames.erase(std::remove_if(at, frames.end(), readable), frames.end());
   frames.insert(frames.begin() + position, std::make_move_iterator(year.begin()), std::make_move_iterator(year.end()));
 }
 
