@@ -105,7 +105,11 @@ void g_frmDirProperties::cmdOk_Click() {
     const QString newPath = mdlFunctions::GetFolderPath(key) + name + ".flst";
     if (frmMainLists::ListFileExists(newPath))
       return refuse("Folder name already exists, please select a different name.");
-    QFile::rename(key, newPath);
+    // A failed rename keeps the old name; the window stays open for another try.
+    if (!frmMainLists::RenameListFile(key, newPath)) {
+      txtFolderName->setFocus();
+      return;
+    }
     node->SetKey(newPath);
   }
   main->lblListName->setText(name);

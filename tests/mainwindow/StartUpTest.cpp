@@ -32,6 +32,12 @@ TEST_F(StartUpTest, WithoutTheGeneralKeyOnlyTheMessageIsShown) {
   EXPECT_TRUE(LoadedForms().empty());
 }
 
+TEST_F(StartUpTest, WithoutTheGeneralKeyTheProgramEndsWithAnError) {
+  ASSERT_EQ(Hive::DeleteKey(HKEY_LOCAL_MACHINE, mdlModes::SettingsKeyRoot() + "\\General"), ERROR_SUCCESS);
+  EXPECT_NE(mdlMain::Run(), 0);
+  EXPECT_EQ(ScriptedUi::get().shown.size(), 1u);
+}
+
 TEST_F(StartUpTest, ADamagedHiveReadsAsMissingKeysAndIsLeftAsItWas) {
   const QString file = Hive::Folder() + "/machine.hive";
   for (QByteArray junk : {QByteArray("{\"keys\": [ {\"name\": \"SOFT"), QByteArray("\x00\xff garbage", 10),
