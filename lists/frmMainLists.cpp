@@ -114,7 +114,7 @@ void frmMainLists::stopPreview() {
 
 void frmMainLists::SetRowUnBold() {
   cGrid1->SetRedraw(false);
-  QFont f("Tahoma", 8);
+  QFont f = cGrid1->font();
   f.setBold(false);
   for (long r = 1; r <= cGrid1->Rows(); ++r)
     for (long c = 1; c <= cGrid1->Columns(); ++c) cGrid1->SetCellFont(r, c, f);

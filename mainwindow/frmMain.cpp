@@ -134,6 +134,8 @@ frmMain::frmMain()
   f.setBold(true);
   lblTitle->setFont(f);
   lblProjects->move(px(60), 0);
+  // The splitter reaches 60 twips into the list title: its text starts past it.
+  lblListName->setIndent(px(120));
   picResizer->setAutoFillBackground(true);
   picResizer->setCursor(Qt::SizeHorCursor);
   picResizer->installEventFilter(this);
@@ -199,6 +201,8 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::InitItemGrid(cGrid& grid, cImageList* images, bool taskGrid) {
+  // Every row, read from a list or added now, takes the grid's font.
+  grid.setFont(QFont("Tahoma", 8));
   grid.SetDefaultRowHeight(24);
   grid.SetImageList(images);
   for (const GridColumn& c : kItemColumns) {
