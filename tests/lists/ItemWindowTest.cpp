@@ -136,15 +136,15 @@ TEST_F(ItemWindowTest, RenameItemTakesTheMainWindowOffTopButKeepsTheMark) {
 }
 
 TEST_F(ItemWindowTest, AStoredRangePastTheAudioIsShownWithinIt) {
-  // b.wav lasts 3 seconds; the stored range 2 + 10 is kept in the row.
+  // b.wav lasts 3 seconds; the stored range from 1.6 seconds for a whole day is kept in the row.
   ItemRow::SetText(*main->cGrid1, 2, "COL_RANGE_ALL", "0");
-  ItemRow::SetText(*main->cGrid1, 2, "COL_RANGE_START_TIME", "2");
-  ItemRow::SetText(*main->cGrid1, 2, "COL_RANGE_LENGTH_TIME", "10");
+  ItemRow::SetText(*main->cGrid1, 2, "COL_RANGE_START_TIME", "1.6");
+  ItemRow::SetText(*main->cGrid1, 2, "COL_RANGE_LENGTH_TIME", "86400");
   main->cGrid1->SetSelectedRow(2);
   WithItemWindow([&](g_frmItem& w) {
     EXPECT_TRUE(w.ptnConvertByTime->isChecked());
     EXPECT_EQ(w.dtStartAfter->Value(), QTime(0, 0, 2));
     EXPECT_EQ(w.dtUntil->Value(), QTime(0, 0, 3));
   });
-  EXPECT_EQ(ItemRow::Text(*main->cGrid1, 2, "COL_RANGE_LENGTH_TIME"), "10");
+  EXPECT_EQ(ItemRow::Text(*main->cGrid1, 2, "COL_RANGE_LENGTH_TIME"), "86400");
 }
