@@ -40,16 +40,6 @@ namespace {
 constexpr int kWidth = 9900;
 constexpr int kHeight = 8460;
 
-// The built-in output file-name templates.
-const char* const kFileNameTemplates[] = {
-    "[file_name].[dest_extension]",
-    "[file_name].[source_extension].[dest_extension]",
-    "[file_name]_[123].[dest_extension]",
-    "[file_name]_[123].[source_extension].[dest_extension]",
-    "[123].[dest_extension]",
-    "[123].[source_extension].[dest_extension]",
-};
-
 const char* const kDestinationFormatNames[] = {"WAV", "ACM WAV", "MP3", "WMA", "OGG", "APE"};
 
 QString replaceAll(QString text, const std::vector<std::pair<QString, QString>>& values) {
@@ -152,7 +142,7 @@ void TaskWindow::buildSettingsBlocks() {
   if (look_.fileNames) {
     Label21 = Label(p, "File Name Format:", 120, 1620, 1400, 240);
     cboFileName = List(p, 1560, 1560, 5000, 315);
-    for (const char* t : kFileNameTemplates) AddItem(cboFileName, t);
+    for (const char* t : kBuiltInFileNameFormats) AddItem(cboFileName, t);
     lblSetAsDefaultFileName = Link(p, "Set as default", "", 6660, 1620, 1200, 240);
   }
   if (look_.targetFormat) {
@@ -306,10 +296,11 @@ void TaskWindow::LoadFileNameFormats() {
   mdlFunctions::LoadListFromFile(file, cboFileName);
 }
 
+// An empty box hands WAV over (SetDestination), so its files are named so too.
 QString TaskWindow::DestExtension() const {
   const QString text = cboTargetFormat ? cboTargetFormat->currentText() : QString();
-  const qsizetype cut = text.indexOf(" -");
-  return cut < 0 ? QString() : text.left(cut).toLower();
+  const long position = mdlSupportedDestination::GetDestinationFormatIndex(text);
+  return mdlSupportedDestination::FormatKey(int(position)).toLower();
 }
 
 QString TaskWindow::GetTargetFileName(long row) {
@@ -319,11 +310,8 @@ QString TaskWindow::GetTargetFileName(long row) {
   name.replace("[123]", QString::number(row));
   name.replace("[file_name]", safeName(mdlFunctions::RemoveFileExt(mdlFunctions::GetFileNameFromPath(file))));
   name.replace("[source_extension]", safeName(mdlFunctions::GetExtension(itemName).toLower()));
-  const QString extension = DestExtension();
-  if (!extension.isEmpty()) {
-    name.replace("[dest_extension]", extension);
-    name.replace("[convert_extension]", extension);
-  }
+  name.replace("[dest_extension]", DestExtension());
+  name.replace("[convert_extension]", DestExtension());
   name.replace("[time]", QTime::currentTime().toString("HH:mm:ss").replace(u':', u'-'));
   name.replace("[date]", QLocale().toString(QDate::currentDate(), QLocale::ShortFormat).replace(u'/', u'-'));
   name.replace("[item_name]", safeName(itemName));
