@@ -66,6 +66,7 @@ void g_frmStat::AddFilesToList(const QStringList& Data, cGrid& cGrid1, QWidget* 
   const long base = cGrid1.Rows();
   long added = 0;
   for (qsizetype i = 0; i < Data.size(); ++i) {
+    DoEvents();  // serves a click on Cancel
     if (g_bAddFilesCancel) break;
     const QString& path = Data[i];
     const QFileInfo info(path);

@@ -103,6 +103,8 @@ class frmMain : public frmMainLists {
   // The status bar's panels run their commands; called once at load.
   void ConnectStatusPanels();
   void cStatusBar1_PanelClick(long index);
+  // Tool windows (frmMain_Tasks.cpp): load, hand over, show modally.
+  void OpenConverter();
   // Texts for others (frmMain_Templates.cpp). The end-of-job program and its
   // arguments: g_sAppNotice split into arguments, then placeholders filled
   // from the product and the grid's last row.
