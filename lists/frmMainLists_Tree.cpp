@@ -245,13 +245,16 @@ void frmMainLists::ClearListAsk(bool bNoQuestion) {
 
 void frmMainLists::DoClearTheList() {
   // Only a list node's own file is ever emptied.
+  bool saved = true;
   if (selectedIsList()) {
     mdlFileSystem::DeleteFileSafe(selectedKey());
-    mdlFunctions::WriteTextFile(QString(), selectedKey());
+    saved = writeListFile(QString());
   }
   cGrid1->Clear();
   cGrid1->SetRedraw(true);
   cTreeView1_NodeClick(cTreeView1->SelectedItem());
+  // Reading the list back says "Ready."; the failure must stay in view.
+  if (!saved) showListNotSaved();
 }
 
 void frmMainLists::RemoveSelectedItems() {
