@@ -259,12 +259,9 @@ void frmMainLists::ClearListAsk(bool bNoQuestion) {
 }
 
 void frmMainLists::DoClearTheList() {
-  // Only a list node's own file is ever emptied.
-  bool saved = true;
-  if (selectedIsList()) {
-    mdlFileSystem::DeleteFileSafe(selectedKey());
-    saved = writeListFile(QString());
-  }
+  // Only a list node's own file is ever emptied, by replacing it whole, so a
+  // failed write leaves the list as it was.
+  const bool saved = !selectedIsList() || writeListFile(QString());
   cGrid1->Clear();
   cGrid1->SetRedraw(true);
   cTreeView1_NodeClick(cTreeView1->SelectedItem());
