@@ -2,6 +2,7 @@
 
 #include <QTextDocument>
 #include <algorithm>
+#include <iterator>
 
 namespace {
 constexpr char16_t kReplacement = 0xFFFD;
@@ -38,47 +39,82 @@ std::pair<char32_t, int> decodeAt(const QByteArray& b, qsizetype i, qsizetype en
 // Characters the box turns into a block break of its own.
 bool breaksABlock(char32_t c) { return c == 0x2029 || c == 0xFDD0 || c == 0xFDD1; }
 
-// Walks the file's shown part and calls out(character, first byte, piece) for
-// every character of the shown text. A piece break has no bytes of its own: it
-// is given the first byte of the character after it.
-template <class Out>
-void walk(const QByteArray& b, qsizetype end, Out&& out) {
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// The bytes of the line end at i.
+int lineEndLength(const QByteArray& b, qsizetype i, qsizetype end) {
+  return b[i] == '\r' && i + 1 < end && b[i + 1] == '\n' ? 2 : 1;
+}
+}  // namespace
+
+NotesText::NotesText(QByteArray file) : file_(std::move(file)), contentEnd_(contentEnd(file_)) { read(); }
+
+void NotesText::breakHere(qsizetype nextByte, bool piece) {
+  if (piece) pieceBreaks_.push_back(shown_.size());
+  shown_ += u'\n';
+  anchors_.push_back({shown_.size(), nextByte});
+}
+
+// Builds the shown text: plain ASCII is taken in runs, the rest character by
+// character; a piece ends after kPiece characters of one line.
+void NotesText::read() {
+  shown_.reserve(contentEnd_ + contentEnd_ / kPiece);
+  anchors_.push_back({0, 0});
+  const char* b = file_.constData();
   qsizetype run = 0;
-  for (qsizetype i = 0; i < end;) {
-    if (b[i] == '\r' || b[i] == '\n') {
-      out(QChar(u'\n'), i, false);
-      i += b[i] == '\r' && i + 1 < end && b[i + 1] == '\n' ? 2 : 1;
+  for (qsizetype i = 0; i < contentEnd_;) {
+    if (isLineEnd(b[i])) {
+      i += lineEndLength(file_, i, contentEnd_);
+      breakHere(i, false);
       run = 0;
       continue;
     }
-    const auto [code, length] = decodeAt(b, i, end);
-    const bool isBreak = length > 0 && breaksABlock(code);
-    if (!isBreak && run >= NotesText::kPiece) {
-      out(QChar(u'\n'), i, true);
+    const auto [code, length] = decodeAt(file_, i, contentEnd_);
+    if (length > 0 && breaksABlock(code)) {
+      i += length;
+      breakHere(i, false);
+      run = 0;
+      continue;
+    }
+    if (run >= kPiece) {
+      breakHere(i, true);
       run = 0;
     }
-    if (isBreak) {
-      out(QChar(u'\n'), i, false);
-      run = 0;
-    } else if (code > 0xFFFF) {
-      out(QChar(QChar::highSurrogate(code)), i, false);
-      out(QChar(QChar::lowSurrogate(code)), i, false);
+    if (uchar(b[i]) < 0x80) {
+      qsizetype j = i;
+      while (j < contentEnd_ && uchar(b[j]) < 0x80 && !isLineEnd(b[j]) && run + (j - i) < kPiece) ++j;
+      shown_.append(QLatin1StringView(b + i, j - i));
+      run += j - i;
+      i = j;
+      continue;
+    }
+    if (code > 0xFFFF) {
+      shown_ += QChar(QChar::highSurrogate(code));
+      shown_ += QChar(QChar::lowSurrogate(code));
       run += 2;
     } else {
-      out(QChar(char16_t(code)), i, false);
+      shown_ += QChar(char16_t(code));
       ++run;
     }
     i += std::max(length, 1);
   }
 }
-}  // namespace
 
-NotesText::NotesText(QByteArray file) : file_(std::move(file)), contentEnd_(contentEnd(file_)) {
-  shown_.reserve(contentEnd_ + contentEnd_ / kPiece);
-  walk(file_, contentEnd_, [&](QChar c, qsizetype, bool piece) {
-    if (piece) pieceBreaks_.push_back(shown_.size());
-    shown_ += c;
-  });
+// The first byte of a shown character; a piece break has no bytes and gets
+// the first byte of the character after it. The end of the shown text gives
+// the end of the shown bytes.
+qsizetype NotesText::firstByte(qsizetype index) const {
+  if (index >= shown_.size()) return contentEnd_;
+  const auto after = std::upper_bound(anchors_.begin(), anchors_.end(), index,
+                                      [](qsizetype i, const Anchor& a) { return i < a.index; });
+  const Anchor& from = *(after - 1);
+  qsizetype k = from.index, byte = from.byte;
+  while (k < index) {
+    const auto [code, length] = decodeAt(file_, byte, contentEnd_);
+    k += code > 0xFFFF ? 2 : 1;
+    byte += std::max(length, 1);
+  }
+  return byte;
 }
 
 QString NotesText::TextOf(const QTextDocument& box) {
@@ -113,39 +149,40 @@ void NotesText::Changed(const QTextDocument& box, int position, int removed, int
 std::optional<QByteArray> NotesText::Written(const QString& now) const {
   if (now == shown_) return std::nullopt;
   const qsizetype shownSize = shown_.size(), nowSize = now.size(), most = std::min(shownSize, nowSize);
-  qsizetype prefix = 0, suffix = 0;
-  while (prefix < most && shown_[prefix] == now[prefix]) ++prefix;
-  while (suffix < most - prefix && shown_[shownSize - 1 - suffix] == now[nowSize - 1 - suffix]) ++suffix;
+  const QChar *was = shown_.constData(), *is = now.constData();
+  qsizetype prefix = std::mismatch(was, was + most, is).first - was;
+  using Back = std::reverse_iterator<const QChar*>;
+  qsizetype suffix = std::mismatch(Back(was + shownSize), Back(was + shownSize - (most - prefix)), Back(is + nowSize)).first -
+                     Back(was + shownSize);
   // Never cut a surrogate pair.
   while (prefix > 0 && shown_[prefix - 1].isHighSurrogate()) --prefix;
   while (suffix > 0 && shown_[shownSize - suffix].isLowSurrogate()) --suffix;
 
+  // The changed stretch, its line breaks as CR LF and its piece breaks left out.
   QString changed;
   auto piece = std::lower_bound(pieceBreaks_.begin(), pieceBreaks_.end(), prefix);
-  for (qsizetype k = prefix; k < nowSize - suffix; ++k) {
-    if (piece != pieceBreaks_.end() && *piece == k) {
-      ++piece;
-      continue;
-    }
-    if (now[k] == u'\n') changed += QStringLiteral("\r\n");
-    else changed += now[k];
+  for (qsizetype k = prefix, stop = nowSize - suffix; k < stop;) {
+    qsizetype lineEnd = now.indexOf(u'\n', k);
+    if (lineEnd < 0 || lineEnd > stop) lineEnd = stop;
+    changed += QStringView(now).mid(k, lineEnd - k);
+    if (lineEnd == stop) break;
+    while (piece != pieceBreaks_.end() && *piece < lineEnd) ++piece;
+    if (piece == pieceBreaks_.end() || *piece != lineEnd) changed += QStringLiteral("\r\n");
+    k = lineEnd + 1;
   }
   const QByteArray middle = changed.toUtf8();
   const QByteArray tail = contentEnd_ < file_.size() ? file_.mid(contentEnd_) : QByteArrayLiteral("\r\n");
 
-  // The bytes where shown characters start; the end of the shown part after the last.
-  auto firstByte = [&](qsizetype index) {
-    qsizetype at = contentEnd_, k = 0;
-    walk(file_, contentEnd_, [&](QChar, qsizetype byte, bool) {
-      if (k++ == index && at == contentEnd_) at = byte;
-    });
-    return at;
-  };
-  qsizetype keptFrom = firstByte(prefix);
-  const qsizetype keptTo = firstByte(shownSize - suffix);
+  const qsizetype keptFrom = firstByte(prefix), keptTo = firstByte(shownSize - suffix);
+  const qsizetype kept = contentEnd_ - keptTo;
+  QByteArray out;
+  out.reserve(keptFrom + 1 + middle.size() + kept + tail.size());
+  out.append(file_.constData(), keptFrom);
   // A lone CR kept before a lone LF would read back as one CR LF.
-  const QByteArray next = middle + file_.mid(keptTo, contentEnd_ - keptTo) + tail;
-  QByteArray head = file_.left(keptFrom);
-  if (head.endsWith('\r') && next.startsWith('\n')) head.append('\n');
-  return head + next;
+  const char next = !middle.isEmpty() ? middle[0] : kept > 0 ? file_[keptTo] : tail[0];
+  if (out.endsWith('\r') && next == '\n') out.append('\n');
+  out.append(middle);
+  out.append(file_.constData() + keptTo, kept);
+  out.append(tail);
+  return out;
 }

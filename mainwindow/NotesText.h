@@ -37,10 +37,19 @@ class NotesText {
     int position, removed, added;
     std::vector<qsizetype> offsets;
   };
+  // A shown character that starts a line or a piece, and its first byte.
+  struct Anchor {
+    qsizetype index, byte;
+  };
+
+  void read();
+  void breakHere(qsizetype nextByte, bool piece);
+  qsizetype firstByte(qsizetype index) const;
 
   QByteArray file_;
   qsizetype contentEnd_ = 0;  // the last line break of the file is not shown
   QString shown_;
+  std::vector<Anchor> anchors_;
   std::vector<qsizetype> pieceBreaks_;  // positions in the box's current text
   std::vector<Removal> removals_;
 };
