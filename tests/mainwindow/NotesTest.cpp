@@ -212,16 +212,19 @@ TEST_F(NotesTest, AVeryLongLineOpensInPiecesAndIsWrittenBackWhole) {
   close(notes);
   EXPECT_EQ(fileBytes(frmMain::NotesFile()), file);
 
-  // Joining two pieces and taking it back, then an edit at the far end.
+  // Joining two pieces and taking it back, then edits at both ends, so the
+  // whole text counts as changed.
   g_frmNotes& edited = openOn(w, file);
   QTextCursor at(edited.Text1->document());
-  at.setPosition(6 + 4096);
+  at.setPosition(6 + 4097);  // just after the first piece's break
   edited.Text1->setTextCursor(at);
   QTest::keyClick(edited.Text1, Qt::Key_Backspace);
+  ASSERT_EQ(edited.Text1->document()->characterAt(6 + 4096), QChar(u'0' + 4096 % 10));
   edited.Text1->undo();
+  typeAt(edited, QTextCursor::Start, "S");
   typeAt(edited, QTextCursor::End, "!");
   close(edited);
-  EXPECT_EQ(fileBytes(frmMain::NotesFile()), "short\r\n" + line + "\r\nend!\r\n");
+  EXPECT_EQ(fileBytes(frmMain::NotesFile()), "Sshort\r\n" + line + "\r\nend!\r\n");
 
   // Typing into the middle of the long line.
   g_frmNotes& typed = openOn(w, file);
