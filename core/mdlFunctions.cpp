@@ -6,12 +6,12 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QTime>
 #include <optional>
 
+#include "platform/SafeFile.h"
 #include "platform/Services.h"
 #include "platform/cBalloonTip.h"
 
@@ -43,12 +43,7 @@ std::optional<QStringList> readLines(const QString& path) {
   return splitLines(QString::fromUtf8(f.readAll()));
 }
 
-bool writeWhole(const QString& path, const QString& text) {
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return false;
-  f.write(text.toUtf8());
-  return f.commit();
-}
+bool writeWhole(const QString& path, const QString& text) { return SafeFile::Write(path, text.toUtf8()); }
 
 // The history file, created empty when missing; false when that fails.
 bool ensureFile(const QString& path) {
@@ -157,7 +152,7 @@ void AddLogLine(const QString& message, QPlainTextEdit* logBox) {
   logBox->setTextCursor(end);
 }
 
-void WriteTextFile(const QString& text, const QString& path) { writeWhole(path, text + kCrLf); }
+bool WriteTextFile(const QString& text, const QString& path) { return writeWhole(path, text + kCrLf); }
 
 QString ReadTextFile(const QString& path) {
   if (!QFileInfo(path).isFile()) return QString();

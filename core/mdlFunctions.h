@@ -45,8 +45,9 @@ bool IsLegalName(const QString& name);
 // Appends the time of day, ":", the message and a line break to a log box.
 void AddLogLine(const QString& message, QPlainTextEdit* logBox);
 // Replaces the file's content with the text and a closing CR LF (UTF-8),
-// through a temporary file renamed over the old one.
-void WriteTextFile(const QString& text, const QString& path);
+// through a temporary file renamed over the old one. False when the file could
+// not be written whole; the old file then stays as it was.
+bool WriteTextFile(const QString& text, const QString& path);
 // The file's lines joined by CR LF ("" for a missing file); lines may end with
 // CR LF, CR or LF.
 QString ReadTextFile(const QString& path);

@@ -1,14 +1,26 @@
 #include "core/mdlMain.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include "core/RegistryRoutines.h"
 #include "core/g_frmSplash.h"
 #include "core/mdlModes.h"
+#include "core/mdlRunOnStart.h"
 #include "mainwindow/frmMain.h"
+#include "platform/Registry.h"
+#include "platform/SafeFile.h"
 #include "platform/Services.h"
 #include "settings/frmOptions.h"
 #include "settings/g_frmAudioProp.h"
+
+namespace {
+// Temporary files of saves cut short by a crash or a power cut; the tree
+// sweeps the lists folder itself whenever it lists it.
+void removeStaleSaves() {
+  SafeFile::RemoveStale({ProgramFolder(), Hive::Folder(), QFileInfo(mdlRunOnStart::EntryPath()).path()});
+}
+}  // namespace
 
 namespace mdlMain {
 bool StartUp() {
@@ -33,6 +45,7 @@ bool StartUp() {
   form<frmOptions>();
   SetSplashStatus("Loading audio properties...");
   form<g_frmAudioProp>();
+  removeStaleSaves();
   SetSplashStatus("Loading GUI...");
   frmMain& main = form<frmMain>();
   unloadForm<g_frmSplash>();

@@ -2,10 +2,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include "core/mdlModes.h"
+#include "platform/SafeFile.h"
 #include "platform/Services.h"
 
 namespace mdlRunOnStart {
@@ -19,13 +19,10 @@ QString RunCommand() { return "\"" + ProgramFile() + "\" -st"; }
 long SetRunOnStartup(bool on) {
   if (!on) return QFile::remove(EntryPath()) ? 0 : 2;
   QDir().mkpath(QFileInfo(EntryPath()).path());
-  QSaveFile f(EntryPath());
-  if (!f.open(QIODevice::WriteOnly)) return 0;
-  f.write(QString("[Desktop Entry]\r\nType=Application\r\nName=%1\r\nExec=%2\r\n"
-                  "X-GNOME-Autostart-enabled=true\r\n")
-              .arg(g_sAppName, RunCommand())
-              .toUtf8());
-  return f.commit() ? -1 : 0;
+  const QString entry = QString("[Desktop Entry]\r\nType=Application\r\nName=%1\r\nExec=%2\r\n"
+                                "X-GNOME-Autostart-enabled=true\r\n")
+                            .arg(g_sAppName, RunCommand());
+  return SafeFile::Write(EntryPath(), entry.toUtf8()) ? -1 : 0;
 }
 
 bool IsRunOnStartup() {

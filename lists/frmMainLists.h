@@ -57,6 +57,7 @@ class frmMainLists : public Form {
 
   // --- list file ---
   // Rewrites the selected list's file from the grid; writes nothing unless a list node is selected.
+  // A file that cannot be written whole keeps its old content, and the status bar says so.
   void SaveGridToFile();
   static QString GetTagValue(const QString& tag, const QString& text);
   static long GetTypeIcon(const QString& type);
@@ -138,6 +139,8 @@ class frmMainLists : public Form {
   bool selectedIsList() const;
   void stopPreview();
   void readListFile(const QString& path);
+  bool writeListFile(const QString& text);
+  void showListNotSaved();
   bool fillRowFromRecord(long row, const ItemRecord& record);
   void writeTrackRow(long track, const QString& drive);
   void addPaths(const QStringList& paths);

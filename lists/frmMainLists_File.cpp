@@ -35,8 +35,16 @@ void frmMainLists::SaveGridToFile() {
     for (int i = 0; i < 7; ++i) rec.tags[i] = ItemRow::Text(*cGrid1, r, ItemRow::kTagKeys[i]);
     text += rec.ToText();
   }
-  mdlFunctions::WriteTextFile(text, selectedKey());
+  writeListFile(text);
 }
+
+bool frmMainLists::writeListFile(const QString& text) {
+  if (mdlFunctions::WriteTextFile(text, selectedKey())) return true;
+  showListNotSaved();
+  return false;
+}
+
+void frmMainLists::showListNotSaved() { cStatusBar1->SetPanelText("Main", "The items list could not be saved."); }
 
 void frmMainLists::readListFile(const QString& path) {
   SetBusy(true);

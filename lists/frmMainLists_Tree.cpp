@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 #include "core/mdlCommDialog.h"
 #include "core/mdlFileSystem.h"
@@ -14,6 +15,7 @@
 #include "lists/frmMainLists.h"
 #include "lists/g_frmDirProperties.h"
 #include "lists/g_frmStat.h"
+#include "platform/SafeFile.h"
 #include "platform/Services.h"
 #include "platform/audio/cPlayer.h"
 #include "platform/cd/cAudioCDRipper.h"
@@ -27,8 +29,21 @@ QString listFolder() {
   return f;
 }
 
+// A file an interrupted save left: a temporary file of ours, or the
+// "<list>.flst.XXXXXX" of earlier builds, which never held a whole list.
+bool isSaveLeftover(const QString& name) {
+  static const QRegularExpression earlier(R"(\.flst\.[A-Za-z0-9]{6}$)");
+  return SafeFile::IsTemporaryName(name) || earlier.match(name).hasMatch();
+}
+
+// The folder's files, without the leftovers of saves, which are removed.
 QStringList plainFiles(const QString& folder) {
-  return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+  SafeFile::RemoveStale({folder});
+  QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+  for (const QString& name : names)
+    if (isSaveLeftover(name) && !SafeFile::IsTemporaryName(name)) QFile::remove(folder + name);
+  names.removeIf(isSaveLeftover);
+  return names;
 }
 
 bool createEmptyFile(const QString& path) {
@@ -249,14 +264,14 @@ void frmMainLists::ClearListAsk(bool bNoQuestion) {
 }
 
 void frmMainLists::DoClearTheList() {
-  // Only a list node's own file is ever emptied.
-  if (selectedIsList()) {
-    mdlFileSystem::DeleteFileSafe(selectedKey());
-    mdlFunctions::WriteTextFile(QString(), selectedKey());
-  }
+  // Only a list node's own file is ever emptied, by replacing it whole, so a
+  // failed write leaves the list as it was.
+  const bool saved = !selectedIsList() || writeListFile(QString());
   cGrid1->Clear();
   cGrid1->SetRedraw(true);
   cTreeView1_NodeClick(cTreeView1->SelectedItem());
+  // Reading the list back says "Ready."; the failure must stay in view.
+  if (!saved) showListNotSaved();
 }
 
 void frmMainLists::RemoveSelectedItems() {

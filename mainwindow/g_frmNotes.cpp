@@ -4,10 +4,12 @@
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextDocument>
 
 #include "core/mdlFunctions.h"
 #include "core/mdlSetFormIcon32.h"
 #include "mainwindow/frmMain.h"
+#include "platform/SafeFile.h"
 
 g_frmNotes::g_frmNotes() : Text1(new QPlainTextEdit(this)) {
   setObjectName("g_frmNotes");
@@ -32,11 +34,10 @@ void g_frmNotes::Form_Load() {
   }
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return;
-  // Every line ends with a break; the last break is the file's own, so a
-  // file holding only that one shows an empty box.
-  QString text = QString::fromUtf8(file.readAll()).replace("\r\n", "\n").replace('\r', '\n');
-  if (!text.isEmpty() && !text.endsWith('\n')) text += '\n';
-  if (text.size() > 1) Text1->setPlainText(text.chopped(1));
+  notes_ = NotesText(file.readAll());
+  Text1->setPlainText(notes_.Shown());
+  connect(Text1->document(), &QTextDocument::contentsChange, this,
+          [this](int position, int removed, int added) { notes_.Changed(*Text1->document(), position, removed, added); });
 }
 
 void g_frmNotes::Form_Resize() {
@@ -48,7 +49,9 @@ void g_frmNotes::Form_Resize() {
 }
 
 void g_frmNotes::Form_Unload(int&) {
-  mdlFunctions::WriteTextFile(Text1->toPlainText().replace("\n", "\r\n"), frmMain::NotesFile());
-  if (frmMain* main = loadedForm<frmMain>())
-    main->cStatusBar1->SetPanelText("Notes", main->GetNotesToStatus());
+  frmMain* main = loadedForm<frmMain>();
+  const std::optional<QByteArray> bytes = notes_.Written(NotesText::TextOf(*Text1->document()));
+  if (bytes && !SafeFile::Write(frmMain::NotesFile(), *bytes) && main)
+    main->cStatusBar1->SetPanelText("Main", "The notes could not be saved.");
+  if (main) main->cStatusBar1->SetPanelText("Notes", main->GetNotesToStatus());
 }

@@ -1,19 +1,25 @@
 // The hive is a JSON file per root, read again when another process changed it
 // and written whole through a temporary file and a rename after every change.
+// A change is made under a lock on the hive folder on what the file holds at
+// that moment, so two running programs keep each other's values.
 #include "platform/Registry.h"
 
-#include <QDateTime>
+#include "platform/SafeFile.h"
+
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <fcntl.h>
 #include <map>
 #include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -34,9 +40,18 @@ struct Key {
   }
 };
 
+// What the file looked like when it was read: another process's save gives a
+// new file (a rename), so any of these changes.
+struct Stamp {
+  bool exists = false;
+  qint64 seconds = 0, nanoseconds = 0, size = 0;
+  ino_t inode = 0;
+  bool operator==(const Stamp&) const = default;
+};
+
 struct Root {
   Key top;
-  QDateTime stamp;
+  Stamp stamp;
   bool loaded = false;
   // A file that cannot be read as a hive reads as empty and is never
   // overwritten, so the user's settings can still be rescued by hand.
@@ -49,6 +64,30 @@ std::map<long, Root> g_roots;
 QString fileFor(long root) {
   return Hive::Folder() + (root == HKEY_LOCAL_MACHINE ? "/machine.hive" : "/user.hive");
 }
+
+Stamp stampOf(const QString& path) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+  return {true, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size, st.st_ino};
+}
+
+// Holds the hive folder's lock while a change is read, made and written, so
+// two running programs never write over each other's changes.
+class FolderLock {
+ public:
+  explicit FolderLock(const QString& folder)
+      : fd_(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_;
+};
 
 bool isText(int type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
@@ -89,18 +128,20 @@ void fromJson(const QJsonObject& o, Key& k) {
   }
 }
 
-Root& rootFor(long root) {
+// The root as its file holds it now; read again only when the file changed,
+// unless asked to.
+Root& rootFor(long root, bool reread = false) {
   Root& r = g_roots[root];
-  QFileInfo fi(fileFor(root));
-  QDateTime stamp = fi.exists() ? fi.lastModified() : QDateTime();
-  if (r.loaded && stamp == r.stamp) return r;
+  const QString path = fileFor(root);
+  const Stamp stamp = stampOf(path);
+  if (r.loaded && stamp == r.stamp && !reread) return r;
   r.top = Key();
   r.loaded = true;
   r.stamp = stamp;
   r.damaged = false;
-  QFile f(fi.filePath());
+  QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) {
-    r.damaged = fi.exists();
+    r.damaged = stamp.exists;
     return r;
   }
   QJsonParseError err;
@@ -115,13 +156,8 @@ Root& rootFor(long root) {
 
 bool save(long root) {
   Root& r = g_roots[root];
-  if (r.damaged) return false;
-  QDir().mkpath(Hive::Folder());
-  QSaveFile f(fileFor(root));
-  if (!f.open(QIODevice::WriteOnly)) return false;
-  f.write(QJsonDocument(toJson(r.top)).toJson(QJsonDocument::Indented));
-  if (!f.commit()) return false;
-  r.stamp = QFileInfo(fileFor(root)).lastModified();
+  if (!SafeFile::Write(fileFor(root), QJsonDocument(toJson(r.top)).toJson(QJsonDocument::Indented))) return false;
+  r.stamp = stampOf(fileFor(root));
   return true;
 }
 
@@ -129,16 +165,33 @@ QStringList parts(const QString& path) { return path.split('\\', Qt::SkipEmptyPa
 
 bool knownRoot(long root) { return root == HKEY_LOCAL_MACHINE || root == HKEY_CURRENT_USER; }
 
-bool writable(long root) { return knownRoot(root) && !rootFor(root).damaged; }
-
-Key* find(long root, const QString& path) {
-  if (!knownRoot(root)) return nullptr;
-  Key* k = &rootFor(root).top;
+Key* find(Key& top, const QString& path) {
+  Key* k = &top;
   for (const QString& p : parts(path)) {
     k = k->child(p);
     if (!k) return nullptr;
   }
   return k;
+}
+
+Key* find(long root, const QString& path) { return knownRoot(root) ? find(rootFor(root).top, path) : nullptr; }
+
+// Makes a change of a known root on what its file holds now, under the
+// folder's lock, and writes it. The edit returns its result code and sets
+// `changed` when there is something to write; a change that cannot be written
+// is dropped again, as the file still holds the old content.
+template <class Edit>
+long change(long root, Edit edit) {
+  QDir().mkpath(Hive::Folder());
+  const FolderLock lock(Hive::Folder());
+  Root& r = rootFor(root, true);
+  if (r.damaged) return ERROR_ACCESS_DENIED;
+  bool changed = false;
+  const long code = edit(r.top, changed);
+  if (code != ERROR_SUCCESS || !changed) return code;
+  if (save(root)) return ERROR_SUCCESS;
+  r.loaded = false;
+  return ERROR_ACCESS_DENIED;
 }
 }  // namespace
 
@@ -154,55 +207,63 @@ std::optional<RegValue> Query(long root, const QString& path, const QString& nam
 }
 
 long SetValue(long root, const QString& path, const QString& name, const RegValue& value) {
-  if (!writable(root)) return ERROR_ACCESS_DENIED;
-  Key* k = find(root, path);
-  if (!k) return ERROR_FILE_NOT_FOUND;
-  if (RegValue* v = k->value(name)) *v = value;
-  else k->values.emplace_back(name, value);
-  return save(root) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  if (!knownRoot(root)) return ERROR_ACCESS_DENIED;
+  return change(root, [&](Key& top, bool& changed) {
+    Key* k = find(top, path);
+    if (!k) return ERROR_FILE_NOT_FOUND;
+    if (RegValue* v = k->value(name)) *v = value;
+    else k->values.emplace_back(name, value);
+    changed = true;
+    return ERROR_SUCCESS;
+  });
 }
 
 long DeleteValue(long root, const QString& path, const QString& name) {
-  if (!writable(root)) return ERROR_ACCESS_DENIED;
-  Key* k = find(root, path);
-  if (!k) return ERROR_FILE_NOT_FOUND;
-  auto it = std::find_if(k->values.begin(), k->values.end(), [&](auto& v) {
-    return v.first.compare(name, Qt::CaseInsensitive) == 0;
+  if (!knownRoot(root)) return ERROR_ACCESS_DENIED;
+  return change(root, [&](Key& top, bool& changed) {
+    Key* k = find(top, path);
+    if (!k) return ERROR_FILE_NOT_FOUND;
+    auto it = std::find_if(k->values.begin(), k->values.end(), [&](auto& v) {
+      return v.first.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
+    k->values.erase(it);
+    changed = true;
+    return ERROR_SUCCESS;
   });
-  if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
-  k->values.erase(it);
-  return save(root) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
 long CreateKey(long root, const QString& path) {
   if (!knownRoot(root)) return ERROR_INVALID_HANDLE;
-  if (!writable(root)) return ERROR_ACCESS_DENIED;
-  Key* k = &rootFor(root).top;
-  bool changed = false;
-  for (const QString& p : parts(path)) {
-    Key* c = k->child(p);
-    if (!c) {
-      k->keys.push_back(std::make_unique<Key>());
-      c = k->keys.back().get();
-      c->name = p;
-      changed = true;
+  return change(root, [&](Key& top, bool& changed) {
+    Key* k = &top;
+    for (const QString& p : parts(path)) {
+      Key* c = k->child(p);
+      if (!c) {
+        k->keys.push_back(std::make_unique<Key>());
+        c = k->keys.back().get();
+        c->name = p;
+        changed = true;
+      }
+      k = c;
     }
-    k = c;
-  }
-  if (!changed) return ERROR_SUCCESS;
-  return save(root) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+  });
 }
 
 long DeleteKey(long root, const QString& path) {
   QStringList p = parts(path);
-  if (p.isEmpty() || !writable(root)) return ERROR_ACCESS_DENIED;
-  QString last = p.takeLast();
-  Key* parent = find(root, p.join('\\'));
-  Key* k = parent ? parent->child(last) : nullptr;
-  if (!k) return ERROR_FILE_NOT_FOUND;
-  if (!k->keys.empty()) return ERROR_ACCESS_DENIED;
-  std::erase_if(parent->keys, [k](auto& c) { return c.get() == k; });
-  return save(root) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+  if (p.isEmpty() || !knownRoot(root)) return ERROR_ACCESS_DENIED;
+  const QString last = p.takeLast();
+  return change(root, [&](Key& top, bool& changed) {
+    Key* parent = find(top, p.join('\\'));
+    Key* k = parent ? parent->child(last) : nullptr;
+    if (!k) return ERROR_FILE_NOT_FOUND;
+    if (!k->keys.empty()) return ERROR_ACCESS_DENIED;
+    std::erase_if(parent->keys, [k](auto& c) { return c.get() == k; });
+    changed = true;
+    return ERROR_SUCCESS;
+  });
 }
 
 QStringList EnumKeys(long root, const QString& path, long* code) {

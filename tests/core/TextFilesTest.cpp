@@ -7,7 +7,9 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <functional>
 
+#include "FileSizeLimit.h"
 #include "TestEnv.h"
 #include "core/mdlFunctions.h"
 #include "platform/Services.h"
@@ -70,6 +72,50 @@ TEST(TextFiles, WriteThenReadRoundTrips) {
     EXPECT_EQ(ReadTextFile(path), c.readBack);
   }
   EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files), QStringList{"t.txt"});  // no temporary left
+}
+
+// A full disk cuts a write short without an error; the old file must stay
+// whole and no temporary file may be left beside it.
+TEST(TextFiles, AFullDiskKeepsTheOldFile) {
+  const QString dir = TestEnv::FreshDir("full");
+  const QString text = dir + "/t.txt";
+  const QByteArray old = "old line one\r\nold line two\r\n";
+  const QString longFolder = "/" + QString(400, 'f') + "/";
+  struct Case {
+    const char* what;
+    QString path;
+    std::function<bool()> write;
+  } cases[] = {
+      {"text file", text, [&] { return WriteTextFile(QString(400, 'x'), text); }},
+      {"history", PathHistoryFile(), [&] { saveHistory(longFolder); return true; }},
+  };
+  for (const Case& c : cases) {
+    writeBytes(c.path, old);
+    bool reported = true;
+    {
+      FileSizeLimit full(old.size() + 2);
+      reported = c.write();
+    }
+    EXPECT_EQ(bytesOf(c.path), old) << c.what;
+    EXPECT_EQ(QDir(QFileInfo(c.path).path()).entryList(QDir::Files | QDir::Hidden).filter(".tessory"), QStringList())
+        << c.what;
+    if (c.path == text) EXPECT_FALSE(reported);
+  }
+  EXPECT_TRUE(WriteTextFile("new", text));
+  EXPECT_EQ(bytesOf(text), "new\r\n");
+}
+
+TEST(TextFiles, ARewriteKeepsPermissionsAndLinks) {
+  const QString dir = TestEnv::FreshDir("rewrite");
+  const QString real = dir + "/real.txt", link = dir + "/link.txt";
+  writeBytes(real, "a\r\n");
+  QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner);
+  const QFile::Permissions permissions = QFile::permissions(real);
+  ASSERT_TRUE(QFile::link(real, link));
+  ASSERT_TRUE(WriteTextFile("b", link));
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(bytesOf(real), "b\r\n");
+  EXPECT_EQ(QFile::permissions(real), permissions);
 }
 
 TEST(TextFiles, ReadAcceptsEveryLineEnd) {

@@ -2,6 +2,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "FileSizeLimit.h"
 #include "ListFixtures.h"
 #include "core/mdlFileSystem.h"
 #include "core/g_frmFileCopy.h"
@@ -222,4 +223,29 @@ TEST_F(RowOpsTest, OnlyAReleaseOverTheMarkColumnCounts) {
   QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, QPoint(5, y));
   EXPECT_EQ(Mark(main, 2), 0);
   EXPECT_EQ(main->lbTotalLengthSec->text(), "0:00:02");
+}
+
+// On a full disk every command that saves the list leaves its file as it was
+// and says so where it would have said "Ready.".
+TEST_F(RowOpsTest, AFullDiskKeepsTheListFileAndSaysSo) {
+  WriteWav(media + "/f.wav", 1);
+  const QByteArray before = FileBytes(ListPath());
+  struct Case {
+    const char* key;
+    int answer;
+  } cases[] = {{"Add Files", 0}, {"Move Down", 0}, {"MarkUnmark All", 0}, {"Remove Item", 0}, {"Clear the List", vbYes}};
+  for (const Case& c : cases) {
+    ScriptedUi::get().reset();
+    ScriptedUi::get().answers = {c.answer};
+    ScriptedUi::get().dialogAnswers.push_back({media + "/f.wav"});
+    SelectRows({2}, 2);
+    main->cStatusBar1->SetPanelText("Main", "");
+    {
+      FileSizeLimit full(1);
+      main->RunCommand(c.key);
+      ASSERT_TRUE(WaitForRemoval());
+    }
+    EXPECT_EQ(FileBytes(ListPath()), before) << c.key;
+    EXPECT_EQ(main->cStatusBar1->PanelText("Main"), "The items list could not be saved.") << c.key;
+  }
 }

@@ -1,7 +1,9 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "InterruptedSave.h"
 #include "ListFixtures.h"
+#include "core/mdlFunctions.h"
 #include "lists/g_frmDirProperties.h"
 
 using namespace ListFixtures;
@@ -187,4 +189,19 @@ TEST_F(TreeTest, NewItemsListIsRefusedOnlyOnADrive) {
     EXPECT_TRUE(QFileInfo(made->Key()).isFile());
     EXPECT_EQ(main->lblListName->text(), made->Text());
   }
+}
+
+// What an interrupted save leaves beside a list is never shown as a list, and
+// is gone once the tree has been built again, as at the next start.
+TEST_F(TreeTest, LeftoversOfInterruptedSavesAreNoLists) {
+  const QString folder = g_sItemsListFolder;
+  WriteBytes(folder + "Rock.flst", "\r\n");
+  ASSERT_TRUE(InterruptSave([&] { mdlFunctions::WriteTextFile(QString(100000, 'x'), folder + "Rock.flst"); }, 5000));
+  WriteBytes(folder + "Rock.flst.a1B2c3", "<ITEM>");  // an earlier build's temporary file
+  ASSERT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 4);
+  main->setTree();
+  EXPECT_EQ(listNames(main), (QStringList{"New Items List 1", "Rock"}));
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+            (QStringList{"New Items List 1.flst", "Rock.flst"}));
+  EXPECT_EQ(FileBytes(folder + "Rock.flst"), "\r\n");
 }

@@ -1,9 +1,13 @@
+#include <QDir>
+
+#include "InterruptedSave.h"
 #include "MainWindowFixture.h"
 #include "core/RegistryRoutines.h"
 #include "core/g_frmSplash.h"
 #include "core/mdlMain.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Registry.h"
+#include "platform/SafeFile.h"
 #include "settings/frmOptions.h"
 #include "settings/g_frmAudioProp.h"
 
@@ -236,4 +240,30 @@ TEST_F(StartUpTest, InstallAgainKeepsStoredValues) {
   for (const char* s : {"Events", "ID3 Tags", "Display", "Formats\\WAV", "Formats\\APE"})
     EXPECT_TRUE(Hive::KeyExists(HKEY_LOCAL_MACHINE, mdlModes::SettingsKeyRoot() + "\\" + s)) << s;
   EXPECT_TRUE(QFile::exists(ProgramFolder() + "/sound/notify.wav"));
+}
+
+// Saves of the notes and of the hive killed half way leave temporary files;
+// the next start removes them and finds both files as they were.
+TEST_F(StartUpTest, StartingRemovesWhatInterruptedSavesLeft) {
+  const QString notes = frmMain::NotesFile();
+  ASSERT_TRUE(SafeFile::Write(notes, "kept\r\n"));
+  const QString general = mdlModes::SettingsKeyRoot() + "\\General";
+  ASSERT_TRUE(InterruptSave([&] { SafeFile::Write(notes, QByteArray(100000, 'x')); }, 5000));
+  ASSERT_TRUE(InterruptSave(
+      [&] { Hive::SetValue(HKEY_LOCAL_MACHINE, general, "big", {REG_SZ, QByteArray(100000, 'x') + '\0'}); }, 5000));
+  auto leftovers = [] {
+    QStringList out;
+    for (const QString& folder : {ProgramFolder(), Hive::Folder()})
+      for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        if (SafeFile::IsTemporaryName(name)) out << name;
+    return out;
+  };
+  ASSERT_EQ(leftovers().size(), 2);
+  Hive::SetFolder(Hive::Folder());  // as a fresh process finds it
+  ASSERT_TRUE(mdlMain::StartUp());
+  EXPECT_EQ(leftovers(), QStringList());
+  QFile f(notes);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), "kept\r\n");
+  EXPECT_FALSE(Hive::Query(HKEY_LOCAL_MACHINE, general, "big").has_value());
 }

@@ -1,5 +1,5 @@
 // Makes writes past a file size fail (EFBIG) for the lifetime of the object,
-// to show how the tag classes handle a write that fails half way.
+// as a full disk does: a write that crosses the limit comes back short.
 #pragma once
 #include <csignal>
 #include <sys/resource.h>
