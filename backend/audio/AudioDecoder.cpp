@@ -53,6 +53,17 @@ int PcmBitsOf(AVSampleFormat format, int bitsPerSample) {
   }
 }
 
+// A lossy decoder needs the frames before a seek point to rebuild its state
+// (overlapping transforms, an MP3 frame's data reaching back up to 511 bytes,
+// that is several frames at a low bit rate); decoding them and dropping their
+// samples makes a range equal the same samples of a whole-file decode.
+int64_t PrerollSamples(const AVCodecContext* codec) {
+  if (IsPcmCodec(codec->codec_id)) return 0;
+  constexpr int kFrames = 10;
+  const int64_t frames = int64_t(codec->frame_size > 0 ? codec->frame_size : 2048) * kFrames;
+  return std::max<int64_t>(frames, codec->seek_preroll);
+}
+
 AVSampleFormat SampleFormatFor(int bits) {
   return bits == 8 ? AV_SAMPLE_FMT_U8 : bits == 24 ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
 }
@@ -84,12 +95,20 @@ struct AudioDecoder::Impl {
   int64_t endSample = NoEnd;
   int64_t position = 0;
   bool havePosition = false;
+  // The timestamp of the first frame a decode from the beginning delivers:
+  // positions count from it, so that a range and a whole-file decode agree
+  // even where the decoder holds back its first packets (WMA).
+  int64_t origin = AV_NOPTS_VALUE;
   int64_t knownLength = -1;  // samples, when the container states the length reliably
   int64_t totalLength = -1;  // samples, estimated or stated
   bool started = false;
   bool draining = false;
   bool finished = false;
   int64_t decodedFrames = 0;
+
+  int64_t StartTime() const { return st->start_time != AV_NOPTS_VALUE ? st->start_time : 0; }
+  void FindOrigin();
+  int64_t PositionOf(int64_t ts, const AVFrame& f) const;
 
   ~Impl() {
     swr_free(&swr);
@@ -180,6 +199,35 @@ AudioTags AudioDecoder::Tags() const {
   return t;
 }
 
+// Decodes from the beginning up to the first frame (a few packets at most);
+// the caller seeks and flushes the decoder afterwards.
+void AudioDecoder::Impl::FindOrigin() {
+  constexpr int kMaxPackets = 64;
+  for (int n = 0; n < kMaxPackets && av_read_frame(fmt, pkt) >= 0; ++n) {
+    const bool ours = pkt->stream_index == st->index;
+    if (ours) avcodec_send_packet(codec, pkt);
+    av_packet_unref(pkt);
+    if (ours && avcodec_receive_frame(codec, frame) == 0) {
+      origin = frame->best_effort_timestamp;
+      av_frame_unref(frame);
+      return;
+    }
+  }
+}
+
+// The sample a frame's timestamp stands for. A time base coarser than a
+// sample (ASF's milliseconds) places a frame only to within a tick, both the
+// frame and the origin; where a whole number of frames of this frame's size
+// from the origin lies within that tick, the frame starts there.
+int64_t AudioDecoder::Impl::PositionOf(int64_t ts, const AVFrame& f) const {
+  const int64_t position = av_rescale_q(ts - origin, st->time_base, AVRational{1, f.sample_rate}) * samplesPerTick;
+  const bool coarse = int64_t(st->time_base.num) * f.sample_rate > st->time_base.den;
+  if (!coarse || f.nb_samples <= 0) return position;
+  const int64_t tick = av_rescale_q_rnd(1, st->time_base, AVRational{1, f.sample_rate}, AV_ROUND_UP);
+  const int64_t onGrid = llround(double(position) / f.nb_samples) * f.nb_samples;
+  return std::abs(onGrid - position) <= tick ? onGrid : position;
+}
+
 bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start, double length, QString* error) {
   if (!d) {
     *error = "No source is open.";
@@ -193,14 +241,20 @@ bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start
   d->startSample = start > 0 ? llround(start * inRate) : 0;
   d->endSample = length >= 0 ? d->startSample + llround(length * inRate) : NoEnd;
   const bool rewind = d->startSample > 0 || d->started;
+  // Only a file still at its beginning can show where its first frame lies.
+  if (rewind && d->origin == AV_NOPTS_VALUE) {
+    if (!d->started) d->FindOrigin();
+    if (d->origin == AV_NOPTS_VALUE) d->origin = d->StartTime();
+  }
   d->started = true;
   d->havePosition = false;
   d->position = 0;
   d->draining = d->finished = false;
   d->decodedFrames = 0;
   if (rewind) {
-    int64_t ts = av_rescale_q(d->startSample / d->samplesPerTick, AVRational{1, inRate}, d->st->time_base);
-    if (d->st->start_time != AV_NOPTS_VALUE) ts += d->st->start_time;
+    const int64_t from = std::max<int64_t>(d->startSample - PrerollSamples(d->codec), 0);
+    const int64_t ts =
+        av_rescale_q(from / d->samplesPerTick, AVRational{1, inRate}, d->st->time_base) + d->origin;
     if (av_seek_frame(d->fmt, d->st->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
       // Unseekable: read from the beginning and drop what lies before the start.
       avformat_seek_file(d->fmt, d->st->index, INT64_MIN, 0, 0, 0);
@@ -245,11 +299,9 @@ int AudioDecoder::Read(QString* error) {
     if (r == 0) {
       AVFrame* f = m.frame;
       if (!m.havePosition) {
-        int64_t ts = f->best_effort_timestamp;
-        if (ts != AV_NOPTS_VALUE) {
-          if (m.st->start_time != AV_NOPTS_VALUE) ts -= m.st->start_time;
-          m.position = av_rescale_q(ts, m.st->time_base, AVRational{1, f->sample_rate}) * m.samplesPerTick;
-        }
+        const int64_t ts = f->best_effort_timestamp;
+        if (m.origin == AV_NOPTS_VALUE) m.origin = ts != AV_NOPTS_VALUE ? ts : m.StartTime();
+        if (ts != AV_NOPTS_VALUE) m.position = m.PositionOf(ts, *f);
         m.havePosition = true;
       }
       // Packed audio in the asked depth, rate and channels is taken as it is.

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -80,6 +81,48 @@ TEST(ConverterJobs, RangeOfACompressedSourceHasTheAskedLength) {
   ASSERT_TRUE(w.Wait());
   ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
   EXPECT_EQ(DecodePcm(dir + "/part.wav").size(), 2u * 88200);
+}
+
+// A range of a compressed source holds exactly the samples a whole-file
+// decode has at that place: the decoder is warmed up before the range starts.
+TEST(ConverterJobs, RangeOfACompressedSourceEqualsTheWholeFileDecode) {
+  const QString dir = TestEnv::FreshDir("range_exact");
+  const QString wav = WriteWav(dir + "/in.wav", 44100, 2, 16, 5.0);
+  struct ExactCase {
+    const char* name;
+    QStringList args;
+  };
+  // A low bit rate lets a frame's data reach back over several frames.
+  const ExactCase cases[] = {{"mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}},
+                             {"mp3", {"-c:a", "libmp3lame", "-b:a", "32k"}},
+                             {"mp3", {"-c:a", "libmp3lame", "-q:a", "4"}},
+                             {"ogg", {"-c:a", "libvorbis"}},
+                             {"wma", {"-c:a", "wmav2", "-b:a", "64k"}}};
+  for (const ExactCase& ec : cases) {
+    SCOPED_TRACE(ec.name + ec.args.join(' ').toStdString());
+    const QString in = Encode(wav, dir + "/in." + ec.name, ec.args);
+    cAudioConverter c;
+    ToWav(c, 44100, 2);
+    c.SetInputFile(in);
+    c.SetOutputFile(dir + "/whole.wav");
+    JobWatcher whole(c);
+    c.StartConvert();
+    ASSERT_TRUE(whole.Wait());
+    JobWatcher part(c);
+    c.SetRangeStart(2);
+    c.SetRangeLength(1);
+    c.SetOutputFile(dir + "/part.wav");
+    c.StartConvert();
+    ASSERT_TRUE(part.Wait());
+    ASSERT_EQ(part.ends, QStringList{"Done"}) << part.errorText.toStdString();
+    const std::vector<int16_t> all = DecodePcm(dir + "/whole.wav");
+    const std::vector<int16_t> range = DecodePcm(dir + "/part.wav");
+    ASSERT_EQ(range.size(), 2u * 44100);
+    ASSERT_GE(all.size(), 3u * 88200);
+    const std::vector<int16_t> same(all.begin() + 2 * 88200, all.begin() + 3 * 88200);
+    const auto diff = std::mismatch(range.begin(), range.end(), same.begin());
+    EXPECT_TRUE(diff.first == range.end()) << "first differing sample " << (diff.first - range.begin());
+  }
 }
 
 namespace {
