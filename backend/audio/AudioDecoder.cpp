@@ -11,6 +11,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
 #include <libswresample/swresample.h>
 }
 
@@ -19,6 +20,8 @@ QString AvErrorText(int code) {
   av_strerror(code, buf, sizeof buf);
   return QString::fromUtf8(buf);
 }
+
+void QuietFfmpegLog() { av_log_set_level(AV_LOG_QUIET); }
 
 namespace {
 constexpr int64_t NoEnd = INT64_MAX;
@@ -120,7 +123,7 @@ struct AudioDecoder::Impl {
   }
 };
 
-AudioDecoder::AudioDecoder() = default;
+AudioDecoder::AudioDecoder() { QuietFfmpegLog(); }
 AudioDecoder::~AudioDecoder() = default;
 
 void AudioDecoder::Close() {
@@ -371,6 +374,7 @@ int AudioDecoder::Read(QString* error) {
   if (m.finished) return 0;
   m.finished = true;
   if (m.decodedFrames == 0 && m.startSample == 0) return failed("No audio could be decoded from " + m.path + ".");
+  if (m.decodedFrames == 0) return failed("The range starts after the end of " + m.path + ".");
   if (m.knownLength > 0) {
     const int64_t expected = std::min(m.endSample, m.knownLength);
     const int64_t tolerance = std::max<int64_t>(m.codec->sample_rate / 5, m.knownLength / 100);
