@@ -67,6 +67,20 @@ int64_t PrerollSamples(const AVCodecContext* codec) {
   return std::max<int64_t>(frames, codec->seek_preroll);
 }
 
+// The rate and channel count an MPEG audio frame header states.
+bool MpegFrameFormat(const uint8_t* p, int size, int* rate, int* channels) {
+  if (size < 4) return false;
+  const uint32_t h = uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+  const int version = (h >> 19) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5, 1: reserved
+  const int layer = (h >> 17) & 3;
+  const int index = (h >> 10) & 3;
+  if ((h >> 21) != 0x7FF || version == 1 || layer == 0 || index == 3) return false;
+  constexpr int kRates[3] = {44100, 48000, 32000};
+  *rate = kRates[index] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+  *channels = ((h >> 6) & 3) == 3 ? 1 : 2;
+  return true;
+}
+
 AVSampleFormat SampleFormatFor(int bits) {
   return bits == 8 ? AV_SAMPLE_FMT_U8 : bits == 24 ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
 }
@@ -111,6 +125,7 @@ struct AudioDecoder::Impl {
 
   int64_t StartTime() const { return st->start_time != AV_NOPTS_VALUE ? st->start_time : 0; }
   void FindOrigin();
+  bool TakeHeader();
   int64_t PositionOf(int64_t ts, const AVFrame& f) const;
 
   ~Impl() {
@@ -131,7 +146,11 @@ void AudioDecoder::Close() {
   info_ = AudioInfo();
 }
 
-bool AudioDecoder::Open(const QString& path, QString* error) {
+bool AudioDecoder::Open(const QString& path, QString* error) { return OpenFile(path, false, error); }
+
+bool AudioDecoder::Probe(const QString& path, QString* error) { return OpenFile(path, true, error); }
+
+bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error) {
   Close();
   auto fail = [&](const QString& why) {
     *error = why;
@@ -145,6 +164,10 @@ bool AudioDecoder::Open(const QString& path, QString* error) {
   const bool vox = QFileInfo(path).suffix().compare("vox", Qt::CaseInsensitive) == 0;
   int r = vox ? OpenVox(&d->fmt, name) : avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
   if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
+  if (probeOnly && !vox && d->TakeHeader()) {
+    TakeInfo();
+    return true;
+  }
   r = vox ? 0 : avformat_find_stream_info(d->fmt, nullptr);
   if (r < 0) return fail("The file " + path + " is damaged (" + AvErrorText(r) + ").");
   if (vox) d->samplesPerTick = 2;
@@ -161,12 +184,18 @@ bool AudioDecoder::Open(const QString& path, QString* error) {
   r = avcodec_open2(d->codec, dec, nullptr);
   if (r < 0) return fail("The audio of " + path + " cannot be decoded (" + AvErrorText(r) + ").");
 
+  TakeInfo();
+  info_.pcmBits = PcmBitsOf(d->codec->sample_fmt, info_.bitsPerSample);
+  return true;
+}
+
+void AudioDecoder::TakeInfo() {
+  const AVCodecParameters* par = d->st->codecpar;
   info_.sampleRate = par->sample_rate;
   info_.channels = par->ch_layout.nb_channels;
   info_.bitsPerSample = par->bits_per_raw_sample > 0                               ? par->bits_per_raw_sample
                         : IsPcmCodec(par->codec_id) && par->bits_per_coded_sample > 0 ? par->bits_per_coded_sample
                                                                                      : 16;
-  info_.pcmBits = PcmBitsOf(d->codec->sample_fmt, info_.bitsPerSample);
   int64_t us = AV_NOPTS_VALUE;
   if (d->st->duration != AV_NOPTS_VALUE && d->st->duration > 0)
     us = av_rescale_q(d->st->duration * d->samplesPerTick, d->st->time_base, AVRational{1, AV_TIME_BASE});
@@ -179,6 +208,27 @@ bool AudioDecoder::Open(const QString& path, QString* error) {
   }
   int64_t bitrate = par->bit_rate > 0 ? par->bit_rate : d->fmt->bit_rate;
   info_.bitrateKbps = long((bitrate + 500) / 1000);
+}
+
+// A PCM WAV states its format and length in its header, an MP3 with a
+// Xing/Info or VBRI frame its length there and its format in each frame
+// header: the values a full probe gives, without decoding. False for any
+// other file, which is probed in full.
+bool AudioDecoder::Impl::TakeHeader() {
+  if (fmt->nb_streams != 1) return false;
+  st = fmt->streams[0];
+  AVCodecParameters* par = st->codecpar;
+  if (par->codec_type != AVMEDIA_TYPE_AUDIO || st->duration == AV_NOPTS_VALUE || st->duration <= 0) return false;
+  const QByteArray format = fmt->iformat->name;
+  if (format == "wav") return IsPcmCodec(par->codec_id) && par->sample_rate > 0 && par->ch_layout.nb_channels > 0;
+  if (format != "mp3" || av_read_frame(fmt, pkt) < 0) return false;
+  int rate = 0, channels = 0;
+  const bool known = MpegFrameFormat(pkt->data, pkt->size, &rate, &channels);
+  av_packet_unref(pkt);
+  if (!known) return false;
+  par->sample_rate = rate;
+  av_channel_layout_uninit(&par->ch_layout);
+  av_channel_layout_default(&par->ch_layout, channels);
   return true;
 }
 
@@ -232,7 +282,7 @@ int64_t AudioDecoder::Impl::PositionOf(int64_t ts, const AVFrame& f) const {
 }
 
 bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start, double length, QString* error) {
-  if (!d) {
+  if (!d || !d->codec) {
     *error = "No source is open.";
     return false;
   }

@@ -25,6 +25,9 @@ class AudioDecoder {
 
   // Opens and probes the file; false with a readable reason.
   bool Open(const QString& path, QString* error);
+  // Opens for Info (without pcmBits) and Tags only, reading no more of the
+  // file than that needs; such a decoder cannot Start.
+  bool Probe(const QString& path, QString* error);
   void Close();
   const AudioInfo& Info() const { return info_; }
   AudioTags Tags() const;
@@ -41,6 +44,9 @@ class AudioDecoder {
   double Progress() const;
 
  private:
+  bool OpenFile(const QString& path, bool probeOnly, QString* error);
+  void TakeInfo();
+
   struct Impl;
   std::unique_ptr<Impl> d;
   AudioInfo info_;

@@ -3,6 +3,7 @@
 // lists the compressed-WAV ("ACM") and WMA codecs and formats it can write.
 #pragma once
 #include <QTime>
+#include <memory>
 
 #include "platform/audio/cAudioJobControl.h"
 
@@ -64,4 +65,7 @@ class cAudioConverter : public cAudioJobControl {
   long rangeLength_ = -1;
   long acmFilterRate_ = 0;  // set by a converting tag enumeration
   long acmFilterChannels_ = 0;
+  // The last probe, which ReadSourceTags of the same unchanged file reuses.
+  struct Probes;
+  std::unique_ptr<Probes> probes_;
 };
