@@ -210,17 +210,21 @@ void AudioDecoder::TakeInfo() {
   info_.bitrateKbps = long((bitrate + 500) / 1000);
 }
 
-// A PCM WAV states its format and length in its header, an MP3 with a
-// Xing/Info or VBRI frame its length there and its format in each frame
-// header: the values a full probe gives, without decoding. False for any
-// other file, which is probed in full.
+// A PCM WAV states its format and length in its header, as do an Ogg Vorbis
+// file (its first and last pages) and a WMA file (its file and stream
+// properties); an MP3 with a Xing/Info or VBRI frame states its length there
+// and its format in each frame header. These give the values a full probe
+// gives, without decoding; any other file is probed in full.
 bool AudioDecoder::Impl::TakeHeader() {
   if (fmt->nb_streams != 1) return false;
   st = fmt->streams[0];
   AVCodecParameters* par = st->codecpar;
   if (par->codec_type != AVMEDIA_TYPE_AUDIO || st->duration == AV_NOPTS_VALUE || st->duration <= 0) return false;
   const QByteArray format = fmt->iformat->name;
-  if (format == "wav") return IsPcmCodec(par->codec_id) && par->sample_rate > 0 && par->ch_layout.nb_channels > 0;
+  const AVCodecID codec = par->codec_id;
+  const bool stated = (format == "wav" && IsPcmCodec(codec)) || (format == "ogg" && codec == AV_CODEC_ID_VORBIS) ||
+                      (format == "asf" && (codec == AV_CODEC_ID_WMAV1 || codec == AV_CODEC_ID_WMAV2));
+  if (stated) return par->sample_rate > 0 && par->ch_layout.nb_channels > 0;
   if (format != "mp3" || av_read_frame(fmt, pkt) < 0) return false;
   int rate = 0, channels = 0;
   const bool known = MpegFrameFormat(pkt->data, pkt->size, &rate, &channels);

@@ -7,15 +7,23 @@
 
 struct cAudioConverter::Probes {
   SourceProbe last;
+  ProbePool ahead;
 };
 
 cAudioConverter::cAudioConverter(QObject* parent) : cAudioJobControl(parent), probes_(std::make_unique<Probes>()) {}
 
 cAudioConverter::~cAudioConverter() { CloseJob(); }
 
+void cAudioConverter::PrefetchSources(const QStringList& paths) {
+  if (paths.isEmpty())
+    probes_->ahead.Stop();
+  else
+    probes_->ahead.Start(paths);
+}
+
 long cAudioConverter::OpenSource(const QString& path) {
   SourceProbe& last = probes_->last;
-  if (!last.Current(path)) last = SourceProbe::Of(path);
+  if (!probes_->ahead.Take(path, &last) || !last.Current(path)) last = SourceProbe::Of(path);
   if (!last.opened) return AudioErrInput;
   const AudioInfo& info = last.info;
   sampleRate_ = info.sampleRate;

@@ -162,6 +162,9 @@ auto Tagged(const char* ext, QStringList args, int bits = 16) {
     return Encode(wav, dir + "/in." + ext, args + QStringList{"-metadata", "title=Probe", "-metadata", "date=2021"});
   };
 }
+auto Pcm(int rate, int channels, int bits, double seconds) {
+  return [=](const QString& dir) { return WriteWav(dir + "/in.wav", rate, channels, bits, seconds); };
+}
 // A WAV whose data chunk claims more than the file holds.
 QString TruncatedWav(const QString& dir) {
   const QString wav = WriteWav(dir + "/src.wav", 22050, 1, 16, 2.0);
@@ -171,23 +174,30 @@ QString TruncatedWav(const QString& dir) {
   return wav;
 }
 
-// What the converter reports for each input type; the values are those of a
-// full FFmpeg probe of each file.
+// What the converter reports for each input type: the values a full FFmpeg
+// probe (stream information read, decoder opened) gives for each file, which
+// the header-only probe of WAV, MP3, OGG and WMA must give too.
 const ProbeCase kProbeCases[] = {
-    {"Wav8BitMono", [](const QString& d) { return WriteWav(d + "/in.wav", 11025, 1, 8, 1.0); }, 11025, 1, 8, 1000, "", ""},
-    {"Wav16BitStereo", [](const QString& d) { return WriteWav(d + "/in.wav", 48000, 2, 16, 1.25); }, 48000, 2, 16, 1250, "", ""},
-    {"Wav24Bit", [](const QString& d) { return WriteWav(d + "/in.wav", 96000, 2, 24, 0.5); }, 96000, 2, 24, 500, "", ""},
+    {"Wav8BitMono", Pcm(11025, 1, 8, 1.0), 11025, 1, 8, 1000, "", ""},
+    {"Wav16BitStereo", Pcm(48000, 2, 16, 1.25), 48000, 2, 16, 1250, "", ""},
+    {"Wav24Bit", Pcm(96000, 2, 24, 0.5), 96000, 2, 24, 500, "", ""},
     {"WavTagged", Tagged("wav", {}), 44100, 2, 16, 1500, "Probe", "2021"},
     {"WavFloat", Tagged("wav", {"-c:a", "pcm_f32le"}), 44100, 2, 32, 1500, "Probe", "2021"},
     {"WavExtensible", Tagged("wav", {"-c:a", "pcm_s24le", "-ac", "3"}, 24), 44100, 3, 24, 1500, "Probe", "2021"},
     {"WavTruncated", TruncatedWav, 22050, 1, 16, 999, "", ""},
     {"AcmWav", Tagged("wav", {"-c:a", "adpcm_ms"}), 44100, 2, 16, 1514, "Probe", "2021"},
     {"Mp3CbrInfoHeader", Tagged("mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}), 44100, 2, 16, 1541, "Probe", "2021"},
-    {"Mp3CbrNoHeader", Tagged("mp3", {"-c:a", "libmp3lame", "-b:a", "96k", "-write_xing", "0"}), 44100, 2, 16, 1541, "Probe", "2021"},
+    {"Mp3CbrNoHeader", Tagged("mp3", {"-c:a", "libmp3lame", "-b:a", "96k", "-write_xing", "0"}), 44100, 2, 16, 1541,
+     "Probe", "2021"},
     {"Mp3Vbr", Tagged("mp3", {"-c:a", "libmp3lame", "-q:a", "5"}), 44100, 2, 16, 1541, "Probe", "2021"},
-    {"Mp3Mono22k", Tagged("mp3", {"-c:a", "libmp3lame", "-ac", "1", "-ar", "22050", "-id3v2_version", "3", "-write_id3v1", "1"}), 22050, 1, 16, 1567, "Probe", "2021"},
+    {"Mp3Mono22kWithId3v1",
+     Tagged("mp3", {"-c:a", "libmp3lame", "-ac", "1", "-ar", "22050", "-id3v2_version", "3", "-write_id3v1", "1"}),
+     22050, 1, 16, 1567, "Probe", "2021"},
     {"Ogg", Tagged("ogg", {"-c:a", "libvorbis"}), 44100, 2, 16, 1500, "Probe", "2021"},
+    {"OggMono22k", Tagged("ogg", {"-c:a", "libvorbis", "-ac", "1", "-ar", "22050"}), 22050, 1, 16, 1500, "Probe",
+     "2021"},
     {"Wma", Tagged("wma", {"-c:a", "wmav2"}), 44100, 2, 16, 1532, "Probe", "2021"},
+    {"WmaVersion1Mono", Tagged("wma", {"-c:a", "wmav1", "-ac", "1"}), 44100, 1, 16, 1532, "Probe", "2021"},
     {"Aiff", Tagged("aiff", {}), 44100, 2, 16, 1500, "Probe", ""},
     {"Vox", [](const QString& d) { return WriteVox(d + "/in.vox", 1.0); }, 8000, 1, 16, 1000, "", ""},
 };
@@ -261,4 +271,37 @@ TEST(ProbeReuse, TagsAfterOpenSourceComeFromItsProbeUnlessTheFileChanged) {
   QFile::remove(first);
   EXPECT_NE(c.ReadSourceTags(first), 0);
   EXPECT_EQ(c.TagTitle(), "");
+}
+
+// Files probed ahead give OpenSource the values of its own probe, in any
+// order asked, a file named twice included; a file changed after its probe
+// ahead is probed again.
+TEST(ProbeReuse, FilesProbedAheadGiveTheValuesOfAProbeOfTheirOwn) {
+  const QString dir = TestEnv::FreshDir("probe_ahead");
+  const QString wav = WriteWav(dir + "/a.wav", 22050, 1, 16, 1.0);
+  const QString mp3 = Encode(wav, dir + "/b.mp3", {"-c:a", "libmp3lame", "-metadata", "title=First"});
+  const QString ogg = Encode(wav, dir + "/c.ogg", {"-c:a", "libvorbis", "-metadata", "title=Ogg"});
+  const QString longer = Encode(WriteWav(dir + "/long.wav", 44100, 2, 16, 3.0), dir + "/long.mp3",
+                                {"-c:a", "libmp3lame", "-metadata", "title=Other"});
+  cAudioConverter c;
+  c.PrefetchSources({wav, mp3, dir + "/missing.wav", ogg, mp3});
+  EXPECT_EQ(c.OpenSource(ogg), 0);  // out of order
+  EXPECT_EQ(c.Duration(), 1000);
+  EXPECT_NE(c.OpenSource(dir + "/missing.wav"), 0);
+  ASSERT_EQ(c.OpenSource(mp3), 0);
+  EXPECT_EQ(c.SampleRate(), 22050);
+  ASSERT_EQ(c.ReadSourceTags(mp3), 0);
+  EXPECT_EQ(c.TagTitle(), "First");
+
+  // Replaced by a longer file of other tags: its probe ahead no longer counts.
+  ASSERT_TRUE(QFile::remove(mp3));
+  ASSERT_TRUE(QFile::copy(longer, mp3));
+  ASSERT_EQ(c.OpenSource(mp3), 0);
+  EXPECT_EQ(c.SampleRate(), 44100);
+  EXPECT_EQ(c.Channels(), 2);
+  ASSERT_EQ(c.ReadSourceTags(mp3), 0);
+  EXPECT_EQ(c.TagTitle(), "Other");
+  c.PrefetchSources({});
+  ASSERT_EQ(c.OpenSource(wav), 0);
+  EXPECT_EQ(c.Channels(), 1);
 }
