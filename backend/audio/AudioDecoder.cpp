@@ -67,17 +67,32 @@ int64_t PrerollSamples(const AVCodecContext* codec) {
   return std::max<int64_t>(frames, codec->seek_preroll);
 }
 
-// The rate and channel count an MPEG audio frame header states.
-bool MpegFrameFormat(const uint8_t* p, int size, int* rate, int* channels) {
+// What an MPEG audio frame header states.
+struct MpegFrame {
+  int rate = 0;
+  int channels = 0;
+  int kbps = 0;
+};
+
+bool ReadMpegFrame(const uint8_t* p, int size, MpegFrame* frame) {
   if (size < 4) return false;
   const uint32_t h = uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
   const int version = (h >> 19) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5, 1: reserved
-  const int layer = (h >> 17) & 3;
+  const int layer = (h >> 17) & 3;     // 3: I, 2: II, 1: III
+  const int bitrate = (h >> 12) & 15;
   const int index = (h >> 10) & 3;
-  if ((h >> 21) != 0x7FF || version == 1 || layer == 0 || index == 3) return false;
+  if ((h >> 21) != 0x7FF || version == 1 || layer == 0 || bitrate == 0 || bitrate == 15 || index == 3) return false;
   constexpr int kRates[3] = {44100, 48000, 32000};
-  *rate = kRates[index] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
-  *channels = ((h >> 6) & 3) == 3 ? 1 : 2;
+  constexpr int kKbps[5][15] = {
+      {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer I
+      {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer II
+      {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer III
+      {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2 and 2.5 layer I
+      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}};         // MPEG-2 and 2.5 layers II, III
+  const int table = version == 3 ? 3 - layer : layer == 3 ? 3 : 4;
+  frame->rate = kRates[index] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+  frame->channels = ((h >> 6) & 3) == 3 ? 1 : 2;
+  frame->kbps = kKbps[table][bitrate];
   return true;
 }
 
@@ -126,6 +141,9 @@ struct AudioDecoder::Impl {
   int64_t StartTime() const { return st->start_time != AV_NOPTS_VALUE ? st->start_time : 0; }
   void FindOrigin();
   bool TakeHeader();
+  bool TakeMpegHeader();
+  bool NextMpegFrame(MpegFrame* frame);
+  bool readAhead = false;  // the header look read frames
   int64_t PositionOf(int64_t ts, const AVFrame& f) const;
 
   ~Impl() {
@@ -164,9 +182,17 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error)
   const bool vox = QFileInfo(path).suffix().compare("vox", Qt::CaseInsensitive) == 0;
   int r = vox ? OpenVox(&d->fmt, name) : avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
   if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
-  if (probeOnly && !vox && d->TakeHeader()) {
-    TakeInfo();
-    return true;
+  if (probeOnly && !vox) {
+    if (d->TakeHeader()) {
+      TakeInfo();
+      return true;
+    }
+    // The full probe starts from the beginning, as it always does.
+    if (d->readAhead) {
+      avformat_close_input(&d->fmt);
+      r = avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
+      if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
+    }
   }
   r = vox ? 0 : avformat_find_stream_info(d->fmt, nullptr);
   if (r < 0) return fail("The file " + path + " is damaged (" + AvErrorText(r) + ").");
@@ -212,27 +238,53 @@ void AudioDecoder::TakeInfo() {
 
 // A PCM WAV states its format and length in its header, as do an Ogg Vorbis
 // file (its first and last pages) and a WMA file (its file and stream
-// properties); an MP3 with a Xing/Info or VBRI frame states its length there
-// and its format in each frame header. These give the values a full probe
-// gives, without decoding; any other file is probed in full.
+// properties). These give the values a full probe gives, without decoding;
+// any other file is probed in full.
 bool AudioDecoder::Impl::TakeHeader() {
   if (fmt->nb_streams != 1) return false;
   st = fmt->streams[0];
-  AVCodecParameters* par = st->codecpar;
-  if (par->codec_type != AVMEDIA_TYPE_AUDIO || st->duration == AV_NOPTS_VALUE || st->duration <= 0) return false;
+  const AVCodecParameters* par = st->codecpar;
+  if (par->codec_type != AVMEDIA_TYPE_AUDIO) return false;
   const QByteArray format = fmt->iformat->name;
+  if (format == "mp3") return TakeMpegHeader();
   const AVCodecID codec = par->codec_id;
   const bool stated = (format == "wav" && IsPcmCodec(codec)) || (format == "ogg" && codec == AV_CODEC_ID_VORBIS) ||
                       (format == "asf" && (codec == AV_CODEC_ID_WMAV1 || codec == AV_CODEC_ID_WMAV2));
-  if (stated) return par->sample_rate > 0 && par->ch_layout.nb_channels > 0;
-  if (format != "mp3" || av_read_frame(fmt, pkt) < 0) return false;
-  int rate = 0, channels = 0;
-  const bool known = MpegFrameFormat(pkt->data, pkt->size, &rate, &channels);
+  return stated && st->duration != AV_NOPTS_VALUE && st->duration > 0 && par->sample_rate > 0 &&
+         par->ch_layout.nb_channels > 0;
+}
+
+bool AudioDecoder::Impl::NextMpegFrame(MpegFrame* frame) {
+  readAhead = true;
+  if (av_read_frame(fmt, pkt) < 0) return false;
+  const bool known = ReadMpegFrame(pkt->data, pkt->size, frame);
   av_packet_unref(pkt);
-  if (!known) return false;
-  par->sample_rate = rate;
+  return known;
+}
+
+// An MP3 states its format in each frame header, its length in a Xing/Info or
+// VBRI frame, or else by its size at a constant bit rate, which a full probe
+// assumes too; it is taken as constant where the first frames agree on it.
+bool AudioDecoder::Impl::TakeMpegHeader() {
+  constexpr int kFramesCompared = 8;
+  const int64_t dataStart = avio_tell(fmt->pb);
+  MpegFrame first;
+  if (!NextMpegFrame(&first)) return false;
+  AVCodecParameters* par = st->codecpar;
+  if (st->duration == AV_NOPTS_VALUE || st->duration <= 0) {
+    for (int i = 1; i < kFramesCompared; ++i) {
+      MpegFrame next;
+      if (!NextMpegFrame(&next) || next.kbps != first.kbps) return false;
+    }
+    const int64_t bytes = avio_size(fmt->pb) - dataStart;
+    if (bytes <= 0) return false;
+    st->duration = av_rescale(bytes, 8LL * st->time_base.den, first.kbps * 1000LL * st->time_base.num);
+    fmt->duration_estimation_method = AVFMT_DURATION_FROM_BITRATE;
+    par->bit_rate = first.kbps * 1000LL;
+  }
+  par->sample_rate = first.rate;
   av_channel_layout_uninit(&par->ch_layout);
-  av_channel_layout_default(&par->ch_layout, channels);
+  av_channel_layout_default(&par->ch_layout, first.channels);
   return true;
 }
 

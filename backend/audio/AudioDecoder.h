@@ -25,8 +25,9 @@ class AudioDecoder {
 
   // Opens and probes the file; false with a readable reason.
   bool Open(const QString& path, QString* error);
-  // Opens for Info (without pcmBits) and Tags only, reading no more of the
-  // file than that needs; such a decoder cannot Start.
+  // Opens for Info's format and length and for Tags only, reading no more of
+  // the file than that needs (pcmBits and bitrateKbps may be left unknown);
+  // such a decoder cannot Start.
   bool Probe(const QString& path, QString* error);
   void Close();
   const AudioInfo& Info() const { return info_; }
