@@ -84,12 +84,7 @@ QString safePiece(QString s) {
 namespace mdlFunctions {
 
 QString GetFileNameFromPath(const QString& path) {
-  QString last;
-  for (const QString& piece : path.split(kSep)) {
-    DoEvents();
-    last = piece;
-  }
-  return last;
+  return path.mid(path.lastIndexOf(kSep) + 1);
 }
 
 QString GetFolderPath(const QString& path) {
@@ -134,7 +129,7 @@ QString GetExtension(const QString& name) {
 
 QString RemoveFileExt(const QString& name) {
   qsizetype i = name.lastIndexOf(u'.');
-  return i < 0 ? QString() : name.left(i);
+  return i <= 0 ? name : name.left(i);
 }
 
 void CheckIllegalNameChar(QWidget* textBox, int& KeyAscii) {

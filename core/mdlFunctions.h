@@ -11,13 +11,12 @@ class QWidget;
 namespace mdlFunctions {
 // --- paths and names -------------------------------------------------------
 // The last "/"-separated piece ("" for an empty path or one ending with "/").
-// Lets pending window events through once per piece, so a Cancel click reaches
-// its handler while a caller loops over many files.
+// Path helpers never let window events through: a caller that loops over many
+// files and wants its Cancel served pumps events itself.
 QString GetFileNameFromPath(const QString& path);
 // Every piece but the last, each followed by "/": the path up to its last "/".
 QString GetFolderPath(const QString& path);
-// The path without its last piece; lets pending events through like
-// GetFileNameFromPath.
+// The path without its last piece.
 QString GetFolderOfFile(const QString& path);
 bool IsFolder(const QString& path);
 // Opens a document, folder or web address with its associated program.
@@ -33,7 +32,8 @@ QString MakeSafeFileName(const QString& text);
 QString GetFileExt(const QString& name);
 // Everything after the last dot; "" without one.
 QString GetExtension(const QString& name);
-// The text before the last dot; "" without one.
+// The text before the last dot; a name without a dot (a leading dot of a
+// hidden name does not count) is returned whole, so "README" stays "README".
 QString RemoveFileExt(const QString& name);
 // Key filter of a name box: refuses (sets KeyAscii to 0) the nine characters a
 // name may not hold and shows a warning balloon on the box.

@@ -70,6 +70,7 @@ void g_frmStat::AddFilesToList(const QStringList& Data, cGrid& cGrid1, QWidget* 
     if (addable(path)) files << path;
   cAudioConverter1->PrefetchSources(files);
   for (qsizetype i = 0; i < Data.size(); ++i) {
+    DoEvents();  // serves a click on Cancel
     if (g_bAddFilesCancel) break;
     const QString& path = Data[i];
     if (addable(path)) {

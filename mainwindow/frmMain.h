@@ -103,6 +103,8 @@ class frmMain : public frmMainLists {
   // The status bar's panels run their commands; called once at load.
   void ConnectStatusPanels();
   void cStatusBar1_PanelClick(long index);
+  // Tool windows (frmMain_Tasks.cpp): load, hand over, show modally.
+  void OpenConverter();
   // Texts for others (frmMain_Templates.cpp). The end-of-job program and its
   // arguments: g_sAppNotice split into arguments, then placeholders filled
   // from the product and the grid's last row.
@@ -116,6 +118,8 @@ class frmMain : public frmMainLists {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void Form_Load() override;
   void Form_Unload(int& Cancel) override;
   void Form_Terminate() override;
@@ -129,6 +133,11 @@ class frmMain : public frmMainLists {
   bool RunWindowCommand(const QString& key);
   void TreePaneSwitch();
   void DropSplitter(const QPoint& globalPos);
+  // The window's size with the window manager's frame, as the layout wants it.
+  QSize outerSize() const;
+  // Lays the panes out again when the frame changed since the last pass.
+  void relayoutWhenTheFrameChanged();
+  QSize m_laidOutSize;
   RegistryRoutines settings_;
   bool m_bInTray = false;
   long m_lTreeWidth = 2535;

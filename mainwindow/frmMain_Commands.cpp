@@ -142,9 +142,12 @@ bool frmMain::RunWindowCommand(const QString& key) {
     hideToTray();
     return true;
   }
-  // The tool windows are not here yet: only their checks run.
   if (const char* notMarked = notMarkedMessage(key); notMarked && !taskChecksPass(*this, key, notMarked))
     return true;
+  if (key == "Audio Converter") {
+    dropTopMost(*this);
+    OpenConverter();
+  }
   const bool exit = key == "Exit" || key == "RC Exit";
   // A closed main window runs nothing more; a cancelled close goes on.
   if (exit && Unload()) return true;

@@ -22,6 +22,7 @@ class cSysTray : public QObject {
   void ShowBalloon(const QString& text, const QString& title, int icon, int timeoutMs);
   QString LastBalloonText() const { return balloonText_; }
   QString LastBalloonTitle() const { return balloonTitle_; }
+  int LastBalloonTimeout() const { return balloonTimeoutMs_; }
   // Whether the desktop has a notification area at all (tests may pretend it has).
   static bool Available();
   static void SetAvailableOverride(int available);  // -1: ask the desktop
@@ -31,5 +32,6 @@ class cSysTray : public QObject {
  private:
   QSystemTrayIcon* icon_;
   QString toolTip_, iconFile_, balloonText_, balloonTitle_;
+  int balloonTimeoutMs_ = 0;
   bool shown_ = false;
 };

@@ -25,3 +25,13 @@ QString g_sAppNotice;
 bool g_bCopyID3FromSource = false;
 QString g_sTagArtist, g_sTagSong, g_sTagAlbum, g_sTagTrack, g_sTagGenre, g_sTagYear, g_sTagComment;
 bool g_bAddFilesCancel = false;
+
+const char* const kBuiltInFileNameFormats[6] = {
+    "[file_name].[dest_extension]",
+    "[file_name].[source_extension].[dest_extension]",
+    "[file_name]_[123].[dest_extension]",
+    "[file_name]_[123].[source_extension].[dest_extension]",
+    "[123].[dest_extension]",
+    "[123].[source_extension].[dest_extension]",
+};
+

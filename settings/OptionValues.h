@@ -14,6 +14,9 @@ extern QString g_sItemsListFolder;
 extern bool g_bSelectTheLastItem;
 extern bool g_bAutoFreeDB;
 extern QString g_sDefaultFileNameFormat;
+// The output file-name templates every template box offers when no
+// "FileNameFormats.txt" replaces them.
+extern const char* const kBuiltInFileNameFormats[6];
 extern bool g_bDisplayMSGWhenExit;
 extern bool g_bDisplayMSGWhenErase;
 extern bool g_bGoToNextItem;

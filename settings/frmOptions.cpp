@@ -45,15 +45,6 @@ const Page kPages[] = {
     {"ID3 Tags", "Default ID3 Tags", 6}, {"Advanced", "Advanced", 59},
 };
 
-const char* const kBuiltInFileNameFormats[] = {
-    "[file_name].[dest_extension]",
-    "[file_name].[source_extension].[dest_extension]",
-    "[file_name]_[123].[dest_extension]",
-    "[file_name]_[123].[source_extension].[dest_extension]",
-    "[123].[dest_extension]",
-    "[123].[source_extension].[dest_extension]",
-};
-
 QString defaultItemsListFolder() { return ProgramFolder() + "/Main/"; }
 
 // The folder the lists live in, whatever was typed: an empty box means the

@@ -44,6 +44,7 @@ void cSysTray::SetIconFile(const QString& path) {
 void cSysTray::ShowBalloon(const QString& text, const QString& title, int icon, int timeoutMs) {
   balloonText_ = text;
   balloonTitle_ = title;
+  balloonTimeoutMs_ = timeoutMs;
   auto kind = icon == 2 ? QSystemTrayIcon::Warning : icon == 3 ? QSystemTrayIcon::Critical
                                                                : QSystemTrayIcon::Information;
   if (shown_ && Available()) icon_->showMessage(title, text, kind, timeoutMs);

@@ -11,7 +11,7 @@
 
 #include "TestEnv.h"
 #include "backend/audio/ApeEncoder.h"
-#include "tests/backend/audio/AudioFixtures.h"
+#include "AudioFixtures.h"
 
 namespace {
 

@@ -1,0 +1,222 @@
+// The frame every task window is built on: the modal window a tool command of
+// the main window opens over the marked items. It carries the title strip, the
+// item grid, the "Settings", "Events" and "Log" tabs with the close guard, the
+// progress bars and buttons, the status bar, and the blocks a tool asks for:
+// destination folder with its history and sub-folder, overwrite box, output
+// file-name templates, target format with its hand-over, the "Parameters"
+// link and the time-left label. It also holds what the runs share: the log,
+// tag templates, output names, the overwrite question, the ends of a run and
+// the end-of-job actions.
+//
+// A derived window supplies:
+//  - a TaskWindowLook (caption, icon, first tab, start caption, the event
+//    boxes' captions, which blocks it has) given to the constructor;
+//  - its own controls on TabSettings, built in its constructor;
+//  - LoadOwnControls(): its own steps of the window's load (after the status
+//    panels, before the sub-folder box is enabled);
+//  - CloseJobControl(): releases its job control when the window closes;
+//  - HandOverFormat(position): the store's settings of a format (0 WAV .. 5
+//    APE) to its job control (windows with the target-format box);
+//  - ApplyTags(tags): the seven expanded tags to its job control (windows that
+//    write tags); ExtraTagValues(): placeholders only it knows;
+//  - DestExtension(): only when "[dest_extension]" is not the format box's;
+//  - its run, wired to cmdConvert and cmdAbort, using the run helpers below.
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <utility>
+#include <vector>
+
+#include "platform/Form.h"
+
+class ClickLabel;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class Timer;
+class XP_ProgressBar;
+class cGrid;
+class cStatusBar;
+class cTabControl;
+
+struct TaskWindowLook {
+  QString caption;       // window caption and title
+  QString icon;          // program icon name
+  QString firstTab;      // caption of the "Settings" tab
+  long firstTabImage = 7;
+  QString startCaption;  // "Convert", "Split", "Join", ...
+  QString playSoundCaption = "Play a sound";
+  QString noticeAppCaption = "Execute external program";
+  bool destination = true;
+  bool overwrite = true;
+  bool fileNames = false;
+  bool targetFormat = false;
+  bool parameters = false;
+  bool timeLeft = false;
+};
+
+// The seven tag texts in hand-over order: album, artist, comment, genre,
+// title, track, year.
+struct TagSet {
+  QString album, artist, comment, genre, title, track, year;
+};
+
+// Hands the tags to a job control with the seven tag properties.
+template <class Control>
+void SetControlTags(Control& control, const TagSet& tags) {
+  control.SetTagAlbum(tags.album);
+  control.SetTagArtist(tags.artist);
+  control.SetTagComment(tags.comment);
+  control.SetTagGenre(tags.genre);
+  control.SetTagTitle(tags.title);
+  control.SetTagTrack(tags.track);
+  control.SetTagYear(tags.year);
+}
+
+class TaskWindow : public Form {
+  Q_OBJECT
+ public:
+  explicit TaskWindow(const TaskWindowLook& look);
+
+  // Check-box value of an option flag.
+  static int BoolToCheckValue(bool flag) { return flag ? 1 : 0; }
+
+  // Tabs and closing.
+  void HideTabPages();
+  void cTabControl1_TabClick(long lTab);
+  void cmdExit_Click();
+
+  // Target format.
+  void SetDestination();
+  void cboTargetFormat_Click();
+  void lblSetAsDefaultFormat_Click();
+  void cmdEditTargetFormat_Click();
+
+  // Output file names.
+  void LoadFileNameFormats();
+  // The expanded template for a row: one safe name (no "/", no control
+  // character, never "." or ".."), or "" when nothing usable is left.
+  QString GetTargetFileName(long row);
+  void cboFileName_Click();
+  void lblSetAsDefaultFileName_Click();
+
+  // Tags.
+  void SetID3Tags(long row);
+  QString CreateID3TagsString(QString text);
+
+  // Destination folder.
+  void cmdSelectPath_Click();
+  void txtToPath_Click();
+  void lblSetAsDefaultDestination_Click();
+  void lblOpenDestinationDestinationFolder_Click();
+  void chkCreateSubFolder_Click();
+  void CheckUnderFolderEna();
+  // The sub-folder name and "/" when the box is ticked and the name is not
+  // empty; "" otherwise.
+  QString GetSubFolder() const;
+  // The destination text followed by the sub-folder part.
+  QString OutputFolder() const;
+
+  // End of a job.
+  void DoEndEvents();
+  void lblEventsSettings_Click();
+  void lblParameters_Click();
+
+  // The end-of-job balloon on the main window's tray icon, shown the given
+  // number of seconds.
+  static void ShowTrayBalloon(const QString& text, int seconds = 30);
+
+  // True once an item of the current run failed; keeps the computer on.
+  bool m_bRunError = false;
+
+  QWidget* picTitle;
+  QLabel* lblTitle;
+  cGrid* cGrid1;
+  cTabControl* cTabControl1;
+  QWidget* TabSettings;
+  QWidget* TabEvents;
+  QWidget* TabLog;
+  QPlainTextEdit* txtLog;
+  XP_ProgressBar* prgCurrnet;
+  XP_ProgressBar* prgTotal;
+  QLabel* lblFilesToConvert;
+  QLabel* lblCurrentTrack;
+  QPushButton* cmdConvert;
+  QPushButton* cmdAbort;
+  QPushButton* cmdExit;
+  cStatusBar* cStatusBar1;
+  // Events page.
+  QLabel* Label20;
+  QCheckBox* chkPlaySound;
+  QCheckBox* chkOpenDestFolder;
+  QCheckBox* chkNoticeApp;
+  QCheckBox* chkTurnOffComputer;
+  ClickLabel* lblEventsSettings;
+  // Blocks of the settings page; nullptr in windows without them.
+  QLabel* Label4 = nullptr;
+  QComboBox* txtToPath = nullptr;
+  QPushButton* cmdSelectPath = nullptr;
+  ClickLabel* lblSetAsDefaultDestination = nullptr;
+  ClickLabel* lblOpenDestinationDestinationFolder = nullptr;
+  QCheckBox* chkCreateSubFolder = nullptr;
+  QLineEdit* txtUndeForlder = nullptr;
+  QCheckBox* chkOverWrite = nullptr;
+  QLabel* Label21 = nullptr;
+  QComboBox* cboFileName = nullptr;
+  ClickLabel* lblSetAsDefaultFileName = nullptr;
+  QLabel* Label5 = nullptr;
+  QComboBox* cboTargetFormat = nullptr;
+  QPushButton* cmdEditTargetFormat = nullptr;
+  ClickLabel* lblSetAsDefaultFormat = nullptr;
+  ClickLabel* lblParameters = nullptr;
+  QLabel* lblTimeLeft = nullptr;
+  Timer* Timer1 = nullptr;
+
+ protected:
+  void Form_Load() override;
+  void Form_Unload(int& Cancel) override;
+
+  virtual void LoadOwnControls() {}
+  virtual void CloseJobControl() = 0;
+  virtual void HandOverFormat(long position) { Q_UNUSED(position); }
+  virtual void ApplyTags(const TagSet& tags) { Q_UNUSED(tags); }
+  // Placeholders between "[PROG_VERSION]" and "[YEAR]" for the row being worked on.
+  virtual std::vector<std::pair<QString, QString>> ExtraTagValues() { return {}; }
+  virtual QString DestExtension() const;
+
+  // --- run helpers ---
+  void Log(const QString& message);
+  // A run's first steps: a blank line in a log that has text, the
+  // destination saved into the history and the box reloaded, the preparing line.
+  void BeginRunLog(const QString& preparingLine);
+  // Creates the output folder when the sub-folder box is ticked.
+  void CreateSubFolderWhenTicked();
+  void BringLogToFront();
+  // Enables or disables the start and Exit buttons together.
+  void SetButtonsEnabled(bool enabled);
+  bool Running() const;
+  // The output path of a name, or "" (logged as an error of the item and
+  // m_bRunError set) when the name is empty.
+  QString OutputPathOrError(const QString& name);
+  // 0 go on, 1 skip the item (No), 2 cancel the run (Cancel). Any existing
+  // file counts, hidden ones too; no question when the overwrite box is ticked.
+  long AskOverwrite(const QString& path);
+  // "Aborted." in the label, the caption and a balloon; no end-of-job action.
+  void EndRunCancelled();
+  // "Aborted." logged and shown after the job control's Aborted event.
+  void EndRunAborted();
+
+  TaskWindowLook look_;
+
+ private:
+  void buildFrame();
+  void buildEventsPage();
+  void buildSettingsBlocks();
+  void connectFrame();
+  void placePages();
+  void setEventBoxesFromOptions();
+  void reloadHistory();
+};

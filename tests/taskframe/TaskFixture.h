@@ -1,0 +1,68 @@
+// The main window with its first list, items added from generated audio, and
+// the converter opened through the main window's command and driven while it
+// is shown modally, as a user drives it.
+#pragma once
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+#include <functional>
+
+#include "AudioFixtures.h"
+#include "platform/audio/Sound.h"
+#include "tests/lists/ListFixtures.h"
+#include "tools/convert/g_frmConverter.h"
+
+class TaskTest : public ListsTest {
+ protected:
+  void SetUp() override {
+    ListsTest::SetUp();
+    out = TestEnv::FreshDir("out");
+    for (QString* tag : {&g_sTagArtist, &g_sTagSong, &g_sTagAlbum, &g_sTagTrack, &g_sTagGenre, &g_sTagYear,
+                         &g_sTagComment})
+      tag->clear();
+    g_bPlaySound = g_bOpenDestFolder = g_bNoticeApp = g_bTurnOffComputer = false;
+    SetSoundHandler([this](const QString& path) {
+      sounds << path;
+      return true;
+    });
+  }
+  void TearDown() override {
+    SetSoundHandler(nullptr);
+    ListsTest::TearDown();
+  }
+
+  // Generated sources in the media folder, added to the open list.
+  void AddItems(const QStringList& names) { AddFromDialog(names); }
+
+  // Opens the converter with the marked items and runs the steps while it is
+  // shown; the window is closed afterwards when the steps left it open.
+  void WithConverter(const std::function<void(g_frmConverter&)>& steps) {
+    QTimer::singleShot(0, [&] {
+      g_frmConverter* w = loadedForm<g_frmConverter>();
+      ASSERT_NE(w, nullptr);
+      w->txtToPath->setEditText(out + "/");
+      steps(*w);
+      if (loadedForm<g_frmConverter>()) w->cmdExit->click();
+    });
+    main->RunCommand("Audio Converter");
+  }
+  // Presses Convert and waits for the run to end.
+  static void Convert(g_frmConverter& w) {
+    w.cmdConvert->click();
+    ASSERT_TRUE(TestEnv::WaitUntil([&] { return w.cmdConvert->isEnabled(); }, 120000));
+  }
+  // The log's messages without their times.
+  static QStringList Messages(g_frmConverter& w) {
+    QStringList lines;
+    static const QRegularExpression time(R"(^\d{1,2}:\d\d:\d\d( [AP]M)?:)");
+    for (const QString& l : w.txtLog->toPlainText().split('\n')) lines << QString(l).remove(time);
+    return lines;
+  }
+  QStringList OutFiles() const { return AudioFixtures::FilesIn(out); }
+
+  QString out;
+  QStringList sounds;
+};

@@ -1,0 +1,203 @@
+#include "tools/convert/g_frmConverter.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <cmath>
+
+#include "core/mdlFunctions.h"
+#include "lists/ItemRow.h"
+#include "platform/Services.h"
+#include "platform/Timer.h"
+#include "platform/XP_ProgressBar.h"
+#include "platform/audio/cAudioConverter.h"
+#include "platform/cGrid.h"
+#include "settings/OutputFormatStore.h"
+
+namespace {
+TaskWindowLook converterLook() {
+  TaskWindowLook look;
+  look.caption = "Audio Converter";
+  look.icon = "replace2";
+  look.firstTab = "Converter        ";
+  look.firstTabImage = 7;
+  look.startCaption = "Convert";
+  look.noticeAppCaption = "Execute external program ";
+  look.fileNames = true;
+  look.targetFormat = true;
+  look.parameters = true;
+  look.timeLeft = true;
+  return look;
+}
+
+long roundHalfEven(double v) { return long(std::nearbyint(v)); }
+}  // namespace
+
+g_frmConverter::g_frmConverter() : TaskWindow(converterLook()) {
+  setObjectName("g_frmConverter");
+  cAudioConverter1 = new cAudioConverter(this);
+  connect(cmdConvert, &QPushButton::clicked, this, &g_frmConverter::cmdConvert_Click);
+  connect(cmdAbort, &QPushButton::clicked, this, &g_frmConverter::cmdAbort_Click);
+  connect(Timer1, &Timer::Tick, this, &g_frmConverter::Timer1_Timer);
+  connect(cAudioConverter1, &cAudioConverter::Progress, this, &g_frmConverter::cAudioConverter1_Progress);
+  connect(cAudioConverter1, &cAudioConverter::Done, this, &g_frmConverter::cAudioConverter1_Done);
+  connect(cAudioConverter1, &cAudioConverter::Aborted, this, &g_frmConverter::cAudioConverter1_Aborted);
+  connect(cAudioConverter1, &cAudioConverter::Error, this, &g_frmConverter::cAudioConverter1_Error);
+}
+
+void g_frmConverter::LoadOwnControls() {
+  g_ltmrItemSecsTotal = 0;
+  m_lItemSecsDone = 0;
+  m_lTimerTicks = 0;
+  m_lItemSecs = 0;
+  m_lSecsDone = 0;
+}
+
+void g_frmConverter::CloseJobControl() { cAudioConverter1->CloseConverter(); }
+
+void g_frmConverter::HandOverFormat(long position) { OutputFormatStore::HandOver(*cAudioConverter1, position); }
+
+void g_frmConverter::ApplyTags(const TagSet& tags) { SetControlTags(*cAudioConverter1, tags); }
+
+std::vector<std::pair<QString, QString>> g_frmConverter::ExtraTagValues() {
+  return {{"[SOURCE_NAME]", mdlFunctions::GetFileNameFromPath(ItemRow::Text(*cGrid1, m_lCurrentRow, "COL_FILE"))},
+          {"[ITEM_NAME]", ItemRow::Text(*cGrid1, m_lCurrentRow, "Item Name")},
+          {"[RANGE]", ItemRow::Text(*cGrid1, m_lCurrentRow, "Range")}};
+}
+
+// ---------------------------------------------------------------- the run
+
+void g_frmConverter::cmdConvert_Click() {
+  BeginRunLog("Preparing to convert: " + QString::number(cGrid1->Rows()) + " tracks.");
+  SetDestination();
+  CreateSubFolderWhenTicked();
+  m_lCurrentRow = 1;
+  m_bRunError = false;
+  m_bAbortPending = false;
+  m_lSecsDone = 0;
+  BringLogToFront();
+  m_lTimerTicks = 1;
+  ConvertTracks();
+}
+
+void g_frmConverter::ConvertTracks() {
+  prgTotal->SetMax(cGrid1->Rows() * 100);
+  SetButtonsEnabled(false);
+  Timer1->SetEnabled(true);
+  const long rows = cGrid1->Rows();
+  long outcome = TaskSkipped;
+  for (long row = m_lCurrentRow; row <= rows; ++row) {
+    m_lCurrentRow = row;
+    SetBusy(true);
+    outcome = m_bAbortPending ? TaskAborted : ConvertTask(m_lCurrentRow);
+    if (outcome == TaskStarted) return;
+    if (outcome == TaskCancelled) Log("Aborted.");
+    if (outcome == TaskCancelled || outcome == TaskAborted) break;
+  }
+  if (outcome == TaskAborted) {
+    EndRunAborted();
+    return;
+  }
+  SetButtonsEnabled(true);
+  SetBusy(false);
+  if (outcome == TaskCancelled) {
+    EndRunCancelled();
+    return;
+  }
+  endRunDone();
+}
+
+void g_frmConverter::endRunDone() {
+  ShowTrayBalloon("Done.");
+  lblCurrentTrack->setText("Done.");
+  SetCaption("Done.");
+  prgTotal->SetValue((cGrid1->Rows() - 1) * 100 + 100);
+  prgCurrnet->SetValue(100);
+  Timer1->SetEnabled(false);
+  DoEndEvents();
+}
+
+long g_frmConverter::ConvertTask(long lRow) {
+  const QString name = GetTargetFileName(lRow);
+  cGrid1->SetSelectedRow(lRow);
+  m_lItemSecs = ItemRow::Text(*cGrid1, lRow, "COL_RANGE_ALL") == "1"
+                    ? mdlFunctions::TimeTextToSeconds(ItemRow::Text(*cGrid1, lRow, "Time"))
+                    : ItemRow::Text(*cGrid1, lRow, "COL_RANGE_LENGTH_TIME").toLong();
+  m_lItemSecsDone = 0;
+  SetID3Tags(lRow);
+  const QString source = ItemRow::Text(*cGrid1, lRow, "COL_FILE");
+  lblCurrentTrack->setText(mdlFunctions::GetFileNameFromPath(source));
+  lblFilesToConvert->setText("Files: " + QString::number(lRow) + "/" + QString::number(cGrid1->Rows()));
+  Log("Start to convert: " + lblCurrentTrack->text() + "...");
+  const QString output = OutputPathOrError(name);
+  if (output.isEmpty()) return TaskSkipped;
+  cAudioConverter1->SetInputFile(source);
+  if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
+  if (ItemRow::Text(*cGrid1, lRow, "COL_RANGE_ALL") != "1") {
+    cAudioConverter1->SetRangeStart(ItemRow::Text(*cGrid1, lRow, "COL_RANGE_START_TIME").toLong());
+    cAudioConverter1->SetRangeLength(ItemRow::Text(*cGrid1, lRow, "COL_RANGE_LENGTH_TIME").toLong());
+  }
+  cAudioConverter1->SetOutputFile(output);
+  if (m_bAbortPending) return TaskAborted;
+  cAudioConverter1->StartConvert();
+  return TaskStarted;
+}
+
+void g_frmConverter::cmdAbort_Click() {
+  if (!Running()) return;
+  if (MsgBox("Abort operation?" + QString(38, u' '), vbYesNo | vbInformation) != vbYes) return;
+  m_bAbortPending = true;
+  cAudioConverter1->AbortConvert();
+  ShowTrayBalloon("Aborted.");
+  Timer1->SetEnabled(false);
+}
+
+// ---------------------------------------------------------------- job events
+
+void g_frmConverter::cAudioConverter1_Progress(long percent) {
+  if (percent < 1) return;
+  SetBusy(false);
+  prgCurrnet->SetValue(percent);
+  prgTotal->SetValue((m_lCurrentRow - 1) * 100 + percent);
+  const double total = prgTotal->Max() > 0 ? double(prgTotal->Value()) / double(prgTotal->Max()) * 100.0 : 0.0;
+  SetCaption("Converting... [ " + QString::number(prgCurrnet->Value()) + "% / " + QLocale().toString(total, 'g', 15) +
+             "% ]");
+  m_lItemSecsDone = roundHalfEven(double(percent) / 100.0 * double(m_lItemSecs));
+}
+
+void g_frmConverter::cAudioConverter1_Done() {
+  Log("Done.");
+  lblCurrentTrack->setText("Done.");
+  m_lSecsDone += m_lItemSecs;
+  m_lCurrentRow += 1;
+  ConvertTracks();
+}
+
+void g_frmConverter::cAudioConverter1_Error(long code, const QString& text) {
+  m_bRunError = true;
+  const QString line = "Error: " + text + "(" + QString::number(code) + ")";
+  Log(line);
+  lblCurrentTrack->setText(line);
+  SetCaption(line);
+  SetButtonsEnabled(true);
+  m_lCurrentRow += 1;
+  ConvertTracks();
+  SetBusy(false);
+}
+
+void g_frmConverter::cAudioConverter1_Aborted() { EndRunAborted(); }
+
+void g_frmConverter::Timer1_Timer() {
+  m_lTimerTicks += 1;
+  long estimate = 0;
+  if (m_lItemSecsDone > 0) {
+    const double done = double(m_lItemSecsDone + m_lSecsDone);
+    estimate = roundHalfEven(double(m_lTimerTicks) / done * (double(g_ltmrItemSecsTotal) - done));
+  }
+  if (estimate <= 0) return;
+  lblTimeLeft->setText("Time Left: " + ItemRow::TimeText(estimate));
+  if (Running()) return;
+  Timer1->SetEnabled(false);
+  lblTimeLeft->setText("Time Left: 00:00:00");
+}

@@ -1,0 +1,48 @@
+// The audio converter: turns every row of its grid into one output file in the
+// chosen format, one job after another on its conversion control, with the
+// time left estimated from the pace so far.
+#pragma once
+#include "taskframe/TaskWindow.h"
+
+class cAudioConverter;
+
+class g_frmConverter : public TaskWindow {
+  Q_OBJECT
+ public:
+  g_frmConverter();
+
+  // Outcomes of preparing one item.
+  enum TaskOutcome : long { TaskStarted = 0, TaskSkipped = 1, TaskCancelled = 2, TaskAborted = 3 };
+
+  void cmdConvert_Click();
+  void ConvertTracks();
+  long ConvertTask(long lRow);
+  void cmdAbort_Click();
+  void Timer1_Timer();
+  void cAudioConverter1_Progress(long percent);
+  void cAudioConverter1_Done();
+  void cAudioConverter1_Aborted();
+  void cAudioConverter1_Error(long code, const QString& text);
+
+  cAudioConverter* cAudioConverter1;
+  // Total length in seconds of the handed-over items.
+  long g_ltmrItemSecsTotal = 0;
+  long m_lCurrentRow = 0;
+  long m_lItemSecs = 0;
+  long m_lItemSecsDone = 0;
+  long m_lSecsDone = 0;
+  long m_lTimerTicks = 0;
+
+ protected:
+  void LoadOwnControls() override;
+  void CloseJobControl() override;
+  void HandOverFormat(long position) override;
+  void ApplyTags(const TagSet& tags) override;
+  std::vector<std::pair<QString, QString>> ExtraTagValues() override;
+
+ private:
+  void endRunDone();
+  // An Abort confirmed while no job was running (between two items): the run
+  // ends as aborted before the next item starts.
+  bool m_bAbortPending = false;
+};
