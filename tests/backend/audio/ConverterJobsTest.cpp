@@ -192,7 +192,9 @@ TEST(ConverterJobs, FfmpegLogLinesStayOffTheTerminal) {
     JobWatcher w(c);
     ConvertRange(c, w, in, 1, 1, dir + "/out.wav");
   }
-  EXPECT_EQ(capture.Stop().toStdString(), "");
+  // FFmpeg's lines begin with the name of the part speaking: "[mp3float @ 0x...]".
+  const QByteArray said = capture.Stop();
+  EXPECT_FALSE(said.startsWith('[') || said.contains("\n[")) << said.toStdString();
 }
 
 namespace {
