@@ -7,49 +7,18 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
+#include "bench/ListBench.h"
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
 #include "lists/ItemRecord.h"
-#include "lists/frmMainLists.h"
-#include "mainwindow/frmMain.h"
 #include "platform/audio/cAudioConverter.h"
 #include "settings/OptionValues.h"
 
+
 namespace {
-// The list half of the main window on its own, without menus, player or tray.
-class ListWindow : public frmMainLists {
- public:
-  ListWindow() { frmMain::InitItemGrid(*cGrid1, imgGrid); }
-  void m_cMenu_Click(long) override {}
-  void StopPlay() override {}
-  void tlbrPlayButtons_ButtonClick(long) override {}
-};
-
-void writeWav(const QString& path, double seconds) {
-  const int rate = 44100, channels = 2;
-  const qint64 frames = qint64(seconds * rate);
-  QByteArray pcm(int(frames * channels * 2), '\0');
-  auto* out = reinterpret_cast<qint16*>(pcm.data());
-  for (qint64 i = 0; i < frames; ++i)
-    out[2 * i] = out[2 * i + 1] = qToLittleEndian(qint16(8000 * std::sin(2 * M_PI * 440.0 * double(i) / rate)));
-  QByteArray h("RIFF");
-  auto u32 = [&](quint32 v) { h.append(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [&](quint16 v) { h.append(reinterpret_cast<const char*>(&v), 2); };
-  u32(quint32(36 + pcm.size()));
-  h.append("WAVEfmt ");
-  u32(16), u16(1), u16(channels), u32(rate), u32(rate * channels * 2), u16(channels * 2), u16(16);
-  h.append("data");
-  u32(quint32(pcm.size()));
-  QFile f(path);
-  f.open(QIODevice::WriteOnly);
-  f.write(h + pcm);
-}
-
 double measureWithConverter(const QStringList& files, bool tags) {
   cAudioConverter conv;
   QElapsedTimer t;
@@ -74,9 +43,7 @@ double openList(ListWindow& w, bool tags) {
 
 int main(int argc, char** argv) {
   QTemporaryDir home;
-  qputenv("HOME", home.path().toLocal8Bit());
-  qputenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit());
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  UseHome(home.path());
   QApplication app(argc, argv);
   const int items = argc > 1 ? std::atoi(argv[1]) : 5000;
   mdlModes::InitAppMode();

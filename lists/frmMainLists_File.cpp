@@ -10,6 +10,16 @@
 #include "platform/audio/cAudioConverter.h"
 #include "settings/OptionValues.h"
 
+namespace {
+// The files of the records, in their order: probed ahead while the rows are filled.
+QStringList recordFiles(const QStringList& pieces) {
+  QStringList files;
+  for (const QString& piece : pieces)
+    if (!piece.isEmpty()) files << ItemRecordText::GetTagValue(ItemRecordText::kElements[3], piece);
+  return files;
+}
+}  // namespace
+
 QString frmMainLists::GetTagValue(const QString& tag, const QString& text) {
   return ItemRecordText::GetTagValue(tag, text);
 }
@@ -54,12 +64,14 @@ void frmMainLists::readListFile(const QString& path) {
   cGrid1->SetRedraw(false);
   const QStringList pieces = ItemRecordText::SplitRecords(mdlFunctions::ReadTextFile(path));
   prgStatus->SetMax(std::max<long>(0, long(pieces.size()) - 1));
+  cAudioConverter1->PrefetchSources(recordFiles(pieces));
   long rows = 0;
   for (const QString& piece : pieces) {
     if (piece.isEmpty()) continue;
     if (!fillRowFromRecord(rows + 1, ItemRecord::FromText(piece))) continue;
     prgStatus->SetValue(++rows);
   }
+  cAudioConverter1->PrefetchSources({});
   cGrid1->SetRedraw(true);
   if (rows > 0) {
     picEmptyMsg->hide();

@@ -65,13 +65,15 @@ void g_frmStat::AddFilesToList(const QStringList& Data, cGrid& cGrid1, QWidget* 
   cGrid1.SetRedraw(false);
   const long base = cGrid1.Rows();
   long added = 0;
+  QStringList files;  // probed ahead while the rows are written
+  for (const QString& path : Data)
+    if (addable(path)) files << path;
+  cAudioConverter1->PrefetchSources(files);
   for (qsizetype i = 0; i < Data.size(); ++i) {
     DoEvents();  // serves a click on Cancel
     if (g_bAddFilesCancel) break;
     const QString& path = Data[i];
-    const QFileInfo info(path);
-    const bool empty = info.exists() && info.size() == 0;
-    if (!mdlFunctions::IsFolder(path) && SupportAudioFile(path) && !empty) {
+    if (addable(path)) {
       if (cAudioConverter1->OpenSource(path) != 0) {
         MsgBox("Cannot add " + path, vbInformation);
       } else {
@@ -82,6 +84,7 @@ void g_frmStat::AddFilesToList(const QStringList& Data, cGrid& cGrid1, QWidget* 
     }
     cProgressBar1->SetValue(long(i) + 1);
   }
+  cAudioConverter1->PrefetchSources({});
   cGrid1.SetRedraw(true);
   frmMainLists* main = frmMainLists::MainWindow();
   if (cGrid1.Rows() > 0) {
@@ -97,6 +100,12 @@ void g_frmStat::AddFilesToList(const QStringList& Data, cGrid& cGrid1, QWidget* 
     main->picEmptyMsg->show();
   }
   Unload();
+}
+
+bool g_frmStat::addable(const QString& path) {
+  const QFileInfo info(path);
+  const bool empty = info.exists() && info.size() == 0;
+  return !mdlFunctions::IsFolder(path) && SupportAudioFile(path) && !empty;
 }
 
 void g_frmStat::writeRow(cGrid& grid, long row, const QString& path) {

@@ -34,4 +34,6 @@ class g_frmStat : public Form {
 
  private:
   void writeRow(cGrid& grid, long row, const QString& path);
+  // A path the run tries to add: a supported, non-empty file.
+  static bool addable(const QString& path);
 };

@@ -13,6 +13,7 @@
 #include "backend/audio/ApePredictor.h"
 #include "backend/audio/ApeRangeCoder.h"
 #include "backend/audio/ApeTag.h"
+#include "backend/audio/OutputFile.h"
 
 extern "C" {
 #include <libavutil/crc.h>
@@ -23,7 +24,6 @@ constexpr quint16 kFileVersion = 3990;
 constexpr int kDescriptorBytes = 52;
 constexpr int kHeaderBytes = 24;
 constexpr quint16 kCreateWavHeader = 32;
-constexpr qint64 kMaxFileBytes = 0xFFFFFFFFll;
 // A frame is coded in pieces of this many blocks, between which the abort
 // flag is looked at (a piece takes milliseconds even at level 5000).
 constexpr quint32 kPieceBlocks = 8192;
@@ -312,7 +312,8 @@ bool ApeEncoder::Impl::Finalize(const QMap<QString, QString>& tags) {
   const qint64 oldStart = kDescriptorBytes + kHeaderBytes;
   const qint64 dataStart = oldStart + qint64(frameStarts.size()) * 4;
   const QByteArray tag = ApeTag::Build(tags);
-  if (dataStart + dataBytes + tag.size() > kMaxFileBytes) return Fail("The APE file would be larger than 4 GB.");
+  if (dataStart + dataBytes + tag.size() > SizeFieldLimit())
+    return Fail("Cannot write " + path + ": an APE file cannot be larger than 4 GB.");
   if (!file.flush()) return FileFailed();
   if (!MoveData(oldStart, dataStart, dataBytes) || !WriteHeaders(dataStart, quint32(dataBytes))) return false;
   if (!file.seek(dataStart + dataBytes)) return FileFailed();

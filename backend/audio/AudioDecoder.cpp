@@ -11,6 +11,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
 #include <libswresample/swresample.h>
 }
 
@@ -19,6 +20,8 @@ QString AvErrorText(int code) {
   av_strerror(code, buf, sizeof buf);
   return QString::fromUtf8(buf);
 }
+
+void QuietFfmpegLog() { av_log_set_level(AV_LOG_QUIET); }
 
 namespace {
 constexpr int64_t NoEnd = INT64_MAX;
@@ -53,6 +56,46 @@ int PcmBitsOf(AVSampleFormat format, int bitsPerSample) {
   }
 }
 
+// A lossy decoder needs the frames before a seek point to rebuild its state
+// (overlapping transforms, an MP3 frame's data reaching back up to 511 bytes,
+// that is several frames at a low bit rate); decoding them and dropping their
+// samples makes a range equal the same samples of a whole-file decode.
+int64_t PrerollSamples(const AVCodecContext* codec) {
+  if (IsPcmCodec(codec->codec_id)) return 0;
+  constexpr int kFrames = 10;
+  const int64_t frames = int64_t(codec->frame_size > 0 ? codec->frame_size : 2048) * kFrames;
+  return std::max<int64_t>(frames, codec->seek_preroll);
+}
+
+// What an MPEG audio frame header states.
+struct MpegFrame {
+  int rate = 0;
+  int channels = 0;
+  int kbps = 0;
+};
+
+bool ReadMpegFrame(const uint8_t* p, int size, MpegFrame* frame) {
+  if (size < 4) return false;
+  const uint32_t h = uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+  const int version = (h >> 19) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5, 1: reserved
+  const int layer = (h >> 17) & 3;     // 3: I, 2: II, 1: III
+  const int bitrate = (h >> 12) & 15;
+  const int index = (h >> 10) & 3;
+  if ((h >> 21) != 0x7FF || version == 1 || layer == 0 || bitrate == 0 || bitrate == 15 || index == 3) return false;
+  constexpr int kRates[3] = {44100, 48000, 32000};
+  constexpr int kKbps[5][15] = {
+      {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer I
+      {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer II
+      {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer III
+      {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2 and 2.5 layer I
+      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}};         // MPEG-2 and 2.5 layers II, III
+  const int table = version == 3 ? 3 - layer : layer == 3 ? 3 : 4;
+  frame->rate = kRates[index] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+  frame->channels = ((h >> 6) & 3) == 3 ? 1 : 2;
+  frame->kbps = kKbps[table][bitrate];
+  return true;
+}
+
 AVSampleFormat SampleFormatFor(int bits) {
   return bits == 8 ? AV_SAMPLE_FMT_U8 : bits == 24 ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
 }
@@ -84,12 +127,24 @@ struct AudioDecoder::Impl {
   int64_t endSample = NoEnd;
   int64_t position = 0;
   bool havePosition = false;
+  // The timestamp of the first frame a decode from the beginning delivers:
+  // positions count from it, so that a range and a whole-file decode agree
+  // even where the decoder holds back its first packets (WMA).
+  int64_t origin = AV_NOPTS_VALUE;
   int64_t knownLength = -1;  // samples, when the container states the length reliably
   int64_t totalLength = -1;  // samples, estimated or stated
   bool started = false;
   bool draining = false;
   bool finished = false;
   int64_t decodedFrames = 0;
+
+  int64_t StartTime() const { return st->start_time != AV_NOPTS_VALUE ? st->start_time : 0; }
+  void FindOrigin();
+  bool TakeHeader();
+  bool TakeMpegHeader();
+  bool NextMpegFrame(MpegFrame* frame);
+  bool readAhead = false;  // the header look read frames
+  int64_t PositionOf(int64_t ts, const AVFrame& f) const;
 
   ~Impl() {
     swr_free(&swr);
@@ -101,7 +156,7 @@ struct AudioDecoder::Impl {
   }
 };
 
-AudioDecoder::AudioDecoder() = default;
+AudioDecoder::AudioDecoder() { QuietFfmpegLog(); }
 AudioDecoder::~AudioDecoder() = default;
 
 void AudioDecoder::Close() {
@@ -109,7 +164,11 @@ void AudioDecoder::Close() {
   info_ = AudioInfo();
 }
 
-bool AudioDecoder::Open(const QString& path, QString* error) {
+bool AudioDecoder::Open(const QString& path, QString* error) { return OpenFile(path, false, error); }
+
+bool AudioDecoder::Probe(const QString& path, QString* error) { return OpenFile(path, true, error); }
+
+bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error) {
   Close();
   auto fail = [&](const QString& why) {
     *error = why;
@@ -123,6 +182,18 @@ bool AudioDecoder::Open(const QString& path, QString* error) {
   const bool vox = QFileInfo(path).suffix().compare("vox", Qt::CaseInsensitive) == 0;
   int r = vox ? OpenVox(&d->fmt, name) : avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
   if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
+  if (probeOnly && !vox) {
+    if (d->TakeHeader()) {
+      TakeInfo();
+      return true;
+    }
+    // The full probe starts from the beginning, as it always does.
+    if (d->readAhead) {
+      avformat_close_input(&d->fmt);
+      r = avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
+      if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
+    }
+  }
   r = vox ? 0 : avformat_find_stream_info(d->fmt, nullptr);
   if (r < 0) return fail("The file " + path + " is damaged (" + AvErrorText(r) + ").");
   if (vox) d->samplesPerTick = 2;
@@ -139,12 +210,18 @@ bool AudioDecoder::Open(const QString& path, QString* error) {
   r = avcodec_open2(d->codec, dec, nullptr);
   if (r < 0) return fail("The audio of " + path + " cannot be decoded (" + AvErrorText(r) + ").");
 
+  TakeInfo();
+  info_.pcmBits = PcmBitsOf(d->codec->sample_fmt, info_.bitsPerSample);
+  return true;
+}
+
+void AudioDecoder::TakeInfo() {
+  const AVCodecParameters* par = d->st->codecpar;
   info_.sampleRate = par->sample_rate;
   info_.channels = par->ch_layout.nb_channels;
   info_.bitsPerSample = par->bits_per_raw_sample > 0                               ? par->bits_per_raw_sample
                         : IsPcmCodec(par->codec_id) && par->bits_per_coded_sample > 0 ? par->bits_per_coded_sample
                                                                                      : 16;
-  info_.pcmBits = PcmBitsOf(d->codec->sample_fmt, info_.bitsPerSample);
   int64_t us = AV_NOPTS_VALUE;
   if (d->st->duration != AV_NOPTS_VALUE && d->st->duration > 0)
     us = av_rescale_q(d->st->duration * d->samplesPerTick, d->st->time_base, AVRational{1, AV_TIME_BASE});
@@ -157,6 +234,57 @@ bool AudioDecoder::Open(const QString& path, QString* error) {
   }
   int64_t bitrate = par->bit_rate > 0 ? par->bit_rate : d->fmt->bit_rate;
   info_.bitrateKbps = long((bitrate + 500) / 1000);
+}
+
+// A PCM WAV states its format and length in its header, as do an Ogg Vorbis
+// file (its first and last pages) and a WMA file (its file and stream
+// properties). These give the values a full probe gives, without decoding;
+// any other file is probed in full.
+bool AudioDecoder::Impl::TakeHeader() {
+  if (fmt->nb_streams != 1) return false;
+  st = fmt->streams[0];
+  const AVCodecParameters* par = st->codecpar;
+  if (par->codec_type != AVMEDIA_TYPE_AUDIO) return false;
+  const QByteArray format = fmt->iformat->name;
+  if (format == "mp3") return TakeMpegHeader();
+  const AVCodecID codec = par->codec_id;
+  const bool stated = (format == "wav" && IsPcmCodec(codec)) || (format == "ogg" && codec == AV_CODEC_ID_VORBIS) ||
+                      (format == "asf" && (codec == AV_CODEC_ID_WMAV1 || codec == AV_CODEC_ID_WMAV2));
+  return stated && st->duration != AV_NOPTS_VALUE && st->duration > 0 && par->sample_rate > 0 &&
+         par->ch_layout.nb_channels > 0;
+}
+
+bool AudioDecoder::Impl::NextMpegFrame(MpegFrame* frame) {
+  readAhead = true;
+  if (av_read_frame(fmt, pkt) < 0) return false;
+  const bool known = ReadMpegFrame(pkt->data, pkt->size, frame);
+  av_packet_unref(pkt);
+  return known;
+}
+
+// An MP3 states its format in each frame header, its length in a Xing/Info or
+// VBRI frame, or else by its size at a constant bit rate, which a full probe
+// assumes too; it is taken as constant where the first frames agree on it.
+bool AudioDecoder::Impl::TakeMpegHeader() {
+  constexpr int kFramesCompared = 8;
+  const int64_t dataStart = avio_tell(fmt->pb);
+  MpegFrame first;
+  if (!NextMpegFrame(&first)) return false;
+  AVCodecParameters* par = st->codecpar;
+  if (st->duration == AV_NOPTS_VALUE || st->duration <= 0) {
+    for (int i = 1; i < kFramesCompared; ++i) {
+      MpegFrame next;
+      if (!NextMpegFrame(&next) || next.kbps != first.kbps) return false;
+    }
+    const int64_t bytes = avio_size(fmt->pb) - dataStart;
+    if (bytes <= 0) return false;
+    st->duration = av_rescale(bytes, 8LL * st->time_base.den, first.kbps * 1000LL * st->time_base.num);
+    fmt->duration_estimation_method = AVFMT_DURATION_FROM_BITRATE;
+    par->bit_rate = first.kbps * 1000LL;
+  }
+  par->sample_rate = first.rate;
+  av_channel_layout_uninit(&par->ch_layout);
+  av_channel_layout_default(&par->ch_layout, first.channels);
   return true;
 }
 
@@ -180,8 +308,37 @@ AudioTags AudioDecoder::Tags() const {
   return t;
 }
 
+// Decodes from the beginning up to the first frame (a few packets at most);
+// the caller seeks and flushes the decoder afterwards.
+void AudioDecoder::Impl::FindOrigin() {
+  constexpr int kMaxPackets = 64;
+  for (int n = 0; n < kMaxPackets && av_read_frame(fmt, pkt) >= 0; ++n) {
+    const bool ours = pkt->stream_index == st->index;
+    if (ours) avcodec_send_packet(codec, pkt);
+    av_packet_unref(pkt);
+    if (ours && avcodec_receive_frame(codec, frame) == 0) {
+      origin = frame->best_effort_timestamp;
+      av_frame_unref(frame);
+      return;
+    }
+  }
+}
+
+// The sample a frame's timestamp stands for. A time base coarser than a
+// sample (ASF's milliseconds) places a frame only to within a tick, both the
+// frame and the origin; where a whole number of frames of this frame's size
+// from the origin lies within that tick, the frame starts there.
+int64_t AudioDecoder::Impl::PositionOf(int64_t ts, const AVFrame& f) const {
+  const int64_t position = av_rescale_q(ts - origin, st->time_base, AVRational{1, f.sample_rate}) * samplesPerTick;
+  const bool coarse = int64_t(st->time_base.num) * f.sample_rate > st->time_base.den;
+  if (!coarse || f.nb_samples <= 0) return position;
+  const int64_t tick = av_rescale_q_rnd(1, st->time_base, AVRational{1, f.sample_rate}, AV_ROUND_UP);
+  const int64_t onGrid = llround(double(position) / f.nb_samples) * f.nb_samples;
+  return std::abs(onGrid - position) <= tick ? onGrid : position;
+}
+
 bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start, double length, QString* error) {
-  if (!d) {
+  if (!d || !d->codec) {
     *error = "No source is open.";
     return false;
   }
@@ -193,14 +350,20 @@ bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start
   d->startSample = start > 0 ? llround(start * inRate) : 0;
   d->endSample = length >= 0 ? d->startSample + llround(length * inRate) : NoEnd;
   const bool rewind = d->startSample > 0 || d->started;
+  // Only a file still at its beginning can show where its first frame lies.
+  if (rewind && d->origin == AV_NOPTS_VALUE) {
+    if (!d->started) d->FindOrigin();
+    if (d->origin == AV_NOPTS_VALUE) d->origin = d->StartTime();
+  }
   d->started = true;
   d->havePosition = false;
   d->position = 0;
   d->draining = d->finished = false;
   d->decodedFrames = 0;
   if (rewind) {
-    int64_t ts = av_rescale_q(d->startSample / d->samplesPerTick, AVRational{1, inRate}, d->st->time_base);
-    if (d->st->start_time != AV_NOPTS_VALUE) ts += d->st->start_time;
+    const int64_t from = std::max<int64_t>(d->startSample - PrerollSamples(d->codec), 0);
+    const int64_t ts =
+        av_rescale_q(from / d->samplesPerTick, AVRational{1, inRate}, d->st->time_base) + d->origin;
     if (av_seek_frame(d->fmt, d->st->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
       // Unseekable: read from the beginning and drop what lies before the start.
       avformat_seek_file(d->fmt, d->st->index, INT64_MIN, 0, 0, 0);
@@ -245,11 +408,9 @@ int AudioDecoder::Read(QString* error) {
     if (r == 0) {
       AVFrame* f = m.frame;
       if (!m.havePosition) {
-        int64_t ts = f->best_effort_timestamp;
-        if (ts != AV_NOPTS_VALUE) {
-          if (m.st->start_time != AV_NOPTS_VALUE) ts -= m.st->start_time;
-          m.position = av_rescale_q(ts, m.st->time_base, AVRational{1, f->sample_rate}) * m.samplesPerTick;
-        }
+        const int64_t ts = f->best_effort_timestamp;
+        if (m.origin == AV_NOPTS_VALUE) m.origin = ts != AV_NOPTS_VALUE ? ts : m.StartTime();
+        if (ts != AV_NOPTS_VALUE) m.position = m.PositionOf(ts, *f);
         m.havePosition = true;
       }
       // Packed audio in the asked depth, rate and channels is taken as it is.
@@ -319,6 +480,7 @@ int AudioDecoder::Read(QString* error) {
   if (m.finished) return 0;
   m.finished = true;
   if (m.decodedFrames == 0 && m.startSample == 0) return failed("No audio could be decoded from " + m.path + ".");
+  if (m.decodedFrames == 0) return failed("The range starts after the end of " + m.path + ".");
   if (m.knownLength > 0) {
     const int64_t expected = std::min(m.endSample, m.knownLength);
     const int64_t tolerance = std::max<int64_t>(m.codec->sample_rate / 5, m.knownLength / 100);

@@ -25,6 +25,10 @@ class AudioDecoder {
 
   // Opens and probes the file; false with a readable reason.
   bool Open(const QString& path, QString* error);
+  // Opens for Info's format and length and for Tags only, reading no more of
+  // the file than that needs (pcmBits and bitrateKbps may be left unknown);
+  // such a decoder cannot Start.
+  bool Probe(const QString& path, QString* error);
   void Close();
   const AudioInfo& Info() const { return info_; }
   AudioTags Tags() const;
@@ -41,6 +45,9 @@ class AudioDecoder {
   double Progress() const;
 
  private:
+  bool OpenFile(const QString& path, bool probeOnly, QString* error);
+  void TakeInfo();
+
   struct Impl;
   std::unique_ptr<Impl> d;
   AudioInfo info_;

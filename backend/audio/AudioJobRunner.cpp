@@ -90,15 +90,13 @@ AudioJobRunner::Outcome AudioJobRunner::Work(PcmSources& sources,
   const QString folder = QFileInfo(output).absolutePath();
   if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
     return {AudioErrOutput, "Cannot write " + output + ": the folder cannot be written to."};
-  if (!sink->Open(tempPath, settings.tags, &error)) {
-    sink->Cancel();
-    return {AudioErrEncoder, error};
-  }
-  const PcmFormat format = sink->Format();
   auto fail = [&](long code) {
     sink->Cancel();
-    return Outcome{abort_ ? kAborted : code, error};
+    // The sink names the file it writes; the user knows only the output's name.
+    return Outcome{abort_ ? kAborted : code, QString(error).replace(tempPath, output)};
   };
+  if (!sink->Open(tempPath, settings.tags, &error)) return fail(AudioErrEncoder);
+  const PcmFormat format = sink->Format();
   for (size_t i = 0; i < sources.size(); ++i) {
     PcmSource& source = *sources[i];
     if (i > 0 && !source.Open(&error)) return fail(AudioErrInput);

@@ -1,8 +1,10 @@
 #include "backend/audio/FfmpegSink.h"
 
 #include <QFile>
+#include <cstring>
 
 #include "backend/audio/FfmpegUtil.h"
+#include "backend/audio/OutputFile.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -26,6 +28,7 @@ struct FfmpegSink::Impl {
   AVPacket* pkt = av_packet_alloc();
   int frameSize = 0;
   int64_t pts = 0;
+  bool sizeLimited = false;  // WAV keeps its sizes in 32-bit fields
   uint8_t** conv = nullptr;  // converted samples of one Write
   int convFrames = 0;
 
@@ -52,6 +55,7 @@ struct FfmpegSink::Impl {
   }
   QString WriteError(int r) const { return "Cannot write " + path + " (" + AvErrorText(r) + ")."; }
   bool Drain(QString* error);
+  bool Fits(const AVPacket* p, QString* error) const;
   bool Encode(AVFrame* f, QString* error);
 };
 
@@ -61,6 +65,8 @@ FfmpegSink::FfmpegSink(const char* muxer, const char* encoder, PcmFormat format,
   d->muxer = muxer;
   d->encoder = encoder;
   d->bitRate = bitRate;
+  d->sizeLimited = std::strcmp(muxer, "wav") == 0;
+  QuietFfmpegLog();
 }
 
 FfmpegSink::~FfmpegSink() { Cancel(); }
@@ -125,6 +131,16 @@ bool FfmpegSink::Open(const QString& path, const AudioTags& tags, QString* error
   return true;
 }
 
+// A WAV file whose data would pass the size fields' limit (with the pad byte
+// of an odd length) is refused before the packet is written.
+bool FfmpegSink::Impl::Fits(const AVPacket* p, QString* error) const {
+  if (!sizeLimited) return true;
+  const int64_t end = avio_tell(oc->pb) + p->size;
+  if (end + (end & 1) <= SizeFieldLimit()) return true;
+  *error = "Cannot write " + path + ": a WAV file cannot be larger than 4 GB.";
+  return false;
+}
+
 bool FfmpegSink::Impl::Encode(AVFrame* f, QString* error) {
   int r = avcodec_send_frame(ctx, f);
   if (r < 0) {
@@ -134,6 +150,10 @@ bool FfmpegSink::Impl::Encode(AVFrame* f, QString* error) {
   while ((r = avcodec_receive_packet(ctx, pkt)) == 0) {
     av_packet_rescale_ts(pkt, ctx->time_base, st->time_base);
     pkt->stream_index = st->index;
+    if (!Fits(pkt, error)) {
+      av_packet_unref(pkt);
+      return false;
+    }
     r = av_interleaved_write_frame(oc, pkt);
     if (r < 0 || oc->pb->error < 0) {
       *error = WriteError(r < 0 ? r : oc->pb->error);

@@ -4,3 +4,6 @@
 
 // FFmpeg's text for an error code.
 QString AvErrorText(int code);
+// FFmpeg's own log lines stay off the terminal: every failure reaches the
+// user through the job's error text. Called by each FFmpeg user before its work.
+void QuietFfmpegLog();

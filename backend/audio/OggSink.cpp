@@ -28,6 +28,29 @@ struct OggSink::Impl {
   }
 };
 
+namespace {
+bool AcceptsBitrate(int channels, int rate, int kbps) {
+  vorbis_info vi;
+  vorbis_info_init(&vi);
+  const bool ok = vorbis_encode_setup_managed(&vi, channels, rate, -1, long(kbps) * 1000, -1) == 0;
+  vorbis_info_clear(&vi);
+  return ok;
+}
+
+// The encoder takes a range of nominal bit rates that depends on the rate and
+// channels (at 44.1 kHz stereo not below about 45 kbit/s, at 8 kHz not above
+// about 42): the asked one or the nearest it takes, 0 when it takes none.
+int NearestBitrate(int channels, int rate, int kbps) {
+  constexpr int kMaxKbps = 1000;
+  kbps = std::clamp(kbps, 1, kMaxKbps);
+  for (int step = 0; step < kMaxKbps; ++step) {
+    if (kbps - step >= 1 && AcceptsBitrate(channels, rate, kbps - step)) return kbps - step;
+    if (kbps + step <= kMaxKbps && AcceptsBitrate(channels, rate, kbps + step)) return kbps + step;
+  }
+  return 0;
+}
+}  // namespace
+
 OggSink::OggSink(const OggFormatRecord& record, PcmFormat source) : d(std::make_unique<Impl>()), record_(record) {
   format_.sampleRate = source.sampleRate;
   format_.channels = std::clamp(source.channels, 1, 2);
@@ -36,8 +59,9 @@ OggSink::OggSink(const OggFormatRecord& record, PcmFormat source) : d(std::make_
 OggSink::~OggSink() { Cancel(); }
 
 bool OggSink::Open(const QString& path, const AudioTags& tags, QString* error) {
+  const int kbps = record_.Mode == 2 ? NearestBitrate(format_.channels, format_.sampleRate, record_.NominalBitrate) : 0;
   int r = record_.Mode == 2
-              ? vorbis_encode_init(&d->vi, format_.channels, format_.sampleRate, -1, record_.NominalBitrate * 1000, -1)
+              ? vorbis_encode_init(&d->vi, format_.channels, format_.sampleRate, -1, long(kbps) * 1000, -1)
               : vorbis_encode_init_vbr(&d->vi, format_.channels, format_.sampleRate,
                                        std::clamp(record_.Quality, 0, 100) / 100.0f);
   if (r != 0) {

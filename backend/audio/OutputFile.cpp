@@ -1,8 +1,16 @@
 #include "backend/audio/OutputFile.h"
 
 #include <QFile>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+
+namespace {
+std::atomic<int64_t> sizeFieldLimit{0xFFFFFFFFll};
+}
+
+int64_t SizeFieldLimit() { return sizeFieldLimit; }
+void SetSizeFieldLimit(int64_t bytes) { sizeFieldLimit = bytes; }
 
 QString OutputFile::Failed() const { return "Cannot write " + path_ + " (" + QString::fromLocal8Bit(strerror(errno)) + ")."; }
 

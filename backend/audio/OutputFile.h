@@ -2,7 +2,13 @@
 // write is checked, so a full disk is reported instead of leaving a short file.
 #pragma once
 #include <QString>
+#include <cstdint>
 #include <cstdio>
+
+// The largest file a format that keeps its sizes in 32-bit header fields
+// (WAV, APE) can describe. Tests lower it to reach it with small files.
+int64_t SizeFieldLimit();
+void SetSizeFieldLimit(int64_t bytes);
 
 class OutputFile {
  public:

@@ -3,16 +3,29 @@
 #include "backend/audio/AudioDecoder.h"
 #include "backend/audio/AudioJobRunner.h"
 #include "backend/audio/CodecTables.h"
+#include "backend/audio/SourceProbe.h"
 
-cAudioConverter::cAudioConverter(QObject* parent) : cAudioJobControl(parent) {}
+struct cAudioConverter::Probes {
+  SourceProbe last;
+  ProbePool ahead;
+};
+
+cAudioConverter::cAudioConverter(QObject* parent) : cAudioJobControl(parent), probes_(std::make_unique<Probes>()) {}
 
 cAudioConverter::~cAudioConverter() { CloseJob(); }
 
+void cAudioConverter::PrefetchSources(const QStringList& paths) {
+  if (paths.isEmpty())
+    probes_->ahead.Stop();
+  else
+    probes_->ahead.Start(paths);
+}
+
 long cAudioConverter::OpenSource(const QString& path) {
-  AudioDecoder decoder;
-  QString error;
-  if (!decoder.Open(path, &error)) return AudioErrInput;
-  const AudioInfo& info = decoder.Info();
+  SourceProbe& last = probes_->last;
+  if (!probes_->ahead.Take(path, &last) || !last.Current(path)) last = SourceProbe::Of(path);
+  if (!last.opened) return AudioErrInput;
+  const AudioInfo& info = last.info;
   sampleRate_ = info.sampleRate;
   channels_ = info.channels;
   bitsPerSample_ = info.bitsPerSample;
@@ -24,11 +37,10 @@ long cAudioConverter::OpenSource(const QString& path) {
 void cAudioConverter::CloseSource() {}
 
 long cAudioConverter::ReadSourceTags(const QString& path) {
-  AudioDecoder decoder;
-  QString error;
-  const bool opened = decoder.Open(path, &error);
-  Settings().tags = decoder.Tags();  // empty tags for a file that cannot be read
-  return opened ? 0L : long(AudioErrInput);
+  SourceProbe& last = probes_->last;
+  if (!last.Current(path)) last = SourceProbe::Of(path);
+  Settings().tags = last.tags;  // empty tags for a file that cannot be read
+  return last.opened ? 0L : long(AudioErrInput);
 }
 
 QTime cAudioConverter::SecondsToTime(long seconds) const { return QTime(0, 0).addSecs(int(seconds)); }

@@ -2,7 +2,9 @@
 // file or a range of it into the destination format on a worker thread, and
 // lists the compressed-WAV ("ACM") and WMA codecs and formats it can write.
 #pragma once
+#include <QStringList>
 #include <QTime>
+#include <memory>
 
 #include "platform/audio/cAudioJobControl.h"
 
@@ -26,6 +28,10 @@ class cAudioConverter : public cAudioJobControl {
   // Reads the file's tags into the seven tag properties; 0 when it was read.
   long ReadSourceTags(const QString& path);
   QTime SecondsToTime(long seconds) const;
+  // Starts probing these files on worker threads ahead of OpenSource calls
+  // for them, made in the same order; OpenSource then takes a file's result,
+  // the same as its own probe would give. An empty list ends the probing.
+  void PrefetchSources(const QStringList& paths);
 
   // The next job: source, range (whole seconds, -1 for the whole file; a range
   // applies to the next start only), output.
@@ -64,4 +70,8 @@ class cAudioConverter : public cAudioJobControl {
   long rangeLength_ = -1;
   long acmFilterRate_ = 0;  // set by a converting tag enumeration
   long acmFilterChannels_ = 0;
+  // The last probe, which ReadSourceTags of the same unchanged file reuses,
+  // and the files being probed ahead.
+  struct Probes;
+  std::unique_ptr<Probes> probes_;
 };

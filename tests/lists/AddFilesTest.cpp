@@ -119,3 +119,22 @@ TEST_F(AddFilesTest, SupportedTypesAndItemNames) {
   EXPECT_EQ(g_frmStat::getLegaName("a:b:c?.wav"), "abc.wav");
   EXPECT_EQ(g_frmStat::getLegaName("plain name.mp3"), "plain name.mp3");
 }
+
+// Files of every common type become rows in the order given, with their own
+// tags; a damaged one among them is refused once, by name.
+TEST_F(AddFilesTest, MixedTypesBecomeRowsInOrderAndADamagedOneIsRefusedOnce) {
+  QStringList names = WriteMixedFiles(media, 12);
+  WriteBytes(media + "/damaged.wav", QByteArray(5000, 'z'));
+  names.insert(7, "damaged.wav");
+  g_bCopyID3FromSource = true;
+  AddFromDialog(names);
+  EXPECT_EQ(ScriptedUi::get().prompts(), QStringList{"Cannot add " + media + "/damaged.wav"});
+  names.removeAll("damaged.wav");
+  ASSERT_EQ(main->cGrid1->Rows(), 12);
+  for (long r = 1; r <= 12; ++r) {
+    EXPECT_EQ(Cell(main, r, "Item Name"), names[r - 1]);
+    EXPECT_EQ(Cell(main, r, "Time"), "00:00:02");
+    EXPECT_EQ(Cell(main, r, "COL_TAG_TITLE"), QString("Title %1").arg(r - 1));
+  }
+  EXPECT_EQ(recordCount(ListPath()), 12);
+}

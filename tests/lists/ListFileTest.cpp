@@ -178,3 +178,37 @@ TEST_F(ListFileTest, TagsComeFromTheSourceWhenThatOptionIsOn) {
   main->cTreeView1_NodeClick(main->cTreeView1->SelectedItem());
   EXPECT_EQ(Cell(main, 1, "COL_TAG_TITLE"), "Typed");
 }
+
+// A list of every common type, with a vanished and a damaged file among them,
+// gives the rows and cells of each file in the list's order, the vanished and
+// damaged ones left out without a word; the files are probed ahead of the rows.
+TEST_F(ListFileTest, MixedTypesGiveTheirCellsInTheListsOrder) {
+  QStringList names = WriteMixedFiles(media, 12);
+  WriteBytes(media + "/damaged.mp3", QByteArray(5000, '\x7f'));
+  names.insert(5, "vanished.ogg");
+  names.insert(9, "damaged.mp3");
+  QString text;
+  for (const QString& name : names) {
+    ItemRecord r;
+    r.name = name;
+    r.file = media + "/" + name;
+    text += r.ToText();
+  }
+  mdlFunctions::WriteTextFile(text, ListPath());
+  names.removeAll("vanished.ogg");
+  names.removeAll("damaged.mp3");
+  g_bCopyID3FromSource = true;
+  main->cTreeView1_NodeClick(main->cTreeView1->SelectedItem());
+  ASSERT_EQ(main->cGrid1->Rows(), 12);
+  for (long r = 1; r <= 12; ++r) {
+    SCOPED_TRACE(names[r - 1].toStdString());
+    EXPECT_EQ(Cell(main, r, "Item Name"), names[r - 1]);
+    EXPECT_EQ(Cell(main, r, "COL_FILE"), media + "/" + names[r - 1]);
+    EXPECT_EQ(Cell(main, r, "Time"), "00:00:02");
+    EXPECT_EQ(Cell(main, r, "COL_TAG_TITLE"), QString("Title %1").arg(r - 1));
+    EXPECT_EQ(Cell(main, r, "COL_BYTES_SIZE"), QString::number(QFileInfo(media + "/" + names[r - 1]).size()));
+    EXPECT_EQ(Cell(main, r, "Range"), "All");
+  }
+  EXPECT_TRUE(ScriptedUi::get().shown.empty());
+  EXPECT_EQ(main->cStatusBar1->PanelText("Main"), "Ready.");
+}

@@ -81,6 +81,21 @@ inline QString WriteBinCue(const QString& dir, bool dataSecondTrack = false) {
   return dir + "/disc.cue";
 }
 
+// Two-second files of the four common types in turn (WAV, MP3, OGG, WMA),
+// each with a title of its own: "Title <n>"; the file names in order.
+inline QStringList WriteMixedFiles(const QString& dir, int count) {
+  const char* exts[] = {"wav", "mp3", "ogg", "wma"};
+  const QString source = WriteWav(dir + "/source.wav", 2);
+  QStringList names;
+  for (int i = 0; i < count; ++i) {
+    const QString name = QString("f%1.%2").arg(i, 2, 10, QChar('0')).arg(exts[i % 4]);
+    Encode(source, dir + "/" + name, {"-metadata", QString("title=Title %1").arg(i)});
+    names << name;
+  }
+  QFile::remove(source);
+  return names;
+}
+
 inline QString Cell(frmMain* m, long row, const QString& key) { return ItemRow::Text(*m->cGrid1, row, key); }
 inline long Mark(frmMain* m, long row) { return ItemRow::Icon(*m->cGrid1, row, "Inc"); }
 

@@ -224,3 +224,54 @@ TEST(CodecTables, EveryAcmAndWmaFormatEncodes) {
     }
   }
 }
+
+namespace {
+// The nominal bit rate an OGG file's identification header states, in kbit/s.
+int OggNominalKbps(const QString& path) {
+  QFile f(path);
+  f.open(QIODevice::ReadOnly);
+  const QByteArray head = f.read(4096);
+  const int at = head.indexOf("\x01vorbis");
+  if (at < 0 || head.size() < at + 24) return -1;
+  // After the packet type and name: version (4), channels (1), rate (4), maximum (4), nominal (4).
+  const uchar* p = reinterpret_cast<const uchar*>(head.constData()) + at + 7 + 4 + 1 + 4 + 4;
+  return int((p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24) / 1000);
+}
+}  // namespace
+
+// Every bit rate the output-format window offers is written, at the nearest
+// one the encoder takes for the source's rate and channels.
+TEST(ConverterFormatsOgg, EveryOfferedBitrateIsWrittenAtTheNearestTheEncoderTakes) {
+  const QString dir = TestEnv::FreshDir("ogg_bitrates");
+  struct BitrateCase {
+    int rate, channels, asked;
+    int lowest, highest;  // of the nominal rate written
+  };
+  const BitrateCase cases[] = {
+      {44100, 2, 32, 33, 63},    // below the range: up to its lowest
+      {44100, 2, 40, 41, 63},
+      {44100, 2, 128, 128, 128},  // inside: as asked
+      {22050, 1, 350, 60, 349},   // above the range at a low rate: down to its highest
+      {8000, 1, 196, 8, 80},
+  };
+  for (const BitrateCase& bc : cases) {
+    SCOPED_TRACE(
+        QString("%1 kbit/s at %2 Hz, %3 channel(s)").arg(bc.asked).arg(bc.rate).arg(bc.channels).toStdString());
+    const QString in = WriteWav(dir + "/in.wav", bc.rate, bc.channels, 16, 1.0);
+    cAudioConverter c;
+    JobWatcher w(c);
+    c.SetDestinationFormat(DestOgg);
+    c.SetOggFormat({2, bc.asked, 0});
+    c.SetInputFile(in);
+    c.SetOutputFile(dir + "/out.ogg");
+    c.StartConvert();
+    ASSERT_TRUE(w.Wait());
+    ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
+    const int kbps = OggNominalKbps(dir + "/out.ogg");
+    EXPECT_GE(kbps, bc.lowest);
+    EXPECT_LE(kbps, bc.highest);
+    const std::vector<int16_t> pcm = DecodePcm(dir + "/out.ogg");
+    EXPECT_NEAR(double(pcm.size()) / bc.channels, bc.rate, 256);
+    EXPECT_GT(Rms(pcm), 2000);
+  }
+}

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -14,6 +17,7 @@
 #include "AudioFixtures.h"
 #include "JobWatcher.h"
 #include "TestEnv.h"
+#include "backend/audio/OutputFile.h"
 #include "platform/audio/cAudioConverter.h"
 
 using namespace AudioFixtures;
@@ -22,6 +26,18 @@ namespace {
 void ToWav(cAudioConverter& c, int rate, int channels) {
   c.SetDestinationFormat(DestWav);
   c.SetWavFormat({rate, int16_t(channels), 16});
+}
+
+// Converts a range (whole seconds, -1 for none) of in to a 44.1 kHz stereo WAV
+// and serves events until the job has ended.
+void ConvertRange(cAudioConverter& c, JobWatcher& w, const QString& in, long start, long length, const QString& out) {
+  ToWav(c, 44100, 2);
+  c.SetInputFile(in);
+  c.SetRangeStart(start);
+  c.SetRangeLength(length);
+  c.SetOutputFile(out);
+  c.StartConvert();
+  w.Wait();
 }
 
 QByteArray Read(const QString& path) {
@@ -80,6 +96,105 @@ TEST(ConverterJobs, RangeOfACompressedSourceHasTheAskedLength) {
   ASSERT_TRUE(w.Wait());
   ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
   EXPECT_EQ(DecodePcm(dir + "/part.wav").size(), 2u * 88200);
+}
+
+// A range of a compressed source holds exactly the samples a whole-file
+// decode has at that place: the decoder is warmed up before the range starts.
+TEST(ConverterJobs, RangeOfACompressedSourceEqualsTheWholeFileDecode) {
+  const QString dir = TestEnv::FreshDir("range_exact");
+  const QString wav = WriteWav(dir + "/in.wav", 44100, 2, 16, 5.0);
+  struct ExactCase {
+    const char* name;
+    QStringList args;
+  };
+  // A low bit rate lets a frame's data reach back over several frames.
+  const ExactCase cases[] = {{"mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}},
+                             {"mp3", {"-c:a", "libmp3lame", "-b:a", "32k"}},
+                             {"mp3", {"-c:a", "libmp3lame", "-q:a", "4"}},
+                             {"ogg", {"-c:a", "libvorbis"}},
+                             {"wma", {"-c:a", "wmav2", "-b:a", "64k"}}};
+  for (const ExactCase& ec : cases) {
+    SCOPED_TRACE(ec.name + ec.args.join(' ').toStdString());
+    const QString in = Encode(wav, dir + "/in." + ec.name, ec.args);
+    cAudioConverter c;
+    JobWatcher whole(c);
+    ConvertRange(c, whole, in, -1, -1, dir + "/whole.wav");
+    JobWatcher part(c);
+    ConvertRange(c, part, in, 2, 1, dir + "/part.wav");
+    ASSERT_EQ(part.ends, QStringList{"Done"}) << part.errorText.toStdString();
+    const std::vector<int16_t> all = DecodePcm(dir + "/whole.wav");
+    const std::vector<int16_t> range = DecodePcm(dir + "/part.wav");
+    ASSERT_EQ(range.size(), 2u * 44100);
+    ASSERT_GE(all.size(), 3u * 88200);
+    const std::vector<int16_t> same(all.begin() + 2 * 88200, all.begin() + 3 * 88200);
+    const auto diff = std::mismatch(range.begin(), range.end(), same.begin());
+    EXPECT_TRUE(diff.first == range.end()) << "first differing sample " << (diff.first - range.begin());
+  }
+}
+
+TEST(ConverterJobs, ARangeStartingPastTheEndEndsWithError) {
+  const QString dir = TestEnv::FreshDir("range_past_end");
+  const QString wav = WriteWav(dir + "/in.wav", 44100, 2, 16, 2.0);
+  const QString mp3 = Encode(wav, dir + "/in.mp3", {"-c:a", "libmp3lame"});
+  for (const QString& in : {wav, mp3}) {
+    for (long start : {2L, 5L}) {
+      SCOPED_TRACE(in.toStdString() + " from " + std::to_string(start));
+      cAudioConverter c;
+      JobWatcher w(c);
+      ConvertRange(c, w, in, start, 1, dir + "/out/part.wav");
+      EXPECT_EQ(w.ends, QStringList{"Error"});
+      EXPECT_EQ(w.errorCode, AudioErrInput);
+      EXPECT_TRUE(w.errorText.contains(in)) << w.errorText.toStdString();
+      EXPECT_TRUE(FilesIn(dir + "/out").isEmpty());
+    }
+  }
+}
+
+namespace {
+// Everything written to the process's standard error meanwhile.
+class StderrCapture {
+ public:
+  StderrCapture() : file_(std::tmpfile()), saved_(dup(2)) {
+    std::fflush(stderr);
+    dup2(fileno(file_), 2);
+  }
+  ~StderrCapture() { std::fclose(file_); }
+  QByteArray Stop() {
+    std::fflush(stderr);
+    dup2(saved_, 2);
+    close(saved_);
+    QFile f;
+    std::rewind(file_);
+    f.open(file_, QIODevice::ReadOnly);
+    return f.readAll();
+  }
+
+ private:
+  FILE* file_;
+  int saved_;
+};
+}  // namespace
+
+// Damaged inputs and seeks in files without an index make FFmpeg talk; what
+// the user needs arrives in the job's error text, nothing on the terminal.
+TEST(ConverterJobs, FfmpegLogLinesStayOffTheTerminal) {
+  const QString dir = TestEnv::FreshDir("quiet");
+  const QString wav = WriteWav(dir + "/in.wav", 44100, 2, 16, 3.0);
+  const QByteArray mp3 = Read(Encode(wav, dir + "/in.mp3", {"-c:a", "libmp3lame"}));
+  QFile cut(dir + "/cut.mp3");
+  ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+  cut.write(mp3.left(mp3.size() / 2) + QByteArray(4000, '\x55') + mp3.mid(mp3.size() / 2 + 4000));
+  cut.close();
+  const QString wma = Encode(wav, dir + "/in.wma", {"-c:a", "wmav2"});
+  StderrCapture capture;
+  for (const QString& in : {dir + "/cut.mp3", wma}) {
+    cAudioConverter c;
+    JobWatcher w(c);
+    ConvertRange(c, w, in, 1, 1, dir + "/out.wav");
+  }
+  // FFmpeg's lines begin with the name of the part speaking: "[mp3float @ 0x...]".
+  const QByteArray said = capture.Stop();
+  EXPECT_FALSE(said.startsWith('[') || said.contains("\n[")) << said.toStdString();
 }
 
 namespace {
@@ -333,8 +448,59 @@ TEST(ConverterJobs, AFullDiskEndsWithErrorAndLeavesNoPartialFile) {
       ASSERT_TRUE(w.Wait());
     }
     EXPECT_EQ(w.ends, QStringList{"Error"}) << ext;
-    EXPECT_TRUE(w.errorText.contains("out/.out")) << w.errorText.toStdString();
+    // The text names the user's file, not the hidden one being written.
+    EXPECT_TRUE(w.errorText.contains(dir + "/out/out." + ext)) << w.errorText.toStdString();
+    EXPECT_FALSE(w.errorText.contains(".part")) << w.errorText.toStdString();
     EXPECT_TRUE(FilesIn(dir + "/out").isEmpty()) << ext;
+  }
+}
+
+// Formats with 32-bit size fields stop at their limit (4 GB, lowered here):
+// an output of exactly the limit is written, one byte more is refused before
+// it is written, and the partial file is removed.
+TEST(ConverterJobs, OutputsPastTheSizeFieldLimitAreRefused) {
+  const QString dir = TestEnv::FreshDir("sizelimit");
+  const QString in = WriteWav(dir + "/in.wav", 44100, 2, 16, 3.0);
+  struct LimitCase {
+    const char* name;
+    long dest;
+  };
+  for (const LimitCase& lc : {LimitCase{"wav", DestWav}, LimitCase{"acm", DestAcm}, LimitCase{"ape", DestApe}}) {
+    SCOPED_TRACE(lc.name);
+    const QString out = dir + "/out/" + lc.name;
+    struct Ending {
+      QStringList ends;
+      long code;
+      QString text;
+    };
+    auto convert = [&] {
+      cAudioConverter c;
+      JobWatcher w(c);
+      c.SetDestinationFormat(lc.dest);
+      c.SetAcmFormat("IMA ADPCM", "44100 Hz, 4 Bit, Stereo");
+      c.SetInputFile(in);
+      c.SetOutputFile(out);
+      c.StartConvert();
+      w.Wait();
+      return Ending{w.ends, w.errorCode, w.errorText};
+    };
+    ASSERT_EQ(convert().ends, QStringList{"Done"});
+    const int64_t size = QFileInfo(out).size();
+    QFile::remove(out);
+    struct Restore {
+      ~Restore() { SetSizeFieldLimit(0xFFFFFFFFll); }
+    } restore;
+    SetSizeFieldLimit(size);
+    ASSERT_EQ(convert().ends, QStringList{"Done"});
+    EXPECT_EQ(QFileInfo(out).size(), size);
+    QFile::remove(out);
+
+    SetSizeFieldLimit(size - 1);
+    const Ending e = convert();
+    EXPECT_EQ(e.ends, QStringList{"Error"});
+    EXPECT_EQ(e.code, AudioErrOutput);
+    EXPECT_TRUE(e.text.contains(out) && e.text.contains("4 GB")) << e.text.toStdString();
+    EXPECT_TRUE(FilesIn(dir + "/out").isEmpty());
   }
 }
 

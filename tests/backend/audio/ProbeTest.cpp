@@ -2,6 +2,11 @@
 // and decoded.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <QFile>
+
 #include "AudioFixtures.h"
 #include "JobWatcher.h"
 #include "TestEnv.h"
@@ -135,4 +140,173 @@ TEST(WmaLists, CodecsAndFormatsByPosition) {
   EXPECT_EQ(c.GetWmaCodecName(2), "");
   EXPECT_EQ(c.GetWmaFormatCount(-1), 0);
   EXPECT_EQ(c.GetWmaFormatName(0, c.GetWmaFormatCount(0)), "");
+}
+
+namespace {
+struct ProbeCase {
+  const char* name;
+  std::function<QString(const QString& dir)> make;
+  long rate;
+  int channels;
+  long bits;
+  long durationMs;
+  const char* title;
+  const char* year;
+};
+void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.name; }
+
+// 1.5 s of sine at 44.1 kHz stereo, through the ffmpeg command with tags.
+auto Tagged(const char* ext, QStringList args, int bits = 16) {
+  return [=](const QString& dir) {
+    const QString wav = WriteWav(dir + "/src.wav", 44100, 2, bits, 1.5);
+    return Encode(wav, dir + "/in." + ext, args + QStringList{"-metadata", "title=Probe", "-metadata", "date=2021"});
+  };
+}
+auto Pcm(int rate, int channels, int bits, double seconds) {
+  return [=](const QString& dir) { return WriteWav(dir + "/in.wav", rate, channels, bits, seconds); };
+}
+// A WAV whose data chunk claims more than the file holds.
+QString TruncatedWav(const QString& dir) {
+  const QString wav = WriteWav(dir + "/src.wav", 22050, 1, 16, 2.0);
+  QFile f(wav);
+  f.open(QIODevice::ReadWrite);
+  f.resize(f.size() / 2);
+  return wav;
+}
+
+// What the converter reports for each input type: the values a full FFmpeg
+// probe (stream information read, decoder opened) gives for each file, which
+// the header-only probe of WAV, MP3, OGG and WMA must give too.
+const ProbeCase kProbeCases[] = {
+    {"Wav8BitMono", Pcm(11025, 1, 8, 1.0), 11025, 1, 8, 1000, "", ""},
+    {"Wav16BitStereo", Pcm(48000, 2, 16, 1.25), 48000, 2, 16, 1250, "", ""},
+    {"Wav24Bit", Pcm(96000, 2, 24, 0.5), 96000, 2, 24, 500, "", ""},
+    {"WavTagged", Tagged("wav", {}), 44100, 2, 16, 1500, "Probe", "2021"},
+    {"WavFloat", Tagged("wav", {"-c:a", "pcm_f32le"}), 44100, 2, 32, 1500, "Probe", "2021"},
+    {"WavExtensible", Tagged("wav", {"-c:a", "pcm_s24le", "-ac", "3"}, 24), 44100, 3, 24, 1500, "Probe", "2021"},
+    {"WavTruncated", TruncatedWav, 22050, 1, 16, 999, "", ""},
+    {"AcmWav", Tagged("wav", {"-c:a", "adpcm_ms"}), 44100, 2, 16, 1514, "Probe", "2021"},
+    {"Mp3CbrInfoHeader", Tagged("mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}), 44100, 2, 16, 1541, "Probe", "2021"},
+    {"Mp3CbrNoHeader", Tagged("mp3", {"-c:a", "libmp3lame", "-b:a", "96k", "-write_xing", "0"}), 44100, 2, 16, 1541,
+     "Probe", "2021"},
+    {"Mp3Vbr", Tagged("mp3", {"-c:a", "libmp3lame", "-q:a", "5"}), 44100, 2, 16, 1541, "Probe", "2021"},
+    {"Mp3VbrNoHeader", Tagged("mp3", {"-c:a", "libmp3lame", "-q:a", "5", "-write_xing", "0"}), 44100, 2, 16, 1571,
+     "Probe", "2021"},
+    {"Mp3CbrMpeg2NoHeader",
+     Tagged("mp3", {"-c:a", "libmp3lame", "-ar", "16000", "-b:a", "32k", "-write_xing", "0"}), 16000, 2, 16, 1584,
+     "Probe", "2021"},
+    {"Mp3Mono22kWithId3v1",
+     Tagged("mp3", {"-c:a", "libmp3lame", "-ac", "1", "-ar", "22050", "-id3v2_version", "3", "-write_id3v1", "1"}),
+     22050, 1, 16, 1567, "Probe", "2021"},
+    {"Ogg", Tagged("ogg", {"-c:a", "libvorbis"}), 44100, 2, 16, 1500, "Probe", "2021"},
+    {"OggMono22k", Tagged("ogg", {"-c:a", "libvorbis", "-ac", "1", "-ar", "22050"}), 22050, 1, 16, 1500, "Probe",
+     "2021"},
+    {"Wma", Tagged("wma", {"-c:a", "wmav2"}), 44100, 2, 16, 1532, "Probe", "2021"},
+    {"WmaVersion1Mono", Tagged("wma", {"-c:a", "wmav1", "-ac", "1"}), 44100, 1, 16, 1532, "Probe", "2021"},
+    {"Aiff", Tagged("aiff", {}), 44100, 2, 16, 1500, "Probe", ""},
+    {"Vox", [](const QString& d) { return WriteVox(d + "/in.vox", 1.0); }, 8000, 1, 16, 1000, "", ""},
+};
+class ProbeValues : public ::testing::TestWithParam<ProbeCase> {};
+}  // namespace
+
+TEST_P(ProbeValues, FormatLengthAndTags) {
+  const ProbeCase& tc = GetParam();
+  const QString in = tc.make(TestEnv::FreshDir(QString("probe_") + tc.name));
+  cAudioConverter c;
+  ASSERT_EQ(c.OpenSource(in), 0);
+  ASSERT_EQ(c.ReadSourceTags(in), 0);
+  EXPECT_EQ(c.SampleRate(), tc.rate);
+  EXPECT_EQ(c.Channels(), tc.channels);
+  EXPECT_EQ(c.BitsPerSample(), tc.bits);
+  EXPECT_EQ(c.Duration(), tc.durationMs);
+  EXPECT_EQ(c.TagTitle(), tc.title);
+  EXPECT_EQ(c.TagYear(), tc.year);
+}
+
+INSTANTIATE_TEST_SUITE_P(InputTypes, ProbeValues, ::testing::ValuesIn(kProbeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  f.open(QIODevice::ReadOnly);
+  return f.readAll();
+}
+timespec ModifiedTime(const QString& path) {
+  struct stat s {};
+  stat(QFile::encodeName(path).constData(), &s);
+  return s.st_mtim;
+}
+// Writes data over the file in place (same inode) and sets its modification time.
+void Overwrite(const QString& path, const QByteArray& data, timespec modified) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  ASSERT_EQ(f.write(data), data.size());
+  ASSERT_TRUE(f.resize(data.size()));
+  f.close();
+  const timespec times[2] = {modified, modified};
+  ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+}  // namespace
+
+// The tag read after OpenSource of the same file takes what that probe read,
+// unless the file changed in between (in length or time).
+TEST(ProbeReuse, TagsAfterOpenSourceComeFromItsProbeUnlessTheFileChanged) {
+  const QString dir = TestEnv::FreshDir("probe_reuse");
+  const QString wav = WriteWav(dir + "/src.wav", 44100, 2, 16, 0.5);
+  const QString first = Encode(wav, dir + "/first.mp3", {"-c:a", "libmp3lame", "-metadata", "title=First"});
+  const QString second = Encode(wav, dir + "/second.mp3", {"-c:a", "libmp3lame", "-metadata", "title=Other"});
+  const QByteArray other = ReadAll(second);
+  ASSERT_EQ(other.size(), QFile(first).size());
+  const timespec time = ModifiedTime(first);
+  const timespec later{time.tv_sec + 1, time.tv_nsec};
+
+  cAudioConverter c;
+  ASSERT_EQ(c.OpenSource(first), 0);
+  Overwrite(first, other, time);  // same length, same time: taken as unchanged
+  ASSERT_EQ(c.ReadSourceTags(first), 0);
+  EXPECT_EQ(c.TagTitle(), "First");
+
+  ASSERT_EQ(c.OpenSource(first), 0);
+  Overwrite(first, other, later);
+  ASSERT_EQ(c.ReadSourceTags(first), 0);
+  EXPECT_EQ(c.TagTitle(), "Other");
+
+  ASSERT_EQ(c.OpenSource(first), 0);
+  QFile::remove(first);
+  EXPECT_NE(c.ReadSourceTags(first), 0);
+  EXPECT_EQ(c.TagTitle(), "");
+}
+
+// Files probed ahead give OpenSource the values of its own probe, in any
+// order asked, a file named twice included; a file changed after its probe
+// ahead is probed again.
+TEST(ProbeReuse, FilesProbedAheadGiveTheValuesOfAProbeOfTheirOwn) {
+  const QString dir = TestEnv::FreshDir("probe_ahead");
+  const QString wav = WriteWav(dir + "/a.wav", 22050, 1, 16, 1.0);
+  const QString mp3 = Encode(wav, dir + "/b.mp3", {"-c:a", "libmp3lame", "-metadata", "title=First"});
+  const QString ogg = Encode(wav, dir + "/c.ogg", {"-c:a", "libvorbis", "-metadata", "title=Ogg"});
+  const QString longer = Encode(WriteWav(dir + "/long.wav", 44100, 2, 16, 3.0), dir + "/long.mp3",
+                                {"-c:a", "libmp3lame", "-metadata", "title=Other"});
+  cAudioConverter c;
+  c.PrefetchSources({wav, mp3, dir + "/missing.wav", ogg, mp3});
+  EXPECT_EQ(c.OpenSource(ogg), 0);  // out of order
+  EXPECT_EQ(c.Duration(), 1000);
+  EXPECT_NE(c.OpenSource(dir + "/missing.wav"), 0);
+  ASSERT_EQ(c.OpenSource(mp3), 0);
+  EXPECT_EQ(c.SampleRate(), 22050);
+  ASSERT_EQ(c.ReadSourceTags(mp3), 0);
+  EXPECT_EQ(c.TagTitle(), "First");
+
+  // Replaced by a longer file of other tags: its probe ahead no longer counts.
+  ASSERT_TRUE(QFile::remove(mp3));
+  ASSERT_TRUE(QFile::copy(longer, mp3));
+  ASSERT_EQ(c.OpenSource(mp3), 0);
+  EXPECT_EQ(c.SampleRate(), 44100);
+  EXPECT_EQ(c.Channels(), 2);
+  ASSERT_EQ(c.ReadSourceTags(mp3), 0);
+  EXPECT_EQ(c.TagTitle(), "Other");
+  c.PrefetchSources({});
+  ASSERT_EQ(c.OpenSource(wav), 0);
+  EXPECT_EQ(c.Channels(), 1);
 }

@@ -1,0 +1,71 @@
+#include "backend/audio/SourceProbe.h"
+
+#include <sys/stat.h>
+
+#include <QFile>
+#include <algorithm>
+
+FileStamp FileStamp::Of(const QString& path) {
+  struct stat s;
+  if (stat(QFile::encodeName(path).constData(), &s) != 0) return {};
+  return {uint64_t(s.st_dev), uint64_t(s.st_ino), int64_t(s.st_size),
+          int64_t(s.st_mtim.tv_sec) * 1000000000 + s.st_mtim.tv_nsec};
+}
+
+SourceProbe SourceProbe::Of(const QString& path) {
+  SourceProbe p;
+  p.path = path;
+  p.stamp = FileStamp::Of(path);
+  AudioDecoder decoder;
+  QString error;
+  p.opened = decoder.Probe(path, &error);
+  p.info = decoder.Info();
+  p.tags = decoder.Tags();
+  return p;
+}
+
+bool SourceProbe::Current(const QString& file) const {
+  return !path.isEmpty() && path == file && stamp.size >= 0 && stamp == FileStamp::Of(file);
+}
+
+void ProbePool::Start(const QStringList& paths) {
+  Stop();
+  slots_.resize(size_t(paths.size()));
+  for (qsizetype i = 0; i < paths.size(); ++i) {
+    slots_[size_t(i)].probe.path = paths[i];
+    if (!index_.contains(paths[i])) index_.insert(paths[i], size_t(i));  // a duplicate shares the first slot
+  }
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const size_t count = std::min<size_t>(cores, slots_.size());
+  for (size_t i = 0; i < count; ++i) workers_.emplace_back([this] { Work(); });
+}
+
+void ProbePool::Stop() {
+  stop_ = true;
+  for (std::thread& t : workers_) t.join();
+  workers_.clear();
+  slots_.clear();
+  index_.clear();
+  next_ = 0;
+  stop_ = false;
+}
+
+void ProbePool::Work() {
+  for (size_t i = next_++; i < slots_.size() && !stop_; i = next_++) {
+    SourceProbe probe = SourceProbe::Of(slots_[i].probe.path);
+    std::lock_guard<std::mutex> lock(mutex_);
+    slots_[i].probe = std::move(probe);
+    slots_[i].done = true;
+    ready_.notify_all();
+  }
+}
+
+bool ProbePool::Take(const QString& path, SourceProbe* out) {
+  const auto it = index_.constFind(path);
+  if (it == index_.constEnd()) return false;
+  Slot& slot = slots_[*it];
+  std::unique_lock<std::mutex> lock(mutex_);
+  ready_.wait(lock, [&] { return slot.done; });
+  *out = slot.probe;
+  return true;
+}
