@@ -145,6 +145,10 @@ bool frmMain::RunWindowCommand(const QString& key) {
   // The tool windows are not here yet: only their checks run.
   if (const char* notMarked = notMarkedMessage(key); notMarked && !taskChecksPass(*this, key, notMarked))
     return true;
+  if (RunAudioToolCommand(key)) {
+    GetFileInfoToGridInfo();
+    return true;
+  }
   const bool exit = key == "Exit" || key == "RC Exit";
   // A closed main window runs nothing more; a cancelled close goes on.
   if (exit && Unload()) return true;
