@@ -13,33 +13,6 @@
 #include "platform/audio/cWave.h"
 
 namespace {
-// Switches SDL to the disk driver reading the given raw input.
-class DiskAudio {
- public:
-  explicit DiskAudio(const QString& dir, const QByteArray& input) {
-    QFile in(dir + "/capture.raw");
-    in.open(QIODevice::WriteOnly);
-    in.write(input);
-    in.close();
-    qputenv("SDL_AUDIODRIVER", "disk");
-    qputenv("SDL_DISKAUDIOFILEIN", (dir + "/capture.raw").toUtf8());
-    qputenv("SDL_DISKAUDIOFILE", (dir + "/played.raw").toUtf8());
-    qputenv("SDL_DISKAUDIODELAY", "2");
-    SdlAudioRestart();
-  }
-  ~DiskAudio() {
-    qputenv("SDL_AUDIODRIVER", "dummy");
-    SdlAudioRestart();
-  }
-};
-
-// Bytes that change at every sample, so any slip or loss shows.
-QByteArray pattern(int bytes) {
-  QByteArray b(bytes, Qt::Uninitialized);
-  for (int i = 0; i < bytes; ++i) b[i] = char((i * 7 + i / 251) & 0xFF);
-  return b;
-}
-
 WAVEFORMATEX formatOf(int bits, int rate, int channels) {
   WAVEFORMATEX f;
   f.nChannels = int16_t(channels);
@@ -58,8 +31,8 @@ TEST(Wave, RecordsExactlyTheInputInTheFormatAsked) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bits);
     const QString dir = TestEnv::FreshDir("wave-record");
-    const QByteArray input = pattern(c.rate * c.channels * c.bits / 8 / 2);  // half a second
-    DiskAudio disk(dir, input);
+    const QByteArray input = AudioFixtures::Pattern(c.rate * c.channels * c.bits / 8 / 2);  // half a second
+    AudioFixtures::DiskAudio disk(dir, input);
     cWave wave;
     ASSERT_EQ(wave.GetDeviceCount(WAVE_DEVICES_IN), 1);
     long position = 0;
@@ -100,7 +73,7 @@ TEST(Wave, RecordsExactlyTheInputInTheFormatAsked) {
 
 TEST(Wave, RefusesBadFormatsAndUnwritableFiles) {
   const QString dir = TestEnv::FreshDir("wave-refuse");
-  DiskAudio disk(dir, pattern(1000));
+  AudioFixtures::DiskAudio disk(dir, AudioFixtures::Pattern(1000));
   cWave wave;
   long device = 0;
   WAVEFORMATEX bad = formatOf(24, 44100, 2);
