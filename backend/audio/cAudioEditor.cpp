@@ -231,7 +231,10 @@ void cAudioEditor::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), ColorFromNumber(backColor_));
   if (!loaded_ || viewEnd_ <= viewStart_ || width() <= 0) return;
-  const QColor fore = ColorFromNumber(foreColor_);
+  // A wave in the back colour would be invisible: then it takes black or white.
+  const QColor back = ColorFromNumber(backColor_);
+  const QColor fore = foreColor_ != backColor_ ? ColorFromNumber(foreColor_)
+                                               : (back.lightness() > 127 ? QColor(Qt::black) : QColor(Qt::white));
   const int w = width(), channels = loaded_->layout.channels;
   // The selection: the second back colour, with the wave's colour laid thinly
   // over it so that it shows even when both back colours are the same.

@@ -65,8 +65,8 @@ g_frmMicRecorder::g_frmMicRecorder()
   cmdStopRec = button(this, "Stop", "Stop", 1200, 3000, 1020);
   cmdPauseIn = button(this, "Pause Record", QString(), 2280, 3000, 1440);
   cmdUnPauseIn = button(this, "Unpause Record", QString(), 3780, 3000, 1440);
-  lblRecTime = place(new QLabel("0:00:00", this), 5280, 3060, 600, 255);
-  Label6 = place(new QLabel("0:00:30", this), 5880, 3060, 600, 255);
+  lblRecTime = place(new QLabel("0:00:00", this), 5280, 2940, 1200, 255);
+  Label6 = place(new QLabel("0:00:30", this), 5280, 3180, 1200, 255);
   prgMeter = place(new cProgressBar(this), 120, 3480, 6360, 255);
   prgMeter->SetMax(120);
   place(new QLabel("Player:", this), 120, 3900, 3000, 255);

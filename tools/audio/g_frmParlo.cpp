@@ -28,8 +28,8 @@ constexpr long kSpeakFlags = 11;
 const char* const kDefaultFormat = "SAFT22kHz16BitMono";
 
 QComboBox* labelledList(QWidget* parent, const QString& caption, int top) {
-  place(new QLabel(caption, parent), 120, top, 1500, 255);
-  return place(new QComboBox(parent), 1680, top - 30, 4800, 315);
+  place(new QLabel(caption, parent), 120, top, 1860, 255);
+  return place(new QComboBox(parent), 2040, top - 30, 4440, 315);
 }
 
 QPushButton* button(QWidget* parent, const QString& caption, const QString& tip, int left, int top, int width) {
@@ -66,17 +66,18 @@ g_frmParlo::g_frmParlo() : cParlo1(new cParlo(this)) {
   bold.setBold(true);
   lblTitle->setFont(bold);
   txtSpeak = place(new QPlainTextEdit(this), 120, 720, 6360, 1800);
+  txtSpeak->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   cboVoices = labelledList(this, "Voices:", 2700);
   cboAudioOutputs = labelledList(this, "Audio Outputs:", 3120);
   cboFormats = labelledList(this, "Formats:", 3540);
   place(new QLabel("Rate:", this), 120, 3960, 1500, 255);
-  sldRate = place(new cSlider(this), 1680, 3930, 4200, 315);
+  sldRate = place(new cSlider(this), 2040, 3930, 3840, 315);
   sldRate->setOrientation(Qt::Horizontal);
   sldRate->setMinimum(-10);
   sldRate->SetMax(10);
   lblRateVal = place(new QLabel("0", this), 6000, 3960, 480, 255);
   place(new QLabel("Volume:", this), 120, 4380, 1500, 255);
-  sldVolume = place(new cSlider(this), 1680, 4350, 4200, 315);
+  sldVolume = place(new cSlider(this), 2040, 4350, 3840, 315);
   sldVolume->setOrientation(Qt::Horizontal);
   sldVolume->SetMax(100);
   lblValumeVal = place(new QLabel("50", this), 6000, 4380, 480, 255);
