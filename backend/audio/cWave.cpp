@@ -100,8 +100,6 @@ long cWave::RecordStart(long& device, const QString& path, WAVEFORMATEX& format,
   auto rec = std::make_unique<Recording>();
   rec->path = path;
   rec->format = format;
-  const QByteArray header = WavFile::Header(channels, format.nSamplesPerSec, bits, 0);
-  if (!rec->file.Open(path, &error) || !rec->file.Write(header.constData(), size_t(header.size()), &error)) return 3;
   SDL_AudioSpec want{}, have{};
   want.freq = format.nSamplesPerSec;
   want.format = bits == 8 ? AUDIO_U8 : AUDIO_S16LSB;
@@ -110,9 +108,18 @@ long cWave::RecordStart(long& device, const QString& path, WAVEFORMATEX& format,
   want.callback = &Recording::Callback;
   want.userdata = rec.get();
   // No changes allowed: SDL converts whatever the device delivers into the
-  // format asked for, so the file holds exactly that format.
-  rec->device = SDL_OpenAudioDevice(deviceName(device, 1), 1, &want, &have, 0);
-  if (!rec->device) return 2;  // the file is removed with the cancelled writer
+  // format asked for, so the file holds exactly that format. The device
+  // opens paused and before the file, so a device that fails leaves an
+  // existing file as it was.
+  const char* name = deviceName(device, 1);
+  if (device >= 0 && !name) return 2;
+  rec->device = SDL_OpenAudioDevice(name, 1, &want, &have, 0);
+  if (!rec->device) return 2;
+  const QByteArray header = WavFile::Header(channels, format.nSamplesPerSec, bits, 0);
+  if (!rec->file.Open(path, &error) || !rec->file.Write(header.constData(), size_t(header.size()), &error)) {
+    SDL_CloseAudioDevice(rec->device);
+    return 3;
+  }
   recording_ = std::move(rec);
   SDL_PauseAudioDevice(recording_->device, 0);
   if (meterOn_) meter_.start();

@@ -80,6 +80,16 @@ TEST(Wave, RefusesBadFormatsAndUnwritableFiles) {
   EXPECT_EQ(wave.RecordStart(device, dir + "/a.wav", bad, 1600), 1);
   WAVEFORMATEX good = formatOf(16, 8000, 1);
   EXPECT_EQ(wave.RecordStart(device, dir + "/no/such/folder.wav", good, 1600), 3);
+  // A device that cannot record leaves an existing file as it was.
+  const QString kept = AudioFixtures::WriteWav(dir + "/kept.wav", 8000, 1, 16, 0.5);
+  QFile k(kept);
+  k.open(QIODevice::ReadOnly);
+  const QByteArray before = k.readAll();
+  k.close();
+  long missing = 7;
+  EXPECT_EQ(wave.RecordStart(missing, kept, good, 1600), 2);
+  k.open(QIODevice::ReadOnly);
+  EXPECT_EQ(k.readAll(), before);
   EXPECT_FALSE(wave.IsRecording());
   EXPECT_EQ(wave.SecondsToText(30), "0:00:30");
   EXPECT_EQ(wave.SecondsToText(3725), "1:02:05");

@@ -82,6 +82,13 @@ TEST_F(AudioEditorWindowTest, ToolbarSaveOntoTheLoadedFileAndCancelledDialogs) {
     bar.ButtonFace(bar.ButtonIndex("Save Selection"))->click();
     EXPECT_FALSE(bar.ButtonEnabled("Save Selection"));
     EXPECT_TRUE(TestEnv::WaitUntil([&] { return bar.ButtonEnabled("Save Selection"); }, 5000));
+    // Add Selection aborted before its save could finish: nothing is added, no file is left.
+    ScriptedUi::get().dialogAnswers.push_back({media + "/aborted.wav"});
+    e.cmdAddSelection->click();
+    e.cmdAbort->click();
+    TestEnv::WaitUntil([&] { return false; }, 100);
+    EXPECT_TRUE(e.cmdAddSelection->isEnabled());
+    EXPECT_FALSE(QFile::exists(media + "/aborted.wav"));
     bar.ButtonFace(bar.ButtonIndex("Play"))->click();
     EXPECT_FALSE(bar.ButtonEnabled("Play"));
     bar.ButtonFace(bar.ButtonIndex("Stop"))->click();
