@@ -37,6 +37,8 @@ class MicRecorderWindowTest : public AudioToolsTest {
   bool grownPast(const QByteArray& input) {
     return TestEnv::WaitUntil([&] { return QFileInfo(dir + "/rec.wav").size() > 44 + input.size() + 16384; }, 20000);
   }
+  // The default file, the "..." question, the messages and playback.
+  void Exercise(g_frmMicRecorder& w);
   QString dir;
   std::unique_ptr<AudioFixtures::DiskAudio> disk;
 };
@@ -116,8 +118,19 @@ TEST_F(MicRecorderWindowTest, AddDuringARecordingStopsItAndAddsTheFinishedFile) 
   EXPECT_EQ(WavSamples(dir + "/rec.wav").left(input.size()), input);
 }
 
-TEST_F(MicRecorderWindowTest, DefaultFileAndPathQuestionAndMessages) {
-  g_frmMicRecorder& w = form<g_frmMicRecorder>();
+TEST_F(MicRecorderWindowTest, OpensFromTheMainWindowWithItsDefaultFileQuestionAndMessages) {
+  bool ran = false;
+  WhenShown<g_frmMicRecorder>([&](g_frmMicRecorder& w) {
+    ran = true;
+    Exercise(w);
+    QTest::mouseClick(w.cmdExit, Qt::LeftButton);
+  });
+  main->RunCommand("Audio Recorder");
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(loadedForm<g_frmMicRecorder>(), nullptr);
+}
+
+void MicRecorderWindowTest::Exercise(g_frmMicRecorder& w) {
   EXPECT_EQ(w.txtAudioFile->text(), QDir::homePath() + "/wave_file.wav");
   const QString existing = AudioFixtures::WriteWav(dir + "/old.wav", 8000, 1, 16, 1.0);
   auto& ui = ScriptedUi::get();
