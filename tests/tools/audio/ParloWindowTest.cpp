@@ -13,6 +13,9 @@
 #include "core/mdlSupportedDestination.h"
 #include "platform/UserSettings.h"
 #include "platform/speech/cParlo.h"
+#include "settings/g_frmAudioProp.h"
+#include "settings/frmOptions.h"
+#include "platform/cTabControl.h"
 #include "tools/audio/g_frmParlo.h"
 #include "tools/convert/g_frmAudioEditorProc.h"
 
@@ -141,4 +144,18 @@ TEST_F(ParloWindowTest, SayItMarksEachWordAsItIsHeardAndTheChoicesAreKept) {
   EXPECT_EQ(atEnd, QString::fromUtf8("Grüße <one> two"));
   EXPECT_EQ(GetSetting(g_sAppName, "TTS", "Format"), "SAFT8kHz8BitMono");
   InWindow([&](g_frmParlo& w) { EXPECT_EQ(w.cboFormats->currentText(), "SAFT8kHz8BitMono"); });
+}
+
+TEST_F(ParloWindowTest, EditOpensTheTargetFormatsPageAndTakesBackTheDefault) {
+  QString page;
+  WhenShown<g_frmAudioProp>([&](g_frmAudioProp& p) {
+    page = p.cTabControl1->SelectedTabKey();
+    p.Hide();
+  });
+  InWindow([&](g_frmParlo& w) {
+    w.cboTargetFormat->setCurrentText(mdlSupportedDestination::FormatText(fmtWMA));
+    QTest::mouseClick(w.cmdEditTargetFormat, Qt::LeftButton);
+    EXPECT_EQ(w.cboTargetFormat->currentIndex(), form<frmOptions>().cboTargetFormat->currentIndex());
+  });
+  EXPECT_EQ(page, "WMA");
 }
