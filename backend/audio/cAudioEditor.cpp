@@ -158,7 +158,12 @@ void cAudioEditor::OpenWaveFile(const QString& path) {
             }
           }
         }
+        const long before = long(done * 100 / frames);
         done += got;
+        if (const long percent = long(done * 100 / frames); percent != before)
+          QMetaObject::invokeMethod(this, [this, generation, percent] {
+            if (generation == generation_) emit Progress(percent);
+          }, Qt::QueuedConnection);
       }
       result->levels.push_back(std::move(finest));
       for (int i = 1; i < kLevels; ++i) result->levels.push_back(coarser(result->levels.back(), l.channels));

@@ -21,7 +21,8 @@ class cAudioEditor : public QWidget {
   long ViewBackColor2() const { return backColor2_; }
   void SetViewBackColor2(long color);
 
-  // Loads an 8- or 16-bit PCM WAV file: FileInfo, then LoadDone, or Error.
+  // Loads an 8- or 16-bit PCM WAV file: FileInfo, Progress while the view is
+  // prepared, then LoadDone; or Error.
   void OpenWaveFile(const QString& path);
   // 0 when playback of the selection (the whole file without one) started;
   // PlayDone follows at its end. 1: nothing loaded, 2: no output device.

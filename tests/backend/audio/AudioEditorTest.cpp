@@ -32,8 +32,10 @@ QByteArray samples(const QString& path) {
 struct Loaded {
   cAudioEditor editor;
   QList<QVariantList> info;
+  QList<long> progress;
   bool done = false;
   explicit Loaded(const QString& path) {
+    QObject::connect(&editor, &cAudioEditor::Progress, [this](long p) { progress << p; });
     QObject::connect(&editor, &cAudioEditor::FileInfo, [this](long a, long b, long c, long d, long e) {
       info.append({qlonglong(a), qlonglong(b), qlonglong(c), qlonglong(d), qlonglong(e)});
     });
@@ -77,6 +79,7 @@ TEST(AudioEditor, ReportsTheFileAndSavesRangesFrameForFrame) {
                                                 AudioFixtures::Signal::Ramp);
     Loaded l(src);
     ASSERT_EQ(l.info.size(), 1);
+    EXPECT_EQ(l.progress.value(l.progress.size() - 1), 100);
     EXPECT_EQ(l.info[0], (QVariantList{qlonglong(c.rate), qlonglong(c.bits), qlonglong(c.channels), 3LL, qlonglong(c.rate) * 3}));
     const QString out = dir + "/out.wav";
     EXPECT_EQ(l.Save(src, out, c.startMs, c.lengthMs), QStringList{"SaveDone"});
