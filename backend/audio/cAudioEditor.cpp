@@ -1,7 +1,6 @@
 #include "platform/audio/cAudioEditor.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSaveFile>
@@ -84,7 +83,6 @@ struct cAudioEditor::Playback {
 };
 
 cAudioEditor::cAudioEditor(QWidget* parent) : QWidget(parent) {
-  setMouseTracking(false);
   setMinimumSize(100, 60);
 }
 

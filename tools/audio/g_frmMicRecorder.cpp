@@ -10,7 +10,6 @@
 
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
-#include "core/TitleColors.h"
 #include "lists/TitleSkin.h"
 #include "lists/g_frmStat.h"
 #include "mainwindow/frmMain.h"
