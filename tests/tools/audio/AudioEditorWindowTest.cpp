@@ -154,3 +154,29 @@ TEST_F(AudioEditorWindowTest, AFailedOrAbortedConversionNeverShowsAnOlderTempora
   EXPECT_TRUE(main->g_bAbortedAudioEditor);
   EXPECT_FALSE(QFile::exists(ProgramFolder() + "/tmpeditor.wav"));
 }
+
+TEST_F(AudioEditorWindowTest, AddSelectionChecksTheLoadedFileFirst) {
+  // 10 frames of 16-bit mono make a 64-byte file.
+  const QString tiny = AudioFixtures::WriteWav(media + "/tiny.wav", 8000, 1, 16, 10 / 8000.0);
+  ASSERT_EQ(QFileInfo(tiny).size(), 64);
+  struct Case {
+    QString loaded;
+    QString message;
+  } cases[] = {{tiny, "The file:" + tiny + " is empty."},
+               {media + "/gone.wav", "The file:" + media + "/gone.wav was not found."},
+               {"", "The file: was not found."}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message.toStdString());
+    g_frmAudioEditor& e = form<g_frmAudioEditor>();
+    e.txtWavFile->setText(c.loaded);
+    e.Show();
+    ScriptedUi::get().shown.clear();
+    ScriptedUi::get().dialogAnswers.push_back({media + "/new.wav"});
+    QTest::mouseClick(e.cmdAddSelection, Qt::LeftButton);
+    EXPECT_EQ(ScriptedUi::get().prompts(), QStringList{c.message});
+    TestEnv::WaitUntil([] { return false; }, 50);
+    EXPECT_NE(loadedForm<g_frmAudioEditor>(), nullptr);
+    EXPECT_EQ(main->cGrid1->Rows(), 0);
+    e.Unload();
+  }
+}
