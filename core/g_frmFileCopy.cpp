@@ -5,6 +5,7 @@
 
 #include "core/FileCopyClass.h"
 #include "core/TitleColors.h"
+#include "core/mdlSetFormIcon32.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
 #include "platform/XP_ProgressBar.h"
@@ -28,6 +29,7 @@ Timer* timer(QObject* parent, int ms) {
 g_frmFileCopy::g_frmFileCopy() {
   setFont(QFont("Tahoma", 8));
   SetCaption("File Copy");
+  setWindowIcon(mdlSetFormIcon32::ProgramIcon("aaa"));
   setFixedSize(px(6600), px(3000));
   picTitle = new QWidget(this);
   picTitle->setGeometry(0, 0, px(6600), px(495));

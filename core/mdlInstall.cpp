@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QtEndian>
 #include <cmath>
+#include <utility>
 
+#include "core/RegistryRoutines.h"
 #include "core/mdlModes.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
@@ -32,6 +34,28 @@ QByteArray chimeWav() {
   put32(16, 16); put16(20, 1); put16(22, 1); put32(24, rate); put32(28, rate * 2);
   put16(32, 2); put16(34, 16); memcpy(h.data() + 36, "data", 4); put32(40, pcm.size());
   return h + pcm;
+}
+
+// What a new user sees first: a blue title strip with white text, the title
+// strip, the information pane and the player shown. Values a user has
+// stored stay as they are.
+const std::pair<const char*, const char*> kFirstRunValues[] = {
+    {"picColor", "12937777"},  // red 49, green 106, blue 197
+    {"picTextColor", "16777215"},
+    {"chkDisplayTitle", "1"},
+    {"chkDisplayPlayer", "1"},
+};
+
+bool storeFirstRunValues(const QString& root) {
+  RegistryRoutines general;
+  general.hkey = HKEY_LOCAL_MACHINE;
+  general.KeyRoot = root;
+  general.Subkey = "General";
+  for (const auto& [name, value] : kFirstRunValues) {
+    if (!general.GetRegistryValue(name).isNull()) continue;
+    if (!general.SetRegistryValue(name, value, REG_SZ)) return false;
+  }
+  return true;
 }
 
 void writeIfMissing(const QString& path, const QByteArray& data) {
@@ -69,6 +93,10 @@ bool Install(QString* error) {
       if (error) *error = "Cannot create the settings key in " + Hive::Folder();
       return false;
     }
+  }
+  if (!storeFirstRunValues(root)) {
+    if (error) *error = "Cannot store the first settings in " + Hive::Folder();
+    return false;
   }
   const QString dir = ProgramFolder();
   for (const char* sub : {"Main", "sound", "SysIcon", "View", "datacdtmp"}) QDir(dir).mkpath(sub);

@@ -43,10 +43,14 @@ bool StartUp() {
 
 int Main(int argc, char** argv) {
   QApplication app(argc, argv);
+  return Run();
+}
+
+int Run() {
   // The program ends when the main window unloads, not when its last window hides.
-  app.setQuitOnLastWindowClosed(false);
-  if (!StartUp()) return 0;
-  return app.exec();
+  QApplication::setQuitOnLastWindowClosed(false);
+  if (!StartUp()) return 1;
+  return QApplication::exec();
 }
 
 void SetSplashStatus(const QString& text) {

@@ -3,8 +3,11 @@
 #include <QString>
 
 namespace mdlMain {
-// Runs start-up and the program's event loop; returns the exit code.
+// Creates the application object and runs the program; returns the exit code.
 int Main(int argc, char** argv);
+// Runs start-up and the program's event loop once the application object
+// exists; non-zero when the program could not start.
+int Run();
 // The start-up sequence itself, once the application object exists. False when
 // the settings key is missing and no window was loaded.
 bool StartUp();

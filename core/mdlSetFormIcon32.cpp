@@ -18,7 +18,8 @@ const IconDesign kIcons[] = {
     {"colors", "\u25D1", QColor(200, 110, 20)},   {"cut", "\u2702", QColor(170, 40, 40)},
     {"document_music", "\u266A", QColor(30, 130, 90)}, {"document_pulse", "\u223F", QColor(20, 120, 150)},
     {"gears", "\u2699", QColor(90, 90, 90)},      {"microphone2", "\u25CF", QColor(150, 30, 90)},
-    {"replace2", "\u21C4", QColor(40, 140, 60)},
+    {"replace2", "\u21C4", QColor(40, 140, 60)},  {"text_align_left", "\u2261", QColor(60, 80, 120)},
+    {"notes", "\u270E", QColor(180, 140, 20)},
 };
 const int kIconSizes[] = {16, 32, 48};
 

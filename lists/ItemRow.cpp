@@ -1,6 +1,8 @@
 #include "lists/ItemRow.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 #include "core/mdlFileSystem.h"
@@ -61,4 +63,21 @@ QString TimeText(long seconds) {
 QString CreatedText(const QDateTime& time) { return time.toString("yyyy-MM-dd HH:mm:ss"); }
 
 QString RangeText(long start, long length) { return TimeText(start) + " - " + TimeText(start + length); }
+
+double LeadingNumber(const QString& text) {
+  static const QRegularExpression number(R"(^\s*[+-]?(\d+(\.\d*)?|\.\d+))");
+  const QRegularExpressionMatch m = number.match(text);
+  return m.hasMatch() ? m.captured(0).trimmed().toDouble() : 0.0;
+}
+
+long WholeSeconds(double seconds) {
+  constexpr double kMax = 2147483647.0;
+  return long(std::nearbyint(std::clamp(seconds, -kMax - 1, kMax)));
+}
+
+QString StoredRangeText(const QString& start, const QString& length) {
+  const double from = LeadingNumber(start);
+  const long first = WholeSeconds(from);
+  return RangeText(first, WholeSeconds(from + LeadingNumber(length)) - first);
+}
 }  // namespace ItemRow

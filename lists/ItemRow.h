@@ -43,4 +43,12 @@ QString TimeText(long seconds);
 QString CreatedText(const QDateTime& time);
 // "HH:MM:SS - HH:MM:SS" of a range given as start and length in seconds.
 QString RangeText(long start, long length);
+// The number a text begins with ("12.5 s" gives 12.5), 0 when it begins with none.
+double LeadingNumber(const QString& text);
+// A number of seconds rounded to a whole one, an exact half going to the even
+// second, and kept within the range of a 32-bit count.
+long WholeSeconds(double seconds);
+// The "Range" text of a range as a list file stores it: the start and length
+// texts, read as numbers, whatever they hold.
+QString StoredRangeText(const QString& start, const QString& length);
 }  // namespace ItemRow

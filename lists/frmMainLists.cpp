@@ -12,6 +12,7 @@
 #include "core/mdlCommDialog.h"
 #include "core/mdlFileSystem.h"
 #include "core/mdlFunctions.h"
+#include "core/mdlOnTop.h"
 #include "core/mdlSupportedFormats.h"
 #include "lists/ItemRow.h"
 #include "lists/g_frmItem.h"
@@ -30,14 +31,6 @@ constexpr qint64 kLongMax = std::numeric_limits<qint32>::max();
 // Adds to a 32-bit total unless that would carry it past its largest value.
 void addToLong(qint64& sum, qint64 value) {
   if (sum + value <= kLongMax && sum + value >= -kLongMax - 1) sum += value;
-}
-
-// Leading digits of a text as a number, 0 when it does not begin with one.
-qint64 leadingNumber(const QString& text) {
-  const QString t = text.trimmed();
-  qsizetype n = 0;
-  while (n < t.size() && (t[n].isDigit() || (n == 0 && t[n] == '-'))) ++n;
-  return t.left(n).toLongLong();
 }
 }  // namespace
 
@@ -121,7 +114,7 @@ void frmMainLists::stopPreview() {
 
 void frmMainLists::SetRowUnBold() {
   cGrid1->SetRedraw(false);
-  QFont f("Tahoma", 8);
+  QFont f = cGrid1->font();
   f.setBold(false);
   for (long r = 1; r <= cGrid1->Rows(); ++r)
     for (long c = 1; c <= cGrid1->Columns(); ++c) cGrid1->SetCellFont(r, c, f);
@@ -170,7 +163,8 @@ bool frmMainLists::RunListCommand(const QString& key) {
   } else if (key == "Items List Properties") {
     if (node && !IsMainNode(nodeKey)) ShowListProperties(node);
   } else if (key == "New Items List") {
-    if (!IsMainNode(nodeKey) && !IsCDNode(nodeKey)) newItemsList();
+    // Made whatever is selected but a drive: a root, a list or nothing.
+    if (!IsCDNode(nodeKey)) newItemsList();
   } else if (key == "Rename Items List") {
     if (node && !IsMainNode(nodeKey) && node->Text() != "Items Lists") RunListCommand("Items List Properties");
   } else if (key == "Remove Items List") {
@@ -190,8 +184,16 @@ bool frmMainLists::RunListCommand(const QString& key) {
   } else if (key == "MarkUnmark All") {
     MarkAllItems(!IsAnyItemMarked());
   } else if (key == "Rename Item") {
-    if (cGrid1->Rows() > 0) cGrid1_DblClick(cGrid1->SelectedRow(), cGrid1->SelectedCol());
+    if (cGrid1->Rows() > 0) {
+      // The item window must not open behind a top-most main window.
+      mdlOnTop::SetWindowOnTop(this, false);
+      cGrid1_DblClick(cGrid1->SelectedRow(), cGrid1->SelectedCol());
+    }
   } else if (key == "Save As") {
+    if (IsCDNode(nodeKey)) {
+      MsgBox("Nothing to save." + QString(20, ' '), vbInformation);
+      return true;
+    }
     saveItemAs();
   } else if (!runMoveCommand(key)) {
     return false;
@@ -242,9 +244,10 @@ void frmMainLists::cGrid1_MouseUp(int button, int, float x, float y) {
   if (button == 2 && cGrid1->Rows() > 0) {
     const long index = menu_->IndexForKey("MarkUnmark All");
     const long rx = std::lround(x), ry = std::lround(y);
-    menu_->ShowPopupAt(cGrid1->x() + rx, cGrid1->y() + ry, rx, ry, 0, 0, -1, index);
+    menu_->ShowPopupAt(cGrid1->x() + px(int(rx)), cGrid1->y() + px(int(ry)), rx, ry, 0, 0, -1, index);
     return;
   }
+  // Only a release over the first 300 twips, where the marks are, counts.
   if (x > 300) return;
   ShowItemLength();
   const long row = cGrid1->SelectedRow();
@@ -347,7 +350,7 @@ long frmMainLists::CopyGridRows(cGrid& source, cGrid& destination, bool bOnlyMar
 long frmMainLists::itemSeconds(long row) {
   if (ItemRow::Text(*cGrid1, row, "COL_RANGE_ALL") == "1")
     return mdlFunctions::TimeTextToSeconds(ItemRow::Text(*cGrid1, row, "Time"));
-  return long(leadingNumber(ItemRow::Text(*cGrid1, row, "COL_RANGE_LENGTH_TIME")));
+  return ItemRow::WholeSeconds(ItemRow::LeadingNumber(ItemRow::Text(*cGrid1, row, "COL_RANGE_LENGTH_TIME")));
 }
 
 QString frmMainLists::GetTotalTime(bool bMarkedOnly) {

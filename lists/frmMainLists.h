@@ -49,6 +49,8 @@ class frmMainLists : public Form {
   static QString GetNewListFileName(const QString& folder);
   // A file or folder of that path exists, whatever the letter case of its name.
   static bool ListFileExists(const QString& path);
+  // Renames a list file; when that fails, says why and returns false.
+  static bool RenameListFile(const QString& oldPath, const QString& newPath);
   void RemoveItemsList();
   void lblListName_Click();
   void ShowListProperties(cTreeNode* node);

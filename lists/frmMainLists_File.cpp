@@ -10,15 +10,6 @@
 #include "platform/audio/cAudioConverter.h"
 #include "settings/OptionValues.h"
 
-namespace {
-// A whole, non-negative number of seconds.
-bool wholeSeconds(const QString& text, long& out) {
-  bool ok = false;
-  out = text.toLong(&ok);
-  return ok && out >= 0;
-}
-}  // namespace
-
 QString frmMainLists::GetTagValue(const QString& tag, const QString& text) {
   return ItemRecordText::GetTagValue(tag, text);
 }
@@ -86,20 +77,17 @@ bool frmMainLists::fillRowFromRecord(long row, const ItemRecord& rec) {
   if (rec.file.isEmpty() || !mdlFileSystem::FileExists(rec.file) || info.size() < 1) return false;
   if (cAudioConverter1->OpenSource(rec.file) != 0) return false;
   const long seconds = ItemRow::RoundedSeconds(double(cAudioConverter1->Duration()));
+  // A range is kept as the file holds it; whoever uses it fits it to the audio.
   const bool range = rec.rangeAll == "0";
-  long start = 0, length = 0;
-  if (range && (!wholeSeconds(rec.rangeStart, start) || !wholeSeconds(rec.rangeLength, length) || length < 1 ||
-                start + length > seconds))
-    return false;
 
   ItemRow::SetIcon(*cGrid1, row, "Inc", mark == ItemRow::kMarked ? ItemRow::kMarked : ItemRow::kUnmarked);
   ItemRow::SetIcon(*cGrid1, row, "Type", GetTypeIcon(rec.type));
   ItemRow::SetText(*cGrid1, row, "Item Name", rec.name);
   ItemRow::SetFileCells(*cGrid1, row, rec.file, seconds);
   ItemRow::SetText(*cGrid1, row, "COL_RANGE_ALL", range ? "0" : "1");
-  ItemRow::SetText(*cGrid1, row, "COL_RANGE_START_TIME", range ? QString::number(start) : QString());
-  ItemRow::SetText(*cGrid1, row, "COL_RANGE_LENGTH_TIME", range ? QString::number(length) : QString());
-  ItemRow::SetText(*cGrid1, row, "Range", range ? ItemRow::RangeText(start, length) : "All");
+  ItemRow::SetText(*cGrid1, row, "COL_RANGE_START_TIME", range ? rec.rangeStart : QString());
+  ItemRow::SetText(*cGrid1, row, "COL_RANGE_LENGTH_TIME", range ? rec.rangeLength : QString());
+  ItemRow::SetText(*cGrid1, row, "Range", range ? ItemRow::StoredRangeText(rec.rangeStart, rec.rangeLength) : "All");
   ItemRow::SetTags(*cGrid1, row,
                    g_bCopyID3FromSource ? ItemRow::SourceTags(*cAudioConverter1, rec.file)
                                         : QStringList(std::begin(rec.tags), std::end(rec.tags)));

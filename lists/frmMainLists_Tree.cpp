@@ -46,6 +46,13 @@ bool frmMainLists::ListFileExists(const QString& path) {
   return false;
 }
 
+bool frmMainLists::RenameListFile(const QString& oldPath, const QString& newPath) {
+  QFile file(oldPath);
+  if (file.rename(newPath)) return true;
+  MsgBox(file.errorString() + " (" + QString::number(int(file.error())) + ")." + QString(28, ' '), vbInformation);
+  return false;
+}
+
 QString frmMainLists::GetNewListFileName(const QString& folder) {
   for (long n = 1;; ++n) {
     const QString name = "New Items List " + QString::number(n) + ".flst";
@@ -124,9 +131,7 @@ void frmMainLists::cTreeView1_AfterLabelEdit(cTreeNode* node, QString& NewString
     Cancel = 1;
     return;
   }
-  QFile file(oldPath);
-  if (!file.rename(newPath)) {
-    MsgBox(file.errorString() + " (" + QString::number(int(file.error())) + ")." + QString(28, ' '), vbInformation);
+  if (!RenameListFile(oldPath, newPath)) {
     Cancel = 1;
     return;
   }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "core/mdlFunctions.h"
+#include "core/mdlSetFormIcon32.h"
 #include "lists/NameBoxFilter.h"
 #include "lists/TitleSkin.h"
 #include "lists/frmMainLists.h"
@@ -31,6 +32,7 @@ g_frmDirProperties::g_frmDirProperties()
       cmdCancel(new QPushButton("Cancel", this)) {
   setObjectName("g_frmDirProperties");
   SetCaption("Items List Properties");
+  setWindowIcon(mdlSetFormIcon32::ProgramIcon("aaa"));
   setFont(QFont("Tahoma", 8));
   setFixedSize(px(6255), px(4380));
   picTitle->setAutoFillBackground(true);
@@ -105,7 +107,11 @@ void g_frmDirProperties::cmdOk_Click() {
     const QString newPath = mdlFunctions::GetFolderPath(key) + name + ".flst";
     if (frmMainLists::ListFileExists(newPath))
       return refuse("Folder name already exists, please select a different name.");
-    QFile::rename(key, newPath);
+    // A failed rename keeps the old name; the window stays open for another try.
+    if (!frmMainLists::RenameListFile(key, newPath)) {
+      txtFolderName->setFocus();
+      return;
+    }
     node->SetKey(newPath);
   }
   main->lblListName->setText(name);

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "core/mdlFunctions.h"
 #include "core/mdlSetFormIcon32.h"
@@ -251,10 +252,13 @@ void g_frmItem::GetRangeOptions() {
   const QString start = cell(lItem, "COL_RANGE_START_TIME");
   if (start.isEmpty()) return;
   ptnConvertByTime->setChecked(true);
-  const long s = start.toLong();
-  const long length = cell(lItem, "COL_RANGE_LENGTH_TIME").toLong();
+  // A stored range may reach past the audio (the file changed since): shown within it.
+  const long total = mdlFunctions::TimeTextToSeconds(lblTotalTime->text());
+  const double from = ItemRow::LeadingNumber(start);
+  const long s = std::clamp(ItemRow::WholeSeconds(from), 0L, total);
+  const long u = ItemRow::WholeSeconds(from + ItemRow::LeadingNumber(cell(lItem, "COL_RANGE_LENGTH_TIME")));
   dtStartAfter->SetValue(timeOf(s));
-  dtUntil->SetValue(timeOf(s + length));
+  dtUntil->SetValue(timeOf(std::clamp(u, s, total)));
 }
 
 void g_frmItem::SetIDvTags() {

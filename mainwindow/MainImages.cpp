@@ -38,6 +38,15 @@ QIcon note() {
   });
 }
 
+QIcon plus() {
+  return drawn([](QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 140, 60));
+    p.drawRect(6, 2, 4, 12);
+    p.drawRect(2, 6, 12, 4);
+  });
+}
+
 QIcon disc() {
   return drawn([](QPainter& p) {
     p.setPen(QColor(100, 100, 100));
@@ -72,6 +81,7 @@ void FillMenuImages(cImageList& list) {
       {81, SP::SP_ArrowDown},        {82, SP::SP_MediaVolume},
   };
   for (auto& [index, sp] : known) list.SetIcon(index, s->standardIcon(sp));
+  list.SetIcon(2, plus());
   list.SetIcon(7, note());
 }
 

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QWindow>
 #include <cmath>
 
 #include "core/RegistryRoutines.h"
@@ -133,6 +134,8 @@ frmMain::frmMain()
   f.setBold(true);
   lblTitle->setFont(f);
   lblProjects->move(px(60), 0);
+  // The splitter reaches 60 twips into the list title: its text starts past it.
+  lblListName->setIndent(px(120));
   picResizer->setAutoFillBackground(true);
   picResizer->setCursor(Qt::SizeHorCursor);
   picResizer->installEventFilter(this);
@@ -198,6 +201,8 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::InitItemGrid(cGrid& grid, cImageList* images, bool taskGrid) {
+  // Every row, read from a list or added now, takes the grid's font.
+  grid.setFont(QFont("Tahoma", 8));
   grid.SetDefaultRowHeight(24);
   grid.SetImageList(images);
   for (const GridColumn& c : kItemColumns) {
@@ -316,7 +321,8 @@ void frmMain::Form_Resize() {
   const double listToolbarH = 495;
   const double statusH = twips(cStatusBar1->height());
   // The window's outer size, frame included, as the pane sizes assume.
-  const double outerW = twips(frameGeometry().width()), outerH = twips(frameGeometry().height());
+  m_laidOutSize = outerSize();
+  const double outerW = twips(m_laidOutSize.width()), outerH = twips(m_laidOutSize.height());
   const double titleLeft = 100, titleTop = 120, titleW = outerW - 350;
   place(picTitle, titleLeft, titleTop, titleW, titleH);
   lblTitle->move(px(120), std::max(0, (px(int(titleH)) - lblTitle->sizeHint().height()) / 2));
@@ -360,6 +366,30 @@ void frmMain::Form_Resize() {
   cStatusBar1->raise();
 }
 
+QSize frmMain::outerSize() const {
+  // Asked of the window system each time: a window manager may add its frame
+  // only after the window is shown, and that changes no size of ours.
+  const QWindow* handle = windowHandle();
+  return handle ? size().grownBy(handle->frameMargins()) : size();
+}
+
+void frmMain::relayoutWhenTheFrameChanged() {
+  if (IsLoaded() && outerSize() != m_laidOutSize) Form_Resize();
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+  frmMainLists::showEvent(event);
+  // Exposure comes once the window manager has framed the window, before the
+  // first paint.
+  if (QWindow* handle = windowHandle()) handle->installEventFilter(this);
+  relayoutWhenTheFrameChanged();
+}
+
+void frmMain::moveEvent(QMoveEvent* event) {
+  frmMainLists::moveEvent(event);
+  relayoutWhenTheFrameChanged();
+}
+
 void frmMain::cTreeView1_DragDrop(QWidget*, float X, float) {
   m_lTreeWidth = X < 1000 ? 1000 : long(twips(cTreeView1->x()) + X - 120);
   Form_Resize();
@@ -373,6 +403,10 @@ void frmMain::cGrid1_DragDrop(QWidget*, float X, float) {
 // The splitter is dragged with the mouse: letting go over a control of the
 // tree side or of the list side is the drop on that control.
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle()) {
+    if (event->type() == QEvent::Expose) relayoutWhenTheFrameChanged();
+    return false;
+  }
   if (watched != picResizer) return frmMainLists::eventFilter(watched, event);
   if (event->type() == QEvent::MouseButtonPress) {
     m_bDraggingSplitter = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;

@@ -118,6 +118,8 @@ class frmMain : public frmMainLists {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void Form_Load() override;
   void Form_Unload(int& Cancel) override;
   void Form_Terminate() override;
@@ -135,6 +137,11 @@ class frmMain : public frmMainLists {
   static QString EditorTempFile();
   void TreePaneSwitch();
   void DropSplitter(const QPoint& globalPos);
+  // The window's size with the window manager's frame, as the layout wants it.
+  QSize outerSize() const;
+  // Lays the panes out again when the frame changed since the last pass.
+  void relayoutWhenTheFrameChanged();
+  QSize m_laidOutSize;
   RegistryRoutines settings_;
   bool m_bInTray = false;
   long m_lTreeWidth = 2535;

@@ -82,7 +82,7 @@ void frmMain::StopPlay() {
 }
 
 void frmMain::SetRowBold(long lRow, bool bBold) {
-  QFont f("Tahoma", 8);
+  QFont f = cGrid1->font();
   f.setBold(bBold);
   for (long c = 1; c <= cGrid1->Columns(); ++c) cGrid1->SetCellFont(lRow, c, f);
 }

@@ -6,11 +6,13 @@
 #include <QScreen>
 
 #include "core/mdlFunctions.h"
+#include "core/mdlSetFormIcon32.h"
 #include "mainwindow/frmMain.h"
 
 g_frmNotes::g_frmNotes() : Text1(new QPlainTextEdit(this)) {
   setObjectName("g_frmNotes");
   SetCaption("Notes");
+  setWindowIcon(mdlSetFormIcon32::ProgramIcon("notes"));
   setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
   setFont(QFont("Tahoma", 8));
   Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -67,6 +67,7 @@ class cGrid : public QTableWidget {
 
  signals:
   void SelChange(long row, long col);
+  // X and Y in twips from the grid's own top-left corner.
   void MouseUp(int button, int shift, float x, float y);
   void DblClick(long row, long col);
   void RedrawOn(long unused);

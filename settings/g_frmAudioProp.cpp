@@ -8,6 +8,7 @@
 
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
+#include "core/mdlSetFormIcon32.h"
 #include "core/mdlSupportedDestination.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
@@ -77,6 +78,7 @@ void writeOption(const RegistryRoutines& store, const QRadioButton* option) {
 
 g_frmAudioProp::g_frmAudioProp() {
   setObjectName("g_frmAudioProp");
+  setWindowIcon(mdlSetFormIcon32::ProgramIcon("gears"));
   buildWindow();
   connectHandlers();
 }

@@ -27,6 +27,11 @@ QByteArray Encode(const QString& text, int encoding) {
   return out;
 }
 
+QByteArray TextBody(const QString& text) {
+  const int encoding = EncodingFor(text);
+  return QByteArray(1, char(encoding)) + Encode(text, encoding);
+}
+
 QByteArray Terminator(int encoding) {
   return (encoding == Utf16 || encoding == Utf16BE) ? QByteArray(2, '\0') : QByteArray(1, '\0');
 }

@@ -15,6 +15,8 @@ QByteArray ToLatin1(const QString& text);
 // Latin-1 when the text fits, else UTF-16 with a byte-order mark.
 int EncodingFor(const QString& text);
 QByteArray Encode(const QString& text, int encoding);
+// A text frame's body: the encoding byte, then the text in that encoding.
+QByteArray TextBody(const QString& text);
 // The terminator of a string in that encoding (one or two zero bytes).
 QByteArray Terminator(int encoding);
 // Decodes bytes in encodings 0 to 3 (UTF-16 by its byte-order mark, little

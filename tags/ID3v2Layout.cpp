@@ -1,5 +1,6 @@
 #include "tags/ID3v2Layout.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 #include "tags/ID3Text.h"
@@ -63,12 +64,15 @@ Walk walkFrames(const QByteArray& data, int version) {
 }
 
 // Frame data behind the header: the extended header skipped, unsynchronisation
-// of a version 2.3 tag undone.
-QByteArray frameData(QByteArray data, int version, uint8_t flags, qint64* skipped) {
+// of a version 2.3 tag undone. *whole is false when the extended header
+// claims more than the data holds.
+QByteArray frameData(QByteArray data, int version, uint8_t flags, qint64* skipped, bool* whole) {
   *skipped = 0;
+  *whole = true;
   if (version <= 3 && (flags & kUnsync)) data = Resynchronise(data);
   if (version < 3 || !(flags & kExtended) || data.size() < 4) return data;
   const qint64 size = version == 3 ? qint64(ReadBE32(data.constData())) + 4 : qint64(ReadSynchsafe(data.constData()));
+  *whole = size <= data.size();
   *skipped = std::min<qint64>(size, data.size());
   return data.mid(*skipped);
 }
@@ -134,17 +138,75 @@ bool to23(RawFrame& f, uint8_t tagFlags) {
   return true;
 }
 
+// The MIME type of a version 2.2 picture's three-letter image format; "-->"
+// (the picture is a link) stays as it is.
+QByteArray imageMime(const QByteArray& format) {
+  const QByteArray f = format.trimmed().toUpper();
+  if (f == "-->") return f;
+  if (f == "JPG") return "image/jpeg";
+  return "image/" + f.toLower();
+}
+
+// A version 2.2 frame in version 2.3 form; false when it has none or is too
+// short for its layout. Pictures name a MIME type instead of an image format,
+// links a four-letter frame instead of a three-letter one; the other bodies
+// are the same in both versions.
+bool from22(RawFrame& f) {
+  f.id = MapV22FrameId(f.id);
+  if (f.id == "APIC") {
+    if (f.body.size() < 5) return false;
+    f.body = f.body.left(1) + imageMime(f.body.mid(1, 3)) + '\0' + f.body.mid(4);
+  } else if (f.id == "LINK") {
+    const QByteArray target = MapV22FrameId(f.body.left(3));
+    if (target.isEmpty()) return false;
+    f.body = target + f.body.mid(3);
+  }
+  return !f.id.isEmpty();
+}
+
+RawFrame textFrame(const char* id, const QString& text) { return RawFrame{id, 0, TextBody(text)}; }
+
+// The recording time of later tags (TDRC, "yyyy-MM-ddTHH:mm:ss" or a part of
+// it) as version 2.3 holds it: the year in TYER, day and month in TDAT, hour
+// and minute in TIME. A tag that has a TYER keeps it and loses its TDRC, so
+// that one year is left for every reader.
+std::vector<RawFrame> fromRecordingTime(const RawFrame& tdrc, const std::vector<RawFrame>& frames) {
+  auto holds = [&](const char* id) {
+    return std::any_of(frames.begin(), frames.end(), [&](const RawFrame& f) { return f.id == id; });
+  };
+  if (holds("TYER") || tdrc.body.isEmpty()) return {};
+  const int encoding = uchar(tdrc.body[0]);
+  int next = 0;
+  const QString text = Decode(tdrc.body.mid(1, StringLength(tdrc.body, 1, encoding, &next)), encoding).trimmed();
+  static const QRegularExpression time(R"(^(\d{4})(?:-(\d\d)-(\d\d)(?:T(\d\d):(\d\d))?)?)");
+  const QRegularExpressionMatch m = time.match(text);
+  if (!m.hasMatch()) return {textFrame("TYER", text)};
+  std::vector<RawFrame> out{textFrame("TYER", m.captured(1))};
+  if (m.hasCaptured(3) && !holds("TDAT")) out.push_back(textFrame("TDAT", m.captured(3) + m.captured(2)));
+  if (m.hasCaptured(5) && !holds("TIME")) out.push_back(textFrame("TIME", m.captured(4) + m.captured(5)));
+  return out;
+}
+
+// Compressed, encrypted or grouped recording times cannot be read and are kept as they are.
+void convertRecordingTime(std::vector<RawFrame>& frames) {
+  auto readable = [](const RawFrame& f) { return f.id == "TDRC" && !(f.flags & 0x00E0); };
+  const auto first = std::find_if(frames.begin(), frames.end(), readable);
+  if (first == frames.end()) return;
+  std::vector<RawFrame> year = fromRecordingTime(*first, frames);
+  const auto at = frames.erase(first);
+  const long position = long(at - frames.begin());
+  frames.erase(std::remove_if(at, frames.end(), readable), frames.end());
+  frames.insert(frames.begin() + position, std::make_move_iterator(year.begin()), std::make_move_iterator(year.end()));
+}
+
 void convertFrames(std::vector<RawFrame>& frames, int version, uint8_t tagFlags) {
   std::vector<RawFrame> out;
   for (RawFrame& f : frames) {
-    if (version == 2) {
-      f.id = MapV22FrameId(f.id);
-      if (f.id.isEmpty()) continue;
-    } else if (version == 4 && !to23(f, tagFlags)) {
-      continue;
-    }
+    if (version == 2 && !from22(f)) continue;
+    if (version == 4 && !to23(f, tagFlags)) continue;
     out.push_back(std::move(f));
   }
+  convertRecordingTime(out);
   frames = std::move(out);
 }
 }  // namespace
@@ -154,9 +216,24 @@ bool IsFrameId(const QByteArray& id) {
   return std::all_of(id.begin(), id.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
 }
 
+// Every version 2.2 frame with a version 2.3 form (CRM, the encrypted meta
+// frame, has none), and the sort and compilation frames that some writers of
+// version 2.2 tags add, under the names they take in later tags.
 QByteArray MapV22FrameId(const QByteArray& id) {
-  static const char* const map[][2] = {{"TP1", "TPE1"}, {"TT2", "TIT2"}, {"TAL", "TALB"}, {"COM", "COMM"},
-                                       {"TRK", "TRCK"}, {"TEN", "TENC"}, {"TYE", "TYER"}, {"TCO", "TCON"}};
+  static const char* const map[][2] = {
+      {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"}, {"EQU", "EQUA"},
+      {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"LNK", "LINK"}, {"MCI", "MCDI"}, {"MLL", "MLLT"}, {"PIC", "APIC"},
+      {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"}, {"STC", "SYTC"}, {"TAL", "TALB"},
+      {"TBP", "TBPM"}, {"TCM", "TCOM"}, {"TCO", "TCON"}, {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"},
+      {"TEN", "TENC"}, {"TFT", "TFLT"}, {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"},
+      {"TMT", "TMED"}, {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"},
+      {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"}, {"TPB", "TPUB"},
+      {"TRC", "TSRC"}, {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"}, {"TSS", "TSSE"}, {"TT1", "TIT1"},
+      {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TXT", "TEXT"}, {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"},
+      {"ULT", "USLT"}, {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"},
+      {"WPB", "WPUB"}, {"WXX", "WXXX"},
+      {"TCP", "TCMP"}, {"TS2", "TSO2"}, {"TSA", "TSOA"}, {"TSC", "TSOC"}, {"TSP", "TSOP"}, {"TST", "TSOT"},
+  };
   for (const auto& m : map)
     if (id == m[0]) return m[1];
   return QByteArray();
@@ -180,13 +257,17 @@ Layout Read(QIODevice& device, qint64 tagStart) {
   const qint64 bound = std::min(std::max(plain, safe), available);
   if (bound <= kHeader || !device.seek(tagStart + kHeader)) {
     layout.extent = std::min<qint64>(kHeader, available);
+    layout.endKnown = std::max(plain, safe) <= available;
     return layout;
   }
   qint64 skipped = 0;
-  const QByteArray data = frameData(device.read(bound - kHeader), layout.version, flags, &skipped);
+  bool whole = true;
+  const QByteArray data = frameData(device.read(bound - kHeader), layout.version, flags, &skipped, &whole);
   Walk walk = walkFrames(data, layout.version);
   const qint64 framesEnd = kHeader + skipped + walk.end;
-  layout.extent = std::min(safe == plain ? safe : chooseExtent(device, tagStart, plain, safe, framesEnd), available);
+  const qint64 claimed = safe == plain ? safe : chooseExtent(device, tagStart, plain, safe, framesEnd);
+  layout.extent = std::min(claimed, available);
+  layout.endKnown = whole && claimed <= available;
   for (size_t i = 0; i < walk.frames.size() && kHeader + skipped + walk.ends[i] <= layout.extent; ++i)
     layout.frames.push_back(std::move(walk.frames[i]));
   convertFrames(layout.frames, layout.version, flags);

@@ -21,6 +21,7 @@ enum TagErrorNumber : long {
   tagErrPermissionDenied = 70,
   tagErrPathAccess = 75,
   tagErrTagTooLarge = 7,        // the tag would not fit the format's size field
+  tagErrDamagedTag = 321,       // a tag whose end is not known: replacing it could cut the audio
   tagErrNotMP3 = -2147217407,   // 0x80041001
 };
 

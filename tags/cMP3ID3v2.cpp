@@ -52,11 +52,6 @@ QByteArray UrlBytes(const QString& url) {
   return out;
 }
 
-QByteArray TextBody(const QString& text) {
-  const int encoding = EncodingFor(text);
-  return QByteArray(1, char(encoding)) + Encode(text, encoding);
-}
-
 QByteArray NoteBody(const QString& text, bool lyrics) {
   const int encoding = EncodingFor(text);
   QByteArray body(1, char(encoding));
@@ -318,6 +313,33 @@ void cMP3ID3v2::SetGenreFrame() {
 
 bool cMP3ID3v2::Update() { return WriteTagV2(); }
 
+bool cMP3ID3v2::CanReplaceTag() {
+  m_error = TagError();
+  QFile file(m_sMP3File);
+  qint64 oldExtent = 0;
+  return OpenOldTag(file, &oldExtent);
+}
+
+// Opens the file and finds where its old tag ends (0 without one); only a tag
+// at the file's start is replaced. A tag whose sizes run past the file's end
+// is refused: what follows it cannot be told from tag bytes, and writing
+// over it would cut the audio.
+bool cMP3ID3v2::OpenOldTag(QFile& file, qint64* oldExtent) {
+  *oldExtent = 0;
+  if (!file.open(QIODevice::ReadOnly)) return Fail(FileError(file, kClass));
+  if (file.read(3) != "ID3") return true;
+  const ID3v2Layout::Layout old = ID3v2Layout::Read(file, 0);
+  if (old.version < 2 || old.version > 4) return true;
+  if (!old.endKnown)
+    return Fail(MakeTagError(tagErrDamagedTag,
+                             "The ID3v2 tag of " + m_sMP3File +
+                                 " is damaged (its size claims more bytes than there are), so it cannot be "
+                                 "replaced without risking the audio. The file was not changed.",
+                             kClass));
+  *oldExtent = old.extent;
+  return true;
+}
+
 QByteArray cMP3ID3v2::BuildTag() const {
   QByteArray tag("ID3\x03\x00\x00\x00\x00\x00\x00", 10);
   for (const FrameEntry& e : m_colFrameIds) {
@@ -341,14 +363,9 @@ bool cMP3ID3v2::WriteTagV2() {
   if (tag.size() >= (1 << 28) - 2048)
     return Fail(MakeTagError(tagErrTagTooLarge, "The tag is too large to be written", kClass));
   QFile file(m_sMP3File);
-  if (!file.open(QIODevice::ReadOnly)) return Fail(FileError(file, kClass));
-  if (file.size() == 0) return Fail(MakeTagError(tagErrSubscript, "Subscript out of range", kClass));
-  // Only a tag at the file's start is replaced.
   qint64 oldExtent = 0;
-  if (file.read(3) == "ID3") {
-    const ID3v2Layout::Layout old = ID3v2Layout::Read(file, 0);
-    if (old.version >= 2 && old.version <= 4) oldExtent = old.extent;
-  }
+  if (!OpenOldTag(file, &oldExtent)) return false;
+  if (file.size() == 0) return Fail(MakeTagError(tagErrSubscript, "Subscript out of range", kClass));
   return RewriteFile(file, oldExtent, tag);
 }
 

@@ -80,6 +80,9 @@ class cMP3ID3v2 {
   // Writes the frame set into the file as a version 2.3 tag; false on failure
   // (LastError), the file then unchanged.
   bool Update();
+  // False (LastError) when the file cannot be opened or holds a tag whose end
+  // is not known, so that Update would refuse it.
+  bool CanReplaceTag();
 
   const TagError& LastError() const { return m_error; }
 
@@ -119,6 +122,7 @@ class cMP3ID3v2 {
   static long MainNote(const FrameEntry& e, bool lyrics);
   void SetGenreFrame();
   bool WriteTagV2();
+  bool OpenOldTag(QFile& file, qint64* oldExtent);
   QByteArray BuildTag() const;
   bool RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag);
   bool Fail(const TagError& error);

@@ -229,13 +229,14 @@ void g_frmMP3TagsEditor::LoadTagsFromFile(const QString& path) {
 }
 
 // The entry whose text is the box's text; else the first that contains it;
-// else the empty entry.
+// else the empty entry (no genre number) with the typed text kept as the
+// free genre text.
 void g_frmMP3TagsEditor::SelectGenreForApply() {
   const QString text = cboGenre->currentText();
   int index = text.isEmpty() ? 0 : cboGenre->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
   if (index < 0) index = cboGenre->findText(text, Qt::MatchContains | Qt::MatchCaseSensitive);
   cboGenre->setCurrentIndex(std::max(index, 0));
-  cboGenre->setEditText(cboGenre->itemText(cboGenre->currentIndex()));
+  cboGenre->setEditText(index < 0 ? text : cboGenre->itemText(index));
 }
 
 bool g_frmMP3TagsEditor::WriteID3v1() {
@@ -268,7 +269,9 @@ bool g_frmMP3TagsEditor::WriteID3v2() {
 void g_frmMP3TagsEditor::cmdApply_Click() {
   SelectGenreForApply();
   const TagError* error = nullptr;
-  if (m_bWriteID3v1 && !WriteID3v1()) error = &m_cID3v1.LastError();
+  // A damaged ID3v2 tag refuses the whole save, so the file stays as it was.
+  if (m_bWriteID3v2 && !m_cID3v2.CanReplaceTag()) error = &m_cID3v2.LastError();
+  if (!error && m_bWriteID3v1 && !WriteID3v1()) error = &m_cID3v1.LastError();
   if (!error && m_bWriteID3v2 && !WriteID3v2()) error = &m_cID3v2.LastError();
   if (error) {
     MsgBox(error->Description + "(" + QString::number(error->Number) + ")", vbInformation);

@@ -184,7 +184,7 @@ void cGrid::mouseReleaseEvent(QMouseEvent* e) {
   int button = e->button() == Qt::RightButton ? 2 : e->button() == Qt::MiddleButton ? 4 : 1;
   int shift = (e->modifiers() & Qt::ShiftModifier ? 1 : 0) | (e->modifiers() & Qt::ControlModifier ? 2 : 0);
   QPoint p = viewport()->mapTo(this, e->position().toPoint());
-  emit MouseUp(button, shift, float(p.x()), float(p.y()));
+  emit MouseUp(button, shift, float(twips(p.x())), float(twips(p.y())));
 }
 
 void cGrid::mouseDoubleClickEvent(QMouseEvent* e) {

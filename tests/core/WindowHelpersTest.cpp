@@ -25,12 +25,12 @@ TEST(FormIcon, WindowAndItsOwnerCarryTheIcon) {
 
 TEST(FormIcon, EveryNamedIconExistsAndAnUnknownNameTakesTheIconAway) {
   for (const char* name : {"aaa", "cd_music", "colors", "cut", "document_music", "document_pulse", "gears",
-                           "microphone2", "replace2"})
+                           "microphone2", "notes", "replace2", "text_align_left"})
     EXPECT_FALSE(mdlSetFormIcon32::ProgramIcon(name).isNull()) << name;
   QWidget window;
   mdlSetFormIcon32::SetFormIcon(&window, "gears", false);
-  mdlSetFormIcon32::SetFormIcon(&window, "text_align_left", false);
-  EXPECT_TRUE(mdlSetFormIcon32::ProgramIcon("text_align_left").isNull());
+  mdlSetFormIcon32::SetFormIcon(&window, "no_such_icon", false);
+  EXPECT_TRUE(mdlSetFormIcon32::ProgramIcon("no_such_icon").isNull());
   EXPECT_TRUE(window.windowIcon().isNull());
 }
 

@@ -129,3 +129,13 @@ TEST_F(CdDrivesTest, FirstAudioDiscOpensAtTheStartSwitch) {
   ASSERT_EQ(main->cGrid1->Rows(), 2);
   EXPECT_EQ(main->cTreeView1->SelectedItem(), g_oAudioCDsNode->Children().Item(g_oAudioCDsNode->Children().Count()));
 }
+
+TEST_F(CdDrivesTest, SaveAsOnADriveSaysNothingToSaveAndOpensNoDialog) {
+  cTreeNode* drive = ImageDrive({WriteBinCue(images)});
+  main->cTreeView1_NodeClick(drive);
+  ASSERT_EQ(main->cGrid1->Rows(), 2);
+  main->cGrid1->SetSelectedRow(1);
+  main->RunCommand("Save As");
+  EXPECT_TRUE(ScriptedUi::get().dialogs.empty());
+  EXPECT_EQ(ScriptedUi::get().prompts(), QStringList{"Nothing to save." + QString(20, ' ')});
+}

@@ -125,3 +125,26 @@ TEST_F(ItemWindowTest, SteppingShowsTheNextRowAndDropsUnsavedEdits) {
   EXPECT_EQ(main->cGrid1->SelectedRow(), 3);
   EXPECT_EQ(FileBytes(ListPath()), before);
 }
+
+TEST_F(ItemWindowTest, RenameItemTakesTheMainWindowOffTopButKeepsTheMark) {
+  main->SetOnTop(true);
+  ASSERT_TRUE(main->windowFlags() & Qt::WindowStaysOnTopHint);
+  bool onTopWhileOpen = true;
+  WithItemWindow([&](g_frmItem&) { onTopWhileOpen = main->windowFlags() & Qt::WindowStaysOnTopHint; });
+  EXPECT_FALSE(onTopWhileOpen);
+  EXPECT_TRUE(main->m_cMenu()->ItemChecked(main->m_cMenu()->IndexForKey("On Top")));
+}
+
+TEST_F(ItemWindowTest, AStoredRangePastTheAudioIsShownWithinIt) {
+  // b.wav lasts 3 seconds; the stored range from 1.6 seconds for a whole day is kept in the row.
+  ItemRow::SetText(*main->cGrid1, 2, "COL_RANGE_ALL", "0");
+  ItemRow::SetText(*main->cGrid1, 2, "COL_RANGE_START_TIME", "1.6");
+  ItemRow::SetText(*main->cGrid1, 2, "COL_RANGE_LENGTH_TIME", "86400");
+  main->cGrid1->SetSelectedRow(2);
+  WithItemWindow([&](g_frmItem& w) {
+    EXPECT_TRUE(w.ptnConvertByTime->isChecked());
+    EXPECT_EQ(w.dtStartAfter->Value(), QTime(0, 0, 2));
+    EXPECT_EQ(w.dtUntil->Value(), QTime(0, 0, 3));
+  });
+  EXPECT_EQ(ItemRow::Text(*main->cGrid1, 2, "COL_RANGE_LENGTH_TIME"), "86400");
+}

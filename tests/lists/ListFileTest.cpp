@@ -64,9 +64,8 @@ TEST_F(ListFileTest, BadRecordsAreDroppedAndTheOthersKept) {
     return r.ToText();
   };
   const QString text = "stray text" + rec("good1.wav") + rec("vanished.wav") + rec("empty.wav") + rec("broken.wav") +
-                       rec("noise.mp3") + rec("good1.wav", "x") + rec("long.wav", "1", "0", "abc", "5") +
-                       rec("long.wav", "1", "0", "10", "-3") + rec("long.wav", "1", "0", "30", "20") +
-                       rec("long.wav", "0", "abc") + rec("good2.wav", "0", "0", "0", "1");
+                       rec("noise.mp3") + rec("good1.wav", "x") + rec("long.wav", "0", "abc") +
+                       rec("good2.wav", "0", "0", "0", "1");
   mdlFunctions::WriteTextFile(text, ListPath());
   main->cTreeView1_NodeClick(main->cTreeView1->SelectedItem());
   ASSERT_EQ(main->cGrid1->Rows(), 3);
@@ -81,6 +80,48 @@ TEST_F(ListFileTest, BadRecordsAreDroppedAndTheOthersKept) {
   // The next change writes the kept records only.
   main->RunCommand("MarkUnmark All");
   EXPECT_EQ(ItemRecordText::SplitRecords(mdlFunctions::ReadTextFile(ListPath())).size(), 4);
+}
+
+// Ranges stay as the file holds them, also those the audio no longer covers or
+// that this program would not write; the next save keeps them byte for byte.
+TEST_F(ListFileTest, RangedRecordsAreKeptAsStored) {
+  WriteWav(media + "/long.wav", 40);
+  const struct {
+    const char* start;
+    const char* length;
+    const char* shown;
+  } cases[] = {
+      {"30", "20", "00:00:30 - 00:00:50"},    // ends past the audio
+      {"50", "5", "00:00:50 - 00:00:55"},     // starts past it
+      {"10", "0", "00:00:10 - 00:00:10"},     // no length
+      {"10.5", "20", "00:00:10 - 00:00:30"},  // halves go to the even second
+      {"12.5", "0.7", "00:00:12 - 00:00:13"},
+      {"10", "-3", "00:00:10 - 00:00:07"},
+      {"abc", "5", "00:00:00 - 00:00:05"},
+      {"7 s", "x", "00:00:07 - 00:00:07"},
+  };
+  QString text;
+  for (const auto& c : cases) {
+    ItemRecord r;
+    r.name = c.start;
+    r.file = media + "/long.wav";
+    r.rangeAll = "0";
+    r.rangeStart = c.start;
+    r.rangeLength = c.length;
+    text += r.ToText();
+  }
+  mdlFunctions::WriteTextFile(text, ListPath());
+  main->cTreeView1_NodeClick(main->cTreeView1->SelectedItem());
+  ASSERT_EQ(main->cGrid1->Rows(), long(std::size(cases)));
+  for (long row = 1; row <= main->cGrid1->Rows(); ++row) {
+    const auto& c = cases[row - 1];
+    EXPECT_EQ(Cell(main, row, "Range"), c.shown) << c.start;
+    EXPECT_EQ(Cell(main, row, "COL_RANGE_START_TIME"), c.start);
+    EXPECT_EQ(Cell(main, row, "COL_RANGE_LENGTH_TIME"), c.length);
+  }
+  main->RunCommand("MarkUnmark All");
+  main->RunCommand("MarkUnmark All");
+  EXPECT_EQ(FileBytes(ListPath()), (text + "\r\n").toUtf8());
 }
 
 TEST_F(ListFileTest, EmptyListFilesReadAsEmptyLists) {

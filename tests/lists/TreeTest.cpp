@@ -100,9 +100,7 @@ TEST_F(TreeTest, OpeningARootEmptiesTheGridOnly) {
   EXPECT_EQ(main->cGrid1->Rows(), 0);
   EXPECT_EQ(main->lblListName->text(), title);
   main->RunCommand("Add Files");  // nothing on a root
-  main->RunCommand("New Items List");
   EXPECT_EQ(ScriptedUi::get().dialogs.size(), 1u);
-  EXPECT_EQ(g_oItemsListsNode->Children().Count(), 1);
 }
 
 TEST_F(TreeTest, ListPropertiesRenameTheList) {
@@ -144,4 +142,49 @@ TEST_F(TreeTest, ListPropertiesRenameTheList) {
   g_oItemsListsNode->SetSelected(true);
   main->ShowListProperties(g_oItemsListsNode);
   EXPECT_EQ(loadedForm<g_frmDirProperties>(), nullptr);
+}
+
+TEST_F(TreeTest, AFailedRenameInTheListPropertiesKeepsTheOldName) {
+  const QString folder = g_sItemsListFolder;
+  cTreeNode* node = main->cTreeView1->SelectedItem();
+  const QString oldKey = node->Key();
+  const QStringList filesBefore = QDir(folder).entryList(QDir::Files);
+  main->lblListName_Click();
+  g_frmDirProperties* w = loadedForm<g_frmDirProperties>();
+  ASSERT_NE(w, nullptr);
+  // Legal, but longer than a file name may be: the rename itself fails.
+  w->txtFolderName->setText(QString(300, 'x'));
+  w->cmdOk_Click();
+  ASSERT_EQ(ScriptedUi::get().shown.size(), 1u);
+  EXPECT_EQ(ScriptedUi::get().shown[0].buttons, vbInformation);
+  EXPECT_EQ(loadedForm<g_frmDirProperties>(), w);  // open for another try
+  EXPECT_EQ(node->Key(), oldKey);
+  EXPECT_EQ(node->Text(), "New Items List 1");
+  EXPECT_EQ(main->lblListName->text(), "New Items List 1");
+  main->SaveGridToFile();
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files), filesBefore);
+  w->cmdCancel_Click();
+}
+
+TEST_F(TreeTest, NewItemsListIsRefusedOnlyOnADrive) {
+  const QString images = TestEnv::FreshDir("images");
+  qputenv("TESSORY_CD_IMAGES", WriteBinCue(images).toLocal8Bit());
+  main->setTree();
+  cTreeNode* drive = g_oAudioCDsNode->Children().Item(g_oAudioCDsNode->Children().Count());
+  ASSERT_NE(drive, nullptr);
+  drive->SetSelected(true);
+  main->cTreeView1_NodeClick(drive);
+  main->RunCommand("New Items List");
+  EXPECT_EQ(g_oItemsListsNode->Children().Count(), 1);
+  for (cTreeNode* root : {g_oItemsListsNode, g_oAudioCDsNode}) {
+    const long before = g_oItemsListsNode->Children().Count();
+    root->SetSelected(true);
+    main->cTreeView1_NodeClick(root);
+    main->RunCommand("New Items List");
+    ASSERT_EQ(g_oItemsListsNode->Children().Count(), before + 1) << root->Text().toStdString();
+    cTreeNode* made = main->cTreeView1->SelectedItem();
+    EXPECT_EQ(made, g_oItemsListsNode->Children().Item(before + 1));
+    EXPECT_TRUE(QFileInfo(made->Key()).isFile());
+    EXPECT_EQ(main->lblListName->text(), made->Text());
+  }
 }

@@ -21,6 +21,7 @@ TEST_F(AboutTest, TextsTabAndLinks) {
   EXPECT_EQ(a.lblSite->text(), g_sAppSite);
   EXPECT_EQ(a.lblDesc->text(), g_sAppDescription);
   EXPECT_EQ(a.lblSupport->text(), "Support");
+  a.lblTitle->ensurePolished();  // the text colour comes with the style sheet
   EXPECT_EQ(a.lblTitle->palette().color(QPalette::WindowText), ColorFromNumber(g_lTitleForeColor));
   EXPECT_EQ(a.picTitle->palette().color(QPalette::Window), ColorFromNumber(g_lTitleBackColor));
   ASSERT_EQ(a.cTabControl1->TabCount(), 1);

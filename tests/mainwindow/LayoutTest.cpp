@@ -1,4 +1,5 @@
 #include <QTest>
+#include <QWindow>
 
 #include "MainWindowFixture.h"
 #include "core/mdlMain.h"
@@ -177,4 +178,30 @@ TEST_F(LayoutTest, DraggingTheSplitterSetsTheTreeWidth) {
   // Letting go over a pane that takes no drop changes nothing.
   dragSplitterTo(main->cGridInfo, QPoint(20, 20));
   EXPECT_EQ(main->TreeWidth(), 120 + 1000 + twips(10) - 60);
+}
+
+// A window manager frames the window only after it is shown, and a frame that
+// comes or goes changes no size of the window itself; the panes follow it.
+TEST_F(LayoutTest, AFrameThatChangesAfterTheWindowIsShownIsLaidOutAgain) {
+  QWindow* win = main->windowHandle();
+  ASSERT_NE(win, nullptr);
+  const auto titleFits = [&] {
+    return std::abs(twips(main->picTitle->width()) - (twips(main->frameGeometry().width()) - 350)) < TwipsPerPixel;
+  };
+  ASSERT_TRUE(titleFits());
+  const QSize size = main->size();
+  const std::pair<bool, QPoint> frames[] = {{true, QPoint(0, 0)}, {false, QPoint(1, 1)}};
+  for (const auto& [frameless, at] : frames) {
+    const QMargins before = win->frameMargins();
+    win->setFlag(Qt::FramelessWindowHint, frameless);
+    win->setGeometry(QRect(at, size));
+    QCoreApplication::processEvents();
+    ASSERT_NE(win->frameMargins(), before);
+    ASSERT_EQ(main->size(), size);
+    EXPECT_TRUE(titleFits()) << "frameless " << frameless;
+    EXPECT_NEAR(twips(main->cGrid1->height()),
+                twips(main->frameGeometry().height()) - 1155 - 495 - twips(main->tlbrTop->height()) - 375 -
+                    twips(main->cStatusBar1->height()) - 255 - 600,
+                TwipsPerPixel);
+  }
 }

@@ -32,6 +32,12 @@ TEST_F(StartUpTest, WithoutTheGeneralKeyOnlyTheMessageIsShown) {
   EXPECT_TRUE(LoadedForms().empty());
 }
 
+TEST_F(StartUpTest, WithoutTheGeneralKeyTheProgramEndsWithAnError) {
+  ASSERT_EQ(Hive::DeleteKey(HKEY_LOCAL_MACHINE, mdlModes::SettingsKeyRoot() + "\\General"), ERROR_SUCCESS);
+  EXPECT_NE(mdlMain::Run(), 0);
+  EXPECT_EQ(ScriptedUi::get().shown.size(), 1u);
+}
+
 TEST_F(StartUpTest, ADamagedHiveReadsAsMissingKeysAndIsLeftAsItWas) {
   const QString file = Hive::Folder() + "/machine.hive";
   for (QByteArray junk : {QByteArray("{\"keys\": [ {\"name\": \"SOFT"), QByteArray("\x00\xff garbage", 10),
@@ -197,6 +203,29 @@ TEST_F(StartUpTest, OtherStartSwitchTextsDoNothing) {
   ASSERT_TRUE(mdlMain::StartUp());
   TestEnv::WaitUntil([] { return false; }, 400);
   EXPECT_TRUE(ScriptedUi::get().dialogs.empty());
+}
+
+TEST_F(StartUpTest, AFreshInstallStartsWithAReadableTitleAndThePanesShown) {
+  ASSERT_TRUE(mdlMain::StartUp());
+  frmMain* main = loadedForm<frmMain>();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(main->picTitle->isVisible());
+  EXPECT_TRUE(main->cGridInfo->isVisible());
+  EXPECT_TRUE(main->cSlider1->isVisible());
+  // The title text stands out from its strip.
+  const QImage strip = main->picTitle->grab().toImage();
+  const QColor back = strip.pixelColor(strip.width() - 3, strip.height() / 2);
+  const QColor text = ColorFromNumber(g_lTitleForeColor);
+  EXPECT_EQ(back, ColorFromNumber(g_lTitleBackColor));
+  EXPECT_GT(std::abs(back.lightness() - text.lightness()), 100);
+  EXPECT_EQ(main->lblTitle->palette().color(QPalette::WindowText), text);
+
+  // A user's own choice survives a second install.
+  UnloadAllForms();
+  ASSERT_TRUE(generalStore().SetRegistryValue("chkDisplayTitle", "0", REG_SZ));
+  ASSERT_TRUE(mdlInstall::Install());
+  EXPECT_EQ(generalStore().GetRegistryValue("chkDisplayTitle"), "0");
+  EXPECT_EQ(generalStore().GetRegistryValue("chkDisplayPlayer"), "1");
 }
 
 TEST_F(StartUpTest, InstallAgainKeepsStoredValues) {

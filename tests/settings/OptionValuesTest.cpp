@@ -96,6 +96,9 @@ TEST_F(OptionValuesTest, EachValueLoadsByTheRulesOfItsControl) {
 }
 
 TEST_F(OptionValuesTest, AnEmptyStoreGivesTheDefaults) {
+  // Without even the values the install step stores.
+  for (const QString& name : Hive::EnumValues(HKEY_LOCAL_MACHINE, Section("General").Path()))
+    Section("General").DeleteValue(name);
   frmOptions& o = form<frmOptions>();
   for (QCheckBox* box : o.findChildren<QCheckBox*>())
     EXPECT_EQ(box->isChecked(), box == o.chkCopyID3FromSource) << box->objectName().toStdString();

@@ -221,6 +221,8 @@ TEST_F(OptionsWindowTest, PickedColoursRecolourAtOnceAndKeepACopyThatCancelDoesN
   frmOptions& o = *loadedForm<frmOptions>();
   frmMain* main = loadedForm<frmMain>();
   auto& ui = ScriptedUi::get();
+  const long stored = g_lTitleBackColor;
+  ASSERT_NE(stored, 255);
   ui.dialogAnswers = {{"255"}, {"65280"}};
   o.picColor_Click();
   o.picTextColor_Click();
@@ -237,17 +239,17 @@ TEST_F(OptionsWindowTest, PickedColoursRecolourAtOnceAndKeepACopyThatCancelDoesN
     EXPECT_EQ(g->GraphBackColor(), 255);
     EXPECT_EQ(g->GraphForeColor(), 65280);
   }
-  EXPECT_EQ(g_lTitleBackColor, 0);  // only OK stores the option
+  EXPECT_EQ(g_lTitleBackColor, stored);  // only OK stores the option
 
   o.cmdCancel_Click();
-  EXPECT_EQ(ControlBackColor(o.picColor), 0);
-  EXPECT_EQ(ControlBackColor(o.picTitle), 0);
+  EXPECT_EQ(ControlBackColor(o.picColor), stored);
+  EXPECT_EQ(ControlBackColor(o.picTitle), stored);
   EXPECT_EQ(Read("Display", "picColor"), "255");
   EXPECT_EQ(ControlBackColor(main->picTitle), 255);
   EXPECT_EQ(main->cAudioGraphAmp->GraphBackColor(), 255);
   ui.dialogAnswers = {};
   o.picColor_Click();  // cancelled
-  EXPECT_EQ(ControlBackColor(o.picColor), 0);
+  EXPECT_EQ(ControlBackColor(o.picColor), stored);
 }
 
 TEST_F(OptionsWindowTest, TheLinksOpenTheLegendAtTheirSection) {

@@ -58,7 +58,7 @@ TEST(ID3v2Read, UnknownVersionIsATagWithoutFrames) {
 
 TEST(ID3v2Read, Version22FramesAreHeldUnderVersion23Names) {
   QByteArray frames = QByteArray("TT2\0\0\x06", 6) + QByteArray("\0Title", 6);
-  frames += QByteArray("PIC\0\0\x02", 6) + "ab";  // no four-letter form: not held
+  frames += QByteArray("PIC\0\0\x02", 6) + "ab";  // too short for a picture: not held
   frames += QByteArray("TCO\0\0\x05", 6) + QByteArray("\0(13)", 5);
   QByteArray tag = Tag(frames, 2, 10);
   const cMP3ID3v2 t = readBytes(tag + Audio());

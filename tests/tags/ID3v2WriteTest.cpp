@@ -193,6 +193,36 @@ TEST(ID3v2Write, StandardTagOfOtherWritersIsReplacedWithoutLosingAudio) {
   }
 }
 
+TEST(ID3v2Write, TagWhoseEndIsNotKnownIsNotReplaced) {
+  const QByteArray title = Frame("TIT2", QByteArray("\0Kept", 5));
+  auto withSize = [](QByteArray tag, const char* size) { return tag.replace(6, 4, QByteArray(size, 4)); };
+  // Read as the standard size the tag ends inside the file, as a plain count
+  // past its end; the extended header claims more than the whole tag.
+  const QByteArray extendedHeader = QByteArray("\x7f\xff\xff\xf0", 4) + QByteArray(6, '\0');
+  const QByteArray badExtended = Tag(extendedHeader + title, 3, 16256 - 25, 0x40);
+  ASSERT_EQ(badExtended.mid(6, 4), QByteArray("\0\0\x7f\0", 4));
+  const struct { const char* name; QByteArray tag; QString shownTitle; } cases[] = {
+      {"size 7F 7F 7F 7F", withSize(Tag(title, 3, 100), "\x7f\x7f\x7f\x7f"), "Kept"},
+      {"version 2.4, size past the end", withSize(Tag(Frame("TIT2", QByteArray("\3Kept", 5), 4), 4, 100), "\0\x40\0\0"),
+       "Kept"},
+      {"extended header longer than the tag", badExtended, ""},
+  };
+  for (const auto& c : cases) {
+    const QByteArray original = c.tag + Audio() + V1Block("v1", 1, 2);
+    const QString path = Write(dir(), "a.mp3", original);
+    cMP3ID3v2 t;
+    EXPECT_TRUE(t.SetMP3File(path)) << c.name;
+    EXPECT_EQ(t.Title(), c.shownTitle) << c.name;
+    t.SetTitle("New");
+    EXPECT_FALSE(t.CanReplaceTag()) << c.name;
+    EXPECT_EQ(t.LastError().Number, tagErrDamagedTag) << c.name;
+    EXPECT_FALSE(t.Update()) << c.name;
+    EXPECT_EQ(t.LastError().Number, tagErrDamagedTag) << c.name;
+    EXPECT_TRUE(t.LastError().Description.contains(path)) << t.LastError().Description.toStdString();
+    EXPECT_EQ(Read(path), original) << c.name;
+  }
+}
+
 TEST(ID3v2Write, FailuresLeaveTheFileUntouched) {
   const QString d = dir();
   cMP3ID3v2 t;

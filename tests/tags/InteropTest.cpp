@@ -11,6 +11,8 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/urllinkframe.h>
 
 #include "TagFixtures.h"
 #include "TestEnv.h"
@@ -53,6 +55,12 @@ QString TagLibFile(const QString& d, TagLib::ID3v2::Version version) {
   return path;
 }
 
+// A version 2.2 frame: three-letter identifier, 24-bit size.
+QByteArray Frame22(const QByteArray& id, const QByteArray& body) {
+  const int n = int(body.size());
+  return id + char(n >> 16) + char(n >> 8) + char(n) + body;
+}
+
 // The file's tags as FFmpeg reads them.
 QJsonObject FfprobeTags(const QString& path) {
   QProcess p;
@@ -91,7 +99,7 @@ TEST(Interop, TagLibTagsAreReadAndKeptThroughASave) {
     EXPECT_EQ(t.Comment(), "A comment");
     EXPECT_EQ(t.Track(), "7");
     EXPECT_EQ(t.OtherGenreName(), "Rock");
-    if (version == TagLib::ID3v2::v3) EXPECT_EQ(t.Year(), "2001");
+    EXPECT_EQ(t.Year(), "2001");
 
     ApplyAll(t, "New \u0436");
     ASSERT_TRUE(t.Update()) << t.LastError().Description.toStdString();
@@ -194,4 +202,89 @@ TEST(Interop, OurTagsAreReadByTagLibAndFFmpeg) {
   EXPECT_EQ(tags["album"].toString(), "Album");
   EXPECT_EQ(tags["comment"].toString(), "Note \u263A");
   EXPECT_EQ(tags["track"].toString(), "3");
+}
+
+TEST(Interop, Version22FramesAreKeptThroughASave) {
+  const QByteArray jpeg = QByteArray("\xff\xd8\xff\xe0", 4) + QByteArray(2000, '\x4a');
+  const QByteArray png = QByteArray("\x89PNG", 4) + QByteArray(300, '\x50');
+  const QByteArray frames =
+      Frame22("TT2", QByteArray("\0Title", 6)) + Frame22("PIC", QByteArray("\0JPG\x03" "cover\0", 11) + jpeg) +
+      Frame22("PIC", QByteArray("\0PNG\x04\0", 6) + png) + Frame22("TXX", QByteArray("\0MOOD\0calm", 10)) +
+      Frame22("ULT", QByteArray("\0eng\0la la", 10)) + Frame22("WXX", QByteArray("\0\0http://x", 10)) +
+      Frame22("TCM", QByteArray("\0Comp", 5)) + Frame22("TP2", QByteArray("\0Band", 5)) +
+      Frame22("CRM", QByteArray("owner\0sealed", 12)) + Frame22("LNK", QByteArray("TT2http://l\0", 12));
+  const QString path = Write(dir(), "v22.mp3", Tag(frames, 2, 40) + Audio(20));
+  cMP3ID3v2 t;
+  ASSERT_TRUE(t.SetMP3File(path));
+  EXPECT_EQ(t.Lyrics(), "la la");
+  EXPECT_EQ(t.Composer(), "Comp");
+  EXPECT_EQ(t.LinkTo(), "http://x");
+  ApplyAll(t, "New");
+  ASSERT_TRUE(t.Update()) << t.LastError().Description.toStdString();
+
+  const QByteArray bytes = Read(path);
+  EXPECT_FALSE(bytes.contains("CRM"));
+  EXPECT_TRUE(bytes.contains(QByteArray("LINK\0\0\0\x0d\0\0TIT2http://l\0", 23)));
+  EXPECT_EQ(bytes.right(Audio(20).size()), Audio(20));
+  TagLib::MPEG::File f(path.toUtf8().constData());
+  TagLib::ID3v2::Tag* tag = f.ID3v2Tag();
+  ASSERT_TRUE(tag);
+  EXPECT_EQ(tag->header()->majorVersion(), 3u);
+  EXPECT_EQ(Q(tag->title()), "New");
+  const auto pictures = tag->frameListMap()["APIC"];
+  ASSERT_EQ(pictures.size(), 2u);
+  const struct { QString mime; int type; QString description; QByteArray data; } expected[] = {
+      {"image/jpeg", 3, "cover", jpeg}, {"image/png", 4, "", png}};
+  auto picture = pictures.begin();
+  for (const auto& e : expected) {
+    const auto* p = static_cast<TagLib::ID3v2::AttachedPictureFrame*>(*picture++);
+    EXPECT_EQ(Q(p->mimeType()), e.mime);
+    EXPECT_EQ(int(p->type()), e.type);
+    EXPECT_EQ(Q(p->description()), e.description);
+    EXPECT_EQ(p->picture(), TagLib::ByteVector(e.data.constData(), uint(e.data.size())));
+  }
+  auto* mood = TagLib::ID3v2::UserTextIdentificationFrame::find(tag, "MOOD");
+  ASSERT_TRUE(mood);
+  EXPECT_EQ(Q(mood->fieldList().back()), "calm");
+  const auto lyrics = tag->frameListMap()["USLT"];
+  ASSERT_EQ(lyrics.size(), 1u);
+  EXPECT_EQ(Q(lyrics.front()->toString()), "la la");
+  const auto links = tag->frameListMap()["WXXX"];
+  ASSERT_EQ(links.size(), 1u);
+  EXPECT_EQ(Q(static_cast<TagLib::ID3v2::UserUrlLinkFrame*>(links.front())->url()), "http://x");
+  EXPECT_EQ(Q(tag->frameListMap()["TCOM"].front()->toString()), "Comp");
+  EXPECT_EQ(Q(tag->frameListMap()["TPE2"].front()->toString()), "Band");
+}
+
+TEST(Interop, Version24YearIsShownAndWrittenOnce) {
+  // The day, month, hour and minute go to the frames version 2.3 has for them.
+  const QByteArray dateAndTime = Frame("TDAT", QByteArray("\0" "0305", 5)) + Frame("TIME", QByteArray("\0" "1020", 5));
+  const struct { QByteArray frames; QString year; QByteArray kept; } cases[] = {
+      {Frame("TDRC", QByteArray("\x03" "2001-05-03T10:20", 17), 4), "2001", dateAndTime},
+      {Frame("TDRC", QByteArray("\0" "2001", 5), 4), "2001", {}},
+      {Frame("TYER", QByteArray("\0" "1990", 5), 4) + Frame("TDRC", QByteArray("\x03" "2001-05-03", 11), 4), "1990", {}},
+  };
+  for (const auto& c : cases) {
+    for (const QString& edit : {QString(), QString("1999")}) {
+      const QString path = Write(dir(), "year.mp3", Tag(c.frames + Frame("TIT2", QByteArray("\0T", 2), 4), 4, 20) + Audio(20));
+      cMP3ID3v2 t;
+      ASSERT_TRUE(t.SetMP3File(path));
+      EXPECT_EQ(t.Year(), c.year);
+      ApplyAll(t, "T");
+      if (!edit.isNull()) t.SetYear(edit);
+      ASSERT_TRUE(t.Update()) << t.LastError().Description.toStdString();
+      const QString year = edit.isNull() ? c.year : edit;
+      const QByteArray bytes = Read(path);
+      EXPECT_EQ(bytes.count("TYER"), 1) << c.year.toStdString();
+      EXPECT_FALSE(bytes.contains("TDRC"));
+      EXPECT_TRUE(bytes.contains(c.kept));
+      EXPECT_EQ(bytes.contains("TDAT"), !c.kept.isEmpty());
+      TagLib::MPEG::File f(path.toUtf8().constData());
+      ASSERT_TRUE(f.ID3v2Tag());
+      EXPECT_EQ(f.ID3v2Tag()->year(), year.toUInt());
+      cMP3ID3v2 back;
+      back.SetMP3File(path);
+      EXPECT_EQ(back.Year(), year);
+    }
+  }
 }

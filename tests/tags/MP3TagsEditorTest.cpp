@@ -140,13 +140,14 @@ TEST_F(MP3TagsEditor, ApplyWithoutEditsKeepsEveryGenre) {
 TEST_F(MP3TagsEditor, TypedGenres) {
   const QString path = taggedFile("Two", 17);
   auto& f = open(path);
-  f.cboGenre->setEditText("rock");  // another case matches nothing
+  f.cboGenre->setEditText("rock");  // another case matches no entry: kept as typed
   apply(f);
   EXPECT_EQ(f.cboGenre->currentIndex(), 0);
+  EXPECT_EQ(f.cboGenre->currentText(), "rock");
   cMP3ID3v2 v2;
   v2.SetMP3File(path);
   EXPECT_EQ(v2.Genre(), 255);
-  EXPECT_EQ(v2.OtherGenreName(), "");
+  EXPECT_EQ(v2.OtherGenreName(), "rock");
   f.cboGenre->setEditText("Ambi");  // a piece of a name takes that entry
   apply(f);
   EXPECT_EQ(f.cboGenre->currentText(), "Ambient");
@@ -155,6 +156,47 @@ TEST_F(MP3TagsEditor, TypedGenres) {
   f.cboID3->setCurrentIndex(1);
   f.LoadTagsFromFile(free);
   EXPECT_EQ(f.cboGenre->currentText(), "Synthwave");
+}
+
+TEST_F(MP3TagsEditor, ApplyKeepsAFreeGenreText) {
+  const struct { QByteArray tcon; QString typed; } cases[] = {
+      {QByteArray("\0Synthwave", 10), QString()},  // as read
+      {QByteArray("\0(17)", 5), "Synthwave"},      // typed over a listed genre
+      {QByteArray("\0(17)", 5), "rock"},           // another case than the list's
+  };
+  for (const auto& c : cases) {
+    const QString path = Write(dir, "free.mp3", Tag(Frame("TCON", c.tcon), 3, 50) + Audio() + V1Block("One", 4, 17));
+    auto& f = open(path);
+    if (!c.typed.isNull()) f.cboGenre->setEditText(c.typed);
+    const QString shown = f.cboGenre->currentText();
+    apply(f);
+    ASSERT_EQ(lastMessage(), "Done.");
+    EXPECT_EQ(f.cboGenre->currentText(), shown);
+    cMP3ID3v2 v2;
+    v2.SetMP3File(path);
+    EXPECT_EQ(v2.OtherGenreName(), shown);
+    EXPECT_EQ(v2.Genre(), 255);
+    cMP3ID3v1 v1;
+    v1.SetMP3File(path);
+    EXPECT_EQ(v1.Genre(), 255);
+    // Loaded again, the box shows the same text.
+    f.LoadTagsFromFile(path);
+    EXPECT_EQ(f.cboGenre->currentText(), shown);
+  }
+}
+
+TEST_F(MP3TagsEditor, TagWhoseEndIsNotKnownIsRefusedBeforeAnythingIsWritten) {
+  QByteArray tag = Tag(Frame("TIT2", QByteArray("\0Kept", 5)), 3, 100);
+  tag.replace(6, 4, QByteArray("\x7f\x7f\x7f\x7f", 4));
+  const QByteArray original = tag + Audio() + V1Block("One", 4, 17);
+  const QString path = Write(dir, "damaged.mp3", original);
+  auto& f = open(path);
+  EXPECT_EQ(f.txtTitle->text(), "Kept");
+  f.txtTitle->setText("New");
+  apply(f);
+  EXPECT_TRUE(lastMessage().contains(path));
+  EXPECT_TRUE(lastMessage().endsWith("(" + QString::number(tagErrDamagedTag) + ")")) << lastMessage().toStdString();
+  EXPECT_EQ(Read(path), original);
 }
 
 TEST_F(MP3TagsEditor, OneVersionLeavesTheOtherTagAlone) {
