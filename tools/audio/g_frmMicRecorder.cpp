@@ -10,6 +10,7 @@
 
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
+#include "core/mdlSetFormIcon32.h"
 #include "lists/TitleSkin.h"
 #include "lists/g_frmStat.h"
 #include "mainwindow/frmMain.h"
@@ -39,6 +40,7 @@ g_frmMicRecorder::g_frmMicRecorder()
     : cWave1(new cWave(this)), tmrRec(new Timer(this)), tmSlider(new Timer(this)) {
   setObjectName("g_frmMicRecorder");
   SetCaption("Audio Recorder");
+  setWindowIcon(mdlSetFormIcon32::ProgramIcon("microphone2"));
   setFont(QFont("Tahoma", 8));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(px(6600), px(6600));

@@ -9,6 +9,7 @@
 
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
+#include "core/mdlSetFormIcon32.h"
 #include "core/mdlSupportedDestination.h"
 #include "lists/TitleSkin.h"
 #include "lists/g_frmStat.h"
@@ -57,6 +58,7 @@ frmMain* mainWithOpenList() {
 g_frmParlo::g_frmParlo() : cParlo1(new cParlo(this)) {
   setObjectName("g_frmParlo");
   SetCaption(QString());
+  setWindowIcon(mdlSetFormIcon32::ProgramIcon("document_music"));
   setFont(QFont("Tahoma", 8));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(px(6720), px(7560));
