@@ -9,6 +9,7 @@
 
 #include "backend/audio/OutputFile.h"
 #include "backend/audio/SdlPlayback.h"
+#include "backend/audio/TimeText.h"
 #include "backend/audio/WavFile.h"
 
 namespace {
@@ -158,10 +159,7 @@ void cWave::MeterTick() {
   emit MeterLevel(std::clamp(level, 0, 120));
 }
 
-QString cWave::SecondsToText(long seconds) const {
-  const long s = std::max(seconds, 0L);
-  return QString("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0'));
-}
+QString cWave::SecondsToText(long seconds) const { return HoursMinutesSeconds(seconds); }
 
 long cWave::GetWaveInfo(const QString& path, WaveInfoRecord& info) {
   WavLayout l;
