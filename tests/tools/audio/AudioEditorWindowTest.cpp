@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "AudioToolsFixture.h"
+#include "platform/Timer.h"
 #include "platform/audio/cAudioEditor.h"
 #include "platform/cToolbar.h"
 #include "tools/audio/g_frmAudioEditor.h"
@@ -143,11 +144,11 @@ TEST_F(AudioEditorWindowTest, AFailedOrAbortedConversionNeverShowsAnOlderTempora
   EXPECT_FALSE(QFile::exists(ProgramFolder() + "/tmpeditor.wav"));
   EXPECT_TRUE(main->g_bAbortedAudioEditor);
 
-  // The long item, aborted as soon as it reports progress.
+  // The long item, aborted right after its conversion started (the command
+  // uses the conversion window already loaded here).
   main->cGrid1->SetSelectedRow(2);
-  WhenShown<g_frmAudioEditorProc>([&](g_frmAudioEditorProc& p) {
-    QObject::connect(p.prgCurrnet, &QProgressBar::valueChanged, p.cmdAbort, [&p] { p.cmdAbort->click(); });
-  });
+  g_frmAudioEditorProc& proc = form<g_frmAudioEditorProc>();
+  QObject::connect(proc.Timer1, &Timer::Tick, proc.cmdAbort, [&proc] { proc.cmdAbort->click(); });
   main->RunCommand("Audio Analyser");
   EXPECT_FALSE(editorShown);
   EXPECT_EQ(g_frmAudioEditorProc::LastOutcome(), g_frmAudioEditorProc::Aborted);
