@@ -98,6 +98,8 @@ class frmMain : public frmMainLists {
   cToolbar* tlbrRecorder = new cToolbar(this);
   // Width of the tools toolbar's holder in twips: grows with each button.
   long m_lRecorderHostWidth = 30;
+  // Set by the one-file conversion window when its conversion was aborted.
+  bool g_bAbortedAudioEditor = false;
 
   // Commands (frmMain_Commands.cpp).
   // The status bar's panels run their commands; called once at load.
@@ -131,6 +133,10 @@ class frmMain : public frmMainLists {
   void tmrStartSwitches_Timer();
   void hideToTray();
   bool RunWindowCommand(const QString& key);
+  // Audio tools (frmMain_AudioTools.cpp): false for a key that is none of them.
+  bool RunAudioToolCommand(const QString& key);
+  void OpenAudioAnalyser();
+  static QString EditorTempFile();
   void TreePaneSwitch();
   void DropSplitter(const QPoint& globalPos);
   // The window's size with the window manager's frame, as the layout wants it.

@@ -148,6 +148,10 @@ bool frmMain::RunWindowCommand(const QString& key) {
     dropTopMost(*this);
     OpenConverter();
   }
+  if (RunAudioToolCommand(key)) {
+    GetFileInfoToGridInfo();
+    return true;
+  }
   const bool exit = key == "Exit" || key == "RC Exit";
   // A closed main window runs nothing more; a cancelled close goes on.
   if (exit && Unload()) return true;

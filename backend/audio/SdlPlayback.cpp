@@ -8,15 +8,20 @@
 
 namespace {
 constexpr int kPeakBlock = 1024;
-
-bool InitSdlAudio(QString* error) {
-  static std::once_flag once;
-  static bool ok = false;
-  std::call_once(once, [] { ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0; });
-  if (!ok) *error = QString("The sound system cannot start (%1).").arg(SDL_GetError());
-  return ok;
-}
+std::mutex g_sdlAudioLock;
 }  // namespace
+
+bool SdlAudioInit(QString* error) {
+  std::lock_guard<std::mutex> guard(g_sdlAudioLock);
+  if (SDL_WasInit(SDL_INIT_AUDIO) || SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return true;
+  *error = QString("The sound system cannot start (%1).").arg(SDL_GetError());
+  return false;
+}
+
+void SdlAudioRestart() {
+  std::lock_guard<std::mutex> guard(g_sdlAudioLock);
+  if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
 
 SdlPlayback::~SdlPlayback() {
   stop_ = true;
@@ -25,12 +30,13 @@ SdlPlayback::~SdlPlayback() {
 }
 
 SdlPlayback::OpenResult SdlPlayback::Open(const QString& path, long device, std::function<void()> onEnd,
-                                          QString* error) {
+                                          QString* error, double start, double length) {
   if (!decoder_.Open(path, error)) return FileFailed;
-  if (!InitSdlAudio(error)) return DeviceFailed;
+  if (!SdlAudioInit(error)) return DeviceFailed;
   rate_ = decoder_.Info().sampleRate;
   channels_ = std::min(decoder_.Info().channels, 2);
-  if (!decoder_.Start(rate_, channels_, 16, -1, -1, error)) return FileFailed;
+  if (!decoder_.Start(rate_, channels_, 16, start, length, error)) return FileFailed;
+  baseSeconds_ = std::max(start, 0.0);
   const char* name = nullptr;
   if (device >= 0) {
     name = SDL_GetAudioDeviceName(int(device), 0);

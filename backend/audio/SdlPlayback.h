@@ -12,13 +12,21 @@
 
 #include "backend/audio/AudioDecoder.h"
 
+// Starts SDL's audio once for the process; false with the reason.
+bool SdlAudioInit(QString* error);
+// Shuts SDL's audio down so that the next start reads SDL_AUDIODRIVER again
+// (tests switch between the dummy and the disk driver).
+void SdlAudioRestart();
+
 class SdlPlayback {
  public:
   ~SdlPlayback();
   enum OpenResult { Opened, FileFailed, DeviceFailed };
   // device: an SDL output device position, -1 the default. onEnd runs on the
-  // feeder thread once everything has been played.
-  OpenResult Open(const QString& path, long device, std::function<void()> onEnd, QString* error);
+  // feeder thread once everything has been played. start and length in
+  // seconds pick a range (negative: from the beginning, to the end).
+  OpenResult Open(const QString& path, long device, std::function<void()> onEnd, QString* error,
+                  double start = -1, double length = -1);
   const AudioInfo& Info() const { return decoder_.Info(); }
   void SetPaused(bool paused);
   bool Paused() const { return paused_; }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "backend/audio/SdlPlayback.h"
+#include "backend/audio/TimeText.h"
 #include "platform/Services.h"
 
 namespace {
@@ -85,10 +86,7 @@ bool cPlayer::IsPaused() const { return playback_ && playback_->Paused(); }
 
 long cPlayer::Level() const { return playback_ ? playback_->Level() : 0; }
 
-QString cPlayer::SecondsToText(long seconds) const {
-  const long s = std::max(seconds, 0L);
-  return QString("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0'));
-}
+QString cPlayer::SecondsToText(long seconds) const { return HoursMinutesSeconds(seconds); }
 
 void cPlayer::ClosePlayer() { StopPlay(); }
 

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "backend/audio/SdlPlayback.h"
+
 namespace AudioFixtures {
 
 namespace {
@@ -148,6 +150,29 @@ double Rms(const std::vector<int16_t>& pcm) {
 
 QStringList FilesIn(const QString& dir) {
   return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+DiskAudio::DiskAudio(const QString& dir, const QByteArray& input) {
+  QFile in(dir + "/capture.raw");
+  in.open(QIODevice::WriteOnly);
+  in.write(input);
+  in.close();
+  qputenv("SDL_AUDIODRIVER", "disk");
+  qputenv("SDL_DISKAUDIOFILEIN", (dir + "/capture.raw").toUtf8());
+  qputenv("SDL_DISKAUDIOFILE", (dir + "/played.raw").toUtf8());
+  qputenv("SDL_DISKAUDIODELAY", "2");
+  SdlAudioRestart();
+}
+
+DiskAudio::~DiskAudio() {
+  qputenv("SDL_AUDIODRIVER", "dummy");
+  SdlAudioRestart();
+}
+
+QByteArray Pattern(int bytes) {
+  QByteArray b(bytes, Qt::Uninitialized);
+  for (int i = 0; i < bytes; ++i) b[i] = char((i * 7 + i / 251) & 0xFF);
+  return b;
 }
 
 }  // namespace AudioFixtures

@@ -43,4 +43,14 @@ double Rms(const std::vector<int16_t>& pcm);
 // The file names in a folder (hidden ones included).
 QStringList FilesIn(const QString& dir);
 
+// Switches SDL's audio to the disk driver while it lives: capture reads the
+// given bytes (then silence), playback writes to "played.raw" in dir.
+class DiskAudio {
+ public:
+  DiskAudio(const QString& dir, const QByteArray& input);
+  ~DiskAudio();
+};
+// Bytes that change at every sample, so any slip or loss shows.
+QByteArray Pattern(int bytes);
+
 }  // namespace AudioFixtures

@@ -1,0 +1,72 @@
+// The one-file conversion window on its own: plain WAV or a chosen format
+// with the default tags, the flags it resets, and an error that keeps it
+// open without passing for an abort.
+#include <QLabel>
+
+#include "AudioToolsFixture.h"
+#include "platform/audio/cAudioConverter.h"
+#include "settings/OptionValues.h"
+#include "tools/convert/g_frmAudioEditorProc.h"
+
+class AudioEditorProcTest : public AudioToolsTest {
+ protected:
+  void TearDown() override {
+    g_sTagArtist.clear();
+    AudioToolsTest::TearDown();
+  }
+  // Converts src into dst and returns the outcome once the window has closed.
+  g_frmAudioEditorProc::Outcome Convert(const QString& src, const QString& dst) {
+    g_frmAudioEditorProc& w = form<g_frmAudioEditorProc>();
+    w.ConvertFile(src, dst);
+    w.ShowModal(main);
+    return g_frmAudioEditorProc::LastOutcome();
+  }
+};
+
+TEST_F(AudioEditorProcTest, ConvertsToWavOrToTheNamedFormatWithTheDefaultTags) {
+  const QString src = AudioFixtures::WriteWav(media + "/s.wav", 22050, 1, 16, 1.0);
+  g_sTagArtist = "[PROG_NAME] [TRACK_NUM] [SOURCE_NAME]";
+  struct Case {
+    bool convertTo;
+    const char* target;
+    const char* ext;
+    const char* codec;
+    const char* artist;
+  } cases[] = {
+      {false, "MP3 - ignored while the switch is off", "wav", "pcm_s16le", ""},
+      {true, "mp3 - lower case counts", "mp3", "mp3", "Tessory 1 [SOURCE_NAME]"},
+      {true, "OGG - Ogg Vorbis (*.ogg)", "ogg", "vorbis", "Tessory 1 [SOURCE_NAME]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.target);
+    g_frmAudioEditorProc::g_sConvertToTarget = c.target;
+    g_frmAudioEditorProc::g_bConvertTo = c.convertTo;
+    const QString out = media + "/out." + c.ext;
+    ASSERT_EQ(Convert(src, out), g_frmAudioEditorProc::Done);
+    EXPECT_FALSE(g_frmAudioEditorProc::g_bConvertTo);
+    EXPECT_EQ(loadedForm<g_frmAudioEditorProc>(), nullptr);  // it closed itself
+    const AudioFixtures::Probe probe = AudioFixtures::ProbeFile(out);
+    EXPECT_EQ(probe.codec, c.codec);
+    EXPECT_EQ(probe.tags.value("artist"), c.artist);
+  }
+}
+
+TEST_F(AudioEditorProcTest, AnErrorKeepsTheWindowOpenWithItsReason) {
+  QString shown;
+  bool stillOpen = false;
+  WhenShown<g_frmAudioEditorProc>([&](g_frmAudioEditorProc& w) {
+    TestEnv::WaitUntil([&] { return w.lblCurrentTrack->text() != "Preparing..."; }, 5000);
+    TestEnv::WaitUntil([&] { return false; }, 100);
+    shown = w.lblCurrentTrack->text();
+    stillOpen = w.IsLoaded();
+    w.Unload();
+  });
+  g_frmAudioEditorProc::g_bConvertTo = true;
+  g_frmAudioEditorProc::g_sConvertToTarget = "MP3";
+  EXPECT_EQ(Convert(media + "/missing.wav", media + "/out.mp3"), g_frmAudioEditorProc::Failed);
+  EXPECT_TRUE(stillOpen);
+  EXPECT_TRUE(shown.endsWith("(" + QString::number(AudioErrInput) + ")")) << shown.toStdString();
+  EXPECT_FALSE(g_frmAudioEditorProc::g_bConvertTo);
+  EXPECT_FALSE(main->g_bAbortedAudioEditor);
+  EXPECT_FALSE(QFile::exists(media + "/out.mp3"));
+}
