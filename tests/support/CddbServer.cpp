@@ -28,12 +28,11 @@ void CddbServer::Serve(QTcpSocket* socket) {
       reply = queryReply;
     } else if (line.startsWith("cddb read") && words.size() == 4) {
       const QString key = words[2] + " " + words[3];
-      if (entries.contains(key)) {
-        socket->write(("210 " + key + " CD database entry follows (until terminating `.')\r\n").toUtf8() +
-                      entries[key].join("\r\n") + "\r\n.\r\n");
-        continue;
-      }
-      reply = "401 " + key + " No such CD entry in database.\r\n";
+      if (holdRead)
+        heldReads_.append({socket, key});
+      else
+        socket->write(ReadReply(key));
+      continue;
     } else if (line == "quit") {
       socket->write("230 Goodbye\r\n");
       socket->disconnectFromHost();
@@ -43,6 +42,18 @@ void CddbServer::Serve(QTcpSocket* socket) {
     }
     socket->write(reply.toUtf8());
   }
+}
+
+QByteArray CddbServer::ReadReply(const QString& key) const {
+  if (!entries.contains(key)) return ("401 " + key + " No such CD entry in database.\r\n").toUtf8();
+  return ("210 " + key + " CD database entry follows (until terminating `.')\r\n").toUtf8() +
+         entries[key].join("\r\n") + "\r\n.\r\n";
+}
+
+void CddbServer::ReleaseRead() {
+  holdRead = false;
+  for (const auto& [socket, key] : heldReads_) socket->write(ReadReply(key));
+  heldReads_.clear();
 }
 
 QByteArrayList CddbServer::Entry(const QString& discId, const QList<int>& offsets, int seconds,
@@ -58,4 +69,24 @@ QByteArrayList CddbServer::Entry(const QString& discId, const QList<int>& offset
   QByteArrayList bytes;
   for (const QString& l : lines) bytes << l.toUtf8();
   return bytes;
+}
+
+namespace {
+int LeadInFrames(qint64 bytes) { return int(bytes / DiscImage::kSectorBytes + 150); }
+}  // namespace
+
+QByteArrayList CddbServer::Entry(const DiscImage::Image& image, const QString& discId, const QString& artist,
+                                 const QString& album, const QStringList& titles) {
+  QList<int> offsets;
+  for (size_t t = 0; t + 1 < image.starts.size(); ++t) offsets << LeadInFrames(image.starts[t]);
+  return Entry(discId, offsets, LeadInFrames(image.starts.back()) / 75, artist, album, titles);
+}
+
+QString CddbServer::DiscId(const DiscImage::Image& image) {
+  int n = 0;
+  for (size_t t = 0; t + 1 < image.starts.size(); ++t)
+    for (int s = LeadInFrames(image.starts[t]) / 75; s > 0; s /= 10) n += s % 10;
+  const int length = LeadInFrames(image.starts.back()) / 75 - LeadInFrames(image.starts[0]) / 75;
+  const quint32 id = quint32(n % 255) << 24 | quint32(length) << 8 | quint32(image.starts.size() - 1);
+  return QString("%1").arg(id, 8, 16, QChar('0'));
 }

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTcpServer>
 
+#include "DiscImage.h"
+
 class CddbServer : public QObject {
  public:
   CddbServer();
@@ -18,14 +20,26 @@ class CddbServer : public QObject {
   // "category discid" to the entry's lines as sent (without the closing ".").
   QMap<QString, QByteArrayList> entries;
   bool silent = false;
+  // While set, "cddb read" gets its answer only at ReleaseRead.
+  bool holdRead = false;
+  void ReleaseRead();
   QStringList commands;
 
   // An entry's lines for a disc (its tracks' frame offsets and length in
   // seconds): DTITLE from artist and album, one TTITLE per title.
   static QByteArrayList Entry(const QString& discId, const QList<int>& offsets, int seconds, const QString& artist,
                               const QString& album, const QStringList& titles);
+  // The same for a generated disc image.
+  static QByteArrayList Entry(const DiscImage::Image& image, const QString& discId, const QString& artist,
+                              const QString& album, const QStringList& titles);
+  // The disc ID the CDDB way, worked out here from the image's layout: from
+  // each track's start and the disc's length in seconds, counting the
+  // 2-second lead-in.
+  static QString DiscId(const DiscImage::Image& image);
 
  private:
   void Serve(class QTcpSocket* socket);
+  QByteArray ReadReply(const QString& key) const;
+  QList<QPair<class QTcpSocket*, QString>> heldReads_;
   QTcpServer server_;
 };

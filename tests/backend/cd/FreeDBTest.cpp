@@ -14,18 +14,6 @@
 
 namespace {
 
-// The disc ID the CDDB way: from each track's start and the disc's length in
-// seconds, counting the 2-second lead-in.
-QString DiscId(const DiscImage::Image& image) {
-  auto seconds = [](qint64 bytes) { return int((bytes / DiscImage::kSectorBytes + 150) / 75); };
-  int n = 0;
-  for (size_t t = 0; t + 1 < image.starts.size(); ++t)
-    for (int s = seconds(image.starts[t]); s > 0; s /= 10) n += s % 10;
-  const int length = seconds(image.starts.back()) - seconds(image.starts[0]);
-  const quint32 id = quint32(n % 255) << 24 | quint32(length) << 8 | quint32(image.starts.size() - 1);
-  return QString("%1").arg(id, 8, 16, QChar('0'));
-}
-
 struct Events {
   QStringList log;  // every event in arrival order
   QList<std::tuple<QString, int, QString>> tracks;
@@ -58,7 +46,7 @@ class FreeDBTest : public ::testing::Test {
     qputenv("TESSORY_CD_IMAGES", image.cue.toLocal8Bit());
     cAudioCDRipper ripper;
     drive = ripper.GetDeviceName(ripper.GetDeviceCount() - 1).left(2);
-    id = DiscId(image);
+    id = CddbServer::DiscId(image);
     db.SelectDrive(drive);
     db.SetServerHost("127.0.0.1");
     db.SetServerPort(server.Port());
@@ -67,10 +55,7 @@ class FreeDBTest : public ::testing::Test {
   void TearDown() override { qunsetenv("TESSORY_CD_IMAGES"); }
   // An entry for the image's disc.
   QByteArrayList Entry(const QString& discId, const QString& artist, const QString& album, const QStringList& titles) {
-    QList<int> offsets;
-    for (size_t t = 0; t + 1 < image.starts.size(); ++t) offsets << int(image.starts[t] / DiscImage::kSectorBytes + 150);
-    const int seconds = int((image.starts.back() / DiscImage::kSectorBytes + 150) / 75);
-    return CddbServer::Entry(discId, offsets, seconds, artist, album, titles);
+    return CddbServer::Entry(image, discId, artist, album, titles);
   }
   bool Run(Events& e) {
     db.StartQuery();
