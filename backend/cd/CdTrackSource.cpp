@@ -15,7 +15,7 @@ extern "C" {
 
 namespace {
 constexpr long kSectorsPerSecond = 75;
-constexpr int kSectorsPerRead = 25;
+constexpr int kSectorsPerRead = 75;
 // Retries of one sector on a real drive before paranoia gives up on it.
 constexpr int kRetries = 20;
 
@@ -54,11 +54,11 @@ class CdTrackSource : public PcmSource {
     if (!cdio_cddap_track_audiop(cdda_, track_t(track_)))
       return Fail(error, "The " + TrackText(track_) + " of the CD in drive " + name + " is not an audio track.");
     if (!SetExtent(error)) return false;
-    paranoia_ = cdio_paranoia_init(cdda_);
-    // An image reads the same every time: checking overlaps would only cost time.
-    cdio_paranoia_modeset(paranoia_, drive_->image ? PARANOIA_MODE_DISABLE : PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-    cdio_paranoia_seek(paranoia_, first_, SEEK_SET);
     next_ = first_;
+    if (drive_->image) return true;
+    paranoia_ = cdio_paranoia_init(cdda_);
+    cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    cdio_paranoia_seek(paranoia_, first_, SEEK_SET);
     return true;
   }
 
@@ -81,15 +81,10 @@ class CdTrackSource : public PcmSource {
     const int sectors = int(std::min<long>(kSectorsPerRead, last_ - next_ + 1));
     if (sectors <= 0) return Drain(error);
     raw_.resize(size_t(sectors) * CDIO_CD_FRAMESIZE_RAW);
-    for (int s = 0; s < sectors; ++s, ++next_) {
-      t_sectorLost = false;
-      const int16_t* data = cdio_paranoia_read_limited(paranoia_, OnParanoiaEvent, kRetries);
-      if (!data || t_sectorLost) {
-        const long at = (next_ - first_) / kSectorsPerSecond;
-        Fail(error, QString("Read error on %1 at %2:%3.").arg(TrackText(track_)).arg(at / 60).arg(at % 60, 2, 10, QChar('0')));
-        return -1;
-      }
-      std::copy_n(reinterpret_cast<const uint8_t*>(data), CDIO_CD_FRAMESIZE_RAW, raw_.begin() + s * CDIO_CD_FRAMESIZE_RAW);
+    if (!(drive_->image ? ReadImage(sectors) : ReadDrive(sectors))) {
+      const long at = (next_ - first_) / kSectorsPerSecond;
+      Fail(error, QString("Read error on %1 at %2:%3.").arg(TrackText(track_)).arg(at / 60).arg(at % 60, 2, 10, QChar('0')));
+      return -1;
     }
     const int frames = sectors * CDIO_CD_FRAMESIZE_RAW / 4;
     if (!swr_) {
@@ -121,6 +116,30 @@ class CdTrackSource : public PcmSource {
     first_ = begin;
     if (rangeLength_ >= 0) last_ = std::min<long>(last_, first_ + rangeLength_ * kSectorsPerSecond - 1);
     if (last_ < first_) return Fail(error, "The range of " + TrackText(track_) + " is empty.");
+    return true;
+  }
+
+  // An image reads the same every time: whole pieces, without paranoia's
+  // overlapping reads and checks.
+  bool ReadImage(int sectors) {
+    for (int done = 0; done < sectors;) {
+      const long got = cdio_cddap_read(cdda_, raw_.data() + size_t(done) * CDIO_CD_FRAMESIZE_RAW, next_, sectors - done);
+      if (got <= 0) return false;
+      done += int(got);
+      next_ += got;
+    }
+    return true;
+  }
+
+  // A drive: sector by sector through paranoia, which re-reads and compares
+  // until the data is sure; a sector it had to give up on fails the track.
+  bool ReadDrive(int sectors) {
+    for (int s = 0; s < sectors; ++s, ++next_) {
+      t_sectorLost = false;
+      const int16_t* data = cdio_paranoia_read_limited(paranoia_, OnParanoiaEvent, kRetries);
+      if (!data || t_sectorLost) return false;
+      std::copy_n(reinterpret_cast<const uint8_t*>(data), CDIO_CD_FRAMESIZE_RAW, raw_.begin() + s * CDIO_CD_FRAMESIZE_RAW);
+    }
     return true;
   }
 

@@ -1,6 +1,7 @@
 // A CD track (whole or a range of it) as a PCM source for the audio job
-// runner: read through libcdio-paranoia from a drive or a BIN/CUE image drive,
-// so every destination format of the converter serves the ripper too.
+// runner, so every destination format of the converter serves the ripper too.
+// A drive is read through libcdio-paranoia (full paranoia with retries); a
+// BIN/CUE image drive, which reads the same every time, with plain reads.
 #pragma once
 #include <memory>
 #include <optional>
