@@ -5,8 +5,8 @@
 #include <QTimer>
 
 #include "CddbServer.h"
-#include "core/RegistryRoutines.h"
 #include "tests/lists/ListFixtures.h"
+#include "tests/settings/SettingsFixture.h"
 #include "tools/disc/g_frmFreeDB.h"
 
 using namespace ListFixtures;
@@ -28,12 +28,8 @@ class FreeDBWindowTest : public ListsTest {
     guard.start(20000);
   }
   void UseServerPort(int port) {
-    RegistryRoutines r;
-    r.hkey = HKEY_LOCAL_MACHINE;
-    r.KeyRoot = mdlModes::SettingsKeyRoot();
-    r.Subkey = "General";
-    r.SetRegistryValue("sFreeDBServer", "127.0.0.1", REG_SZ);
-    r.SetRegistryValue("lFreeDBPort", port, REG_DWORD);
+    Store("General", "sFreeDBServer", "127.0.0.1");
+    Store("General", "lFreeDBPort", QString::number(port));
   }
   void Answer(const QStringList& titles) {
     server.queryReply = "200 rock " + id + " The Artist / The Album\r\n";
