@@ -165,7 +165,6 @@ void RunLookup(const Query& q, const PostFn& post) {
   State(post, "Reading the CD");
   const std::optional<Toc> toc = q.drive ? ReadToc(*q.drive) : std::nullopt;
   if (!toc) return Fail(post, "There is no audio CD in drive " + q.driveName + ".");
-  cddb_log_set_handler(Quiet);
   cddb_conn_t* conn = Connection(q);
   if (!conn) return Fail(post, "The CD database connection cannot be set up.");
   cddb_disc_t* disc = DiscOf(*toc);
@@ -204,7 +203,15 @@ void RunLookup(const Query& q, const PostFn& post) {
 }
 }  // namespace
 
-cFreeDB::cFreeDB(QObject* parent) : QObject(parent) {}
+cFreeDB::cFreeDB(QObject* parent) : QObject(parent) {
+  // libcddb sets up its globals on first use; lookups on several threads must
+  // not race for that, and its messages have no place on the terminal.
+  static std::once_flag once;
+  std::call_once(once, [] {
+    libcddb_init();
+    cddb_log_set_handler(Quiet);
+  });
+}
 
 cFreeDB::~cFreeDB() { Disconnect(); }
 
