@@ -20,9 +20,10 @@ constexpr int kSectorsPerRead = 75;
 constexpr int kRetries = 20;
 
 // Paranoia's callback carries no context; each worker thread reads one track.
+// A read error alone is retried; a skip means paranoia gave the sector up.
 thread_local bool t_sectorLost = false;
 void OnParanoiaEvent(long, paranoia_cb_mode_t mode) {
-  if (mode == PARANOIA_CB_SKIP || mode == PARANOIA_CB_READERR) t_sectorLost = true;
+  if (mode == PARANOIA_CB_SKIP) t_sectorLost = true;
 }
 
 QString TrackText(long track) { return QString("track %1").arg(track); }
