@@ -30,8 +30,10 @@ QString TrackText(long track) { return QString("track %1").arg(track); }
 
 class CdTrackSource : public PcmSource {
  public:
-  CdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart, long rangeLength)
-      : drive_(std::move(drive)), track_(track), rangeStart_(rangeStart), rangeLength_(rangeLength) {}
+  CdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart, long rangeLength,
+                bool paranoia)
+      : drive_(std::move(drive)), track_(track), rangeStart_(rangeStart), rangeLength_(rangeLength),
+        checked_(paranoia) {}
   ~CdTrackSource() override {
     swr_free(&swr_);
     if (paranoia_) cdio_paranoia_free(paranoia_);
@@ -56,7 +58,7 @@ class CdTrackSource : public PcmSource {
       return Fail(error, "The " + TrackText(track_) + " of the CD in drive " + name + " is not an audio track.");
     if (!SetExtent(error)) return false;
     next_ = first_;
-    if (drive_->image) return true;
+    if (!checked_) return true;
     paranoia_ = cdio_paranoia_init(cdda_);
     cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
     cdio_paranoia_seek(paranoia_, first_, SEEK_SET);
@@ -82,7 +84,7 @@ class CdTrackSource : public PcmSource {
     const int sectors = int(std::min<long>(kSectorsPerRead, last_ - next_ + 1));
     if (sectors <= 0) return Drain(error);
     raw_.resize(size_t(sectors) * CDIO_CD_FRAMESIZE_RAW);
-    if (!(drive_->image ? ReadImage(sectors) : ReadDrive(sectors))) {
+    if (!(paranoia_ ? ReadChecked(sectors) : ReadPlain(sectors))) {
       const long at = (next_ - first_) / kSectorsPerSecond;
       Fail(error, QString("Read error on %1 at %2:%3.").arg(TrackText(track_)).arg(at / 60).arg(at % 60, 2, 10, QChar('0')));
       return -1;
@@ -120,9 +122,8 @@ class CdTrackSource : public PcmSource {
     return true;
   }
 
-  // An image reads the same every time: whole pieces, without paranoia's
-  // overlapping reads and checks.
-  bool ReadImage(int sectors) {
+  // Whole pieces, without paranoia's overlapping reads and checks.
+  bool ReadPlain(int sectors) {
     for (int done = 0; done < sectors;) {
       const long got = cdio_cddap_read(cdda_, raw_.data() + size_t(done) * CDIO_CD_FRAMESIZE_RAW, next_, sectors - done);
       if (got <= 0) return false;
@@ -132,9 +133,9 @@ class CdTrackSource : public PcmSource {
     return true;
   }
 
-  // A drive: sector by sector through paranoia, which re-reads and compares
-  // until the data is sure; a sector it had to give up on fails the track.
-  bool ReadDrive(int sectors) {
+  // Sector by sector through paranoia, which re-reads and compares until the
+  // data is sure; a sector it had to give up on fails the track.
+  bool ReadChecked(int sectors) {
     for (int s = 0; s < sectors; ++s, ++next_) {
       t_sectorLost = false;
       const int16_t* data = cdio_paranoia_read_limited(paranoia_, OnParanoiaEvent, kRetries);
@@ -162,6 +163,7 @@ class CdTrackSource : public PcmSource {
 
   std::optional<CdDriveTable::Drive> drive_;
   long track_, rangeStart_, rangeLength_;
+  bool checked_;
   CdIo_t* cdio_ = nullptr;
   cdrom_drive_t* cdda_ = nullptr;
   cdrom_paranoia_t* paranoia_ = nullptr;
@@ -176,6 +178,6 @@ class CdTrackSource : public PcmSource {
 }  // namespace
 
 std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
-                                             long rangeLength) {
-  return std::make_unique<CdTrackSource>(std::move(drive), track, rangeStart, rangeLength);
+                                             long rangeLength, bool paranoia) {
+  return std::make_unique<CdTrackSource>(std::move(drive), track, rangeStart, rangeLength, paranoia);
 }

@@ -1,7 +1,7 @@
 // A CD track (whole or a range of it) as a PCM source for the audio job
 // runner, so every destination format of the converter serves the ripper too.
-// A drive is read through libcdio-paranoia (full paranoia with retries); a
-// BIN/CUE image drive, which reads the same every time, with plain reads.
+// Read through libcdio-paranoia (full paranoia with retries) or with plain
+// reads, which suit an image drive: it reads the same every time.
 #pragma once
 #include <memory>
 #include <optional>
@@ -13,4 +13,4 @@
 // rangeLength are whole seconds from the track's start; -1 for the whole track
 // and for the rest of it.
 std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
-                                             long rangeLength);
+                                             long rangeLength, bool paranoia);

@@ -97,7 +97,10 @@ std::optional<CdDriveTable::Drive> DriveAt(long position) {
 
 long cAudioCDRipper::RipTrack() {
   std::vector<std::unique_ptr<PcmSource>> sources;
-  sources.push_back(MakeCdTrackSource(DriveAt(deviceIndex_), trackNumber_, rangeStart_, rangeLength_));
+  const auto drive = DriveAt(deviceIndex_);
+  // Paranoia's checks are for real drives; an image reads the same every time.
+  const bool paranoia = drive && !drive->image;
+  sources.push_back(MakeCdTrackSource(drive, trackNumber_, rangeStart_, rangeLength_, paranoia));
   const long result = StartJob(std::move(sources), [this](int, int percent) { emit Progress(percent); });
   // A range belongs to the rip it was set for; the next rip takes the whole
   // track unless a range is set again.

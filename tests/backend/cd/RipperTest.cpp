@@ -219,7 +219,7 @@ TEST_F(RipperTest, ReadErrorMidTrackEndsWithErrorAndNoFile) {
   Rip(1, out + "/t1.mp3");
   ASSERT_TRUE(TestEnv::WaitUntil([&] { return !w.progress.empty(); }, 20000));
   QFile bin(longImage.bin);
-  ASSERT_TRUE(bin.resize(longImage.starts[0] + 45 * 75 * DiscImage::kSectorBytes));
+  ASSERT_TRUE(bin.resize(longImage.starts[0] + 30 * 75 * DiscImage::kSectorBytes));
   ASSERT_TRUE(w.Wait());
   EXPECT_EQ(w.ends, QStringList{"Error"});
   EXPECT_TRUE(w.errorText.startsWith("Read error on track 1 at 0:")) << w.errorText.toStdString();
