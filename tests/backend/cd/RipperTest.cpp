@@ -124,7 +124,9 @@ TEST_F(RipperTest, CompressedFormatsDecodeWithLengthAndTags) {
     EXPECT_TRUE(p.tags.value("date", p.tags.value("year")).startsWith("1999"));
     const std::vector<int16_t> got = DecodePcm(file);
     EXPECT_NEAR(double(got.size() / 2), double(want.size() / 2), c.tolerance);
-    if (c.tolerance == 0) EXPECT_TRUE(got == want);
+    if (c.tolerance == 0) {
+      EXPECT_TRUE(got == want);
+    }
     EXPECT_NEAR(Rms(got), Rms(want), Rms(want) * 0.1);
   }
 }
