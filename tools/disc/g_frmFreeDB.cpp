@@ -11,18 +11,13 @@
 #include "lists/TitleSkin.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Services.h"
-#include "platform/cTreeView.h"
 #include "platform/cGrid.h"
+#include "platform/cTreeView.h"
 #include "platform/cd/cFreeDB.h"
+#include "settings/FormControls.h"
 
 namespace {
 constexpr long kLookupTimeout = 20;
-
-QLabel* label(QWidget* parent, const QString& text, int left, int top, int width, int height) {
-  auto* l = new QLabel(text, parent);
-  l->setGeometry(px(left), px(top), px(width), px(height));
-  return l;
-}
 
 RegistryRoutines GeneralSettings() {
   RegistryRoutines r;
@@ -45,17 +40,15 @@ int g_frmFreeDB::ServerPortSetting() {
 }
 
 g_frmFreeDB::g_frmFreeDB() {
-  setFont(QFont("Tahoma", 8));
-  SetCaption("FreeDB");
-  setFixedSize(px(5400), px(2400));
+  using namespace FormControls;
+  FixedDialog(this, "FreeDB", 5400, 2400);
   picTitle = new QWidget(this);
-  picTitle->setGeometry(0, 0, px(5400), px(495));
-  lblTitle = label(picTitle, "FreeDB", 120, 120, 4000, 255);
-  lblArtist = label(this, "Album Name", 120, 660, 5160, 255);
-  lblAlbumName = label(this, "Album Name", 120, 960, 5160, 255);
-  lblCurrentTrack = label(this, "Ready.", 120, 1380, 5160, 255);
-  cmdAbort = new QPushButton("Abort", this);
-  cmdAbort->setGeometry(px(4005), px(1860), px(1275), px(400));
+  Place(picTitle, 0, 0, 5400, 495);
+  lblTitle = Label(picTitle, "FreeDB", 120, 120, 4000, 255);
+  lblArtist = Label(this, "Album Name", 120, 660, 5160, 255);
+  lblAlbumName = Label(this, "Album Name", 120, 960, 5160, 255);
+  lblCurrentTrack = Label(this, "Ready.", 120, 1380, 5160, 255);
+  cmdAbort = Button(this, "Abort", 4005, 1860, 1275, 400);
   cFreeDB1 = new cFreeDB(this);
   connect(cmdAbort, &QPushButton::clicked, this, &g_frmFreeDB::cmdAbort_Click);
   connect(cFreeDB1, &cFreeDB::Notify, this, &g_frmFreeDB::cFreeDB1_Notify);
