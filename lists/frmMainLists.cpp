@@ -20,6 +20,7 @@
 #include "platform/audio/cAudioConverter.h"
 #include "platform/audio/cPlayer.h"
 #include "platform/cd/cAudioCDRipper.h"
+#include "tools/disc/g_frmFreeDB.h"
 
 cTreeNode* g_oItemsListsNode = nullptr;
 cTreeNode* g_oAudioCDsNode = nullptr;
@@ -148,6 +149,15 @@ bool frmMainLists::eventFilter(QObject* watched, QEvent* event) {
 
 // --- commands ----------------------------------------------------------------
 
+// The open drive's disc in the CD database: the lookup window shows until it
+// has found the disc (or ends), then writes the titles while hidden.
+void frmMainLists::lookUpDisc() {
+  SetBusy(true);
+  g_frmFreeDB& lookup = form<g_frmFreeDB>();
+  if (lookup.GetFreeDB()) lookup.ShowModal(this);
+  SetBusy(false);
+}
+
 bool frmMainLists::RunListCommand(const QString& key) {
   cTreeNode* node = cTreeView1->SelectedItem();
   const QString nodeKey = node ? node->Key() : QString();
@@ -157,9 +167,11 @@ bool frmMainLists::RunListCommand(const QString& key) {
     else if (node && !IsMainNode(nodeKey))
       AddFiles();
   } else if (key == "FreeDB") {
-    // The disc lookup itself comes with the CD-database window.
+    mdlOnTop::SetWindowOnTop(this, false);
     if (cGrid1->Rows() > 0 && !IsCDNode(nodeKey))
       MsgBox("Select the CD drive to get the information about." + QString(18, ' '), vbInformation);
+    else if (cGrid1->Rows() > 0)
+      lookUpDisc();
   } else if (key == "Items List Properties") {
     if (node && !IsMainNode(nodeKey)) ShowListProperties(node);
   } else if (key == "New Items List") {

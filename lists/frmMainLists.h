@@ -135,6 +135,7 @@ class frmMainLists : public Form {
   QString m_sRemoveMode;
 
  private:
+  void lookUpDisc();
   QString selectedKey() const;
   bool selectedIsList() const;
   void stopPreview();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "backend/cd/CdDriveTable.h"
+#include "backend/cd/CdTrackSource.h"
 
 namespace {
 constexpr long kFramesPerSecond = 75;
@@ -21,8 +22,8 @@ struct cAudioCDRipper::Disc {
   std::vector<Track> tracks;
 };
 
-cAudioCDRipper::cAudioCDRipper(QObject* parent) : QObject(parent) {}
-cAudioCDRipper::~cAudioCDRipper() = default;
+cAudioCDRipper::cAudioCDRipper(QObject* parent) : cAudioJobControl(parent) {}
+cAudioCDRipper::~cAudioCDRipper() { CloseJob(); }
 
 long cAudioCDRipper::GetDeviceCount() const { return long(CdDriveTable::Drives().size()); }
 
@@ -37,6 +38,7 @@ bool cAudioCDRipper::SelectDevice(long position) {
   disc_.reset();
   const auto drives = CdDriveTable::Drives();
   if (position < 0 || size_t(position) >= drives.size()) return false;
+  deviceIndex_ = position;
   const CdDriveTable::Drive& d = drives[size_t(position)];
   // An image drive without its image file is a drive without a disc.
   if (d.image && !QFileInfo::exists(d.device)) {
@@ -84,3 +86,35 @@ long cAudioCDRipper::GetTrackLength(long track) const {
   if (!disc_ || track < 1 || track > GetTrackCount()) return 0;
   return disc_->tracks[size_t(track - 1)].frames / kFramesPerSecond;
 }
+
+namespace {
+std::optional<CdDriveTable::Drive> DriveAt(long position) {
+  const auto drives = CdDriveTable::Drives();
+  if (position < 0 || size_t(position) >= drives.size()) return std::nullopt;
+  return drives[size_t(position)];
+}
+}  // namespace
+
+long cAudioCDRipper::RipTrack() {
+  std::vector<std::unique_ptr<PcmSource>> sources;
+  const auto drive = DriveAt(deviceIndex_);
+  // Paranoia's checks are for real drives; an image reads the same every time.
+  const bool paranoia = drive && !drive->image;
+  sources.push_back(MakeCdTrackSource(drive, trackNumber_, rangeStart_, rangeLength_, paranoia));
+  const long result = StartJob(std::move(sources), [this](int, int percent) { emit Progress(percent); });
+  // A range belongs to the rip it was set for; the next rip takes the whole
+  // track unless a range is set again.
+  if (result == 0) rangeStart_ = rangeLength_ = -1;
+  return result;
+}
+
+void cAudioCDRipper::AbortRip() { AbortJob(); }
+
+void cAudioCDRipper::Eject() {
+  const auto drive = DriveAt(deviceIndex_);
+  if (!drive || drive->image) return;
+  // A drive that cannot open its tray (a laptop's caddy, a locked door) stays closed.
+  cdio_eject_media_drive(drive->device.toLocal8Bit().constData());
+}
+
+void cAudioCDRipper::CloseRipper() { CloseJob(); }

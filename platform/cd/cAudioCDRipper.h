@@ -1,12 +1,18 @@
 // The CD control: lists the CD drives (real drives, then image drives), selects
-// one, and reads the table of contents of the disc in it: track count, each
-// track's length and kind. Devices are numbered from 0; tracks from 1.
+// one, reads the table of contents of the disc in it (track count, each
+// track's length and kind), and rips one track or a range of it into any
+// destination format on a worker thread. Devices are numbered from 0; tracks
+// from 1. A rip ends with exactly one of Done, Aborted or Error, delivered on
+// the UI thread after RipTrack has returned; a handler may set the members and
+// call RipTrack again.
 #pragma once
 #include <QObject>
 #include <QString>
 #include <memory>
 
-class cAudioCDRipper : public QObject {
+#include "platform/audio/cAudioJobControl.h"
+
+class cAudioCDRipper : public cAudioJobControl {
   Q_OBJECT
  public:
   explicit cAudioCDRipper(QObject* parent = nullptr);
@@ -15,7 +21,8 @@ class cAudioCDRipper : public QObject {
   long GetDeviceCount() const;
   // The device name: the drive name ("D:"), a blank and the device in brackets.
   QString GetDeviceName(long position) const;
-  // Makes the device current and reads its disc; false when the drive cannot be opened.
+  // Makes the device current (also for ripping) and reads its disc; false
+  // when the drive cannot be opened.
   bool SelectDevice(long position);
   // True when the current device holds a disc with at least one audio track.
   bool IsAudioCD() const;
@@ -26,10 +33,36 @@ class cAudioCDRipper : public QObject {
   // Whole seconds.
   long GetTrackLength(long track) const;
 
+  // The device the next rips read from; -1 for none.
+  long DeviceIndex() const { return deviceIndex_; }
+  void SetDeviceIndex(long position) { deviceIndex_ = position; }
+  long TrackNumber() const { return trackNumber_; }
+  void SetTrackNumber(long track) { trackNumber_ = track; }
+  // A range in whole seconds from the track's start, for the next rip only;
+  // -1 rips the whole track (or the rest of it).
+  long RangeStart() const { return rangeStart_; }
+  void SetRangeStart(long seconds) { rangeStart_ = seconds; }
+  long RangeLength() const { return rangeLength_; }
+  void SetRangeLength(long seconds) { rangeLength_ = seconds; }
+
+  // Starts ripping TrackNumber of the DeviceIndex drive into OutputFile;
+  // returns 0 at once (AudioErrBusy, without an event, while a rip runs).
+  long RipTrack();
+  // The running rip stops; Aborted follows.
+  void AbortRip();
+  // Opens the tray of the DeviceIndex drive. An image drive has none: nothing happens.
+  void Eject();
+  // Stops a running rip without further events.
+  void CloseRipper();
+
  signals:
-  void Error(long code, const QString& text);
+  void Progress(long percent);
 
  private:
   struct Disc;
   std::unique_ptr<Disc> disc_;
+  long deviceIndex_ = -1;
+  long trackNumber_ = 1;
+  long rangeStart_ = -1;
+  long rangeLength_ = -1;
 };

@@ -7,6 +7,7 @@
 #include <QtEndian>
 #include <cmath>
 
+#include "DiscImage.h"
 #include "core/mdlMain.h"
 #include "lists/ItemRow.h"
 #include "mainwindow/frmMain.h"
@@ -67,18 +68,7 @@ inline QString WriteBytes(const QString& path, const QByteArray& bytes) {
 // pregap (1 second) belongs to the first track's length. The second track is
 // a data track when asked.
 inline QString WriteBinCue(const QString& dir, bool dataSecondTrack = false) {
-  QByteArray audio = SinePcm(5.0, 44100, 2);
-  WriteBytes(dir + "/disc.bin", audio);
-  const QString cue = QString(
-                          "FILE \"disc.bin\" BINARY\r\n"
-                          "  TRACK 01 AUDIO\r\n"
-                          "    INDEX 01 00:00:00\r\n"
-                          "  TRACK 02 %1\r\n"
-                          "    INDEX 00 00:02:00\r\n"
-                          "    INDEX 01 00:03:00\r\n")
-                          .arg(dataSecondTrack ? "MODE1/2352" : "AUDIO");
-  WriteBytes(dir + "/disc.cue", cue.toLatin1());
-  return dir + "/disc.cue";
+  return DiscImage::Write(dir, {{2, 440}, {2, 440, 1, dataSecondTrack}}).cue;
 }
 
 // Two-second files of the four common types in turn (WAV, MP3, OGG, WMA),

@@ -1,4 +1,4 @@
-// Records the events of a conversion or join job and waits for its end.
+// Records the events of a conversion, join or rip job and waits for its end.
 #pragma once
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -8,6 +8,7 @@
 
 #include "platform/audio/cAudioConverter.h"
 #include "platform/audio/cAudioJoin.h"
+#include "platform/cd/cAudioCDRipper.h"
 
 struct JobWatcher {
   QStringList ends;  // "Done", "Aborted", "Error" in arrival order
@@ -18,6 +19,10 @@ struct JobWatcher {
   explicit JobWatcher(cAudioConverter& c) {
     Watch(c);
     QObject::connect(&c, &cAudioConverter::Progress, &context_, [this](long p) { progress.push_back({1, p}); });
+  }
+  explicit JobWatcher(cAudioCDRipper& r) {
+    Watch(r);
+    QObject::connect(&r, &cAudioCDRipper::Progress, &context_, [this](long p) { progress.push_back({1, p}); });
   }
   explicit JobWatcher(cAudioJoin& j) {
     Watch(j);

@@ -1,0 +1,183 @@
+#include "backend/cd/CdTrackSource.h"
+
+#include <cdio/cdio.h>
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/samplefmt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <QFileInfo>
+#include <algorithm>
+#include <vector>
+
+namespace {
+constexpr long kSectorsPerSecond = 75;
+constexpr int kSectorsPerRead = 75;
+// Retries of one sector on a real drive before paranoia gives up on it.
+constexpr int kRetries = 20;
+
+// Paranoia's callback carries no context; each worker thread reads one track.
+// A read error alone is retried; a skip means paranoia gave the sector up.
+thread_local bool t_sectorLost = false;
+void OnParanoiaEvent(long, paranoia_cb_mode_t mode) {
+  if (mode == PARANOIA_CB_SKIP) t_sectorLost = true;
+}
+
+QString TrackText(long track) { return QString("track %1").arg(track); }
+
+class CdTrackSource : public PcmSource {
+ public:
+  CdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart, long rangeLength,
+                bool paranoia)
+      : drive_(std::move(drive)), track_(track), rangeStart_(rangeStart), rangeLength_(rangeLength),
+        checked_(paranoia) {}
+  ~CdTrackSource() override {
+    swr_free(&swr_);
+    if (paranoia_) cdio_paranoia_free(paranoia_);
+    if (cdda_) cdio_cddap_close_no_free_cdio(cdda_);
+    if (cdio_) cdio_destroy(cdio_);
+  }
+
+  bool Open(QString* error) override {
+    if (!drive_) return Fail(error, "There is no CD drive to rip from.");
+    const QString name = drive_->name;
+    if (drive_->image && !QFileInfo::exists(drive_->device))
+      return Fail(error, "There is no CD in drive " + name + ".");
+    const QByteArray device = drive_->device.toLocal8Bit();
+    cdio_ = cdio_open(device.constData(), drive_->image ? DRIVER_BINCUE : DRIVER_DEVICE);
+    if (!cdio_) return Fail(error, "Drive " + name + " cannot be opened.");
+    cdda_ = cdio_cddap_identify_cdio(cdio_, CDDA_MESSAGE_FORGETIT, nullptr);
+    if (!cdda_ || cdio_cddap_open(cdda_) != 0) return Fail(error, "There is no audio CD in drive " + name + ".");
+    cdio_cddap_verbose_set(cdda_, CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
+    if (track_ < 1 || track_ > long(cdio_cddap_tracks(cdda_)))
+      return Fail(error, "The CD in drive " + name + " has no " + TrackText(track_) + ".");
+    if (!cdio_cddap_track_audiop(cdda_, track_t(track_)))
+      return Fail(error, "The " + TrackText(track_) + " of the CD in drive " + name + " is not an audio track.");
+    if (!SetExtent(error)) return false;
+    next_ = first_;
+    if (!checked_) return true;
+    paranoia_ = cdio_paranoia_init(cdda_);
+    cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    cdio_paranoia_seek(paranoia_, first_, SEEK_SET);
+    return true;
+  }
+
+  PcmFormat NativeFormat() const override { return {44100, 2, 16}; }
+
+  bool Start(PcmFormat format, QString* error) override {
+    out_ = format;
+    if (out_.sampleRate == 44100 && out_.channels == 2 && out_.bits == 16) return true;
+    AVChannelLayout in{}, out{};
+    av_channel_layout_default(&in, 2);
+    av_channel_layout_default(&out, out_.channels);
+    const AVSampleFormat fmt = out_.bits == 8 ? AV_SAMPLE_FMT_U8 : out_.bits == 24 ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
+    const int r = swr_alloc_set_opts2(&swr_, &out, fmt, out_.sampleRate, &in, AV_SAMPLE_FMT_S16, 44100, 0, nullptr);
+    if (r < 0 || swr_init(swr_) < 0) return Fail(error, "The CD audio cannot be converted to the output format.");
+    outBlock_ = out_.channels * av_get_bytes_per_sample(fmt);
+    return true;
+  }
+
+  int Read(QString* error) override {
+    const int sectors = int(std::min<long>(kSectorsPerRead, last_ - next_ + 1));
+    if (sectors <= 0) return Drain(error);
+    raw_.resize(size_t(sectors) * CDIO_CD_FRAMESIZE_RAW);
+    if (!(paranoia_ ? ReadChecked(sectors) : ReadPlain(sectors))) {
+      const long at = (next_ - first_) / kSectorsPerSecond;
+      Fail(error, QString("Read error on %1 at %2:%3.").arg(TrackText(track_)).arg(at / 60).arg(at % 60, 2, 10, QChar('0')));
+      return -1;
+    }
+    const int frames = sectors * CDIO_CD_FRAMESIZE_RAW / 4;
+    if (!swr_) {
+      pcm_ = raw_.data();
+      return frames;
+    }
+    return Convert(raw_.data(), frames);
+  }
+
+  const void* Pcm() const override { return pcm_; }
+  double Progress() const override { return double(next_ - first_) / double(last_ - first_ + 1); }
+  QString File() const override { return QString(); }
+
+ private:
+  static bool Fail(QString* error, const QString& text) {
+    *error = text;
+    return false;
+  }
+
+  // The sectors to read: the track from its start to the next track's start
+  // (so its pregap goes with this track), or the asked range of it.
+  bool SetExtent(QString* error) {
+    first_ = cdio_cddap_track_firstsector(cdda_, track_t(track_));
+    last_ = cdio_cddap_track_lastsector(cdda_, track_t(track_));
+    if (first_ < 0 || last_ < first_) return Fail(error, "The " + TrackText(track_) + " cannot be read.");
+    if (rangeStart_ < 0) return true;
+    const long begin = first_ + rangeStart_ * kSectorsPerSecond;
+    if (begin > last_) return Fail(error, "The range lies outside " + TrackText(track_) + ".");
+    first_ = begin;
+    if (rangeLength_ >= 0) last_ = std::min<long>(last_, first_ + rangeLength_ * kSectorsPerSecond - 1);
+    if (last_ < first_) return Fail(error, "The range of " + TrackText(track_) + " is empty.");
+    return true;
+  }
+
+  // Whole pieces, without paranoia's overlapping reads and checks.
+  bool ReadPlain(int sectors) {
+    for (int done = 0; done < sectors;) {
+      const long got = cdio_cddap_read(cdda_, raw_.data() + size_t(done) * CDIO_CD_FRAMESIZE_RAW, next_, sectors - done);
+      if (got <= 0) return false;
+      done += int(got);
+      next_ += got;
+    }
+    return true;
+  }
+
+  // Sector by sector through paranoia, which re-reads and compares until the
+  // data is sure; a sector it had to give up on fails the track.
+  bool ReadChecked(int sectors) {
+    for (int s = 0; s < sectors; ++s, ++next_) {
+      t_sectorLost = false;
+      const int16_t* data = cdio_paranoia_read_limited(paranoia_, OnParanoiaEvent, kRetries);
+      if (!data || t_sectorLost) return false;
+      std::copy_n(reinterpret_cast<const uint8_t*>(data), CDIO_CD_FRAMESIZE_RAW, raw_.begin() + s * CDIO_CD_FRAMESIZE_RAW);
+    }
+    return true;
+  }
+
+  int Convert(const uint8_t* in, int frames) {
+    const int cap = swr_get_out_samples(swr_, frames);
+    converted_.resize(size_t(std::max(cap, 0)) * outBlock_);
+    uint8_t* outp = converted_.data();
+    const int got = swr_convert(swr_, &outp, cap, in ? &in : nullptr, frames);
+    pcm_ = converted_.data();
+    return std::max(got, 0);
+  }
+
+  // The resampler's last samples once the track is read.
+  int Drain(QString*) {
+    if (!swr_ || drained_) return 0;
+    drained_ = true;
+    return Convert(nullptr, 0);
+  }
+
+  std::optional<CdDriveTable::Drive> drive_;
+  long track_, rangeStart_, rangeLength_;
+  bool checked_;
+  CdIo_t* cdio_ = nullptr;
+  cdrom_drive_t* cdda_ = nullptr;
+  cdrom_paranoia_t* paranoia_ = nullptr;
+  long first_ = 0, last_ = -1, next_ = 0;
+  PcmFormat out_;
+  SwrContext* swr_ = nullptr;
+  int outBlock_ = 4;
+  bool drained_ = false;
+  std::vector<uint8_t> raw_, converted_;
+  const uint8_t* pcm_ = nullptr;
+};
+}  // namespace
+
+std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
+                                             long rangeLength, bool paranoia) {
+  return std::make_unique<CdTrackSource>(std::move(drive), track, rangeStart, rangeLength, paranoia);
+}
