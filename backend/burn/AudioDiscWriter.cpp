@@ -1,0 +1,312 @@
+#include "backend/burn/AudioDiscWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QtEndian>
+#include <cstdio>
+#include <vector>
+
+#include "backend/audio/PcmSource.h"
+#include "backend/burn/BurnErrors.h"
+#include "backend/burn/BurnLib.h"
+#include "platform/Services.h"
+
+namespace AudioDiscWriter {
+namespace {
+using Outcome = BurnOutcome;
+
+// Writes every byte or says why not (a full disk gives a short write).
+bool WriteAll(QFile& f, const char* data, qint64 size, QString* error) {
+  while (size > 0) {
+    const qint64 n = f.write(data, size);
+    if (n <= 0) {
+      *error = "Cannot write " + f.fileName() + ": " + f.errorString();
+      return false;
+    }
+    data += n;
+    size -= n;
+  }
+  return true;
+}
+
+bool WriteSilence(QFile& f, qint64 bytes, QString* error) {
+  static const std::vector<char> zeros(kSectorBytes * 75, 0);
+  while (bytes > 0) {
+    const qint64 n = std::min<qint64>(bytes, qint64(zeros.size()));
+    if (!WriteAll(f, zeros.data(), n, error)) return false;
+    bytes -= n;
+  }
+  return true;
+}
+
+// Decodes one file to CD audio at the end of out; the track's sectors, with its
+// padding, or -1 with the outcome set.
+long long DecodeTrack(BurnJob& job, const QString& path, QFile& out, const std::function<void(double)>& progress,
+                      Outcome* outcome) {
+  auto source = MakeFileSource(path, -1, -1);
+  QString error;
+  if (!source->Open(&error) || !source->Start({44100, 2, 16}, &error)) {
+    *outcome = {BurnErrInput, "Cannot decode " + path + ": " + error};
+    return -1;
+  }
+  qint64 bytes = 0;
+  std::vector<int16_t> swapped;
+  for (;;) {
+    if (job.Aborting()) {
+      *outcome = AbortedOutcome();
+      return -1;
+    }
+    const int frames = source->Read(&error);
+    if (frames < 0) {
+      *outcome = {BurnErrInput, "Cannot decode " + path + ": " + error};
+      return -1;
+    }
+    if (frames == 0) break;
+    const auto* pcm = static_cast<const int16_t*>(source->Pcm());
+    const qint64 size = qint64(frames) * 4;
+    // CD audio is little-endian whatever the machine is.
+    if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN) {
+      swapped.assign(pcm, pcm + frames * 2);
+      for (int16_t& s : swapped) s = qToLittleEndian(s);
+      pcm = swapped.data();
+    }
+    if (!WriteAll(out, reinterpret_cast<const char*>(pcm), size, &error)) {
+      *outcome = {BurnErrWrite, error};
+      return -1;
+    }
+    bytes += size;
+    progress(source->Progress());
+  }
+  const long long sectors = std::max<long long>((bytes + kSectorBytes - 1) / kSectorBytes, kMinTrackSectors);
+  if (!WriteSilence(out, sectors * kSectorBytes - bytes, &error)) {
+    *outcome = {BurnErrWrite, error};
+    return -1;
+  }
+  return sectors;
+}
+
+QString Msf(long long sectors) {
+  return QString("%1:%2:%3")
+      .arg(sectors / (75 * 60), 2, 10, QChar('0'))
+      .arg(sectors / 75 % 60, 2, 10, QChar('0'))
+      .arg(sectors % 75, 2, 10, QChar('0'));
+}
+
+QString HiddenTemp(const QString& path) {
+  const QFileInfo fi(path);
+  return fi.absolutePath() + "/." + fi.fileName() + "." +
+         QString::number(QRandomGenerator::global()->generate64(), 16) + ".part";
+}
+
+bool IsSource(const AudioBurnRequest& r, const QString& path) {
+  const QFileInfo target(path);
+  for (const QString& t : r.tracks)
+    if (QFileInfo(t).canonicalFilePath() == target.canonicalFilePath() && target.exists()) return true;
+  return false;
+}
+
+// The per-track writing steps after caching, for a writer that has nothing
+// left to do per track (the image drive).
+void ReportTracksWritten(BurnJob& job, int count, const AudioBurnEvents& ev) {
+  for (int t = 1; t <= count; ++t) {
+    job.Post([ev] { ev.writing(); });
+    job.Post([ev, t] { ev.trackProgress(100, t); });
+    job.Post([ev, t, count] { ev.progress(100 * t / count); });
+    job.Post([ev, t] { ev.closingTrack(t); });
+  }
+}
+
+// Decodes every track, one after another, into files from open(i); the
+// sectors of each, or an outcome on failure.
+Outcome CacheTracks(BurnJob& job, const QStringList& tracks, const AudioBurnEvents& ev,
+                    const std::function<QFile*(int)>& open, std::vector<long long>* sectors) {
+  const int n = int(tracks.size());
+  for (int i = 0; i < n; ++i) {
+    job.Post([ev] { ev.caching(); });
+    QFile* out = open(i);
+    if (!out) return {BurnErrWrite, "Cannot write the audio cache."};
+    int shown = -1;
+    Outcome outcome;
+    const long long s = DecodeTrack(job, tracks[i], *out, [&](double p) {
+      const int percent = int((i + p) * 100 / n);
+      if (percent == shown) return;
+      shown = percent;
+      job.Post([ev, percent] { ev.progress(percent); });
+    }, &outcome);
+    if (s < 0) return outcome;
+    sectors->push_back(s);
+  }
+  return {};
+}
+
+Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents& ev) {
+  const QString cue = r.writer.device;
+  const QFileInfo cueInfo(cue);
+  const QString bin = cueInfo.absolutePath() + "/" + cueInfo.completeBaseName() + ".bin";
+  if (IsSource(r, cue) || IsSource(r, bin)) return {BurnErrWriter, "The image " + bin + " is one of the tracks."};
+  QFile binFile(HiddenTemp(bin));
+  QFile cueFile(HiddenTemp(cue));
+  auto fail = [&](const Outcome& o) {
+    binFile.remove();
+    cueFile.remove();
+    return o;
+  };
+  if (!binFile.open(QIODevice::WriteOnly)) return fail({BurnErrWriter, "Cannot write " + bin + ": " + binFile.errorString()});
+  std::vector<long long> sectors;
+  QString error;
+  Outcome outcome = CacheTracks(job, r.tracks, ev, [&](int i) -> QFile* {
+    // Every track after the first starts with its 2-second pregap.
+    if (i > 0 && !WriteSilence(binFile, qint64(kPregapSectors) * kSectorBytes, &error)) return nullptr;
+    return &binFile;
+  }, &sectors);
+  if (!error.isEmpty()) outcome = {BurnErrWrite, error};
+  if (outcome.code) return fail(outcome);
+  if (!binFile.flush()) return fail({BurnErrWrite, "Cannot write " + bin + ": " + binFile.errorString()});
+  binFile.close();
+
+  ReportTracksWritten(job, int(sectors.size()), ev);
+  job.Post([ev] { ev.closingSession(); });
+  QString text = "FILE \"" + QFileInfo(bin).fileName() + "\" BINARY\r\n";
+  long long at = 0;
+  for (size_t i = 0; i < sectors.size(); ++i) {
+    text += QString("  TRACK %1 AUDIO\r\n").arg(int(i + 1), 2, 10, QChar('0'));
+    if (i > 0) {
+      text += "    INDEX 00 " + Msf(at) + "\r\n";
+      at += kPregapSectors;
+    }
+    text += "    INDEX 01 " + Msf(at) + "\r\n";
+    at += sectors[i];
+  }
+  const QByteArray bytes = text.toUtf8();
+  if (!cueFile.open(QIODevice::WriteOnly) || !WriteAll(cueFile, bytes.constData(), bytes.size(), &error) ||
+      !cueFile.flush())
+    return fail({BurnErrWrite, error.isEmpty() ? "Cannot write " + cue + ": " + cueFile.errorString() : error});
+  cueFile.close();
+  if (job.Aborting()) return fail(AbortedOutcome());
+  // The BIN first: a CUE never names a BIN that is not complete.
+  if (std::rename(QFile::encodeName(binFile.fileName()).constData(), QFile::encodeName(bin).constData()) != 0 ||
+      std::rename(QFile::encodeName(cueFile.fileName()).constData(), QFile::encodeName(cue).constData()) != 0)
+    return fail({BurnErrWrite, "Cannot write the image " + cue + "."});
+  return {};
+}
+
+// Follows a libburn write to its end: events from the drive's state, the
+// cancel when asked. True when the drive says it wrote well.
+bool FollowWrite(BurnJob& job, burn::burn_drive* d, const std::vector<long long>& sectors, const AudioBurnEvents& ev) {
+  long long total = 0;
+  for (long long s : sectors) total += s;
+  int track = 0, shownTrack = -1, shownPercent = -1;
+  bool closingSession = false, cancelled = false;
+  burn::burn_progress p{};
+  for (;;) {
+    const burn::burn_drive_status status = burn::burn_drive_get_status(d, &p);
+    if (status == burn::BURN_DRIVE_IDLE) break;
+    if (job.Aborting() && !cancelled) {
+      burn::burn_drive_cancel(d);
+      cancelled = true;
+    }
+    if (status == burn::BURN_DRIVE_WRITING && p.track >= 0 && p.track < int(sectors.size())) {
+      if (p.track + 1 != track) {
+        if (track > 0) job.Post([ev, track] { ev.closingTrack(track); });
+        track = p.track + 1;
+        job.Post([ev] { ev.writing(); });
+      }
+      const int inTrack = p.sectors > 0 ? int(100LL * p.sector / p.sectors) : 0;
+      long long before = 0;
+      for (int i = 0; i < p.track; ++i) before += sectors[size_t(i)];
+      const int overall = total > 0 ? int(100 * (before + p.sector) / total) : 0;
+      if (inTrack != shownPercent || track != shownTrack) {
+        shownPercent = inTrack;
+        shownTrack = track;
+        const int t = track;
+        job.Post([ev, inTrack, t] { ev.trackProgress(inTrack, t); });
+        job.Post([ev, overall] { ev.progress(overall); });
+      }
+    }
+    if ((status == burn::BURN_DRIVE_CLOSING_SESSION || status == burn::BURN_DRIVE_WRITING_LEADOUT) &&
+        !closingSession) {
+      closingSession = true;
+      if (track > 0) job.Post([ev, track] { ev.closingTrack(track); });
+      job.Post([ev] { ev.closingSession(); });
+    }
+    QThread::msleep(200);
+  }
+  if (!closingSession && !cancelled) job.Post([ev] { ev.closingSession(); });
+  return !cancelled && burn::burn_drive_wrote_well(d);
+}
+
+Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents& ev) {
+  BurnLib::GrabbedDrive drive(r.writer.device);
+  burn::burn_drive* d = drive.get();
+  if (!d) return {BurnErrWriter, "The writer " + r.writer.model + " cannot be opened."};
+  const burn::burn_disc_status status = burn::burn_disc_get_status(d);
+  if (status != burn::BURN_DISC_BLANK && status != burn::BURN_DISC_APPENDABLE)
+    return {BurnErrWriter, status == burn::BURN_DISC_EMPTY ? "No disc" : "Disc is not blank"};
+
+  // The tracks are decoded before the write, so the writer is never kept waiting.
+  QDir cacheDir(ProgramFolder() + "/burncache");
+  cacheDir.removeRecursively();
+  if (!QDir().mkpath(cacheDir.path())) return {BurnErrWrite, "Cannot make " + cacheDir.path() + "."};
+  std::vector<std::unique_ptr<QFile>> files;
+  std::vector<long long> sectors;
+  Outcome outcome = CacheTracks(job, r.tracks, ev, [&](int i) -> QFile* {
+    files.push_back(std::make_unique<QFile>(cacheDir.filePath(QString("track%1.pcm").arg(i + 1))));
+    return files.back()->open(QIODevice::WriteOnly) ? files.back().get() : nullptr;
+  }, &sectors);
+  for (auto& f : files)
+    if (f->isOpen() && (!f->flush() || (f->close(), f->error() != QFileDevice::NoError)) && !outcome.code)
+      outcome = {BurnErrWrite, "Cannot write the audio cache: " + f->errorString()};
+  if (outcome.code) {
+    cacheDir.removeRecursively();
+    return outcome;
+  }
+
+  burn::burn_disc* disc = burn::burn_disc_create();
+  burn::burn_session* session = burn::burn_session_create();
+  burn::burn_disc_add_session(disc, session, BURN_POS_END);
+  std::vector<burn::burn_track*> tracks;
+  std::vector<burn::burn_source*> sources;
+  for (size_t i = 0; i < files.size(); ++i) {
+    burn::burn_track* t = burn::burn_track_create();
+    burn::burn_track_define_data(t, 0, 0, 1, BURN_AUDIO);
+    if (i > 0) burn::burn_track_set_pregap_size(t, kPregapSectors, 0);
+    burn::burn_source* src = burn::burn_file_source_new(QFile::encodeName(files[i]->fileName()).constData(), nullptr);
+    burn::burn_track_set_source(t, src);
+    burn::burn_session_add_track(session, t, BURN_POS_END);
+    tracks.push_back(t);
+    sources.push_back(src);
+  }
+  burn::burn_write_opts* opts = burn::burn_write_opts_new(d);
+  burn::burn_write_opts_set_write_type(opts, r.discAtOnce ? burn::BURN_WRITE_SAO : burn::BURN_WRITE_TAO,
+                                       r.discAtOnce ? burn::BURN_BLOCK_SAO : burn::BURN_BLOCK_RAW0);
+  burn::burn_write_opts_set_underrun_proof(opts, 1);
+  burn::burn_write_opts_set_multi(opts, 0);
+  burn::burn_drive_set_speed(d, 0, int(r.speed));
+  char reasons[BURN_REASONS_LEN] = {0};
+  if (burn::burn_precheck_write(opts, disc, reasons, 0) <= 0) {
+    outcome = {BurnErrWriter, "The writer refuses this write: " + QString::fromLocal8Bit(reasons)};
+  } else {
+    burn::burn_disc_write(opts, disc);
+    if (!FollowWrite(job, d, sectors, ev))
+      outcome = job.Aborting() ? AbortedOutcome() : Outcome{BurnErrWrite, "The write failed. " + BurnLib::LastMessage()};
+  }
+  burn::burn_write_opts_free(opts);
+  for (burn::burn_source* s : sources) burn::burn_source_free(s);
+  for (burn::burn_track* t : tracks) burn::burn_track_free(t);
+  burn::burn_session_free(session);
+  burn::burn_disc_free(disc);
+  cacheDir.removeRecursively();
+  return outcome;
+}
+}  // namespace
+
+void Run(BurnJob& job, const AudioBurnRequest& request, const AudioBurnEvents& ev) {
+  const Outcome outcome = request.writer.kind == BurnDrives::Kind::AudioImage ? WriteImage(job, request, ev)
+                                                                               : WriteReal(job, request, ev);
+  if (outcome.code) job.PostEnd([ev, outcome] { ev.error(outcome.code, outcome.text); });
+  else job.PostEnd([ev] { ev.finished(); });
+}
+}  // namespace AudioDiscWriter
