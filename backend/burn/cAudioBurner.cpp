@@ -5,24 +5,14 @@
 #include "backend/audio/AudioDecoder.h"
 #include "backend/burn/AudioDiscWriter.h"
 #include "backend/burn/BurnErrors.h"
+#include "backend/burn/WriterList.h"
 
 struct cAudioBurner::Job {
   explicit Job(QObject* context) : job(context) {}
   BurnJob job;
-  std::vector<BurnDrives::Writer> writers;
-  bool listed = false;
-
-  const std::vector<BurnDrives::Writer>& Writers() {
-    if (!listed) {
-      // Audio CDs go to CD writers and BIN/CUE images; other images take data only.
-      for (const BurnDrives::Writer& w : BurnDrives::All())
-        if (w.kind == BurnDrives::Kind::AudioImage || (w.kind == BurnDrives::Kind::Real && w.writesCd))
-          writers.push_back(w);
-      listed = true;
-    }
-    return writers;
-  }
-  const BurnDrives::Writer* Find(const QString& letter) { return BurnDrives::Find(Writers(), letter); }
+  WriterList writers{WriterList::AudioCd};
+  const std::vector<BurnDrives::Writer>& Writers() { return writers.All(); }
+  const BurnDrives::Writer* Find(const QString& letter) { return writers.Find(letter); }
 };
 
 namespace {
