@@ -181,3 +181,130 @@ TEST_F(DataBurnerTest, BothEnginesWriteTheStagedFilesWithJolietNames) {
     EXPECT_EQ(JolietVolumeId(image), kLabel.left(16));
   }
 }
+
+// Every failed write ends with one Error, no Finished or End, and leaves the
+// image as it was, whether it fails before or during the write.
+TEST_F(DataBurnerTest, FailuresEndWithOneErrorAndKeepTheOldImage) {
+  QFile old(image);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("an earlier image");
+  old.close();
+  struct Case {
+    const char* name;
+    int engine;
+    QString letter;   // engine 0
+    long index;       // engine 1
+    bool removeOne;   // a staged file vanishes after it was added
+    bool addNothing;
+  };
+  const Case cases[] = {
+      {"v1 unknown writer", 0, "Q", 0, false, false},
+      {"v1 file gone", 0, "E", 0, true, false},
+      {"v1 nothing added", 0, "E", 0, false, true},
+      {"v2 no such writer", 1, "", 3, false, false},
+      {"v2 file gone", 1, "", 0, true, false},
+      {"v2 nothing added", 1, "", 0, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString gone = dir + "/staged/gone.mp3";
+    QFile g(gone);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    g.write("x");
+    g.close();
+    const QStringList files = c.addNothing ? QStringList() : QStringList{staged[0], gone};
+    BurnWatcher w;
+    if (c.engine == 0) {
+      cAudioDataBurner b;
+      Watch(b, w);
+      for (const QString& f : files) ASSERT_TRUE(b.AddFile(f));
+      if (c.removeOne) QFile::remove(gone);
+      b.Burn(c.letter, 65535);
+      ASSERT_TRUE(w.Wait());
+      EXPECT_EQ(w.Count("Finished"), 0);
+    } else {
+      cBurner b;
+      Watch(b, w);
+      b.NewCompilation();
+      for (const QString& f : files) b.AddFile(f);
+      if (c.removeOne) QFile::remove(gone);
+      b.Burn(c.index);
+      ASSERT_TRUE(w.Wait());
+      EXPECT_EQ(w.Count("End"), 0);
+      EXPECT_EQ(w.Count("StartBurning"), 0);  // reported before writing begins
+      if (c.removeOne) {
+        EXPECT_TRUE(w.errorText.contains("gone.mp3")) << w.errorText.toStdString();
+      }
+    }
+    EXPECT_EQ(w.ends, QStringList{"Error"});
+    EXPECT_EQ(FilesIn(dir + "/disc"), QStringList{"out.iso"});
+    QFile check(image);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), "an earlier image");
+  }
+}
+
+TEST_F(DataBurnerTest, FirstEngineTakesOnlyReadableFilesOnce) {
+  cAudioDataBurner b;
+  EXPECT_FALSE(b.AddFile(dir + "/staged/missing.mp3"));
+  EXPECT_FALSE(b.AddFile(dir + "/staged"));  // a folder
+  EXPECT_TRUE(b.AddFile(staged[0]));
+  EXPECT_FALSE(b.AddFile(staged[0]));  // the same name twice cannot be on one disc
+  // An empty letter names no writer: the tray calls do nothing.
+  b.OpenTray("");
+  b.CloseTray("");
+  EXPECT_FALSE(b.IsDriveReady(""));
+  EXPECT_EQ(b.GetSpeedCount("E"), 0);
+}
+
+TEST_F(DataBurnerTest, SecondEngineWithoutJolietWritesIsoOnly) {
+  cBurner b;
+  BurnWatcher w;
+  Watch(b, w);
+  b.NewCompilation();
+  b.SetUseISO9660(false);
+  b.SetUseJoliet(false);
+  b.SetUseUDF(false);
+  b.SetVolumeLabel("Short");
+  for (const QString& f : staged) b.AddFile(f);
+  b.Burn(0);
+  ASSERT_TRUE(w.Wait());
+  ASSERT_EQ(w.ends, QStringList{"End"}) << w.errorText.toStdString();
+  EXPECT_EQ(JolietVolumeId(image), "?");
+  EXPECT_EQ(QString::fromLatin1(RunTool("isoinfo", {"-i", image, "-f"})).count('\n'), 3);
+}
+
+TEST_F(DataBurnerTest, ClosingDuringAWriteRaisesNothingMore) {
+  {
+    cAudioDataBurner b;
+    BurnWatcher w;
+    Watch(b, w);
+    for (const QString& f : staged) b.AddFile(f);
+    b.Burn("E", 65535);
+    b.CloseBurner();
+    EXPECT_FALSE(w.Wait(300));
+    EXPECT_TRUE(w.events.isEmpty());
+  }
+  BurnWatcher w2;
+  {
+    cBurner b;
+    Watch(b, w2);
+    for (const QString& f : staged) b.AddFile(f);
+    b.Burn(0);
+  }  // the engine has no close: letting it go stops the write
+  EXPECT_FALSE(w2.Wait(300));
+  EXPECT_TRUE(w2.events.isEmpty());
+  EXPECT_TRUE(FilesIn(dir + "/disc").filter(".part").isEmpty());
+}
+
+TEST_F(DataBurnerTest, LibraryCheckNamesWhatIsMissing) {
+  EXPECT_TRUE(cBurner::MissingLibraries().isEmpty()) << cBurner::MissingLibraries().join(",").toStdString();
+  const QString libisofs = dir + "/libisofs.so.6";
+  QFile f(libisofs);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.close();
+  qputenv("TESSORY_BURN_LIBRARIES", (dir + "/gone/libburn.so.4:" + libisofs).toLocal8Bit());
+  EXPECT_EQ(cBurner::MissingLibraries(), QStringList{"libburn.so.4"});
+  qputenv("TESSORY_BURN_LIBRARIES", libisofs.toLocal8Bit());
+  EXPECT_EQ(cBurner::MissingLibraries(), QStringList{"libburn.so"});
+}
