@@ -102,7 +102,7 @@ bool FollowWrite(BurnJob& job, burn::burn_drive* d, const DataBurnEvents& ev) {
       closing = true;
       job.Post([ev] { ev.closing(); });
     }
-    QThread::msleep(100);
+    QThread::msleep(50);
   }
   const bool well = !cancelled && burn::burn_drive_wrote_well(d);
   if (well && shown != 100) job.Post([ev] { ev.progress(100); });
