@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -66,9 +67,20 @@ bool RunTool(const QString& program, const QStringList& args) {
   return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-// Serves events until one of the ending flags is set.
-bool WaitFor(const bool& ok, const bool& failed) {
-  while (!ok && !failed) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+// Serves events, sleeping between them as the program does, until the write ends.
+template <typename Burner>
+bool WaitForEnd(Burner& b, void (Burner::*finished)()) {
+  QEventLoop loop;
+  bool ok = false;
+  QObject::connect(&b, finished, &loop, [&] {
+    ok = true;
+    loop.quit();
+  });
+  QObject::connect(&b, &Burner::Error, &loop, [&](long, const QString& text) {
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    loop.quit();
+  });
+  loop.exec();
   return ok;
 }
 
@@ -103,16 +115,10 @@ int main(int argc, char** argv) {
   QFile::remove(out + "/ref.iso");
   const double dataOurs = Time([&] {
     cAudioDataBurner b;
-    bool ok = false, failed = false;
-    QObject::connect(&b, &cAudioDataBurner::Finished, [&] { ok = true; });
-    QObject::connect(&b, &cAudioDataBurner::Error, [&](long, const QString& t) {
-      std::fprintf(stderr, "%s\n", qPrintable(t));
-      failed = true;
-    });
     for (const QString& f : data) b.AddFile(f);
     b.SetVolumeLabel("Bench");
     b.Burn(b.GetDriveName(1).left(1), 65535);
-    return WaitFor(ok, failed);
+    return WaitForEnd(b, &cAudioDataBurner::Finished);
   });
   Report("600 MB data disc to a stdio: image", dataOurs, xorriso, 1.1);
   QDir(files).removeRecursively();
@@ -131,15 +137,9 @@ int main(int argc, char** argv) {
   QFile::remove(out + "/cat.bin");
   const double audioOurs = Time([&] {
     cAudioBurner b;
-    bool ok = false, failed = false;
-    QObject::connect(&b, &cAudioBurner::Finished, [&] { ok = true; });
-    QObject::connect(&b, &cAudioBurner::Error, [&](long, const QString& t) {
-      std::fprintf(stderr, "%s\n", qPrintable(t));
-      failed = true;
-    });
     for (const QString& w : wavs) b.AddTrack(w);
     b.Burn(b.GetDriveName(1).left(1), 65535);
-    return WaitFor(ok, failed);
+    return WaitForEnd(b, &cAudioBurner::Finished);
   });
   Report("70-minute audio-CD image from WAV items", audioOurs, cat, 1.5);
   return 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "backend/audio/PcmSource.h"
+#include "backend/burn/BackgroundWriter.h"
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/BurnLib.h"
 #include "platform/Services.h"
@@ -32,19 +33,9 @@ bool WriteAll(QFile& f, const char* data, qint64 size, QString* error) {
   return true;
 }
 
-bool WriteSilence(QFile& f, qint64 bytes, QString* error) {
-  static const std::vector<char> zeros(kSectorBytes * 75, 0);
-  while (bytes > 0) {
-    const qint64 n = std::min<qint64>(bytes, qint64(zeros.size()));
-    if (!WriteAll(f, zeros.data(), n, error)) return false;
-    bytes -= n;
-  }
-  return true;
-}
-
 // Decodes one file to CD audio at the end of out; the track's sectors, with its
 // padding, or -1 with the outcome set.
-long long DecodeTrack(BurnJob& job, const QString& path, QFile& out, const std::function<void(double)>& progress,
+long long DecodeTrack(BurnJob& job, const QString& path, BackgroundWriter& out, const std::function<void(double)>& progress,
                       Outcome* outcome) {
   auto source = MakeFileSource(path, -1, -1);
   QString error;
@@ -73,7 +64,7 @@ long long DecodeTrack(BurnJob& job, const QString& path, QFile& out, const std::
       for (int16_t& s : swapped) s = qToLittleEndian(s);
       pcm = swapped.data();
     }
-    if (!WriteAll(out, reinterpret_cast<const char*>(pcm), size, &error)) {
+    if (!out.Write(reinterpret_cast<const char*>(pcm), size, &error)) {
       *outcome = {BurnErrWrite, error};
       return -1;
     }
@@ -81,7 +72,7 @@ long long DecodeTrack(BurnJob& job, const QString& path, QFile& out, const std::
     progress(source->Progress());
   }
   const long long sectors = std::max<long long>((bytes + kSectorBytes - 1) / kSectorBytes, kMinTrackSectors);
-  if (!WriteSilence(out, sectors * kSectorBytes - bytes, &error)) {
+  if (!out.WriteZeros(sectors * kSectorBytes - bytes, &error)) {
     *outcome = {BurnErrWrite, error};
     return -1;
   }
@@ -119,14 +110,16 @@ void ReportTracksWritten(BurnJob& job, int count, const AudioBurnEvents& ev) {
   }
 }
 
-// Decodes every track, one after another, into files from open(i); the
-// sectors of each, or an outcome on failure.
+// Decodes every track, one after another, into the writer begin(i) gives;
+// end(i) then completes that track's file. The sectors of each, or an outcome
+// on failure.
 Outcome CacheTracks(BurnJob& job, const QStringList& tracks, const AudioBurnEvents& ev,
-                    const std::function<QFile*(int)>& open, std::vector<long long>* sectors) {
+                    const std::function<BackgroundWriter*(int)>& begin,
+                    const std::function<bool(int, QString*)>& end, std::vector<long long>* sectors) {
   const int n = int(tracks.size());
   for (int i = 0; i < n; ++i) {
     job.Post([ev] { ev.caching(); });
-    QFile* out = open(i);
+    BackgroundWriter* out = begin(i);
     if (!out) return {BurnErrWrite, "Cannot write the audio cache."};
     int shown = -1;
     Outcome outcome;
@@ -137,6 +130,8 @@ Outcome CacheTracks(BurnJob& job, const QStringList& tracks, const AudioBurnEven
       job.Post([ev, percent] { ev.progress(percent); });
     }, &outcome);
     if (s < 0) return outcome;
+    QString error;
+    if (!end(i, &error)) return {BurnErrWrite, error};
     sectors->push_back(s);
   }
   return {};
@@ -157,14 +152,18 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
   if (!binFile.open(QIODevice::WriteOnly)) return fail({BurnErrWriter, "Cannot write " + bin + ": " + binFile.errorString()});
   std::vector<long long> sectors;
   QString error;
-  Outcome outcome = CacheTracks(job, r.tracks, ev, [&](int i) -> QFile* {
-    // Every track after the first starts with its 2-second pregap.
-    if (i > 0 && !WriteSilence(binFile, qint64(kPregapSectors) * kSectorBytes, &error)) return nullptr;
-    return &binFile;
-  }, &sectors);
-  if (!error.isEmpty()) outcome = {BurnErrWrite, error};
+  Outcome outcome;
+  {
+    BackgroundWriter writer(binFile);
+    outcome = CacheTracks(job, r.tracks, ev, [&](int i) -> BackgroundWriter* {
+      // Every track after the first starts with its 2-second pregap.
+      if (i > 0 && !writer.WriteZeros(qint64(kPregapSectors) * kSectorBytes, &error)) return nullptr;
+      return &writer;
+    }, [](int, QString*) { return true; }, &sectors);
+    if (!error.isEmpty()) outcome = {BurnErrWrite, error};
+    if (!writer.Finish(&error) && !outcome.code) outcome = {BurnErrWrite, error};
+  }
   if (outcome.code) return fail(outcome);
-  if (!binFile.flush()) return fail({BurnErrWrite, "Cannot write " + bin + ": " + binFile.errorString()});
   binFile.close();
 
   ReportTracksWritten(job, int(sectors.size()), ev);
@@ -251,14 +250,20 @@ Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents
   cacheDir.removeRecursively();
   if (!QDir().mkpath(cacheDir.path())) return {BurnErrWrite, "Cannot make " + cacheDir.path() + "."};
   std::vector<std::unique_ptr<QFile>> files;
+  std::unique_ptr<BackgroundWriter> writer;
   std::vector<long long> sectors;
-  Outcome outcome = CacheTracks(job, r.tracks, ev, [&](int i) -> QFile* {
+  Outcome outcome = CacheTracks(job, r.tracks, ev, [&](int i) -> BackgroundWriter* {
     files.push_back(std::make_unique<QFile>(cacheDir.filePath(QString("track%1.pcm").arg(i + 1))));
-    return files.back()->open(QIODevice::WriteOnly) ? files.back().get() : nullptr;
+    if (!files.back()->open(QIODevice::WriteOnly)) return nullptr;
+    writer = std::make_unique<BackgroundWriter>(*files.back());
+    return writer.get();
+  }, [&](int, QString* error) {
+    const bool ok = writer->Finish(error);
+    writer.reset();
+    files.back()->close();
+    return ok;
   }, &sectors);
-  for (auto& f : files)
-    if (f->isOpen() && (!f->flush() || (f->close(), f->error() != QFileDevice::NoError)) && !outcome.code)
-      outcome = {BurnErrWrite, "Cannot write the audio cache: " + f->errorString()};
+  writer.reset();
   if (outcome.code) {
     cacheDir.removeRecursively();
     return outcome;
