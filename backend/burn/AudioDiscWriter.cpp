@@ -193,12 +193,27 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
 }
 
 // Follows a libburn write to its end: events from the drive's state, the
-// cancel when asked. True when the drive says it wrote well.
+// cancel when asked. Every track gets its writing and closing events, also
+// one the drive went through between two looks. True when the drive says it
+// wrote well.
 bool FollowWrite(BurnJob& job, burn::burn_drive* d, const std::vector<long long>& sectors, const AudioBurnEvents& ev) {
+  const int count = int(sectors.size());
   long long total = 0;
   for (long long s : sectors) total += s;
-  int track = 0, shownTrack = -1, shownPercent = -1;
-  bool closingSession = false, cancelled = false;
+  int track = 0, shownPercent = -1;  // track: the last one announced, from 1
+  bool sessionClosing = false, cancelled = false;
+  auto advanceTo = [&](int t) {
+    for (; track < t; ++track) {
+      if (track > 0) job.Post([ev, done = track] { ev.closingTrack(done); });
+      job.Post([ev] { ev.writing(); });
+    }
+  };
+  auto closeSession = [&] {
+    if (sessionClosing) return;
+    sessionClosing = true;
+    if (track > 0) job.Post([ev, done = track] { ev.closingTrack(done); });
+    job.Post([ev] { ev.closingSession(); });
+  };
   burn::burn_progress p{};
   for (;;) {
     const burn::burn_drive_status status = burn::burn_drive_get_status(d, &p);
@@ -207,34 +222,31 @@ bool FollowWrite(BurnJob& job, burn::burn_drive* d, const std::vector<long long>
       burn::burn_drive_cancel(d);
       cancelled = true;
     }
-    if (status == burn::BURN_DRIVE_WRITING && p.track >= 0 && p.track < int(sectors.size())) {
-      if (p.track + 1 != track) {
-        if (track > 0) job.Post([ev, track] { ev.closingTrack(track); });
-        track = p.track + 1;
-        job.Post([ev] { ev.writing(); });
-      }
-      const int inTrack = p.sectors > 0 ? int(100LL * p.sector / p.sectors) : 0;
+    if (status == burn::BURN_DRIVE_WRITING && p.track >= 0 && p.track < count && !sessionClosing) {
+      advanceTo(p.track + 1);
+      const int inTrack = p.sectors > 0 ? int(std::min<long long>(100, 100LL * p.sector / p.sectors)) : 0;
       long long before = 0;
       for (int i = 0; i < p.track; ++i) before += sectors[size_t(i)];
-      const int overall = total > 0 ? int(100 * (before + p.sector) / total) : 0;
-      if (inTrack != shownPercent || track != shownTrack) {
+      const int overall = total > 0 ? int(std::min<long long>(100, 100 * (before + p.sector) / total)) : 0;
+      if (inTrack != shownPercent) {
         shownPercent = inTrack;
-        shownTrack = track;
-        const int t = track;
-        job.Post([ev, inTrack, t] { ev.trackProgress(inTrack, t); });
+        job.Post([ev, inTrack, t = track] { ev.trackProgress(inTrack, t); });
         job.Post([ev, overall] { ev.progress(overall); });
       }
     }
-    if ((status == burn::BURN_DRIVE_CLOSING_SESSION || status == burn::BURN_DRIVE_WRITING_LEADOUT) &&
-        !closingSession) {
-      closingSession = true;
-      if (track > 0) job.Post([ev, track] { ev.closingTrack(track); });
-      job.Post([ev] { ev.closingSession(); });
+    if (status == burn::BURN_DRIVE_CLOSING_SESSION || status == burn::BURN_DRIVE_WRITING_LEADOUT) {
+      advanceTo(count);
+      closeSession();
     }
     QThread::msleep(200);
   }
-  if (!closingSession && !cancelled) job.Post([ev] { ev.closingSession(); });
-  return !cancelled && burn::burn_drive_wrote_well(d);
+  const bool well = !cancelled && burn::burn_drive_wrote_well(d);
+  if (well) {
+    advanceTo(count);
+    if (shownPercent != 100) job.Post([ev, t = track] { ev.trackProgress(100, t); });
+    closeSession();
+  }
+  return well;
 }
 
 Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents& ev) {

@@ -11,6 +11,7 @@ struct cAudioBurner::Job {
   explicit Job(QObject* context) : job(context) {}
   BurnJob job;
   WriterList writers{WriterList::AudioCd};
+  QString writing;  // the letter of the writer the running write holds
   const std::vector<BurnDrives::Writer>& Writers() { return writers.All(); }
   const BurnDrives::Writer* Find(const QString& letter) { return writers.Find(letter); }
 };
@@ -57,12 +58,15 @@ QString cAudioBurner::GetDiscState(const QString& letter) {
   return w ? BurnDrives::ReadDisc(*w).state : QString("No such writer");
 }
 
+// The tray of the writer being written stays shut: a moving tray ruins the disc.
 void cAudioBurner::OpenTray(const QString& letter) {
-  if (const BurnDrives::Writer* w = job_->Find(letter)) BurnDrives::OpenTray(*w);
+  const BurnDrives::Writer* w = job_->Find(letter);
+  if (w && !(job_->job.Running() && w->letter == job_->writing)) BurnDrives::OpenTray(*w);
 }
 
 void cAudioBurner::CloseTray(const QString& letter) {
-  if (const BurnDrives::Writer* w = job_->Find(letter)) BurnDrives::CloseTray(*w);
+  const BurnDrives::Writer* w = job_->Find(letter);
+  if (w && !(job_->job.Running() && w->letter == job_->writing)) BurnDrives::CloseTray(*w);
 }
 
 bool cAudioBurner::AddTrack(const QString& path) {
@@ -92,6 +96,7 @@ void cAudioBurner::Burn(const QString& letter, long speed) {
   events.finished = [this] { emit Finished(); };
   events.error = [this](long code, const QString& text) { emit Error(code, text); };
   BurnJob& job = job_->job;
+  job_->writing = w->letter;
   job.Start([&job, request, events] { AudioDiscWriter::Run(job, request, events); });
 }
 

@@ -8,6 +8,7 @@ struct cAudioDataBurner::Impl {
   explicit Impl(QObject* context) : job(context) {}
   BurnJob job;
   WriterList writers{WriterList::DataCd};
+  QString writing;  // the letter of the writer the running write holds
 };
 
 cAudioDataBurner::cAudioDataBurner(QObject* parent) : QObject(parent), d(std::make_unique<Impl>(this)) {}
@@ -41,12 +42,15 @@ bool cAudioDataBurner::IsDiscEmpty(const QString& letter) {
   return w && BurnDrives::ReadDisc(*w).blank;
 }
 
+// The tray of the writer being written stays shut: a moving tray ruins the disc.
 void cAudioDataBurner::OpenTray(const QString& letter) {
-  if (const BurnDrives::Writer* w = d->writers.Find(letter)) BurnDrives::OpenTray(*w);
+  const BurnDrives::Writer* w = d->writers.Find(letter);
+  if (w && !(d->job.Running() && w->letter == d->writing)) BurnDrives::OpenTray(*w);
 }
 
 void cAudioDataBurner::CloseTray(const QString& letter) {
-  if (const BurnDrives::Writer* w = d->writers.Find(letter)) BurnDrives::CloseTray(*w);
+  const BurnDrives::Writer* w = d->writers.Find(letter);
+  if (w && !(d->job.Running() && w->letter == d->writing)) BurnDrives::CloseTray(*w);
 }
 
 bool cAudioDataBurner::AddFile(const QString& path) {
@@ -74,6 +78,7 @@ void cAudioDataBurner::Burn(const QString& letter, long speed) {
   events.done = [this] { emit Finished(); };
   events.error = [this](long code, const QString& text) { emit Error(code, text); };
   BurnJob& job = d->job;
+  d->writing = w->letter;
   job.Start([&job, request, events] { DataDiscWriter::Run(job, request, events); });
 }
 
