@@ -3,10 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QThread>
 #include <QtEndian>
-#include <cstdio>
 #include <vector>
 
 #include "backend/audio/PcmSource.h"
@@ -86,12 +83,6 @@ QString Msf(long long sectors) {
       .arg(sectors % 75, 2, 10, QChar('0'));
 }
 
-QString HiddenTemp(const QString& path) {
-  const QFileInfo fi(path);
-  return fi.absolutePath() + "/." + fi.fileName() + "." +
-         QString::number(QRandomGenerator::global()->generate64(), 16) + ".part";
-}
-
 bool IsSource(const AudioBurnRequest& r, const QString& path) {
   const QFileInfo target(path);
   for (const QString& t : r.tracks)
@@ -142,8 +133,8 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
   const QFileInfo cueInfo(cue);
   const QString bin = cueInfo.absolutePath() + "/" + cueInfo.completeBaseName() + ".bin";
   if (IsSource(r, cue) || IsSource(r, bin)) return {BurnErrWriter, "The image " + bin + " is one of the tracks."};
-  QFile binFile(HiddenTemp(bin));
-  QFile cueFile(HiddenTemp(cue));
+  QFile binFile(BurnLib::HiddenTemp(bin));
+  QFile cueFile(BurnLib::HiddenTemp(cue));
   auto fail = [&](const Outcome& o) {
     binFile.remove();
     cueFile.remove();
@@ -186,8 +177,7 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
   cueFile.close();
   if (job.Aborting()) return fail(AbortedOutcome());
   // The BIN first: a CUE never names a BIN that is not complete.
-  if (std::rename(QFile::encodeName(binFile.fileName()).constData(), QFile::encodeName(bin).constData()) != 0 ||
-      std::rename(QFile::encodeName(cueFile.fileName()).constData(), QFile::encodeName(cue).constData()) != 0)
+  if (!BurnLib::ReplaceWith(binFile.fileName(), bin) || !BurnLib::ReplaceWith(cueFile.fileName(), cue))
     return fail({BurnErrWrite, "Cannot write the image " + cue + "."});
   return {};
 }
@@ -201,7 +191,7 @@ bool FollowWrite(BurnJob& job, burn::burn_drive* d, const std::vector<long long>
   long long total = 0;
   for (long long s : sectors) total += s;
   int track = 0, shownPercent = -1;  // track: the last one announced, from 1
-  bool sessionClosing = false, cancelled = false;
+  bool sessionClosing = false;
   auto advanceTo = [&](int t) {
     for (; track < t; ++track) {
       if (track > 0) job.Post([ev, done = track] { ev.closingTrack(done); });
@@ -214,14 +204,7 @@ bool FollowWrite(BurnJob& job, burn::burn_drive* d, const std::vector<long long>
     if (track > 0) job.Post([ev, done = track] { ev.closingTrack(done); });
     job.Post([ev] { ev.closingSession(); });
   };
-  burn::burn_progress p{};
-  for (;;) {
-    const burn::burn_drive_status status = burn::burn_drive_get_status(d, &p);
-    if (status == burn::BURN_DRIVE_IDLE) break;
-    if (job.Aborting() && !cancelled) {
-      burn::burn_drive_cancel(d);
-      cancelled = true;
-    }
+  const bool followed = BurnLib::FollowDrive(job, d, 200, [&](burn::burn_drive_status status, const burn::burn_progress& p) {
     if (status == burn::BURN_DRIVE_WRITING && p.track >= 0 && p.track < count && !sessionClosing) {
       advanceTo(p.track + 1);
       const int inTrack = p.sectors > 0 ? int(std::min<long long>(100, 100LL * p.sector / p.sectors)) : 0;
@@ -238,9 +221,8 @@ bool FollowWrite(BurnJob& job, burn::burn_drive* d, const std::vector<long long>
       advanceTo(count);
       closeSession();
     }
-    QThread::msleep(200);
-  }
-  const bool well = !cancelled && burn::burn_drive_wrote_well(d);
+  });
+  const bool well = followed && burn::burn_drive_wrote_well(d);
   if (well) {
     advanceTo(count);
     if (shownPercent != 100) job.Post([ev, t = track] { ev.trackProgress(100, t); });

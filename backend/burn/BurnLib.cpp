@@ -2,7 +2,14 @@
 
 #include <libisofs/libisofs.h>
 
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
+#include <cstdio>
 #include <mutex>
+
+#include "backend/burn/BurnJob.h"
 
 namespace BurnLib {
 namespace {
@@ -48,5 +55,31 @@ QString LastMessage() {
   while (burn::burn_msgs_obtain(const_cast<char*>("SORRY"), &code, text, &os_errno, severity) == 1)
     last = QString::fromLocal8Bit(text);
   return last;
+}
+
+bool FollowDrive(BurnJob& job, burn::burn_drive* d, int intervalMs,
+                 const std::function<void(burn::burn_drive_status, const burn::burn_progress&)>& look) {
+  bool cancelled = false;
+  burn::burn_progress p{};
+  for (;;) {
+    const burn::burn_drive_status status = burn::burn_drive_get_status(d, &p);
+    if (status == burn::BURN_DRIVE_IDLE) return !cancelled;
+    if (job.Aborting() && !cancelled) {
+      burn::burn_drive_cancel(d);
+      cancelled = true;
+    }
+    look(status, p);
+    QThread::msleep(intervalMs);
+  }
+}
+
+QString HiddenTemp(const QString& path) {
+  const QFileInfo fi(path);
+  return fi.absolutePath() + "/." + fi.fileName() + "." +
+         QString::number(QRandomGenerator::global()->generate64(), 16) + ".part";
+}
+
+bool ReplaceWith(const QString& temp, const QString& path) {
+  return std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) == 0;
 }
 }  // namespace BurnLib

@@ -5,6 +5,9 @@
 #include <libburn/libburn.h>
 
 #include <QString>
+#include <functional>
+
+class BurnJob;
 
 namespace BurnLib {
 // Starts both libraries once; false when libburn cannot start.
@@ -28,4 +31,15 @@ class GrabbedDrive {
 
 // The newest message libburn queued, for an error text.
 QString LastMessage();
+
+// Looks at the drive every intervalMs until it is idle, cancelling its work
+// once the job is aborted; look sees each state on the way. False when the
+// work was cancelled.
+bool FollowDrive(BurnJob& job, burn::burn_drive* d, int intervalMs,
+                 const std::function<void(burn::burn_drive_status, const burn::burn_progress&)>& look);
+
+// A hidden name beside the file, for writing it whole before it replaces the file.
+QString HiddenTemp(const QString& path);
+// Puts the complete temporary file in place of the file (replacing it at once).
+bool ReplaceWith(const QString& temp, const QString& path);
 }  // namespace BurnLib

@@ -4,9 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QThread>
-#include <cstdio>
 
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/BurnLib.h"
@@ -81,15 +78,8 @@ Outcome ChooseWriteType(burn::burn_write_opts* opts, burn::burn_disc* disc, bool
 // Follows the write to its end; true when the drive says it wrote well.
 bool FollowWrite(BurnJob& job, burn::burn_drive* d, const DataBurnEvents& ev) {
   int shown = -1;
-  bool closing = false, cancelled = false;
-  burn::burn_progress p{};
-  for (;;) {
-    const burn::burn_drive_status status = burn::burn_drive_get_status(d, &p);
-    if (status == burn::BURN_DRIVE_IDLE) break;
-    if (job.Aborting() && !cancelled) {
-      burn::burn_drive_cancel(d);
-      cancelled = true;
-    }
+  bool closing = false;
+  const bool followed = BurnLib::FollowDrive(job, d, 50, [&](burn::burn_drive_status status, const burn::burn_progress& p) {
     if (status == burn::BURN_DRIVE_WRITING && p.sectors > 0) {
       const int percent = int(std::min<long long>(100, 100LL * p.sector / p.sectors));
       if (percent != shown) {
@@ -102,9 +92,8 @@ bool FollowWrite(BurnJob& job, burn::burn_drive* d, const DataBurnEvents& ev) {
       closing = true;
       job.Post([ev] { ev.closing(); });
     }
-    QThread::msleep(50);
-  }
-  const bool well = !cancelled && burn::burn_drive_wrote_well(d);
+  });
+  const bool well = followed && burn::burn_drive_wrote_well(d);
   if (well && shown != 100) job.Post([ev] { ev.progress(100); });
   if (well && !closing) job.Post([ev] { ev.closing(); });
   return well;
@@ -151,12 +140,6 @@ Outcome Write(BurnJob& job, const DataBurnRequest& r, const DataBurnEvents& ev, 
   return outcome;
 }
 
-QString HiddenTemp(const QString& path) {
-  const QFileInfo fi(path);
-  return fi.absolutePath() + "/." + fi.fileName() + "." +
-         QString::number(QRandomGenerator::global()->generate64(), 16) + ".part";
-}
-
 Outcome WriteImageFile(BurnJob& job, const DataBurnRequest& r, const DataBurnEvents& ev) {
   const QString target = r.writer.device;
   const QFileInfo targetInfo(target);
@@ -166,11 +149,10 @@ Outcome WriteImageFile(BurnJob& job, const DataBurnRequest& r, const DataBurnEve
   const QFileInfo folder(targetInfo.absolutePath());
   if (!folder.isDir() || !folder.isWritable())
     return {BurnErrWriter, "The image folder cannot be written: " + targetInfo.absolutePath()};
-  const QString temp = HiddenTemp(target);
+  const QString temp = BurnLib::HiddenTemp(target);
   Outcome outcome = Write(job, r, ev, "stdio:" + temp);
   if (!outcome.code && job.Aborting()) outcome = AbortedOutcome();
-  if (!outcome.code &&
-      std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0)
+  if (!outcome.code && !BurnLib::ReplaceWith(temp, target))
     outcome = {BurnErrWrite, "Cannot write the image " + target + "."};
   if (outcome.code) QFile::remove(temp);
   return outcome;
