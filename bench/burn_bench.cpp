@@ -1,5 +1,6 @@
 // Times the disc writers beside the plain tools on the same input, side by
-// side in one run, and prints each ratio of wall time (ours / reference):
+// side in one run (the best of three turns each), and prints each ratio of
+// wall time (ours / reference):
 //   600 MB data disc (60 files) to a stdio: image  vs  xorriso -as mkisofs -J -o
 //   70-minute audio-CD image from 14 WAV items     vs  cat of the WAV files (the I/O floor)
 // Targets: <= 1.1 and <= 1.5. Needs xorriso (installed for the tests).
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <unistd.h>
 #include <functional>
+#include <utility>
 
 #include "platform/burn/cAudioBurner.h"
 #include "platform/burn/cAudioDataBurner.h"
@@ -58,6 +60,21 @@ double Time(const std::function<bool()>& run) {
     std::exit(1);
   }
   return t.elapsed() / 1000.0;
+}
+
+// The best of three turns of each, taken in turn (reference, ours, ...), so
+// that a busy moment of the machine hits both alike; clean() removes a run's
+// output before the next.
+std::pair<double, double> Race(const std::function<bool()>& reference, const std::function<bool()>& ours,
+                               const std::function<void()>& clean) {
+  double best[2] = {1e9, 1e9};
+  for (int turn = 0; turn < 3; ++turn) {
+    best[0] = std::min(best[0], Time(reference));
+    clean();
+    best[1] = std::min(best[1], Time(ours));
+    clean();
+  }
+  return {best[0], best[1]};
 }
 
 bool RunTool(const QString& program, const QStringList& args) {
@@ -109,20 +126,20 @@ int main(int argc, char** argv) {
     data << files + QString("/file %1.mp3").arg(i, 2, 10, QChar('0'));
     if (!WriteFile(data.last(), {}, body)) return 1;
   }
-  const double xorriso = Time([&] {
+  const auto [xorriso, dataOurs] = Race([&] {
     return RunTool("xorriso", {"-as", "mkisofs", "-quiet", "-J", "-o", out + "/ref.iso", files});
-  });
-  QFile::remove(out + "/ref.iso");
-  const double dataOurs = Time([&] {
+  }, [&] {
     cAudioDataBurner b;
     for (const QString& f : data) b.AddFile(f);
     b.SetVolumeLabel("Bench");
     b.Burn(b.GetDriveName(1).left(1), 65535);
     return WaitForEnd(b, &cAudioDataBurner::Finished);
+  }, [&] {
+    QFile::remove(out + "/ref.iso");
+    QFile::remove(iso);
   });
   Report("600 MB data disc to a stdio: image", dataOurs, xorriso, 1.1);
   QDir(files).removeRecursively();
-  QFile::remove(iso);
   QDir().mkpath(files);
 
   // 70 minutes of CD audio in 14 WAV items of 5 minutes.
@@ -131,15 +148,17 @@ int main(int argc, char** argv) {
     wavs << files + QString("/track%1.wav").arg(i + 1, 2, 10, QChar('0'));
     if (!WriteWav(wavs.last(), 300)) return 1;
   }
-  const double cat = Time([&] {
+  const auto [cat, audioOurs] = Race([&] {
     return RunTool("sh", QStringList{"-c", "cat \"$@\" > \"$0\"", out + "/cat.bin"} + wavs);
-  });
-  QFile::remove(out + "/cat.bin");
-  const double audioOurs = Time([&] {
+  }, [&] {
     cAudioBurner b;
     for (const QString& w : wavs) b.AddTrack(w);
     b.Burn(b.GetDriveName(1).left(1), 65535);
     return WaitForEnd(b, &cAudioBurner::Finished);
+  }, [&] {
+    QFile::remove(out + "/cat.bin");
+    QFile::remove(cue);
+    QFile::remove(out + "/audio.bin");
   });
   Report("70-minute audio-CD image from WAV items", audioOurs, cat, 1.5);
   return 0;

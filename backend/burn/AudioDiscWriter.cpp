@@ -30,17 +30,98 @@ bool WriteAll(QFile& f, const char* data, qint64 size, QString* error) {
   return true;
 }
 
+// The samples of a PCM WAV that already holds CD audio (44.1 kHz, 16-bit,
+// stereo): where they start and how many bytes they take, from the RIFF
+// chunks, whose sizes are never trusted beyond the file's end. False for any
+// other file.
+bool FindCdAudio(QFile& f, qint64* offset, qint64* size) {
+  const qint64 length = f.size();
+  auto le = [](const QByteArray& b, int at, int bytes) {
+    quint32 v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | uchar(b[at + i]);
+    return v;
+  };
+  if (!f.seek(0)) return false;
+  const QByteArray head = f.read(12);
+  if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") return false;
+  bool cdFormat = false;
+  for (qint64 at = 12; at + 8 <= length;) {
+    if (!f.seek(at)) return false;
+    const QByteArray chunk = f.read(24);
+    if (chunk.size() < 8) return false;
+    const qint64 chunkSize = le(chunk, 4, 4);
+    if (chunk.startsWith("fmt ")) {
+      // Plain PCM, 2 channels, 44100 Hz, 176400 bytes a second, 4-byte frames, 16 bits.
+      cdFormat = chunk.size() >= 24 && chunkSize >= 16 && le(chunk, 8, 2) == 1 && le(chunk, 10, 2) == 2 &&
+                 le(chunk, 12, 4) == 44100 && le(chunk, 16, 4) == 176400 && le(chunk, 20, 2) == 4 &&
+                 le(chunk, 22, 2) == 16;
+    } else if (chunk.startsWith("data")) {
+      if (!cdFormat) return false;
+      *offset = at + 8;
+      // Whole frames only, as a decoder gives them.
+      *size = std::min(chunkSize, length - *offset) / 4 * 4;
+      return true;
+    }
+    at += 8 + chunkSize + (chunkSize & 1);
+  }
+  return false;
+}
+
+// Copies the samples of a CD-audio WAV as they are; their byte count, or -1
+// with the outcome set.
+qint64 CopyCdAudio(BurnJob& job, QFile& wav, qint64 offset, qint64 size, BackgroundWriter& out,
+                   const std::function<void(double)>& progress, Outcome* outcome) {
+  constexpr qint64 kPiece = 4 << 20;
+  QString error;
+  if (!wav.seek(offset)) {
+    *outcome = {BurnErrInput, "Cannot read " + wav.fileName() + "."};
+    return -1;
+  }
+  for (qint64 done = 0; done < size;) {
+    if (job.Aborting()) {
+      *outcome = AbortedOutcome();
+      return -1;
+    }
+    const qint64 n = std::min(kPiece, size - done);
+    if (!out.WriteFrom(wav, n, &error)) {
+      *outcome = {error.startsWith("Cannot read") ? BurnErrInput : BurnErrWrite, error};
+      return -1;
+    }
+    done += n;
+    progress(double(done) / double(size));
+  }
+  return size;
+}
+
+// Fills the track's last sector with silence, and the track to 4 seconds; its sectors, or -1.
+long long PadTrack(BackgroundWriter& out, qint64 bytes, Outcome* outcome) {
+  const long long sectors = std::max<long long>((bytes + kSectorBytes - 1) / kSectorBytes, kMinTrackSectors);
+  QString error;
+  if (!out.WriteZeros(sectors * kSectorBytes - bytes, &error)) {
+    *outcome = {BurnErrWrite, error};
+    return -1;
+  }
+  return sectors;
+}
+
 // Decodes one file to CD audio at the end of out; the track's sectors, with its
 // padding, or -1 with the outcome set.
 long long DecodeTrack(BurnJob& job, const QString& path, BackgroundWriter& out, const std::function<void(double)>& progress,
                       Outcome* outcome) {
-  auto source = MakeFileSource(path, -1, -1);
   QString error;
+  qint64 bytes = 0;
+  // A WAV that already holds CD audio needs no decoding: its samples are copied.
+  QFile wav(path);
+  qint64 offset = 0, size = 0;
+  if (wav.open(QIODevice::ReadOnly) && FindCdAudio(wav, &offset, &size)) {
+    bytes = CopyCdAudio(job, wav, offset, size, out, progress, outcome);
+    return bytes < 0 ? -1 : PadTrack(out, bytes, outcome);
+  }
+  auto source = MakeFileSource(path, -1, -1);
   if (!source->Open(&error) || !source->Start({44100, 2, 16}, &error)) {
     *outcome = {BurnErrInput, "Cannot decode " + path + ": " + error};
     return -1;
   }
-  qint64 bytes = 0;
   std::vector<int16_t> swapped;
   for (;;) {
     if (job.Aborting()) {
@@ -68,12 +149,7 @@ long long DecodeTrack(BurnJob& job, const QString& path, BackgroundWriter& out, 
     bytes += size;
     progress(source->Progress());
   }
-  const long long sectors = std::max<long long>((bytes + kSectorBytes - 1) / kSectorBytes, kMinTrackSectors);
-  if (!out.WriteZeros(sectors * kSectorBytes - bytes, &error)) {
-    *outcome = {BurnErrWrite, error};
-    return -1;
-  }
-  return sectors;
+  return PadTrack(out, bytes, outcome);
 }
 
 QString Msf(long long sectors) {

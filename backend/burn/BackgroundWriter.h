@@ -1,5 +1,5 @@
-// Writes a file on a thread of its own, so that decoding the next piece and
-// writing the last one go on side by side. Bytes are copied into large
+// Writes a file on a thread of its own, so that reading or decoding the next
+// piece and writing the last one go on side by side. Bytes gather in large
 // blocks, which are used again once written (fresh memory costs a page fault
 // per page); at most a few blocks wait, so memory stays small. Every write's
 // byte count is checked (a full disk gives a short write).
@@ -8,6 +8,7 @@
 #include <QString>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,19 +21,26 @@ class BackgroundWriter {
   BackgroundWriter(const BackgroundWriter&) = delete;
   BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
-  // False once a write has failed, with the reason.
+  // Each is false once a write has failed, with the reason.
   bool Write(const char* data, qint64 size, QString* error);
   bool WriteZeros(qint64 size, QString* error);
+  // Reads size bytes of source straight into the blocks; a short read fails too.
+  bool WriteFrom(QFile& source, qint64 size, QString* error);
   // Waits until every byte is in the file; false with the reason when one is not.
   bool Finish(QString* error);
 
  private:
+  struct Block {
+    std::unique_ptr<char[]> data;
+    qint64 size = 0;
+  };
+  // Room in the current block, a new one taken when it is full.
+  qint64 Room();
   void Loop();
   void Push();
   bool Failed(QString* error);
 
   QFile& file_;
-  using Block = std::vector<char>;
   Block block_;
   std::mutex lock_;
   std::condition_variable changed_;
