@@ -51,6 +51,44 @@ std::vector<long> TrackStarts(const QString& cue) {
   return starts;
 }
 
+void PutLe(QByteArray& b, quint32 v, int bytes) {
+  for (int i = 0; i < bytes; ++i) b.append(char(v >> (8 * i)));
+}
+
+// A RIFF file of the given chunks; each chunk's size is its text's unless given.
+QByteArray Riff(const std::vector<std::pair<QByteArray, QByteArray>>& chunks, qint64 dataSizeClaim = -1) {
+  QByteArray body("WAVE");
+  for (const auto& [id, data] : chunks) {
+    body += id;
+    PutLe(body, quint32(id == "data" && dataSizeClaim >= 0 ? dataSizeClaim : data.size()), 4);
+    body += data;
+    if (data.size() % 2) body += '\0';
+  }
+  QByteArray out("RIFF");
+  PutLe(out, quint32(body.size()), 4);
+  return out + body;
+}
+
+QByteArray Fmt(int tag, int channels, int rate, int bits, int extra = 0) {
+  QByteArray f;
+  PutLe(f, quint32(tag), 2);
+  PutLe(f, quint32(channels), 2);
+  PutLe(f, quint32(rate), 4);
+  PutLe(f, quint32(rate * channels * bits / 8), 4);
+  PutLe(f, quint32(channels * bits / 8), 2);
+  PutLe(f, quint32(bits), 2);
+  if (extra) PutLe(f, 0, extra);
+  return f;
+}
+
+// Samples that tell positions apart: a ramp on the left, its negative on the right.
+QByteArray Ramp(int frames, int channels) {
+  QByteArray d;
+  for (int n = 0; n < frames; ++n)
+    for (int c = 0; c < channels; ++c) PutLe(d, quint32(quint16(int16_t(c ? -(n % 20000) : n % 20000))), 2);
+  return d;
+}
+
 class AudioBurnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -259,4 +297,55 @@ TEST_F(AudioBurnerTest, CloseDuringAWriteRaisesNothingMore) {
   EXPECT_FALSE(w.Wait(300));
   EXPECT_TRUE(w.events.isEmpty());
   EXPECT_TRUE(FilesIn(dir + "/disc").isEmpty());
+}
+
+// WAV items in CD audio are copied, not decoded: whatever their chunks look
+// like, the track holds exactly what the decoder makes of them.
+TEST_F(AudioBurnerTest, WavItemsGiveTheDecodersSamplesWhateverTheirChunks) {
+  const int frames = 44100 * 4 + 123;
+  const QByteArray ramp = Ramp(frames, 2);
+  struct Case {
+    const char* name;
+    QByteArray bytes;
+  };
+  const Case cases[] = {
+      {"plain", Riff({{"fmt ", Fmt(1, 2, 44100, 16)}, {"data", ramp}})},
+      {"odd chunk before the data", Riff({{"fmt ", Fmt(1, 2, 44100, 16)}, {"LIST", "INFOx"}, {"data", ramp}})},
+      {"format with extra bytes", Riff({{"fmt ", Fmt(1, 2, 44100, 16, 2)}, {"data", ramp}})},
+      {"data size beyond the file", Riff({{"fmt ", Fmt(1, 2, 44100, 16)}, {"data", ramp}}, 0x7ffffff0)},
+      {"half a frame at the end", Riff({{"fmt ", Fmt(1, 2, 44100, 16)}, {"data", ramp + "\x01\x02"}})},
+      {"mono", Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Ramp(frames, 1)}})},
+      {"other rate", Riff({{"fmt ", Fmt(1, 2, 48000, 16)}, {"data", ramp}})},
+  };
+  cAudioBurner b;
+  BurnWatcher w;
+  Watch(b, w);
+  QStringList items;
+  for (const Case& c : cases) {
+    items << dir + "/" + c.name + ".wav";
+    QFile f(items.last());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(c.bytes), c.bytes.size());
+    f.close();
+    ASSERT_TRUE(b.AddTrack(items.last())) << c.name;
+  }
+  b.Burn(Letter(b), 65535);
+  ASSERT_TRUE(w.Wait());
+  ASSERT_EQ(w.ends, QStringList{"Finished"}) << w.errorText.toStdString();
+  const std::vector<long> starts = TrackStarts(cue);
+  ASSERT_EQ(starts.size(), std::size(cases));
+  CdIo_t* cdio = cdio_open(cue.toLocal8Bit().constData(), DRIVER_BINCUE);
+  ASSERT_NE(cdio, nullptr);
+  for (size_t t = 0; t < std::size(cases); ++t) {
+    SCOPED_TRACE(cases[t].name);
+    const QByteArray expected = DecodedAtCdRate(items[int(t)]);
+    ASSERT_GT(expected.size(), 44100 * 4 * 3);
+    const long sectors = long((expected.size() + kSector - 1) / kSector);
+    const QByteArray read = ReadSectors(cdio, starts[t], sectors);
+    EXPECT_TRUE(read.left(expected.size()) == expected);
+    if (t + 1 < starts.size()) {
+      EXPECT_EQ(starts[t + 1] - 150 - starts[t], sectors);
+    }
+  }
+  cdio_destroy(cdio);
 }
