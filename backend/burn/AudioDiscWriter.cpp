@@ -104,8 +104,8 @@ long long PadTrack(BackgroundWriter& out, qint64 bytes, Outcome* outcome) {
   return sectors;
 }
 
-// Decodes one file to CD audio at the end of out; the track's sectors, with its
-// padding, or -1 with the outcome set.
+// Decodes (or copies) one file to CD audio at the end of out; the track's
+// sectors, with its padding, or -1 with the outcome set.
 long long DecodeTrack(BurnJob& job, const QString& path, BackgroundWriter& out, const std::function<void(double)>& progress,
                       Outcome* outcome) {
   QString error;
@@ -135,18 +135,18 @@ long long DecodeTrack(BurnJob& job, const QString& path, BackgroundWriter& out, 
     }
     if (frames == 0) break;
     const auto* pcm = static_cast<const int16_t*>(source->Pcm());
-    const qint64 size = qint64(frames) * 4;
+    const qint64 pieceBytes = qint64(frames) * 4;
     // CD audio is little-endian whatever the machine is.
     if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN) {
       swapped.assign(pcm, pcm + frames * 2);
       for (int16_t& s : swapped) s = qToLittleEndian(s);
       pcm = swapped.data();
     }
-    if (!out.Write(reinterpret_cast<const char*>(pcm), size, &error)) {
+    if (!out.Write(reinterpret_cast<const char*>(pcm), pieceBytes, &error)) {
       *outcome = {BurnErrWrite, error};
       return -1;
     }
-    bytes += size;
+    bytes += pieceBytes;
     progress(source->Progress());
   }
   return PadTrack(out, bytes, outcome);
@@ -308,7 +308,7 @@ bool FollowWrite(BurnJob& job, burn::burn_drive* d, const std::vector<long long>
 }
 
 Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents& ev) {
-  BurnLib::GrabbedDrive drive(r.writer.device);
+  BurnLib::GrabbedDrive drive(r.writer.device, true);
   burn::burn_drive* d = drive.get();
   if (!d) return {BurnErrWriter, "The writer " + r.writer.model + " cannot be opened."};
   const burn::burn_disc_status status = burn::burn_disc_get_status(d);

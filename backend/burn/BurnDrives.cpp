@@ -68,7 +68,7 @@ DiscInfo ReadImage(const Writer& w) {
 
 DiscInfo ReadReal(const Writer& w) {
   DiscInfo info;
-  BurnLib::GrabbedDrive drive(w.device);
+  BurnLib::GrabbedDrive drive(w.device, false);
   burn::burn_drive* d = drive.get();
   if (!d) {
     info.state = "The writer cannot be opened.";

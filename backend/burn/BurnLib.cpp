@@ -34,11 +34,11 @@ bool Start() {
   return started;
 }
 
-GrabbedDrive::GrabbedDrive(const QString& address) {
+GrabbedDrive::GrabbedDrive(const QString& address, bool load) {
   if (!Start()) return;
   QByteArray adr = address.toLocal8Bit();
   std::lock_guard<std::mutex> hold(grabLock);
-  if (burn::burn_drive_scan_and_grab(&info_, adr.data(), 1) == 1 && info_) drive_ = info_[0].drive;
+  if (burn::burn_drive_scan_and_grab(&info_, adr.data(), load ? 1 : 0) == 1 && info_) drive_ = info_[0].drive;
 }
 
 GrabbedDrive::~GrabbedDrive() {

@@ -14,10 +14,11 @@ namespace BurnLib {
 bool Start();
 
 // A drive held for one operation: grabbed on construction, released (and its
-// scan record freed) on destruction.
+// scan record freed) on destruction. load closes an open tray: only a write
+// asks for it, never a look at the disc.
 class GrabbedDrive {
  public:
-  explicit GrabbedDrive(const QString& address);
+  GrabbedDrive(const QString& address, bool load);
   ~GrabbedDrive();
   GrabbedDrive(const GrabbedDrive&) = delete;
   GrabbedDrive& operator=(const GrabbedDrive&) = delete;

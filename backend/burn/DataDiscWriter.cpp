@@ -103,7 +103,7 @@ Outcome Write(BurnJob& job, const DataBurnRequest& r, const DataBurnEvents& ev, 
   Image image;
   Outcome outcome = BuildImage(job, r, ev, &image);
   if (outcome.code) return outcome;
-  BurnLib::GrabbedDrive drive(address);
+  BurnLib::GrabbedDrive drive(address, true);
   burn::burn_drive* d = drive.get();
   if (!d) return {BurnErrWriter, "The writer " + r.writer.model + " cannot be opened. " + BurnLib::LastMessage()};
   outcome = CheckDisc(d, r);

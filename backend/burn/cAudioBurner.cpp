@@ -35,7 +35,7 @@ QString cAudioBurner::GetDriveName(long index) {
 
 long cAudioBurner::GetSpeedCount(const QString& letter) {
   speeds_.clear();
-  if (const BurnDrives::Writer* w = job_->Find(letter)) speeds_ = BurnDrives::ReadDisc(*w).speeds;
+  if (const BurnDrives::Writer* w = job_->Find(letter)) speeds_ = job_->writers.Disc(*w).speeds;
   return long(speeds_.size());
 }
 
@@ -45,17 +45,17 @@ long cAudioBurner::GetSpeed(long index) const {
 
 long cAudioBurner::GetDiscSize(const QString& letter) {
   const BurnDrives::Writer* w = job_->Find(letter);
-  return w ? ClampLong(BurnDrives::ReadDisc(*w).usedBytes / (1024 * 1024)) : 0;
+  return w ? ClampLong(job_->writers.Disc(*w).usedBytes / (1024 * 1024)) : 0;
 }
 
 long cAudioBurner::GetDiscCapacity(const QString& letter) {
   const BurnDrives::Writer* w = job_->Find(letter);
-  return w ? ClampLong(BurnDrives::ReadDisc(*w).freeBytes) : 0;
+  return w ? ClampLong(job_->writers.Disc(*w).freeBytes) : 0;
 }
 
 QString cAudioBurner::GetDiscState(const QString& letter) {
   const BurnDrives::Writer* w = job_->Find(letter);
-  return w ? BurnDrives::ReadDisc(*w).state : QString("No such writer");
+  return w ? job_->writers.Disc(*w).state : QString("No such writer");
 }
 
 // The tray of the writer being written stays shut: a moving tray ruins the disc.
@@ -97,6 +97,7 @@ void cAudioBurner::Burn(const QString& letter, long speed) {
   events.error = [this](long code, const QString& text) { emit Error(code, text); };
   BurnJob& job = job_->job;
   job_->writing = w->letter;
+  job_->writers.ForgetDisc();
   job.Start([&job, request, events] { AudioDiscWriter::Run(job, request, events); });
 }
 

@@ -24,7 +24,7 @@ QString cAudioDataBurner::GetDriveName(long index) {
 
 long cAudioDataBurner::GetSpeedCount(const QString& letter) {
   speeds_.clear();
-  if (const BurnDrives::Writer* w = d->writers.Find(letter)) speeds_ = BurnDrives::ReadDisc(*w).speeds;
+  if (const BurnDrives::Writer* w = d->writers.Find(letter)) speeds_ = d->writers.Disc(*w).speeds;
   return long(speeds_.size());
 }
 
@@ -34,12 +34,12 @@ long cAudioDataBurner::GetSpeed(long index) const {
 
 bool cAudioDataBurner::IsDriveReady(const QString& letter) {
   const BurnDrives::Writer* w = d->writers.Find(letter);
-  return w && BurnDrives::ReadDisc(*w).ready;
+  return w && d->writers.Disc(*w).ready;
 }
 
 bool cAudioDataBurner::IsDiscEmpty(const QString& letter) {
   const BurnDrives::Writer* w = d->writers.Find(letter);
-  return w && BurnDrives::ReadDisc(*w).blank;
+  return w && d->writers.Disc(*w).blank;
 }
 
 // The tray of the writer being written stays shut: a moving tray ruins the disc.
@@ -79,6 +79,7 @@ void cAudioDataBurner::Burn(const QString& letter, long speed) {
   events.error = [this](long code, const QString& text) { emit Error(code, text); };
   BurnJob& job = d->job;
   d->writing = w->letter;
+  d->writers.ForgetDisc();
   job.Start([&job, request, events] { DataDiscWriter::Run(job, request, events); });
 }
 
