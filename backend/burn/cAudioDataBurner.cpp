@@ -1,5 +1,7 @@
 #include "platform/burn/cAudioDataBurner.h"
 
+#include <QFileInfo>
+
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/DataDiscWriter.h"
 #include "backend/burn/WriterList.h"
@@ -54,7 +56,11 @@ void cAudioDataBurner::CloseTray(const QString& letter) {
 }
 
 bool cAudioDataBurner::AddFile(const QString& path) {
-  if (!DataDiscWriter::Readable(path) || files_.contains(path)) return false;
+  if (!DataDiscWriter::Readable(path)) return false;
+  // Every file goes to the root, where a name can be taken once only.
+  const QString name = QFileInfo(path).fileName();
+  for (const QString& f : files_)
+    if (QFileInfo(f).fileName() == name) return false;
   files_ << path;
   return true;
 }

@@ -250,6 +250,10 @@ TEST_F(DataBurnerTest, FirstEngineTakesOnlyReadableFilesOnce) {
   EXPECT_FALSE(b.AddFile(dir + "/staged"));  // a folder
   EXPECT_TRUE(b.AddFile(staged[0]));
   EXPECT_FALSE(b.AddFile(staged[0]));  // the same name twice cannot be on one disc
+  QDir().mkpath(dir + "/other");
+  QFile::copy(staged[0], dir + "/other/Song 01.mp3");
+  EXPECT_FALSE(b.AddFile(dir + "/other/Song 01.mp3"));  // not even from another folder
+  EXPECT_TRUE(b.AddFile(staged[1]));
   // An empty letter names no writer: the tray calls do nothing.
   b.OpenTray("");
   b.CloseTray("");
