@@ -15,7 +15,7 @@ bool IsCdProfile(int profile) { return profile == 0x09 || profile == 0x0a; }
 
 QString Trimmed(const char* text) { return QString::fromLatin1(text).trimmed(); }
 
-// What libburn reports about the real drives: its address, model and media it writes.
+// The real drives libburn can write on, with their models and media.
 struct Scanned {
   QString address;
   QString model;
@@ -25,19 +25,10 @@ struct Scanned {
 
 std::vector<Scanned> ScanReal() {
   std::vector<Scanned> out;
-  if (!BurnLib::Start()) return out;
-  burn::burn_drive_info* infos = nullptr;
-  unsigned int count = 0;
-  if (burn::burn_drive_scan(&infos, &count) != 1) return out;
-  for (unsigned int i = 0; i < count; ++i) {
-    char adr[BURN_DRIVE_ADR_LEN] = {0};
-    if (burn::burn_drive_get_adr(&infos[i], adr) != 1) continue;
-    const burn::burn_drive_info& d = infos[i];
-    Scanned s{QString::fromLocal8Bit(adr), Trimmed(d.vendor) + " " + Trimmed(d.product),
-              d.write_cdr || d.write_cdrw, d.write_dvdr || d.write_dvdram};
-    out.push_back(s);
-  }
-  burn::burn_drive_info_free(infos);
+  BurnLib::ForEachDrive([&](const burn::burn_drive_info& d, const QString& address) {
+    out.push_back({address, Trimmed(d.vendor) + " " + Trimmed(d.product), d.write_cdr || d.write_cdrw,
+                   d.write_dvdr || d.write_dvdram});
+  });
   return out;
 }
 

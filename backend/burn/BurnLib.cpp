@@ -47,6 +47,20 @@ GrabbedDrive::~GrabbedDrive() {
   if (info_) burn::burn_drive_info_free(info_);
 }
 
+void ForEachDrive(const std::function<void(const burn::burn_drive_info&, const QString&)>& see) {
+  if (!Start()) return;
+  // A scan must not run while another thread grabs or releases a drive.
+  std::lock_guard<std::mutex> hold(grabLock);
+  burn::burn_drive_info* infos = nullptr;
+  unsigned int count = 0;
+  if (burn::burn_drive_scan(&infos, &count) != 1) return;
+  for (unsigned int i = 0; i < count; ++i) {
+    char adr[BURN_DRIVE_ADR_LEN] = {0};
+    if (burn::burn_drive_get_adr(&infos[i], adr) == 1) see(infos[i], QString::fromLocal8Bit(adr));
+  }
+  burn::burn_drive_info_free(infos);
+}
+
 QString LastMessage() {
   int code = 0, os_errno = 0;
   char text[BURN_MSGS_MESSAGE_LEN] = {0}, severity[80] = {0};

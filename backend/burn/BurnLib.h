@@ -30,6 +30,9 @@ class GrabbedDrive {
   burn::burn_drive* drive_ = nullptr;
 };
 
+// Scans the real drives and hands each one's record and address to see.
+void ForEachDrive(const std::function<void(const burn::burn_drive_info&, const QString&)>& see);
+
 // The newest message libburn queued, for an error text.
 QString LastMessage();
 
