@@ -283,6 +283,8 @@ TEST_F(AudioBurnerTest, AbortStopsTheWriteBeforeItReturns) {
   // The next write of the same control runs to its end.
   BurnWatcher again;
   Watch(b, again);
+  b.ResetBurner();
+  ASSERT_TRUE(b.AddTrack(WriteWav(dir + "/short.wav", 44100, 2, 16, 4.2)));
   b.Burn(Letter(b), 65535);
   ASSERT_TRUE(again.Wait());
   EXPECT_EQ(again.ends, QStringList{"Finished"}) << again.errorText.toStdString();
@@ -292,7 +294,7 @@ TEST_F(AudioBurnerTest, CloseDuringAWriteRaisesNothingMore) {
   cAudioBurner b;
   BurnWatcher w;
   Watch(b, w);
-  ASSERT_TRUE(b.AddTrack(WriteWav(dir + "/x.wav", 48000, 2, 16, 300.0, Signal::Silence)));
+  ASSERT_TRUE(b.AddTrack(WriteWav(dir + "/x.wav", 48000, 2, 16, 120.0, Signal::Silence)));
   b.Burn(Letter(b), 65535);
   b.CloseBurner();
   EXPECT_FALSE(w.Wait(300));
