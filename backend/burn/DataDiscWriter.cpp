@@ -124,6 +124,10 @@ Outcome Write(BurnJob& job, const DataBurnRequest& r, const DataBurnEvents& ev, 
   burn::burn_write_opts_set_perform_opc(opts, 0);
   burn::burn_write_opts_set_multi(opts, 0);
   burn::burn_write_opts_set_underrun_proof(opts, 1);
+  // An image file is written like any other file, through the system's cache:
+  // syncing every 16 MB (libburn's habit for slow devices) only makes the
+  // write wait for the disk.
+  if (r.writer.kind == BurnDrives::Kind::DataImage) burn::burn_write_opts_set_stdio_fsync(opts, -1);
   burn::burn_drive_set_speed(d, 0, int(r.speed));
   outcome = ChooseWriteType(opts, disc, r.discAtOnce);
   if (!outcome.code) {
