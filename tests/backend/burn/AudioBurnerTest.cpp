@@ -9,7 +9,7 @@
 #include <QRegularExpression>
 #include <cstring>
 
-#include "../audio/AudioFixtures.h"
+#include "AudioFixtures.h"
 #include "BurnWatcher.h"
 #include "TestEnv.h"
 #include "backend/audio/AudioDecoder.h"

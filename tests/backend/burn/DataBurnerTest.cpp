@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
-#include "../audio/AudioFixtures.h"
+#include "AudioFixtures.h"
 #include "BurnWatcher.h"
 #include "TestEnv.h"
 #include "platform/burn/cAudioDataBurner.h"

@@ -5,7 +5,7 @@
 
 #include <QDir>
 
-#include "../audio/AudioFixtures.h"
+#include "AudioFixtures.h"
 #include "TestEnv.h"
 #include "backend/burn/AudioDiscWriter.h"
 #include "backend/burn/BurnDrives.h"

@@ -12,7 +12,7 @@
 #include "TestEnv.h"
 #include "backend/audio/AudioJobSettings.h"
 #include "platform/cd/cAudioCDRipper.h"
-#include "tests/backend/audio/AudioFixtures.h"
+#include "AudioFixtures.h"
 #include "tests/backend/audio/JobWatcher.h"
 
 using namespace AudioFixtures;

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QSignalSpy>
 
-#include "../audio/AudioFixtures.h"
+#include "AudioFixtures.h"
 #include "TestEnv.h"
 #include "backend/audio/WavFile.h"
 #include "platform/speech/cParlo.h"
