@@ -118,7 +118,8 @@ QString MakeSafeFileName(const QString& text) {
 QString CapFileNameLength(const QString& name) {
   if (name.toUtf8().size() <= kMaxFileNameBytes) return name;
   const QString ext = GetExtension(name);
-  const QString tail = ext.size() <= 12 && ext.size() < name.size() - 1 ? "." + ext : QString();
+  const bool keepExt = !ext.isEmpty() && ext.size() <= 12 && ext.size() < name.size() - 1;
+  const QString tail = keepExt ? "." + ext : QString();
   QString stem = name.left(name.size() - tail.size());
   const qsizetype budget = kMaxFileNameBytes - tail.toUtf8().size();
   while (stem.toUtf8().size() > budget) {
