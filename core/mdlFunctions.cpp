@@ -115,6 +115,20 @@ QString MakeSafeFileName(const QString& text) {
   return safePiece(s);
 }
 
+QString CapFileNameLength(const QString& name) {
+  if (name.toUtf8().size() <= kMaxFileNameBytes) return name;
+  const QString ext = GetExtension(name);
+  const bool keepExt = !ext.isEmpty() && ext.size() <= 12 && ext.size() < name.size() - 1;
+  const QString tail = keepExt ? "." + ext : QString();
+  QString stem = name.left(name.size() - tail.size());
+  const qsizetype budget = kMaxFileNameBytes - tail.toUtf8().size();
+  while (stem.toUtf8().size() > budget) {
+    stem.chop(1);
+    if (!stem.isEmpty() && stem.back().isHighSurrogate()) stem.chop(1);
+  }
+  return stem + tail;
+}
+
 QString GetFileExt(const QString& name) { return GetExtension(name).left(12); }
 
 QString GetExtension(const QString& name) {

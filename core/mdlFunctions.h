@@ -28,6 +28,13 @@ long CreateFolderPath(const QString& folderPath);
 // is one safe piece of a path: no "/", no "..", no control characters, never
 // empty.
 QString MakeSafeFileName(const QString& text);
+// File names are cut to this many bytes (UTF-8): with the hidden temporary
+// name a job writes first (about 25 bytes more) they stay within the 255
+// bytes a Linux file system allows.
+constexpr int kMaxFileNameBytes = 200;
+// The name cut to kMaxFileNameBytes, its extension (up to 12 characters after
+// the last dot) kept, never in the middle of a character.
+QString CapFileNameLength(const QString& name);
 // At most 12 characters after the last dot of the whole text; "" without one.
 QString GetFileExt(const QString& name);
 // Everything after the last dot; "" without one.

@@ -49,6 +49,15 @@ void frmMainLists::LoadCDTracks(const QString& drive) {
   const long position = GetCDDriveIndex(drive);
   cGrid1->Clear();
   cGrid1->SetImageList(imgGrid);
+  // The drive of the node has gone (unplugged, or its image no longer listed):
+  // there is no device to read, so nothing may be listed from another one.
+  if (cAudioCDRipper1->GetDeviceName(position).left(2) != drive) {
+    showEmptyPanel(noDisc);
+    DisplayGridInfoStatusBar();
+    SetBusy(false);
+    MsgBox("There is no CD in the drive.", vbInformation);
+    return;
+  }
   cGrid1->SetRedraw(false);
   if (cAudioCDRipper1->SelectDevice(position)) {
     if (cAudioCDRipper1->IsAudioCD()) {

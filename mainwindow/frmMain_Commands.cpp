@@ -148,6 +148,10 @@ bool frmMain::RunWindowCommand(const QString& key) {
     dropTopMost(*this);
     OpenConverter();
   }
+  if (key == "Audio CD Ripper") {
+    dropTopMost(*this);
+    OpenCDRipper();
+  }
   if (RunAudioToolCommand(key)) {
     GetFileInfoToGridInfo();
     return true;

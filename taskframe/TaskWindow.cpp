@@ -315,8 +315,9 @@ QString TaskWindow::GetTargetFileName(long row) {
   name.replace("[time]", QTime::currentTime().toString("HH:mm:ss").replace(u':', u'-'));
   name.replace("[date]", QLocale().toString(QDate::currentDate(), QLocale::ShortFormat).replace(u'/', u'-'));
   name.replace("[item_name]", safeName(itemName));
-  // Template lines come from a file too: the whole name is made safe once more.
-  return safeName(name);
+  // Template lines come from a file too: the whole name is made safe once more,
+  // and a name from a long title is cut so that the file can be created.
+  return mdlFunctions::CapFileNameLength(safeName(name));
 }
 
 void TaskWindow::cboFileName_Click() {
@@ -412,6 +413,7 @@ void TaskWindow::DoEndEvents() {
     const QStringList command = main ? main->GetNoticAppParameters() : QStringList();
     if (!command.isEmpty()) StartProgram(command.first(), command.mid(1), true);
   }
+  EndOfJobDiscAction();
   if (!m_bRunError && CheckValue(chkTurnOffComputer) == 1) mdlShutDown::ShowTurnOffDialog(30);
 }
 

@@ -112,7 +112,11 @@ class CdTrackSource : public PcmSource {
   bool SetExtent(QString* error) {
     first_ = cdio_cddap_track_firstsector(cdda_, track_t(track_));
     last_ = cdio_cddap_track_lastsector(cdda_, track_t(track_));
-    if (first_ < 0 || last_ < first_) return Fail(error, "The " + TrackText(track_) + " cannot be read.");
+    // A cut image makes the reader's track table disagree with the disc's own
+    // (a later track starting where an earlier one does): nothing is read then.
+    const lsn_t listed = cdio_get_track_lsn(cdio_, track_t(track_));
+    if (first_ < 0 || last_ < first_ || first_ != listed)
+      return Fail(error, "The " + TrackText(track_) + " cannot be read.");
     if (rangeStart_ < 0) return true;
     const long begin = first_ + rangeStart_ * kSectorsPerSecond;
     if (begin > last_) return Fail(error, "The range lies outside " + TrackText(track_) + ".");

@@ -109,6 +109,31 @@ TEST(SafeNames, ResultIsAlwaysOnePieceOfAPath) {
   }
 }
 
+// A name longer than a file system takes is cut, its extension kept and no
+// character split; the result can be created as a file.
+TEST(SafeNames, LongNamesAreCutToTheCap) {
+  const QString e(u'\u00e9'), clef = QString::fromUtf8("\xf0\x9d\x84\x9e");  // 2 and 4 bytes (a surrogate pair)
+  struct Case {
+    QString name;
+    QString capped;
+  } cases[] = {
+      {"short.mp3", "short.mp3"},
+      {QString(200, u'a'), QString(200, u'a')},
+      {QString(201, u'a'), QString(200, u'a')},
+      {QString(1000, u'a') + ".mp3", QString(196, u'a') + ".mp3"},
+      {e.repeated(1000) + ".wav", e.repeated(98) + ".wav"},
+      {clef.repeated(100) + ".ogg", clef.repeated(49) + ".ogg"},
+      {QString(300, u'a') + "." + QString(20, u'b'), QString(200, u'a')},
+  };
+  const QString dir = TestEnv::FreshDir("long-names");
+  for (const Case& c : cases) {
+    const QString capped = CapFileNameLength(c.name);
+    EXPECT_EQ(capped, c.capped) << c.name.left(20).toStdString();
+    QFile f(dir + "/" + capped);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << capped.left(20).toStdString();
+  }
+}
+
 TEST(LegalNames, NineCharactersAreIllegal) {
   for (QChar c : QString("/\\:?*<>\"|")) EXPECT_FALSE(IsLegalName(QString("a") + c + "b")) << c.toLatin1();
   EXPECT_TRUE(IsLegalName(""));

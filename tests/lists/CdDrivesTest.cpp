@@ -122,6 +122,24 @@ TEST_F(CdDrivesTest, PollListsADiscThatArrivesAndEmptiesWhenItGoes) {
   EXPECT_EQ(drive->Text(), drive->Key().mid(4, 2));
 }
 
+// A drive that has gone since the tree was built (unplugged, or its image no
+// longer listed) has no device to read: the message, the empty panel, and no
+// rows listed from another drive in its place.
+TEST_F(CdDrivesTest, OpeningADriveThatHasGoneSaysThereIsNoCd) {
+  const QString second = TestEnv::FreshDir("second");
+  cTreeNode* drive = ImageDrive({WriteBinCue(images), WriteBinCue(second)});
+  main->cTreeView1_NodeClick(drive);
+  ASSERT_EQ(main->cGrid1->Rows(), 2);
+  qputenv("TESSORY_CD_IMAGES", (images + "/disc.cue").toLocal8Bit());
+  main->cTreeView1_NodeClick(drive);
+  EXPECT_EQ(main->cGrid1->Rows(), 0);
+  EXPECT_FALSE(main->picEmptyMsg->isHidden());
+  EXPECT_EQ(main->lblAddorDrag->text(), "Insert an Audio CD to the CD drive.");
+  ASSERT_EQ(ScriptedUi::get().shown.size(), 1u);
+  EXPECT_EQ(ScriptedUi::get().shown[0].prompt, "There is no CD in the drive.");
+  EXPECT_EQ(ScriptedUi::get().shown[0].buttons & 0x70, vbInformation);
+}
+
 TEST_F(CdDrivesTest, FirstAudioDiscOpensAtTheStartSwitch) {
   const QString empty = TestEnv::FreshDir("empty") + "/none.cue";
   ImageDrive({empty, WriteBinCue(images)});

@@ -65,3 +65,18 @@ TEST(CdTrackSource, ADamagedDiscFailsTheRead) {
     EXPECT_LE(delivered, 75 * DiscImage::kSectorBytes + 40 * DiscImage::kSectorBytes);
   }
 }
+
+// An image cut short before a track is opened: the reader's table then puts a
+// later track where an earlier one starts. The track behind the cut is refused,
+// not read from another track's place.
+TEST(CdTrackSource, ATrackBehindACutIsRefused) {
+  const DiscImage::Image image = DiscImage::Write(TestEnv::FreshDir("cut"), {{2, 440}, {60, 330}, {2, 550}});
+  QFile::resize(image.bin, image.starts[1] + 30 * 75 * DiscImage::kSectorBytes);
+  for (bool paranoia : {true, false}) {
+    SCOPED_TRACE(paranoia);
+    auto source = MakeCdTrackSource(CdDriveTable::Drive{"D:", image.cue, true}, 3, -1, -1, paranoia);
+    QString error;
+    EXPECT_FALSE(source->Open(&error));
+    EXPECT_EQ(error, "The track 3 cannot be read.");
+  }
+}

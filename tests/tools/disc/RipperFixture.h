@@ -1,0 +1,95 @@
+// The main window with a generated disc image as its last drive, the drive
+// opened, and the ripper opened through the main window's command and driven
+// while it is shown modally, as a user drives it.
+#pragma once
+#include <QComboBox>
+#include <QLabel>
+#include <cstring>
+
+#include "DiscImage.h"
+#include "core/g_frmTurnOff.h"
+#include "platform/XP_ProgressBar.h"
+#include "platform/cd/cAudioCDRipper.h"
+#include "settings/FormControls.h"
+#include "settings/OutputFormatStore.h"
+#include "tests/taskframe/TaskFixture.h"
+#include "tools/disc/g_frmCDRipper.h"
+
+class RipperTest : public TaskTest {
+ protected:
+  void SetUp() override {
+    TaskTest::SetUp();
+    g_sDefaultFileNameFormat = "[file_name].[dest_extension]";
+    g_lWavSampleRate = 44100, g_lWavChannelsIndex = 1, g_lWavBits = 16;
+    // The turn-off count-down is cancelled as soon as it shows.
+    QObject::connect(&watch_, &QTimer::timeout, [this] {
+      if (g_frmTurnOff* f = loadedForm<g_frmTurnOff>()) {
+        ++turnOffShown;
+        f->cmdCancel->click();
+      }
+    });
+    watch_.start(10);
+  }
+  void TearDown() override {
+    watch_.stop();
+    TaskTest::TearDown();
+  }
+
+  // Writes the image, lists it as the last drive and opens that drive.
+  void UseDisc(const std::vector<DiscImage::Track>& tracks, const QString& name = "disc") {
+    image = DiscImage::Write(TestEnv::FreshDir("img-" + name), tracks, name);
+    qputenv("TESSORY_CD_IMAGES", image.cue.toLocal8Bit());
+    main->setTree();
+    drive = g_oAudioCDsNode->Children().Item(g_oAudioCDsNode->Children().Count());
+    drive->SetSelected(true);
+    main->cTreeView1_NodeClick(drive);
+    ASSERT_EQ(main->cGrid1->Rows(), long(tracks.size()));
+  }
+  // The three-track disc: different tones, the third with a pregap of one
+  // second (which the second track carries).
+  void UseThreeTracks() { UseDisc({{2, 440}, {1.6, 660}, {1, 880, 1}}); }
+
+  // Opens the ripper over the open drive and runs the steps while it is
+  // shown; the window is closed afterwards when the steps left it open.
+  void WithRipper(const std::function<void(g_frmCDRipper&)>& steps) {
+    QTimer::singleShot(0, [&] {
+      g_frmCDRipper* w = loadedForm<g_frmCDRipper>();
+      ASSERT_NE(w, nullptr);
+      w->txtToPath->setEditText(out + "/");
+      steps(*w);
+      if (loadedForm<g_frmCDRipper>()) w->cmdExit->click();
+    });
+    main->RunCommand("Audio CD Ripper");
+  }
+  static void SelectFormat(g_frmCDRipper& w, const char* listText) {
+    ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, listText));
+  }
+  // Presses Rip and waits for the run to end.
+  static void Rip(g_frmCDRipper& w) {
+    w.cmdConvert->click();
+    ASSERT_TRUE(TestEnv::WaitUntil([&] { return w.cmdConvert->isEnabled(); }, 120000));
+  }
+  static QStringList Messages(g_frmCDRipper& w) {
+    QStringList lines;
+    static const QRegularExpression time(R"(^\d{1,2}:\d\d:\d\d( [AP]M)?:)");
+    for (const QString& l : w.txtLog->toPlainText().split('\n')) lines << QString(l).remove(time);
+    return lines;
+  }
+  static void TickEndActions(g_frmCDRipper& w) {
+    for (QCheckBox* box : {w.chkPlaySound, w.chkTurnOffComputer}) box->setChecked(true);
+  }
+  // The image's samples of a track, from its INDEX 01 to the next one's.
+  std::vector<int16_t> TrackSamples(int track) const { return Samples(image.TrackBytes(track)); }
+  static std::vector<int16_t> Samples(const QByteArray& bytes) {
+    std::vector<int16_t> s(size_t(bytes.size()) / 2);
+    std::memcpy(s.data(), bytes.constData(), s.size() * 2);
+    return s;
+  }
+
+  DiscImage::Image image;
+  cTreeNode* drive = nullptr;
+  int turnOffShown = 0;
+
+ private:
+  QTimer watch_;
+};
