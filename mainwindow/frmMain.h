@@ -107,6 +107,9 @@ class frmMain : public frmMainLists {
   void cStatusBar1_PanelClick(long index);
   // Tool windows (frmMain_Tasks.cpp): load, hand over, show modally.
   void OpenConverter();
+  void OpenACMConverter();
+  void OpenSplitter();
+  void OpenJoiner();
   void OpenCDRipper();
   // Texts for others (frmMain_Templates.cpp). The end-of-job program and its
   // arguments: g_sAppNotice split into arguments, then placeholders filled

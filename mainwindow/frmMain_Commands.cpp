@@ -148,6 +148,18 @@ bool frmMain::RunWindowCommand(const QString& key) {
     dropTopMost(*this);
     OpenConverter();
   }
+  if (key == "ACM Converter") {
+    dropTopMost(*this);
+    OpenACMConverter();
+  }
+  if (key == "Audio Splitter") {
+    dropTopMost(*this);
+    OpenSplitter();
+  }
+  if (key == "Audio Joiner") {
+    dropTopMost(*this);
+    OpenJoiner();
+  }
   if (key == "Audio CD Ripper") {
     dropTopMost(*this);
     OpenCDRipper();

@@ -11,21 +11,32 @@
 #include "platform/cStatusBar.h"
 #include "platform/cTreeView.h"
 #include "taskframe/TaskWindow.h"
+#include "core/mdlFileSystem.h"
+#include "lists/ItemRow.h"
+#include "platform/cGrid.h"
+#include "tools/convert/g_frmACMConverter.h"
 #include "tools/convert/g_frmConverter.h"
+#include "tools/convert/g_frmJoiner.h"
+#include "tools/convert/g_frmSplitter.h"
 #include "tools/disc/g_frmCDRipper.h"
 
 namespace {
 // The totals panels (the time goes into the wider, first panel) and the
 // sub-folder name, as every tool that writes files receives them.
-void handOverTotals(frmMain& w, TaskWindow& task) {
-  const long seconds = w.GetTotalTime(true).toLong();
-  task.cStatusBar1->SetPanelText("Total Size", "Total Time: " + mdlFunctions::SecondsToTimeText(seconds));
-  task.cStatusBar1->SetPanelText("Total Time", "Total Size: " + w.GetTotalSize(true));
+void handOverTotals(frmMain& w, TaskWindow& task, const QString& time, const QString& size) {
+  task.cStatusBar1->SetPanelText("Total Size", "Total Time: " + time);
+  task.cStatusBar1->SetPanelText("Total Time", "Total Size: " + size);
   if (!task.txtUndeForlder) return;
   cTreeNode* node = w.cTreeView1->SelectedItem();
   // A drive's caption is the disc's title from the CD database: any length.
   task.txtUndeForlder->setText(
       mdlFunctions::CapFileNameLength(mdlFunctions::MakeSafeFileName(node ? node->Text() : QString())));
+}
+
+// The totals of the marked items.
+void handOverTotals(frmMain& w, TaskWindow& task) {
+  const long seconds = w.GetTotalTime(true).toLong();
+  handOverTotals(w, task, mdlFunctions::SecondsToTimeText(seconds), w.GetTotalSize(true));
 }
 }  // namespace
 
@@ -34,6 +45,51 @@ void frmMain::OpenConverter() {
   g_frmConverter& task = form<g_frmConverter>();
   task.lblFilesToConvert->setText(QString::number(CountMarkedItems()) + " items to convert.");
   task.g_ltmrItemSecsTotal = GetTotalTime(true).toLong();
+  handOverTotals(*this, task);
+  CopyGridRows(*cGrid1, *task.cGrid1, true);
+  SetBusy(false);
+  task.ShowModal(this);
+}
+
+// As the converter, and the list of sources whose format narrows the codecs:
+// every item of the list, the current one chosen.
+void frmMain::OpenACMConverter() {
+  SetBusy(true);
+  g_frmACMConverter& task = form<g_frmACMConverter>();
+  task.lblFilesToConvert->setText(QString::number(CountMarkedItems()) + " items to convert.");
+  task.g_ltmrItemSecsTotal = GetTotalTime(true).toLong();
+  handOverTotals(*this, task);
+  CopyGridRows(*cGrid1, *task.cGrid1, true);
+  task.cboBestAccordItem->addItem("All ACM Codecs");
+  for (long row = 1; row <= cGrid1->Rows(); ++row) task.cboBestAccordItem->addItem(ItemRow::Text(*cGrid1, row, "COL_FILE"));
+  const long current = cGrid1->SelectedRow();
+  if (current >= 1) {
+    task.cboBestAccordItem->setCurrentIndex(int(current));
+    task.cboBestAccordItem_Click();
+  }
+  SetBusy(false);
+  task.ShowModal(this);
+}
+
+// The current row, marked or not, is the one file split.
+void frmMain::OpenSplitter() {
+  SetBusy(true);
+  g_frmSplitter& task = form<g_frmSplitter>();
+  const long row = cGrid1->SelectedRow();
+  task.lblFilesToConvert->setText("Split: " + ItemRow::Text(*cGrid1, row, "Item Name"));
+  handOverTotals(*this, task, ItemRow::Text(*cGrid1, row, "Time"),
+                 mdlFileSystem::FormatFileSize(ItemRow::Text(*cGrid1, row, "COL_BYTES_SIZE").toDouble()));
+  task.g_sFileToSplit = ItemRow::Text(*cGrid1, row, "COL_FILE");
+  for (long col = 2; col <= cGrid1->Columns(); ++col) task.cGrid1->SetCell(1, col, cGrid1->Cell(row, col).Text());
+  task.cGrid1->SetSelectedRow(1);
+  SetBusy(false);
+  task.ShowModal(this);
+}
+
+void frmMain::OpenJoiner() {
+  SetBusy(true);
+  g_frmJoiner& task = form<g_frmJoiner>();
+  task.lblFilesToConvert->setText(QString::number(CountMarkedItems()) + " items to join.");
   handOverTotals(*this, task);
   CopyGridRows(*cGrid1, *task.cGrid1, true);
   SetBusy(false);

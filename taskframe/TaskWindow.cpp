@@ -60,8 +60,6 @@ QString localTimeText() {
   format.remove(u't');
   return QLocale().toString(QTime::currentTime(), format.trimmed());
 }
-
-QString appTitle() { return g_sAppName + " " + g_sAppVersion; }
 }  // namespace
 
 TaskWindow::TaskWindow(const TaskWindowLook& look) : look_(look) {
@@ -349,6 +347,12 @@ QString TaskWindow::CreateID3TagsString(QString text) {
   return replaceAll(text, values);
 }
 
+std::vector<std::pair<QString, QString>> TaskWindow::ItemTagValues(long row) {
+  return {{"[SOURCE_NAME]", mdlFunctions::GetFileNameFromPath(ItemRow::Text(*cGrid1, row, "COL_FILE"))},
+          {"[ITEM_NAME]", ItemRow::Text(*cGrid1, row, "Item Name")},
+          {"[RANGE]", ItemRow::Text(*cGrid1, row, "Range")}};
+}
+
 // ---------------------------------------------------------------- destination
 
 void TaskWindow::reloadHistory() {
@@ -376,10 +380,10 @@ void TaskWindow::lblOpenDestinationDestinationFolder_Click() {
   if (!QFileInfo(folder).isDir()) {
     const int answer = MsgBox("The folder " + folder + " does not exist." + QString(44, u' ') +
                                   "\r\n\r\nWould you like to create it?",
-                              vbYesNo | vbInformation, appTitle());
+                              vbYesNo | vbInformation, AppTitle());
     if (answer != vbYes) return;
     if (mdlFunctions::CreateFolderPath(folder) != 0)
-      MsgBox("The path: " + folder + " cannot be created.", vbOKOnly, appTitle());
+      MsgBox("The path: " + folder + " cannot be created.", vbOKOnly, AppTitle());
     else
       reloadHistory();
   }
@@ -424,8 +428,10 @@ void TaskWindow::lblEventsSettings_Click() {
 
 void TaskWindow::lblParameters_Click() { g_frmProgParameters::ShowAtSection(2); }
 
+QString TaskWindow::AppTitle() { return g_sAppName + " " + g_sAppVersion; }
+
 void TaskWindow::ShowTrayBalloon(const QString& text, int seconds) {
-  if (frmMain* main = loadedForm<frmMain>()) main->cSysTray1->ShowBalloon(text, appTitle(), 1, seconds * 1000);
+  if (frmMain* main = loadedForm<frmMain>()) main->cSysTray1->ShowBalloon(text, AppTitle(), 1, seconds * 1000);
 }
 
 // ---------------------------------------------------------------- run helpers
@@ -463,6 +469,10 @@ void TaskWindow::SetButtonsEnabled(bool enabled) {
 
 bool TaskWindow::Running() const { return !cmdConvert->isEnabled(); }
 
+bool TaskWindow::ConfirmAbort() {
+  return Running() && MsgBox("Abort operation?" + QString(38, u' '), vbYesNo | vbInformation) == vbYes;
+}
+
 QString TaskWindow::OutputPathOrError(const QString& name) {
   if (!name.isEmpty()) return OutputFolder() + name;
   m_bRunError = true;
@@ -473,7 +483,7 @@ QString TaskWindow::OutputPathOrError(const QString& name) {
 }
 
 long TaskWindow::AskOverwrite(const QString& path) {
-  if (CheckValue(chkOverWrite) == 1 || !QFileInfo(path).exists()) return 0;
+  if ((chkOverWrite && CheckValue(chkOverWrite) == 1) || !QFileInfo(path).exists()) return 0;
   Log("File already exists.");
   switch (MsgBox("The file: '" + path + "' already exists.\r\n\r\nOverwrite it?", vbYesNoCancel | vbInformation)) {
     case vbYes: Log("Overwrite it..."); return 0;

@@ -89,8 +89,8 @@ class TaskWindow : public Form {
   void cTabControl1_TabClick(long lTab);
   void cmdExit_Click();
 
-  // Target format.
-  void SetDestination();
+  // Target format: hands the chosen format to the job control and logs it.
+  virtual void SetDestination();
   void cboTargetFormat_Click();
   void lblSetAsDefaultFormat_Click();
   void cmdEditTargetFormat_Click();
@@ -128,6 +128,9 @@ class TaskWindow : public Form {
   // The end-of-job balloon on the main window's tray icon, shown the given
   // number of seconds.
   static void ShowTrayBalloon(const QString& text, int seconds = 30);
+  // The program's name and version: the balloon title, and the caption some
+  // runs show while they work.
+  static QString AppTitle();
 
   // True once an item of the current run failed; keeps the computer on.
   bool m_bRunError = false;
@@ -190,6 +193,9 @@ class TaskWindow : public Form {
   // program and before the turn-off.
   virtual void EndOfJobDiscAction() {}
 
+  // "[SOURCE_NAME]", "[ITEM_NAME]" and "[RANGE]" of a row.
+  std::vector<std::pair<QString, QString>> ItemTagValues(long row);
+
   // --- run helpers ---
   void Log(const QString& message);
   // A run's first steps: a blank line in a log that has text, the
@@ -201,6 +207,9 @@ class TaskWindow : public Form {
   // Enables or disables the start and Exit buttons together.
   void SetButtonsEnabled(bool enabled);
   bool Running() const;
+  // The Abort button's question, asked only while a run goes on; true when
+  // the user answered Yes.
+  bool ConfirmAbort();
   // The output path of a name, or "" (logged as an error of the item and
   // m_bRunError set) when the name is empty.
   QString OutputPathOrError(const QString& name);

@@ -37,29 +37,46 @@ class TaskTest : public ListsTest {
   // Generated sources in the media folder, added to the open list.
   void AddItems(const QStringList& names) { AddFromDialog(names); }
 
-  // Opens the converter with the marked items and runs the steps while it is
-  // shown; the window is closed afterwards when the steps left it open.
-  void WithConverter(const std::function<void(g_frmConverter&)>& steps) {
-    QTimer::singleShot(0, [&] {
-      g_frmConverter* w = loadedForm<g_frmConverter>();
+  // Runs the main window's command for a task window and the steps while the
+  // window is shown, its destination set to the output folder; the window is
+  // closed afterwards when the steps left it open.
+  template <class W>
+  void WithTask(const QString& command, const std::function<void(W&)>& steps) {
+    bool shown = false;
+    QTimer open;  // gone with this call when the window never opened
+    open.setSingleShot(true);
+    QObject::connect(&open, &QTimer::timeout, [&] {
+      W* w = loadedForm<W>();
       ASSERT_NE(w, nullptr);
+      shown = true;
       w->txtToPath->setEditText(out + "/");
       steps(*w);
-      if (loadedForm<g_frmConverter>()) w->cmdExit->click();
+      if (loadedForm<W>()) w->cmdExit->click();
     });
-    main->RunCommand("Audio Converter");
+    open.start(0);
+    main->RunCommand(command);
+    EXPECT_TRUE(shown);
   }
-  // Presses Convert and waits for the run to end.
-  static void Convert(g_frmConverter& w) {
+  // Opens the converter with the marked items.
+  void WithConverter(const std::function<void(g_frmConverter&)>& steps) {
+    WithTask<g_frmConverter>("Audio Converter", steps);
+  }
+  // Presses the start button and waits for the run to end.
+  static void Convert(TaskWindow& w) {
     w.cmdConvert->click();
     ASSERT_TRUE(TestEnv::WaitUntil([&] { return w.cmdConvert->isEnabled(); }, 120000));
   }
   // The log's messages without their times.
-  static QStringList Messages(g_frmConverter& w) {
+  static QStringList Messages(TaskWindow& w) {
     QStringList lines;
     static const QRegularExpression time(R"(^\d{1,2}:\d\d:\d\d( [AP]M)?:)");
     for (const QString& l : w.txtLog->toPlainText().split('\n')) lines << QString(l).remove(time);
     return lines;
+  }
+  // The log's last message.
+  static QString LastMessage(TaskWindow& w) {
+    const QStringList lines = Messages(w).filter(QRegularExpression("\\S"));
+    return lines.isEmpty() ? QString() : lines.last();
   }
   QStringList OutFiles() const { return AudioFixtures::FilesIn(out); }
 

@@ -34,7 +34,9 @@ TaskWindowLook converterLook() {
 long roundHalfEven(double v) { return long(std::nearbyint(v)); }
 }  // namespace
 
-g_frmConverter::g_frmConverter() : TaskWindow(converterLook()) {
+g_frmConverter::g_frmConverter() : g_frmConverter(converterLook()) {}
+
+g_frmConverter::g_frmConverter(const TaskWindowLook& look) : TaskWindow(look) {
   setObjectName("g_frmConverter");
   cAudioConverter1 = new cAudioConverter(this);
   connect(cmdConvert, &QPushButton::clicked, this, &g_frmConverter::cmdConvert_Click);
@@ -60,11 +62,7 @@ void g_frmConverter::HandOverFormat(long position) { OutputFormatStore::HandOver
 
 void g_frmConverter::ApplyTags(const TagSet& tags) { SetControlTags(*cAudioConverter1, tags); }
 
-std::vector<std::pair<QString, QString>> g_frmConverter::ExtraTagValues() {
-  return {{"[SOURCE_NAME]", mdlFunctions::GetFileNameFromPath(ItemRow::Text(*cGrid1, m_lCurrentRow, "COL_FILE"))},
-          {"[ITEM_NAME]", ItemRow::Text(*cGrid1, m_lCurrentRow, "Item Name")},
-          {"[RANGE]", ItemRow::Text(*cGrid1, m_lCurrentRow, "Range")}};
-}
+std::vector<std::pair<QString, QString>> g_frmConverter::ExtraTagValues() { return ItemTagValues(m_lCurrentRow); }
 
 // ---------------------------------------------------------------- the run
 
@@ -89,18 +87,19 @@ void g_frmConverter::ConvertTracks() {
   long outcome = TaskSkipped;
   for (long row = m_lCurrentRow; row <= rows; ++row) {
     m_lCurrentRow = row;
-    SetBusy(true);
+    setBusyPointer(true);
     outcome = m_bAbortPending ? TaskAborted : ConvertTask(m_lCurrentRow);
     if (outcome == TaskStarted) return;
     if (outcome == TaskCancelled) Log("Aborted.");
     if (outcome == TaskCancelled || outcome == TaskAborted) break;
   }
+  ItemLoopEnded();
   if (outcome == TaskAborted) {
-    EndRunAborted();
+    cAudioConverter1_Aborted();
     return;
   }
   SetButtonsEnabled(true);
-  SetBusy(false);
+  setBusyPointer(false);
   if (outcome == TaskCancelled) {
     EndRunCancelled();
     return;
@@ -111,7 +110,7 @@ void g_frmConverter::ConvertTracks() {
 void g_frmConverter::endRunDone() {
   ShowTrayBalloon("Done.");
   lblCurrentTrack->setText("Done.");
-  SetCaption("Done.");
+  SetCaption(RunCaption("Done."));
   prgTotal->SetValue((cGrid1->Rows() - 1) * 100 + 100);
   prgCurrnet->SetValue(100);
   Timer1->SetEnabled(false);
@@ -145,8 +144,7 @@ long g_frmConverter::ConvertTask(long lRow) {
 }
 
 void g_frmConverter::cmdAbort_Click() {
-  if (!Running()) return;
-  if (MsgBox("Abort operation?" + QString(38, u' '), vbYesNo | vbInformation) != vbYes) return;
+  if (!ConfirmAbort()) return;
   m_bAbortPending = true;
   cAudioConverter1->AbortConvert();
   ShowTrayBalloon("Aborted.");
@@ -157,12 +155,12 @@ void g_frmConverter::cmdAbort_Click() {
 
 void g_frmConverter::cAudioConverter1_Progress(long percent) {
   if (percent < 1) return;
-  SetBusy(false);
+  setBusyPointer(false);
   prgCurrnet->SetValue(percent);
   prgTotal->SetValue((m_lCurrentRow - 1) * 100 + percent);
   const double total = prgTotal->Max() > 0 ? double(prgTotal->Value()) / double(prgTotal->Max()) * 100.0 : 0.0;
-  SetCaption("Converting... [ " + QString::number(prgCurrnet->Value()) + "% / " + QLocale().toString(total, 'g', 15) +
-             "% ]");
+  SetCaption(RunCaption("Converting... [ " + QString::number(prgCurrnet->Value()) + "% / " +
+                        QLocale().toString(total, 'g', 15) + "% ]"));
   m_lItemSecsDone = roundHalfEven(double(percent) / 100.0 * double(m_lItemSecs));
 }
 
@@ -178,12 +176,20 @@ void g_frmConverter::cAudioConverter1_Error(long code, const QString& text) {
   m_bRunError = true;
   const QString line = "Error: " + text + "(" + QString::number(code) + ")";
   Log(line);
-  lblCurrentTrack->setText(line);
-  SetCaption(line);
+  ShowItemError(line);
   SetButtonsEnabled(true);
   m_lCurrentRow += 1;
   ConvertTracks();
-  SetBusy(false);
+  setBusyPointer(false);
+}
+
+void g_frmConverter::ShowItemError(const QString& line) {
+  lblCurrentTrack->setText(line);
+  SetCaption(line);
+}
+
+void g_frmConverter::setBusyPointer(bool busy) {
+  if (m_bShowHourglass) SetBusy(busy);
 }
 
 void g_frmConverter::cAudioConverter1_Aborted() { EndRunAborted(); }

@@ -19,9 +19,9 @@ class g_frmConverter : public TaskWindow {
   long ConvertTask(long lRow);
   void cmdAbort_Click();
   void Timer1_Timer();
-  void cAudioConverter1_Progress(long percent);
+  virtual void cAudioConverter1_Progress(long percent);
   void cAudioConverter1_Done();
-  void cAudioConverter1_Aborted();
+  virtual void cAudioConverter1_Aborted();
   void cAudioConverter1_Error(long code, const QString& text);
 
   cAudioConverter* cAudioConverter1;
@@ -34,14 +34,26 @@ class g_frmConverter : public TaskWindow {
   long m_lTimerTicks = 0;
 
  protected:
+  // A window that runs the same item loop under its own look.
+  explicit g_frmConverter(const TaskWindowLook& look);
+
   void LoadOwnControls() override;
   void CloseJobControl() override;
   void HandOverFormat(long position) override;
   void ApplyTags(const TagSet& tags) override;
   std::vector<std::pair<QString, QString>> ExtraTagValues() override;
 
+  // What differs in the ACM converter's run: the caption while it runs and
+  // when done, the error's status label, the steps after the item loop.
+  virtual QString RunCaption(const QString& converterText) const { return converterText; }
+  virtual void ShowItemError(const QString& line);
+  virtual void ItemLoopEnded() {}
+  // False: the run never shows the hourglass.
+  bool m_bShowHourglass = true;
+
  private:
   void endRunDone();
+  void setBusyPointer(bool busy);
   // An Abort confirmed while no job was running (between two items): the run
   // ends as aborted before the next item starts.
   bool m_bAbortPending = false;

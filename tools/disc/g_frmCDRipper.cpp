@@ -185,8 +185,7 @@ long g_frmCDRipper::ConvertTask(long lRow) {
 }
 
 void g_frmCDRipper::cmdAbort_Click() {
-  if (!Running()) return;
-  if (MsgBox("Abort operation?" + QString(38, u' '), vbYesNo | vbInformation) != vbYes) return;
+  if (!ConfirmAbort()) return;
   m_bAbortPending = true;
   cAudioCDRipper1->AbortRip();
   ShowTrayBalloon("Aborted.");
