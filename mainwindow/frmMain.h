@@ -110,6 +110,9 @@ class frmMain : public frmMainLists {
   void OpenACMConverter();
   void OpenSplitter();
   void OpenJoiner();
+  void OpenCDBurner();
+  // key: "MP3 CD Maker" or "WMA CD Maker".
+  void OpenDataBurner(const QString& key);
   void OpenCDRipper();
   // Texts for others (frmMain_Templates.cpp). The end-of-job program and its
   // arguments: g_sAppNotice split into arguments, then placeholders filled

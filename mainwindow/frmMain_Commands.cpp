@@ -164,6 +164,14 @@ bool frmMain::RunWindowCommand(const QString& key) {
     dropTopMost(*this);
     OpenCDRipper();
   }
+  if (key == "Audio CD Maker") {
+    dropTopMost(*this);
+    OpenCDBurner();
+  }
+  if (key == "MP3 CD Maker" || key == "WMA CD Maker") {
+    dropTopMost(*this);
+    OpenDataBurner(key);
+  }
   if (RunAudioToolCommand(key)) {
     GetFileInfoToGridInfo();
     return true;

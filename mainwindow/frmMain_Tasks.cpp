@@ -120,3 +120,7 @@ void frmMain::OpenCDRipper() {
   SetBusy(false);
   task.ShowModal(this);
 }
+
+void frmMain::OpenCDBurner() {}
+
+void frmMain::OpenDataBurner(const QString& key) { Q_UNUSED(key); }
