@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QLineEdit>
+#include <cmath>
 
 #include "core/mdlFunctions.h"
 #include "mainwindow/frmMain.h"
@@ -13,11 +14,13 @@
 #include "taskframe/TaskWindow.h"
 #include "core/mdlFileSystem.h"
 #include "lists/ItemRow.h"
+#include "platform/XP_ProgressBar.h"
 #include "platform/cGrid.h"
 #include "tools/convert/g_frmACMConverter.h"
 #include "tools/convert/g_frmConverter.h"
 #include "tools/convert/g_frmJoiner.h"
 #include "tools/convert/g_frmSplitter.h"
+#include "tools/disc/g_frmCDBurner.h"
 #include "tools/disc/g_frmCDRipper.h"
 
 namespace {
@@ -121,6 +124,30 @@ void frmMain::OpenCDRipper() {
   task.ShowModal(this);
 }
 
-void frmMain::OpenCDBurner() {}
+// The marked rows as tracks, with the disc's fill in minutes of an 80-minute
+// CD; a longer list is shown in red but may still be written.
+void frmMain::OpenCDBurner() {
+  SetBusy(true);
+  g_frmCDBurner& task = form<g_frmCDBurner>();
+  const long items = CountMarkedItems();
+  const double minutes = GetTotalTime(true).toDouble() / 60.0;
+  const QString m = QString::number(long(std::nearbyint(minutes)));
+  task.lblFilesToConvert->setText(QString::number(items) + " items to burn (" + m + " minutes).");
+  task.cStatusBar1->SetPanelText("Total Size", m + " Min / 80 Min.");
+  task.prgSize->SetMax(83);
+  task.prgSize->SetValue(m.toLong());
+  if (minutes > 80) {
+    task.prgSize->SetBarColor(255);
+    task.lblDataSize->setText("Data is to big (more then 80 min). Please remove some tracks.");
+    QFont bold = task.lblDataSize->font();
+    bold.setBold(true);
+    task.lblDataSize->setFont(bold);
+  } else {
+    task.lblDataSize->setText("Data Size: " + QString::number(items) + " files, " + m + " Min / 80 Min.");
+  }
+  CopyGridRows(*cGrid1, *task.cGrid1, true);
+  SetBusy(false);
+  task.ShowModal(this);
+}
 
 void frmMain::OpenDataBurner(const QString& key) { Q_UNUSED(key); }

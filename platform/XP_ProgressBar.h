@@ -1,5 +1,5 @@
 // Progress bars: XP_ProgressBar (value, minimum, maximum, bar colour) and
-// cProgressBar (value and maximum).
+// cProgressBar (value, maximum and bar colour).
 #pragma once
 #include <QProgressBar>
 
@@ -27,4 +27,8 @@ class cProgressBar : public QProgressBar {
   void SetValue(long v);
   long Max() const { return maximum(); }
   void SetMax(long v) { setMaximum(int(v)); }
+  long BarColor() const { return barColor_; }
+  void SetBarColor(long color);
+ private:
+  long barColor_ = 0;
 };

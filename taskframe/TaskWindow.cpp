@@ -412,13 +412,15 @@ QString TaskWindow::OutputFolder() const { return txtToPath->currentText() + Get
 void TaskWindow::DoEndEvents() {
   if (CheckValue(chkPlaySound) == 1) PlaySoundFile(g_sPlayAtEndFile);
   if (CheckValue(chkOpenDestFolder) == 1) mdlFunctions::ShellOpen(this, OutputFolder());
-  if (CheckValue(chkNoticeApp) == 1) {
-    frmMain* main = loadedForm<frmMain>();
-    const QStringList command = main ? main->GetNoticAppParameters() : QStringList();
-    if (!command.isEmpty()) StartProgram(command.first(), command.mid(1), true);
-  }
+  if (CheckValue(chkNoticeApp) == 1) RunNoticeApp();
   EndOfJobDiscAction();
   if (!m_bRunError && CheckValue(chkTurnOffComputer) == 1) mdlShutDown::ShowTurnOffDialog(30);
+}
+
+void TaskWindow::RunNoticeApp() {
+  frmMain* main = loadedForm<frmMain>();
+  const QStringList command = main ? main->GetNoticAppParameters() : QStringList();
+  if (!command.isEmpty()) StartProgram(command.first(), command.mid(1), true);
 }
 
 void TaskWindow::lblEventsSettings_Click() {

@@ -189,6 +189,8 @@ class TaskWindow : public Form {
   // Placeholders between "[PROG_VERSION]" and "[YEAR]" for the row being worked on.
   virtual std::vector<std::pair<QString, QString>> ExtraTagValues() { return {}; }
   virtual QString DestExtension() const;
+  // Starts the external program of the options (end-of-job action).
+  void RunNoticeApp();
   // A window's own end-of-job step on its drive, run after the external
   // program and before the turn-off.
   virtual void EndOfJobDiscAction() {}

@@ -3,6 +3,7 @@
 #include <cdio/cdio.h>
 
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <algorithm>
 
 #include "backend/burn/BurnLib.h"
@@ -126,6 +127,14 @@ const Writer* Find(const std::vector<Writer>& writers, const QString& letter) {
 }
 
 DiscInfo ReadDisc(const Writer& w) { return w.kind == Kind::Real ? ReadReal(w) : ReadImage(w); }
+
+QString Root(const Writer& w) {
+  if (w.kind != Kind::Real) return QFileInfo(w.device).absolutePath();
+  const QString device = QFileInfo(w.device).canonicalFilePath();
+  for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+    if (QFileInfo(QString::fromLocal8Bit(volume.device())).canonicalFilePath() == device) return volume.rootPath();
+  return {};
+}
 
 void OpenTray(const Writer& w) {
   if (w.kind != Kind::Real) return;

@@ -36,6 +36,10 @@ struct DiscInfo {
 };
 DiscInfo ReadDisc(const Writer& w);
 
+// The folder a file manager shows for the writer: the mount point of its
+// disc, the image's folder for an image drive; "" when nothing is mounted.
+QString Root(const Writer& w);
+
 void OpenTray(const Writer& w);
 void CloseTray(const Writer& w);
 

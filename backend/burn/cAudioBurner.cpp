@@ -58,6 +58,11 @@ QString cAudioBurner::GetDiscState(const QString& letter) {
   return w ? job_->writers.Disc(*w).state : QString("No such writer");
 }
 
+QString cAudioBurner::GetDriveRoot(const QString& letter) {
+  const BurnDrives::Writer* w = job_->Find(letter);
+  return w ? BurnDrives::Root(*w) : QString();
+}
+
 // The tray of the writer being written stays shut: a moving tray ruins the disc.
 void cAudioBurner::OpenTray(const QString& letter) {
   const BurnDrives::Writer* w = job_->Find(letter);

@@ -7,6 +7,12 @@ namespace {
 int clampTo(const QProgressBar& bar, long v) {
   return int(std::clamp<long>(v, bar.minimum(), std::max(bar.minimum(), bar.maximum())));
 }
+
+void paintBar(QProgressBar& bar, long color) {
+  QPalette p = bar.palette();
+  p.setColor(QPalette::Highlight, ColorFromNumber(color));
+  bar.setPalette(p);
+}
 }  // namespace
 
 XP_ProgressBar::XP_ProgressBar(QWidget* parent) : QProgressBar(parent) {
@@ -19,9 +25,7 @@ void XP_ProgressBar::SetValue(long v) { setValue(clampTo(*this, v)); }
 
 void XP_ProgressBar::SetBarColor(long color) {
   barColor_ = color;
-  QPalette p = palette();
-  p.setColor(QPalette::Highlight, ColorFromNumber(color));
-  setPalette(p);
+  paintBar(*this, color);
 }
 
 cProgressBar::cProgressBar(QWidget* parent) : QProgressBar(parent) {
@@ -31,3 +35,8 @@ cProgressBar::cProgressBar(QWidget* parent) : QProgressBar(parent) {
 }
 
 void cProgressBar::SetValue(long v) { setValue(clampTo(*this, v)); }
+
+void cProgressBar::SetBarColor(long color) {
+  barColor_ = color;
+  paintBar(*this, color);
+}

@@ -28,6 +28,8 @@ class cAudioBurner : public QObject {
   long GetDiscCapacity(const QString& letter);
   // "" when the disc can be written, else why not.
   QString GetDiscState(const QString& letter);
+  // The folder of the writer's disc for a file manager ("" when none).
+  QString GetDriveRoot(const QString& letter);
   void OpenTray(const QString& letter);
   void CloseTray(const QString& letter);
 

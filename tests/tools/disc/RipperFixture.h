@@ -69,13 +69,7 @@ class RipperTest : public TaskTest {
     w.cmdConvert->click();
     ASSERT_TRUE(TestEnv::WaitUntil([&] { return w.cmdConvert->isEnabled(); }, 120000));
   }
-  static QStringList Messages(g_frmCDRipper& w) {
-    QStringList lines;
-    static const QRegularExpression time(R"(^\d{1,2}:\d\d:\d\d( [AP]M)?:)");
-    for (const QString& l : w.txtLog->toPlainText().split('\n')) lines << QString(l).remove(time);
-    return lines;
-  }
-  static void TickEndActions(g_frmCDRipper& w) {
+  static void TickEndActions(TaskWindow& w) {
     for (QCheckBox* box : {w.chkPlaySound, w.chkTurnOffComputer}) box->setChecked(true);
   }
   // The image's samples of a track, from its INDEX 01 to the next one's.

@@ -1,0 +1,188 @@
+// The audio-CD writer window on a BIN/CUE image drive: the hand-over, the
+// writer readout, a disc written and read back by the ripper sample for
+// sample, files that cannot be added, a failed write, the per-user box.
+#include <QDir>
+#include <QFont>
+
+#include "backend/audio/AudioDecoder.h"
+#include "lists/ItemRow.h"
+#include "platform/cStatusBar.h"
+#include "tests/tools/disc/RipperFixture.h"
+#include "tools/disc/g_frmCDBurner.h"
+
+using namespace AudioFixtures;
+
+namespace {
+constexpr int kSectorFrames = 588;
+constexpr int kPregapSectors = 150;
+
+// The item as the engine's decoder gives it at CD rate, 16-bit stereo.
+std::vector<int16_t> DecodedAtCdRate(const QString& path) {
+  AudioDecoder d;
+  QString error;
+  std::vector<int16_t> out;
+  if (!d.Open(path, &error) || !d.Start(44100, 2, 16, -1, -1, &error)) return out;
+  for (int n; (n = d.Read(&error)) > 0;) {
+    const auto* pcm = static_cast<const int16_t*>(d.Pcm());
+    out.insert(out.end(), pcm, pcm + n * 2);
+  }
+  return out;
+}
+
+class CDBurnerTest : public RipperTest {
+ protected:
+  void SetUp() override {
+    RipperTest::SetUp();
+    cue = TestEnv::FreshDir("burn") + "/disc.cue";
+    qputenv("TESSORY_CD_IMAGES", cue.toLocal8Bit());
+  }
+  // Items of three formats and rates, each long enough to be a track as it is.
+  QStringList MakeItems() {
+    WriteWav(media + "/a.wav", 44100, 2, 16, 4.5);
+    WriteWav(media + "/b.wav", 22050, 1, 16, 4.2);
+    const QString wav = WriteWav(media + "/tmp.wav", 48000, 2, 16, 4.1);
+    Encode(wav, media + "/c.ogg", {"-c:a", "libvorbis"});
+    QFile::remove(wav);
+    const QStringList names{"a.wav", "b.wav", "c.ogg"};
+    AddItems(names);
+    return names;
+  }
+  void WithBurner(const std::function<void(g_frmCDBurner&)>& steps) {
+    WithTask<g_frmCDBurner>("Audio CD Maker", [&](g_frmCDBurner& w) {
+      w.cboDrv->setCurrentIndex(w.cboDrv->findText(cue, Qt::MatchContains));
+      steps(w);
+    });
+  }
+  // Presses Burn and waits for the write to end.
+  static void Burn(g_frmCDBurner& w) {
+    w.cmdConvert->click();
+    ASSERT_TRUE(TestEnv::WaitUntil([&] { return w.cmdConvert->isEnabled(); }, 120000));
+  }
+  QString cue;
+};
+}  // namespace
+
+TEST_F(CDBurnerTest, HandOverShowsTheFillOfAnEightyMinuteDisc) {
+  WriteWav(media + "/a.wav", 44100, 2, 16, 1.0);
+  AddItems({"a.wav"});
+  struct Case {
+    const char* time;
+    const char* minutes;
+    bool tooLong;
+  } cases[] = {{"1:20:00", "80", false}, {"1:20:30", "80", true}, {"1:21:30", "82", true}, {"0:00:29", "0", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.time);
+    ItemRow::SetText(*main->cGrid1, 1, "Time", c.time);
+    WithBurner([&](g_frmCDBurner& w) {
+      EXPECT_EQ(w.lblFilesToConvert->text(), QString("1 items to burn (") + c.minutes + " minutes).");
+      EXPECT_EQ(w.cStatusBar1->PanelText("Total Size"), QString(c.minutes) + " Min / 80 Min.");
+      EXPECT_EQ(w.prgSize->Max(), 83);
+      EXPECT_EQ(w.prgSize->Value(), QString(c.minutes).toLong());
+      EXPECT_EQ(w.prgSize->BarColor() == 255, c.tooLong);
+      EXPECT_EQ(w.lblDataSize->font().bold(), c.tooLong);
+      EXPECT_EQ(w.lblDataSize->text(), c.tooLong ? QString("Data is to big (more then 80 min). Please remove some tracks.")
+                                                 : QString("Data Size: 1 files, ") + c.minutes + " Min / 80 Min.");
+      ASSERT_EQ(w.cGrid1->Rows(), 1);
+    });
+  }
+}
+
+TEST_F(CDBurnerTest, ImageWriterShowsABlankDiscAndOnlyTheHighestSpeed) {
+  WriteWav(media + "/a.wav", 44100, 2, 16, 1.0);
+  AddItems({"a.wav"});
+  WithBurner([&](g_frmCDBurner& w) {
+    ASSERT_TRUE(w.cboDrv->currentText().contains(cue));
+    ASSERT_EQ(w.cboSpeed->count(), 1);
+    EXPECT_EQ(w.cboSpeed->currentText(), "Max.");
+    EXPECT_EQ(w.cboSpeed->currentData().toLongLong(), 65535);
+    EXPECT_EQ(w.lblDiskCapacity->text(), "80 Min");
+    EXPECT_EQ(w.lblState->text(), "OK - Ready to be burn.");
+    EXPECT_FALSE(w.lblState->font().bold());
+  });
+}
+
+// The disc read back through the ripper window equals the items decoded at CD
+// rate, up to the silence that fills each track's last sector and the next
+// track's two-second pregap, which a rip gives to the track before it.
+TEST_F(CDBurnerTest, WrittenDiscRipsBackToTheItemsSampleForSample) {
+  const QStringList names = MakeItems();
+  WithBurner([&](g_frmCDBurner& w) {
+    Burn(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Finished.");
+    EXPECT_EQ(w.prgTotal->Max(), 3);
+    EXPECT_EQ(w.lblFilesToConvert->text(), "Files: 3/3");
+    const QStringList log = Messages(w);
+    EXPECT_TRUE(log.contains("Preparing to burn: 3 tracks."));
+    EXPECT_TRUE(log.contains("Writing track..."));
+    EXPECT_EQ(LastMessage(w), "Finished.");
+  });
+
+  main->setTree();
+  drive = g_oAudioCDsNode->Children().Item(g_oAudioCDsNode->Children().Count());
+  drive->SetSelected(true);
+  main->cTreeView1_NodeClick(drive);
+  ASSERT_EQ(main->cGrid1->Rows(), 3);
+  WithRipper([&](g_frmCDRipper& w) {
+    SelectFormat(w, "WAV - Waveform Audio Format (*.wav)");
+    Rip(w);
+  });
+  const QStringList ripped = OutFiles();
+  ASSERT_EQ(ripped.size(), 3);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(names[i].toStdString());
+    const std::vector<int16_t> item = DecodedAtCdRate(media + "/" + names[i]);
+    const std::vector<int16_t> track = DecodePcm(out + "/" + ripped[i]);
+    const size_t frames = item.size() / 2;
+    const size_t padded = (frames + kSectorFrames - 1) / kSectorFrames * kSectorFrames;
+    const size_t pregap = i < 2 ? kPregapSectors * kSectorFrames : 0;
+    ASSERT_EQ(track.size(), (padded + pregap) * 2);
+    EXPECT_TRUE(std::equal(item.begin(), item.end(), track.begin()));
+    EXPECT_TRUE(std::all_of(track.begin() + long(item.size()), track.end(), [](int16_t s) { return s == 0; }));
+  }
+}
+
+TEST_F(CDBurnerTest, FilesThatCannotBeAddedAreLoggedAndNothingIsWrittenWithoutTracks) {
+  MakeItems();
+  QFile::remove(media + "/b.wav");
+  WithBurner([&](g_frmCDBurner& w) {
+    Burn(w);
+    EXPECT_TRUE(Messages(w).contains("Cannot add b.wav"));
+    EXPECT_EQ(w.prgTotal->Max(), 2);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Finished.");
+
+    QFile::remove(media + "/a.wav");
+    QFile::remove(media + "/c.ogg");
+    const QByteArray before = ListFixtures::FileBytes(cue);
+    w.cmdConvert->click();
+    EXPECT_EQ(ScriptedUi::get().prompts().last(), "Nothing to burn.");
+    EXPECT_TRUE(w.cmdConvert->isEnabled());
+    EXPECT_TRUE(w.cmdExit->isEnabled());
+    EXPECT_EQ(ListFixtures::FileBytes(cue), before);
+  });
+}
+
+TEST_F(CDBurnerTest, AFailedWriteRunsNoEndActionAndTheWindowCanClose) {
+  MakeItems();
+  // The image's folder is gone by the time the disc is written.
+  WithBurner([&](g_frmCDBurner& w) {
+    TickEndActions(w);
+    w.chkOpenCDdrive->setChecked(true);
+    QDir(QFileInfo(cue).absolutePath()).removeRecursively();
+    Burn(w);
+    EXPECT_TRUE(w.lblCurrentTrack->text().startsWith("Error:")) << w.lblCurrentTrack->text().toStdString();
+    EXPECT_EQ(LastMessage(w), w.lblCurrentTrack->text());
+  });
+  EXPECT_EQ(loadedForm<g_frmCDBurner>(), nullptr);
+  EXPECT_TRUE(sounds.isEmpty());
+  EXPECT_EQ(turnOffShown, 0);
+}
+
+TEST_F(CDBurnerTest, OpenTheCdDriveIsKeptPerUser) {
+  WriteWav(media + "/a.wav", 44100, 2, 16, 1.0);
+  AddItems({"a.wav"});
+  WithBurner([&](g_frmCDBurner& w) {
+    EXPECT_FALSE(w.chkOpenCDdrive->isChecked());
+    w.chkOpenCDdrive->setChecked(true);
+  });
+  WithBurner([&](g_frmCDBurner& w) { EXPECT_TRUE(w.chkOpenCDdrive->isChecked()); });
+}
