@@ -5,6 +5,7 @@
 #include <QFont>
 
 #include "backend/audio/AudioDecoder.h"
+#include "platform/burn/cAudioBurner.h"
 #include "lists/ItemRow.h"
 #include "platform/cStatusBar.h"
 #include "tests/tools/disc/RipperFixture.h"
@@ -185,4 +186,27 @@ TEST_F(CDBurnerTest, OpenTheCdDriveIsKeptPerUser) {
     w.chkOpenCDdrive->setChecked(true);
   });
   WithBurner([&](g_frmCDBurner& w) { EXPECT_TRUE(w.chkOpenCDdrive->isChecked()); });
+}
+
+TEST_F(CDBurnerTest, AbortDuringTheWriteLeavesNoImageAndRunsNoEndAction) {
+  MakeItems();
+  WithBurner([&](g_frmCDBurner& w) {
+    TickEndActions(w);
+    bool aborted = false;
+    QObject::connect(w.cAudioBurner1, &cAudioBurner::Progress, &w, [&] {
+      if (aborted) return;
+      aborted = true;
+      w.cmdExit->click();  // refused while the disc is written
+      EXPECT_NE(loadedForm<g_frmCDBurner>(), nullptr);
+      ScriptedUi::get().answers.push_back(vbYes);
+      w.cmdAbort->click();
+    });
+    Burn(w);
+    ASSERT_TRUE(aborted);
+    EXPECT_EQ(ScriptedUi::get().prompts().last(), "Abort operation?" + QString(38, ' '));
+    ASSERT_TRUE(TestEnv::WaitUntil([&] { return LastMessage(w).startsWith("Error:"); }, 20000));
+  });
+  EXPECT_FALSE(QFileInfo::exists(cue));
+  EXPECT_TRUE(sounds.isEmpty());
+  EXPECT_EQ(turnOffShown, 0);
 }
