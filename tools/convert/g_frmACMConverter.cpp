@@ -31,12 +31,12 @@ TaskWindowLook acmLook() {
 g_frmACMConverter::g_frmACMConverter() : g_frmConverter(acmLook()) {
   setObjectName("g_frmACMConverter");
   m_bShowHourglass = false;
-  Label1 = Label(TabSettings, "Best ACM Codecs According:", 120, 2040, 2200, 240);
-  cboBestAccordItem = List(TabSettings, 2400, 1980, 6960, 315);
+  Label1 = Label(TabSettings, "Best ACM Codecs According:", 120, 2040, 2600, 240);
+  cboBestAccordItem = List(TabSettings, 2760, 1980, 6600, 315);
   lblTag = Label(TabSettings, "Target ACM Tag:", 120, 2460, 1400, 240);
-  cboTags = List(TabSettings, 1560, 2400, 2760, 315);
-  lblFormat = Label(TabSettings, "Target ACM Format:", 4440, 2460, 1500, 240);
-  cboFormats = List(TabSettings, 6000, 2400, 3360, 315);
+  cboTags = List(TabSettings, 1560, 2400, 2640, 315);
+  lblFormat = Label(TabSettings, "Target ACM Format:", 4320, 2460, 1900, 240);
+  cboFormats = List(TabSettings, 6240, 2400, 3120, 315);
   // Activated, not index-changed: choosing the entry already chosen lists again.
   connect(cboBestAccordItem, &QComboBox::activated, this, &g_frmACMConverter::cboBestAccordItem_Click);
   connect(cboTags, &QComboBox::activated, this, &g_frmACMConverter::cboTags_Click);

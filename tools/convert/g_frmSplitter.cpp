@@ -58,8 +58,8 @@ g_frmSplitter::g_frmSplitter() : TaskWindow(splitterLook()) {
   Place(ptnSplitByParts, 1560, 2430, 2700, 270);
   txtSplitParts = countBox(TabSettings, "6", 2520, 2400);
   ptnSplitBySecs = Named(new QRadioButton("Split each" + QString(20, u' ') + "seconds", TabSettings), "ptnSplitBySecs");
-  Place(ptnSplitBySecs, 4560, 2430, 3000, 270);
-  txtSplitSecs = countBox(TabSettings, "10", 5640, 2400);
+  Place(ptnSplitBySecs, 4560, 2430, 3300, 270);
+  txtSplitSecs = countBox(TabSettings, "10", 5940, 2400);
   ptnSplitByParts->setChecked(true);
   connect(ptnSplitByParts, &QRadioButton::clicked, this, &g_frmSplitter::ptnSplitByParts_Click);
   connect(ptnSplitBySecs, &QRadioButton::clicked, this, &g_frmSplitter::ptnSplitBySecs_Click);
