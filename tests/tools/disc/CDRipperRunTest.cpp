@@ -83,7 +83,7 @@ TEST_F(RipperTest, EveryTrackIntoEachFormat) {
     WithRipper([&](g_frmCDRipper& w) {
       SelectFormat(w, t.listText);
       Rip(w);
-      EXPECT_EQ(Messages(w).filter("Done.").size(), 3);
+      EXPECT_EQ(Messages(w).filter("Done.").size(), 3) << Messages(w).join("\n").toStdString();
     });
     for (int track = 1; track <= 3; ++track) {
       SCOPED_TRACE(track);
