@@ -14,11 +14,13 @@
 #include "core/mdlFileSystem.h"
 #include "lists/ItemRow.h"
 #include "platform/cGrid.h"
+#include "settings/FormControls.h"
 #include "tools/convert/g_frmACMConverter.h"
 #include "tools/convert/g_frmConverter.h"
 #include "tools/convert/g_frmJoiner.h"
 #include "tools/convert/g_frmSplitter.h"
 #include "tools/disc/g_frmCDRipper.h"
+#include "tools/disc/g_frmDataBurner3.h"
 
 namespace {
 // The totals panels (the time goes into the wider, first panel) and the
@@ -123,4 +125,21 @@ void frmMain::OpenCDRipper() {
 
 void frmMain::OpenCDBurner() {}
 
-void frmMain::OpenDataBurner(const QString& key) { Q_UNUSED(key); }
+// The command's key is the window's title; the list's name, made safe, is
+// the disc's volume label.
+void frmMain::OpenDataBurner(const QString& key) {
+  SetBusy(true);
+  g_frmDataBurner3& task = form<g_frmDataBurner3>();
+  task.lblTitle->setText(key);
+  task.SetCaption(key);
+  task.lblFilesToConvert->setText(QString::number(CountMarkedItems()) + " items to burn.");
+  FormControls::SelectText(task.cboTargetFormat, key == "WMA CD Maker" ? "WMA - Windows Media Audio files (*.wma)"
+                                                                        : "MP3 - MPEG-1 Audio Layer 3 (*.mp3)");
+  task.g_ltmrItemSecsTotal = GetTotalTime(true).toLong();
+  handOverTotals(*this, task);
+  cTreeNode* node = cTreeView1->SelectedItem();
+  task.txtCDName->setText(mdlFunctions::MakeSafeFileName(node ? node->Text() : QString()));
+  CopyGridRows(*cGrid1, *task.cGrid1, true);
+  SetBusy(false);
+  task.ShowModal(this);
+}

@@ -411,7 +411,8 @@ QString TaskWindow::OutputFolder() const { return txtToPath->currentText() + Get
 
 void TaskWindow::DoEndEvents() {
   if (CheckValue(chkPlaySound) == 1) PlaySoundFile(g_sPlayAtEndFile);
-  if (CheckValue(chkOpenDestFolder) == 1) mdlFunctions::ShellOpen(this, OutputFolder());
+  if (CheckValue(chkOpenDestFolder) == 1 && !FolderToOpenWhenDone().isEmpty())
+    mdlFunctions::ShellOpen(this, FolderToOpenWhenDone());
   if (CheckValue(chkNoticeApp) == 1) {
     frmMain* main = loadedForm<frmMain>();
     const QStringList command = main ? main->GetNoticAppParameters() : QStringList();

@@ -117,8 +117,9 @@ class TaskWindow : public Form {
   // The sub-folder name and "/" when the box is ticked and the name is not
   // empty; "" otherwise.
   QString GetSubFolder() const;
-  // The destination text followed by the sub-folder part.
-  QString OutputFolder() const;
+  // The destination text followed by the sub-folder part; a window without
+  // the destination block names the folder its files go to.
+  virtual QString OutputFolder() const;
 
   // End of a job.
   void DoEndEvents();
@@ -192,6 +193,8 @@ class TaskWindow : public Form {
   // A window's own end-of-job step on its drive, run after the external
   // program and before the turn-off.
   virtual void EndOfJobDiscAction() {}
+  // What "Open the destination folder" opens when a job is done; nothing when empty.
+  virtual QString FolderToOpenWhenDone() const { return OutputFolder(); }
 
   // "[SOURCE_NAME]", "[ITEM_NAME]" and "[RANGE]" of a row.
   std::vector<std::pair<QString, QString>> ItemTagValues(long row);
