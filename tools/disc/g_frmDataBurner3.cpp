@@ -231,6 +231,10 @@ void g_frmDataBurner3::FillSpeedListV1() {
   cboSpeed->setCurrentIndex(cboSpeed->count() - 1);
 }
 
+QString g_frmDataBurner3::driveLetter() const { return cboDrv->currentText().left(1); }
+
+QString g_frmDataBurner3::driveName() const { return cboDrv->currentText().left(2); }
+
 void g_frmDataBurner3::lblOpenCDDoor_Click() { cAudioDataBurner1->OpenTray(driveLetter()); }
 
 void g_frmDataBurner3::lblCloseCDDoor_Click() { cAudioDataBurner1->CloseTray(driveLetter()); }
@@ -316,12 +320,7 @@ void g_frmDataBurner3::copyLoop() {
   for (long row = 1; row <= rows; ++row) {
     // A click on Abort between two files is served here.
     QCoreApplication::processEvents();
-    if (m_bAbort) {
-      EraseTempBurnFolder();
-      Log("Aborted.");
-      endStagingCancelled();
-      return;
-    }
+    if (m_bAbort) return abortCopies();
     const QString name = stageName(row);
     const QString target = GetTempBurnFolder() + name;
     const QString source = ItemRow::Text(*cGrid1, row, "COL_FILE");
@@ -338,7 +337,15 @@ void g_frmDataBurner3::copyLoop() {
     prgTotal->SetValue(row);
     lblFilesToConvert->setText("Files: " + QString::number(row) + "/" + QString::number(rows));
   }
+  // An Abort given during the last row is not lost either.
+  if (m_bAbort) return abortCopies();
   endStagingNormally();
+}
+
+void g_frmDataBurner3::abortCopies() {
+  EraseTempBurnFolder();
+  Log("Aborted.");
+  endStagingCancelled();
 }
 
 // The copy goes to a hidden name first, so a half-copied file never passes
@@ -362,6 +369,8 @@ void g_frmDataBurner3::convertLoop() {
     m_lCurrentRow = row;
     SetBusy(true);
     outcome = m_bAbort ? TaskAborted : ConvertTask(row);
+    // An Abort given while the row was prepared ends the run, whatever the row became.
+    if (outcome != TaskStarted && m_bAbort) outcome = TaskAborted;
     if (outcome == TaskStarted) return;
     if (outcome == TaskCancelled || outcome == TaskAborted) {
       Log("Aborted.");

@@ -121,14 +121,16 @@ class g_frmDataBurner3 : public TaskWindow {
   void EndOfJobDiscAction() override;
 
  private:
-  QString driveLetter() const { return cboDrv->currentText().left(1); }
-  QString driveName() const { return cboDrv->currentText().left(2); }
+  // The selected writer's letter ("E") and drive name ("E:").
+  QString driveLetter() const;
+  QString driveName() const;
   bool drivesReady();
   // The row's name in the staging folder, recorded as the row's staged file.
   QString stageName(long row);
   void copyLoop();
   void convertLoop();
   bool copyRow(long row, const QString& target);
+  void abortCopies();
   void endStagingNormally();
   void endStagingCancelled();
   // The staged files of the rows in row order, each once; the rows whose file

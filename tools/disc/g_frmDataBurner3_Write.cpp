@@ -100,7 +100,7 @@ void g_frmDataBurner3::BurnDataDiscV1() {
   cAudioDataBurner1->SetPublisherName(g_sAppName);
   cAudioDataBurner1->SetWriteOption(false);
   const long speed = cboSpeed->currentIndex() < 0 ? 65535 : cboSpeed->currentData().toLongLong();
-  cAudioDataBurner1->Burn(cboDrv->currentText().left(1), speed);
+  cAudioDataBurner1->Burn(driveLetter(), speed);
 }
 
 void g_frmDataBurner3::cAudioDataBurner1_Progress(int percent) {
