@@ -142,6 +142,7 @@ class g_frmDataBurner3 : public TaskWindow {
   bool failWhenNothingToBurn(const QStringList& files);
   void endWriteFailed(const QString& text);
   void endWriteDone();
+  void showWriteStep(const QString& logLine, const QString& status = QString());
 
   // The mode the run was started in: a click on the box during a run takes
   // effect at the next Burn.

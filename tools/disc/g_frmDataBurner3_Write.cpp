@@ -69,6 +69,14 @@ void g_frmDataBurner3::endWriteDone() {
   lblCurrentTrack->setText("Done.");
 }
 
+// A step of the running write in the log and the status line (the status
+// line may show it shorter); events after the write has ended show nothing.
+void g_frmDataBurner3::showWriteStep(const QString& logLine, const QString& status) {
+  if (!m_bWriting) return;
+  Log(logLine);
+  lblCurrentTrack->setText(status.isEmpty() ? logLine : status);
+}
+
 void g_frmDataBurner3::EnableBurnControls(bool enable) {
   for (QWidget* w : std::initializer_list<QWidget*>{cmdConvert, cmdExit, lblOpenCDDoor, lblCloseCDDoor})
     w->setEnabled(enable);
@@ -110,22 +118,13 @@ void g_frmDataBurner3::cAudioDataBurner1_Progress(int percent) {
   lblCurrentTrack->setText(QString::number(percent) + "%");
 }
 
-void g_frmDataBurner3::cAudioDataBurner1_BurnStarted() {
-  if (!m_bWriting) return;
-  Log("Start the burning process...");
-  lblCurrentTrack->setText("Start the burning process...");
-}
+void g_frmDataBurner3::cAudioDataBurner1_BurnStarted() { showWriteStep("Start the burning process..."); }
 
-void g_frmDataBurner3::cAudioDataBurner1_ClosingSession() {
-  if (!m_bWriting) return;
-  Log("Closing session...");
-  lblCurrentTrack->setText("Closing session...");
-}
+void g_frmDataBurner3::cAudioDataBurner1_ClosingSession() { showWriteStep("Closing session..."); }
 
 void g_frmDataBurner3::cAudioDataBurner1_Finished() {
   if (!m_bWriting) return;
-  Log("Finished");
-  lblCurrentTrack->setText("Finished");
+  showWriteStep("Finished");
   endWriteDone();
 }
 
@@ -153,58 +152,37 @@ void g_frmDataBurner3::BurnDataDiscV2() {
   cBurner1->Burn(cboDrv->currentIndex());
 }
 
-void g_frmDataBurner3::cBurner1_Initializing() {
-  if (!m_bWriting) return;
-  Log("BurnerInitializing...");
-  lblCurrentTrack->setText("BurnerInitializing...");
-}
+void g_frmDataBurner3::cBurner1_Initializing() { showWriteStep("BurnerInitializing..."); }
 
 void g_frmDataBurner3::cBurner1_ItemsCounted(long files, long folders) {
   if (m_bWriting) Log(QString::number(files) + " files to burn.\n" + QString::number(folders) + " dirs to burn.");
 }
 
 void g_frmDataBurner3::cBurner1_AddingFile(const QString& path) {
-  if (!m_bWriting) return;
-  const QString text = "Adding:" + mdlFunctions::GetFileNameFromPath(path);
-  Log(text);
-  lblCurrentTrack->setText(text);
+  showWriteStep("Adding:" + mdlFunctions::GetFileNameFromPath(path));
 }
 
 void g_frmDataBurner3::cBurner1_StartBurning() {
   if (!m_bWriting) return;
   EnableBurnControls(false);
   cmdAbort->setEnabled(false);
-  Log("StartBurning...");
-  lblCurrentTrack->setText("StartBurning...");
+  showWriteStep("StartBurning...");
 }
 
 void g_frmDataBurner3::cBurner1_Progress(long percent) { cAudioDataBurner1_Progress(int(percent)); }
 
-void g_frmDataBurner3::cBurner1_Finalization() {
-  if (!m_bWriting) return;
-  Log("BurnerFinalization - Please wait...");
-  lblCurrentTrack->setText("BurnerFinalization");
-}
+void g_frmDataBurner3::cBurner1_Finalization() { showWriteStep("BurnerFinalization - Please wait...", "BurnerFinalization"); }
 
-void g_frmDataBurner3::cBurner1_DoneBurn() {
-  if (!m_bWriting) return;
-  Log("BurnerDoneBurn.");
-  lblCurrentTrack->setText("BurnerDoneBurn.");
-}
+void g_frmDataBurner3::cBurner1_DoneBurn() { showWriteStep("BurnerDoneBurn."); }
 
-void g_frmDataBurner3::cBurner1_Completed() {
-  if (!m_bWriting) return;
-  Log("BurnerCompleted.");
-  lblCurrentTrack->setText("BurnerCompleted.");
-}
+void g_frmDataBurner3::cBurner1_Completed() { showWriteStep("BurnerCompleted."); }
 
 // The window stays busy until the write's End or Error; neither then runs the
 // end-of-job actions.
 void g_frmDataBurner3::cBurner1_Canceled() {
   if (!m_bWriting) return;
   m_bWriteFailed = true;
-  Log("BurnerCanceled...");
-  lblCurrentTrack->setText("BurnerCanceled...");
+  showWriteStep("BurnerCanceled...");
 }
 
 void g_frmDataBurner3::cBurner1_Error(const QString& message, const QString& detail) {

@@ -24,7 +24,7 @@ TEST_F(DataBurnerTest, NothingStageableWritesNoDisc) {
       EXPECT_TRUE(w.cmdExit->isEnabled());
     });
     EXPECT_FALSE(Asked("Burn CD?"));
-    EXPECT_FALSE(QFileInfo::exists(image));
+    EXPECT_FALSE(QFileInfo::exists(iso));
     EXPECT_TRUE(sounds.isEmpty());
   }
 }
@@ -47,7 +47,7 @@ TEST_F(DataBurnerTest, MissingStagedFilesAreReportedBeforeTheWrite) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(QString("engine %1, %2 gone").arg(c.engine).arg(c.removed.size()).toStdString());
-    QFile::remove(image);
+    QFile::remove(iso);
     ScriptedUi::get().reset();
     sounds.clear();
     OnPrompt("Burn CD?", [&] {
@@ -94,7 +94,7 @@ TEST_F(DataBurnerTest, AbortDuringStagingIsNeverLost) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    QFile::remove(image);
+    QFile::remove(iso);
     ScriptedUi::get().reset();
     WithBurner(0, [&](g_frmDataBurner3& w) {
       w.chkDoNotConvertSource->setChecked(c.copy);
@@ -114,7 +114,7 @@ TEST_F(DataBurnerTest, AbortDuringStagingIsNeverLost) {
       EXPECT_TRUE(Asked("Abort operation?"));
     });
     EXPECT_FALSE(Asked("Burn CD?"));
-    EXPECT_FALSE(QFileInfo::exists(image));
+    EXPECT_FALSE(QFileInfo::exists(iso));
   }
 }
 

@@ -1,8 +1,9 @@
-// The main window with generated items, one data image drive "E:", and the
+// The main window with generated items, one data image drive, and the
 // data-disc window opened through the main window's command and driven while
 // it is shown modally, as a user drives it. Message boxes are answered by
 // the scripted answers, or by a step of the test for chosen prompts. The
-// written image is read back with xorriso and isoinfo.
+// written image is read back with xorriso and isoinfo. The turn-off
+// count-down is cancelled as in the ripper's tests.
 #pragma once
 #include <QDir>
 #include <QLabel>
@@ -10,40 +11,32 @@
 #include <QProcess>
 #include <map>
 
-#include "core/g_frmTurnOff.h"
 #include "platform/burn/cAudioDataBurner.h"
 #include "platform/burn/cBurner.h"
 #include "settings/FormControls.h"
 #include "settings/OutputFormatStore.h"
-#include "tests/taskframe/TaskFixture.h"
+#include "tests/tools/disc/RipperFixture.h"
 #include "tools/disc/g_frmDataBurner3.h"
 
-class DataBurnerTest : public TaskTest {
+class DataBurnerTest : public RipperTest {
  protected:
+  using TaskTest::Messages;
+
   void SetUp() override {
-    TaskTest::SetUp();
-    image = TestEnv::FreshDir("disc") + "/out.iso";
-    qputenv("TESSORY_CD_IMAGES", image.toLocal8Bit());
+    RipperTest::SetUp();
+    iso = TestEnv::FreshDir("disc") + "/out.iso";
+    qputenv("TESSORY_CD_IMAGES", iso.toLocal8Bit());
     qunsetenv("TESSORY_BURN_LIBRARIES");
     g_tMp3Settings = Mp3FormatRecord{};
     g_tMp3Settings.Bitrate = 64, g_tMp3Settings.SampleRate = 22050, g_tMp3Settings.Mode = 3;
     g_tMp3Settings.Quality = 5, g_tMp3Settings.WriteVbrTag = -1, g_bMp3Abr = false;
     SetMsgBoxHandler([this](const MsgBoxCall& c) { return answer(c); });
-    // The turn-off count-down is cancelled as soon as it shows.
-    QObject::connect(&watch_, &QTimer::timeout, [this] {
-      if (g_frmTurnOff* f = loadedForm<g_frmTurnOff>()) {
-        ++turnOffShown;
-        f->cmdCancel->click();
-      }
-    });
-    watch_.start(10);
   }
   void TearDown() override {
-    watch_.stop();
     ScriptedUi::get().install();
     qunsetenv("TESSORY_CD_IMAGES");
     qunsetenv("TESSORY_BURN_LIBRARIES");
-    TaskTest::TearDown();
+    RipperTest::TearDown();
   }
 
   // A second of sine per name in the media folder (WAV, or encoded by the
@@ -102,9 +95,9 @@ class DataBurnerTest : public TaskTest {
   // The files of the image by their Joliet names, with their bytes.
   QMap<QString, QByteArray> DiscFiles() const {
     QMap<QString, QByteArray> files;
-    if (!QFileInfo::exists(image)) return files;
+    if (!QFileInfo::exists(iso)) return files;
     const QString dir = TestEnv::FreshDir("extracted");
-    RunTool("xorriso", {"-joliet", "on", "-osirrox", "on", "-indev", image, "-extract", "/", dir});
+    RunTool("xorriso", {"-joliet", "on", "-osirrox", "on", "-indev", iso, "-extract", "/", dir});
     for (const QString& name : AudioFixtures::FilesIn(dir)) {
       QFile f(dir + "/" + name);
       files[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -112,15 +105,14 @@ class DataBurnerTest : public TaskTest {
     return files;
   }
   // isoinfo's report of the primary volume descriptor.
-  QString VolumeReport() const { return QString::fromLatin1(RunTool("isoinfo", {"-d", "-i", image})); }
+  QString VolumeReport() const { return QString::fromLatin1(RunTool("isoinfo", {"-d", "-i", iso})); }
   static QByteArray Bytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
   static QStringList Staged() { return AudioFixtures::FilesIn(g_frmDataBurner3::GetTempBurnFolder()); }
 
-  QString image;
-  int turnOffShown = 0;
+  QString iso;
 
  private:
   static QByteArray RunTool(const QString& program, const QStringList& args) {
@@ -148,5 +140,4 @@ class DataBurnerTest : public TaskTest {
     }
   }
   std::map<QString, std::function<int()>> hooks_;
-  QTimer watch_;
 };

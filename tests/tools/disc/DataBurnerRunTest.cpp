@@ -34,7 +34,7 @@ TEST_F(DataBurnerTest, BothEnginesWriteTheStagedFilesInCopyAndConvertMode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(QString("engine %1, copy %2").arg(c.engine).arg(c.copy).toStdString());
-    QFile::remove(image);
+    QFile::remove(iso);
     sounds.clear();
     ScriptedUi::get().reset();
     QMap<QString, QByteArray> staged;
@@ -131,7 +131,7 @@ TEST_F(DataBurnerTest, TheEngineChoiceIsKeptAndSwitchesTheControls) {
   AddSources({"a.wav"});
   WithBurner(1, [&](g_frmDataBurner3& w) {
     EXPECT_TRUE(w.chkUDF->isVisibleTo(&w));
-    EXPECT_EQ(w.cboDrv->currentText().mid(1), ": - Disc image (" + image + ")");
+    EXPECT_EQ(w.cboDrv->currentText().mid(1), ": - Disc image (" + iso + ")");
   });
   EXPECT_EQ(GetSetting(g_sAppName, "BurnerEngine", "cmbEngine"), "1");
   bool opened = false;
@@ -142,7 +142,7 @@ TEST_F(DataBurnerTest, TheEngineChoiceIsKeptAndSwitchesTheControls) {
     EXPECT_EQ(w->cmbEngine->currentIndex(), 1);
     w->cmbEngine->setCurrentIndex(0);
     EXPECT_FALSE(w->chkUDF->isVisibleTo(w));
-    EXPECT_EQ(w->cboDrv->currentText().mid(1), ": Disc image (" + image + ")");
+    EXPECT_EQ(w->cboDrv->currentText().mid(1), ": Disc image (" + iso + ")");
     w->cmdExit->click();
   });
   main->RunCommand("MP3 CD Maker");
@@ -159,7 +159,7 @@ TEST_F(DataBurnerTest, TheSecondEngineNeedsItsLibraries) {
   WithBurner(1, [&](g_frmDataBurner3& w) {
     EXPECT_EQ(w.cmbEngine->currentIndex(), 0);
     EXPECT_FALSE(w.chkUDF->isVisibleTo(&w));
-    EXPECT_EQ(w.cboDrv->currentText().mid(1), ": Disc image (" + image + ")");
+    EXPECT_EQ(w.cboDrv->currentText().mid(1), ": Disc image (" + iso + ")");
   });
   const QStringList asked = Prompts().filter("Continue?");
   ASSERT_EQ(asked.size(), 1);
