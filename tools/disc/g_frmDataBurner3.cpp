@@ -53,6 +53,8 @@ const char* const kDataDiscFileNameFormats[] = {
     "[123].[dest_extension]",             "[123].[source_extension].[dest_extension]"};
 
 constexpr long kMaxSpeed = 65535;
+// Where the second engine's libraries come from.
+const char* const kLibburnPage = "https://packages.debian.org/bookworm/libburn4";
 constexpr long kBytesPerSecondAt1x = 176;  // KB/s of a 1x audio CD
 
 long roundHalfEven(double v) { return long(std::nearbyint(v)); }
@@ -193,10 +195,9 @@ void g_frmDataBurner3::cmbEngine_Click() {
 bool g_frmDataBurner3::IsIMAPI2Installed() {
   const QStringList missing = cBurner::MissingLibraries();
   if (missing.isEmpty()) return true;
-  const QString prompt = "The second burning engine needs these disc-writing libraries, which cannot be found here: " +
-                         missing.join(", ") + ". Install them with the system's package manager." +
-                         "\r\n\r\nContinue?";
-  if (MsgBox(prompt, vbYesNo | vbInformation, AppTitle()) == vbYes) mdlFunctions::ShellOpen(this, g_sAppSupportPage);
+  const QString prompt = "The CD/DVD engine needs the disc-writing libraries, and these are missing here: " +
+                         missing.join(", ") + ".\r\n\r\nContinue?";
+  if (MsgBox(prompt, vbYesNo | vbInformation, AppTitle()) == vbYes) mdlFunctions::ShellOpen(this, kLibburnPage);
   return false;
 }
 
