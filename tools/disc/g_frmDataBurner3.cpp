@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <cmath>
+#include <unistd.h>
 
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
@@ -350,12 +351,15 @@ void g_frmDataBurner3::abortCopies() {
 }
 
 // The copy goes to a hidden name first, so a half-copied file never passes
-// for a staged one; it must end with the source's size.
+// for a staged one; it must end with the source's size. On the source's own
+// file system a second link to the file is the copy: nothing ever writes into
+// a staged file (a later row replaces it by a new one), so it stays unchanged.
 bool g_frmDataBurner3::copyRow(long row, const QString& target) {
   const QString source = ItemRow::Text(*cGrid1, row, "COL_FILE");
   const QString part = GetTempBurnFolder() + ".copying";
   QFile::remove(part);
-  const bool copied = QFile::copy(source, part) && QFileInfo(part).size() == QFileInfo(source).size();
+  const bool linked = ::link(QFile::encodeName(source).constData(), QFile::encodeName(part).constData()) == 0;
+  const bool copied = (linked || QFile::copy(source, part)) && QFileInfo(part).size() == QFileInfo(source).size();
   const bool placed = copied && (!QFileInfo::exists(target) || QFile::remove(target)) && QFile::rename(part, target);
   QFile::remove(part);
   if (!placed) m_stagedFiles[row - 1].clear();
