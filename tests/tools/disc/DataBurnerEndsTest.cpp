@@ -221,3 +221,40 @@ TEST_F(DataBurnerTest, TimeTemplatesKeepTheStagedNames) {
   EXPECT_TRUE(names[0].startsWith("a ") && names[0].endsWith(".wav")) << names[0].toStdString();
   EXPECT_TRUE(names[1].startsWith("b ") && names[1].endsWith(".wav")) << names[1].toStdString();
 }
+
+// A writer that cannot write (its image folder is gone): the first engine's
+// drive check stops Burn before anything is staged; the second engine checks
+// nothing first, and its write ends with its error before writing starts.
+// Either way the window is ready and closes, and no end-of-job action runs.
+TEST_F(DataBurnerTest, AWriterThatCannotWriteLeavesTheWindowReady) {
+  AddSources({"a.wav"});
+  QDir(QFileInfo(iso).absolutePath()).removeRecursively();
+  for (int engine : {0, 1}) {
+    SCOPED_TRACE(engine);
+    ScriptedUi::get().reset();
+    sounds.clear();
+    WithBurner(engine, [&](g_frmDataBurner3& w) {
+      w.chkDoNotConvertSource->setChecked(true);
+      Burn(w);
+      const QString drive = w.cboDrv->currentText().left(2);
+      const QStringList log = Messages(w);
+      if (engine == 0) {
+        EXPECT_TRUE(log.contains("The CD drive '" + drive + "' is not ready.")) << log.join("\n").toStdString();
+        EXPECT_EQ(LastMessage(w), "Aborted.");
+        EXPECT_TRUE(Asked("Please insert an empty media into drive: " + drive));
+        EXPECT_TRUE(Staged().isEmpty());
+      } else {
+        EXPECT_FALSE(Asked("Please insert an empty media into drive: "));
+        EXPECT_TRUE(Asked("Burn CD?"));
+        EXPECT_TRUE(w.lblCurrentTrack->text().endsWith("(The writer cannot write this disc)"))
+            << w.lblCurrentTrack->text().toStdString();
+        EXPECT_EQ(Staged(), QStringList{"a.wav"});
+      }
+      EXPECT_FALSE(log.contains("Done."));
+      EXPECT_TRUE(w.Unload());
+    });
+    EXPECT_EQ(loadedForm<g_frmDataBurner3>(), nullptr);
+    EXPECT_TRUE(sounds.isEmpty());
+    EXPECT_TRUE(Staged().isEmpty());  // the close empties the staging folder
+  }
+}
