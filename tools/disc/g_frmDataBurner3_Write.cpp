@@ -189,11 +189,11 @@ void g_frmDataBurner3::cBurner1_Error(const QString& message, const QString& det
   if (m_bWriting) endWriteFailed(detail + " (" + message + ")");
 }
 
-// An End after the write failed only closes it: nothing was done to report.
+// An End after Canceled closes the write without the end-of-job actions; an
+// End after Error comes when the write has already ended and changes nothing.
 void g_frmDataBurner3::cBurner1_End() {
-  Log("BurnerEnd.");
+  showWriteStep("BurnerEnd.");
   if (!m_bWriting) return;
-  lblCurrentTrack->setText("BurnerEnd.");
   EnableBurnControls(true);
   if (!m_bWriteFailed) {
     endWriteDone();
