@@ -58,12 +58,14 @@ void g_frmDataBurner3::endWriteFailed(const QString& text) {
   m_bWriting = false;
   m_bWriteFailed = true;
   EnableBurnControls(true);
+  cmdAbort->setEnabled(true);
 }
 
 void g_frmDataBurner3::endWriteDone() {
   m_bWriting = false;
   DoEndEvents();
   EnableBurnControls(true);
+  cmdAbort->setEnabled(true);
   ShowTrayBalloon("Done.");
   Log("Done.");
   lblCurrentTrack->setText("Done.");
@@ -194,10 +196,8 @@ void g_frmDataBurner3::cBurner1_Error(const QString& message, const QString& det
 void g_frmDataBurner3::cBurner1_End() {
   showWriteStep("BurnerEnd.");
   if (!m_bWriting) return;
-  EnableBurnControls(true);
-  if (!m_bWriteFailed) {
-    endWriteDone();
-    return;
-  }
+  if (!m_bWriteFailed) return endWriteDone();
   m_bWriting = false;
+  EnableBurnControls(true);
+  cmdAbort->setEnabled(true);
 }

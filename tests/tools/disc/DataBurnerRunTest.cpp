@@ -82,12 +82,14 @@ TEST_F(DataBurnerTest, BothEnginesWriteTheStagedFilesInCopyAndConvertMode) {
 
 // A second run in the same window stages afresh: the disc holds what that
 // run staged, under the names it staged them.
+// Abort, off during the write, is usable again after it.
 TEST_F(DataBurnerTest, ASecondRunWritesOnlyWhatItStaged) {
   AddSources({"a.wav", "b.wav"});
-  WithBurner(0, [&](g_frmDataBurner3& w) {
+  WithBurner(1, [&](g_frmDataBurner3& w) {
     w.chkEraseTempfiles->setChecked(false);
     Burn(w);
     EXPECT_EQ(QStringList(DiscFiles().keys()), (QStringList{"a.mp3", "b.mp3"}));
+    EXPECT_TRUE(w.cmdAbort->isEnabled());
     w.chkDoNotConvertSource->setChecked(true);
     Burn(w);
     EXPECT_EQ(QStringList(DiscFiles().keys()), (QStringList{"a.wav", "b.wav"}));
