@@ -93,8 +93,8 @@ g_frmDataBurner3::g_frmDataBurner3() : TaskWindow(dataBurnerLook()) {
   lblCDStatus = Label(p, "Ready.", 4680, 1290, 4000, 240);
   lblCDFormat = Label5;
   lblCDFormat->setText("CD Format:");
-  chkDoNotConvertSource = Check(p, "Do not convert the source items (burn the Items List with the same format they are)",
-                                120, 2400, 9000, 270);
+  chkDoNotConvertSource = Check(
+      p, "Do not convert the source items (burn the Items List with the same format they are)", 120, 2400, 9000, 270);
   chkEraseTempfiles = Check(TabEvents, "Erase Temp files", 4800, 540, 4000, 270);
   chkOpenCDdrive = Check(TabEvents, "Eject the CD door", 4800, 900, 4000, 270);
   SetCheckValue(chkEraseTempfiles, 1);
@@ -312,7 +312,8 @@ void g_frmDataBurner3::ConvertTracks(bool startOfRun) {
 QString g_frmDataBurner3::stageName(long row) {
   m_lNamingRow = row;
   const QString name = GetTargetFileName(row);
-  if (row >= 1 && row <= m_stagedFiles.size()) m_stagedFiles[row - 1] = name.isEmpty() ? QString() : GetTempBurnFolder() + name;
+  if (row >= 1 && row <= m_stagedFiles.size())
+    m_stagedFiles[row - 1] = name.isEmpty() ? QString() : GetTempBurnFolder() + name;
   return name;
 }
 

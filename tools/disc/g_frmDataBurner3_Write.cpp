@@ -173,7 +173,9 @@ void g_frmDataBurner3::cBurner1_StartBurning() {
 
 void g_frmDataBurner3::cBurner1_Progress(long percent) { cAudioDataBurner1_Progress(int(percent)); }
 
-void g_frmDataBurner3::cBurner1_Finalization() { showWriteStep("BurnerFinalization - Please wait...", "BurnerFinalization"); }
+void g_frmDataBurner3::cBurner1_Finalization() {
+  showWriteStep("BurnerFinalization - Please wait...", "BurnerFinalization");
+}
 
 void g_frmDataBurner3::cBurner1_DoneBurn() { showWriteStep("BurnerDoneBurn."); }
 

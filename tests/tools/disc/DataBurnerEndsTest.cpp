@@ -19,7 +19,8 @@ TEST_F(DataBurnerTest, NothingStageableWritesNoDisc) {
       w.chkDoNotConvertSource->setChecked(true);
       Burn(w);
       const QStringList log = Messages(w);
-      EXPECT_TRUE(log.contains("Cannot copy: a.wav") && log.contains("Cannot copy: b.wav")) << log.join("\n").toStdString();
+      EXPECT_TRUE(log.contains("Cannot copy: a.wav") && log.contains("Cannot copy: b.wav"))
+          << log.join("\n").toStdString();
       EXPECT_EQ(LastMessage(w), "Nothing was staged: there is nothing to burn.");
       EXPECT_TRUE(w.cmdExit->isEnabled());
     });

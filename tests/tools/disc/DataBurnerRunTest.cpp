@@ -76,7 +76,8 @@ TEST_F(DataBurnerTest, BothEnginesWriteTheStagedFilesInCopyAndConvertMode) {
         EXPECT_NEAR(double(DecodePcm(path).size()) / 22050, 1.0, 0.15);
       }
     }
-    EXPECT_TRUE(VolumeReport().contains("Volume id: A_LIST_NAME_OF_SIXTY_CHARACTERS_\n")) << VolumeReport().toStdString();
+    EXPECT_TRUE(VolumeReport().contains("Volume id: A_LIST_NAME_OF_SIXTY_CHARACTERS_\n"))
+        << VolumeReport().toStdString();
   }
 }
 
@@ -107,8 +108,9 @@ TEST_F(DataBurnerTest, HandOverFromTheMainWindow) {
     WithBurner(0, [&](g_frmDataBurner3& w) {
       EXPECT_EQ(w.Caption(), command);
       EXPECT_EQ(w.lblTitle->text(), command);
-      EXPECT_EQ(w.cboTargetFormat->currentText(), command.startsWith("MP3") ? "MP3 - MPEG-1 Audio Layer 3 (*.mp3)"
-                                                                             : "WMA - Windows Media Audio files (*.wma)");
+      const QString format = command.startsWith("MP3") ? "MP3 - MPEG-1 Audio Layer 3 (*.mp3)"
+                                                        : "WMA - Windows Media Audio files (*.wma)";
+      EXPECT_EQ(w.cboTargetFormat->currentText(), format);
       EXPECT_EQ(w.txtCDName->text(), "My-Party-Songs");
       EXPECT_EQ(w.lblFilesToConvert->text(), "2 items to burn.");
       EXPECT_EQ(w.g_ltmrItemSecsTotal, 2);

@@ -35,8 +35,9 @@ TEST_F(DataBurnerTest, TwoRowsOfOneNameAskBeforeTheSecondIsStaged) {
       EXPECT_EQ(w.lblCurrentTrack->text(), *c.fromRow ? "Done." : "Aborted.");
     });
     const QString staged = g_frmDataBurner3::GetTempBurnFolder() + (c.copy ? "x.wav" : "x.mp3");
-    const QString question = c.copy ? "The file name x.wav is already existed in the list to be burn. \r\n\r\nOverwtie it?"
-                                    : "The file: '" + staged + "' already exists.\r\n\r\nOverwrite it?";
+    const QString question = c.copy
+                                 ? "The file name x.wav is already existed in the list to be burn. \r\n\r\nOverwtie it?"
+                                 : "The file: '" + staged + "' already exists.\r\n\r\nOverwrite it?";
     ASSERT_FALSE(Prompts().isEmpty());
     EXPECT_EQ(Prompts()[0], question);
     EXPECT_EQ(Asked("Burn CD?"), *c.fromRow != 0);
