@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QTime>
+#include <cmath>
 #include <optional>
 
 #include "platform/SafeFile.h"
@@ -135,6 +136,8 @@ QString GetExtension(const QString& name) {
   qsizetype i = name.lastIndexOf(u'.');
   return i < 0 ? QString() : name.mid(i + 1);
 }
+
+long RoundHalfEven(double v) { return long(std::nearbyint(v)); }
 
 QString RemoveFileExt(const QString& name) {
   qsizetype i = name.lastIndexOf(u'.');

@@ -35,6 +35,9 @@ constexpr int kMaxFileNameBytes = 200;
 // The name cut to kMaxFileNameBytes, its extension (up to 12 characters after
 // the last dot) kept, never in the middle of a character.
 QString CapFileNameLength(const QString& name);
+// A number rounded to the nearest whole number, halves to the even one, as the
+// old conversions to whole numbers did (2.5 gives 2, 3.5 gives 4).
+long RoundHalfEven(double v);
 // At most 12 characters after the last dot of the whole text; "" without one.
 QString GetFileExt(const QString& name);
 // Everything after the last dot; "" without one.

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QLineEdit>
-#include <cmath>
 
 #include "core/mdlFunctions.h"
 #include "mainwindow/frmMain.h"
@@ -16,12 +15,14 @@
 #include "lists/ItemRow.h"
 #include "platform/XP_ProgressBar.h"
 #include "platform/cGrid.h"
+#include "settings/FormControls.h"
 #include "tools/convert/g_frmACMConverter.h"
 #include "tools/convert/g_frmConverter.h"
 #include "tools/convert/g_frmJoiner.h"
 #include "tools/convert/g_frmSplitter.h"
 #include "tools/disc/g_frmCDBurner.h"
 #include "tools/disc/g_frmCDRipper.h"
+#include "tools/disc/g_frmDataBurner3.h"
 
 namespace {
 // The totals panels (the time goes into the wider, first panel) and the
@@ -131,7 +132,7 @@ void frmMain::OpenCDBurner() {
   g_frmCDBurner& task = form<g_frmCDBurner>();
   const long items = CountMarkedItems();
   const double minutes = GetTotalTime(true).toDouble() / 60.0;
-  const QString m = QString::number(long(std::nearbyint(minutes)));
+  const QString m = QString::number(mdlFunctions::RoundHalfEven(minutes));
   task.lblFilesToConvert->setText(QString::number(items) + " items to burn (" + m + " minutes).");
   task.cStatusBar1->SetPanelText("Total Size", m + " Min / 80 Min.");
   task.prgSize->SetMax(83);
@@ -150,4 +151,21 @@ void frmMain::OpenCDBurner() {
   task.ShowModal(this);
 }
 
-void frmMain::OpenDataBurner(const QString& key) { Q_UNUSED(key); }
+// The command's key is the window's title; the list's name, made safe, is
+// the disc's volume label.
+void frmMain::OpenDataBurner(const QString& key) {
+  SetBusy(true);
+  g_frmDataBurner3& task = form<g_frmDataBurner3>();
+  task.lblTitle->setText(key);
+  task.SetCaption(key);
+  task.lblFilesToConvert->setText(QString::number(CountMarkedItems()) + " items to burn.");
+  FormControls::SelectText(task.cboTargetFormat, key == "WMA CD Maker" ? "WMA - Windows Media Audio files (*.wma)"
+                                                                        : "MP3 - MPEG-1 Audio Layer 3 (*.mp3)");
+  task.g_ltmrItemSecsTotal = GetTotalTime(true).toLong();
+  handOverTotals(*this, task);
+  cTreeNode* node = cTreeView1->SelectedItem();
+  task.txtCDName->setText(mdlFunctions::MakeSafeFileName(node ? node->Text() : QString()));
+  CopyGridRows(*cGrid1, *task.cGrid1, true);
+  SetBusy(false);
+  task.ShowModal(this);
+}

@@ -347,6 +347,23 @@ QString TaskWindow::CreateID3TagsString(QString text) {
   return replaceAll(text, values);
 }
 
+bool RowIsWhole(const cGrid& grid, long row) { return ItemRow::Text(grid, row, "COL_RANGE_ALL") == "1"; }
+
+long RowRangeStart(const cGrid& grid, long row) { return ItemRow::Text(grid, row, "COL_RANGE_START_TIME").toLong(); }
+
+long RowRangeLength(const cGrid& grid, long row) { return ItemRow::Text(grid, row, "COL_RANGE_LENGTH_TIME").toLong(); }
+
+long TaskWindow::ItemSeconds(long row) const {
+  return RowIsWhole(*cGrid1, row) ? mdlFunctions::TimeTextToSeconds(ItemRow::Text(*cGrid1, row, "Time"))
+                                  : RowRangeLength(*cGrid1, row);
+}
+
+QString TaskWindow::ConvertingCaption() const {
+  const double total = prgTotal->Max() > 0 ? double(prgTotal->Value()) / double(prgTotal->Max()) * 100.0 : 0.0;
+  return "Converting... [ " + QString::number(prgCurrnet->Value()) + "% / " + QLocale().toString(total, 'g', 15) +
+         "% ]";
+}
+
 std::vector<std::pair<QString, QString>> TaskWindow::ItemTagValues(long row) {
   return {{"[SOURCE_NAME]", mdlFunctions::GetFileNameFromPath(ItemRow::Text(*cGrid1, row, "COL_FILE"))},
           {"[ITEM_NAME]", ItemRow::Text(*cGrid1, row, "Item Name")},
@@ -411,10 +428,24 @@ QString TaskWindow::OutputFolder() const { return txtToPath->currentText() + Get
 
 void TaskWindow::DoEndEvents() {
   if (CheckValue(chkPlaySound) == 1) PlaySoundFile(g_sPlayAtEndFile);
-  if (CheckValue(chkOpenDestFolder) == 1) mdlFunctions::ShellOpen(this, OutputFolder());
+  if (CheckValue(chkOpenDestFolder) == 1 && !FolderToOpenWhenDone().isEmpty())
+    mdlFunctions::ShellOpen(this, FolderToOpenWhenDone());
   if (CheckValue(chkNoticeApp) == 1) RunNoticeApp();
   EndOfJobDiscAction();
   if (!m_bRunError && CheckValue(chkTurnOffComputer) == 1) mdlShutDown::ShowTurnOffDialog(30);
+}
+
+void TaskWindow::UpdateTimeLeft(long ticks, long itemSecsDone, long secsDone, long secsTotal) {
+  long left = 0;
+  if (itemSecsDone > 0) {
+    const double done = double(itemSecsDone + secsDone);
+    left = mdlFunctions::RoundHalfEven(double(ticks) / done * (double(secsTotal) - done));
+  }
+  if (left <= 0) return;
+  lblTimeLeft->setText("Time Left: " + ItemRow::TimeText(left));
+  if (Running()) return;
+  Timer1->SetEnabled(false);
+  lblTimeLeft->setText("Time Left: 00:00:00");
 }
 
 void TaskWindow::RunNoticeApp() {

@@ -76,6 +76,14 @@ void SetControlTags(Control& control, const TagSet& tags) {
   control.SetTagYear(tags.year);
 }
 
+// Hands a row's range (whole seconds) to a job control unless the row is
+// taken whole.
+bool RowIsWhole(const cGrid& grid, long row);
+long RowRangeStart(const cGrid& grid, long row);
+long RowRangeLength(const cGrid& grid, long row);
+template <class Control>
+void SetRowRange(Control& control, const cGrid& grid, long row);
+
 class TaskWindow : public Form {
   Q_OBJECT
  public:
@@ -117,8 +125,9 @@ class TaskWindow : public Form {
   // The sub-folder name and "/" when the box is ticked and the name is not
   // empty; "" otherwise.
   QString GetSubFolder() const;
-  // The destination text followed by the sub-folder part.
-  QString OutputFolder() const;
+  // The destination text followed by the sub-folder part; a window without
+  // the destination block names the folder its files go to.
+  virtual QString OutputFolder() const;
 
   // End of a job.
   void DoEndEvents();
@@ -189,12 +198,22 @@ class TaskWindow : public Form {
   // Placeholders between "[PROG_VERSION]" and "[YEAR]" for the row being worked on.
   virtual std::vector<std::pair<QString, QString>> ExtraTagValues() { return {}; }
   virtual QString DestExtension() const;
+  // The once-a-second "Time Left: " estimate: the seconds so far scaled by the
+  // share of the total still to do, once the current item has made progress;
+  // the timer stops once the run has ended.
+  void UpdateTimeLeft(long ticks, long itemSecsDone, long secsDone, long secsTotal);
   // Starts the external program of the options (end-of-job action).
   void RunNoticeApp();
   // A window's own end-of-job step on its drive, run after the external
   // program and before the turn-off.
   virtual void EndOfJobDiscAction() {}
+  // What "Open the destination folder" opens when a job is done; nothing when empty.
+  virtual QString FolderToOpenWhenDone() const { return OutputFolder(); }
 
+  // A row's length in seconds: the whole item's, or its range's.
+  long ItemSeconds(long row) const;
+  // "Converting... [ current% / total% ]" from the two bars.
+  QString ConvertingCaption() const;
   // "[SOURCE_NAME]", "[ITEM_NAME]" and "[RANGE]" of a row.
   std::vector<std::pair<QString, QString>> ItemTagValues(long row);
 
@@ -234,3 +253,10 @@ class TaskWindow : public Form {
   void setEventBoxesFromOptions();
   void reloadHistory();
 };
+
+template <class Control>
+void SetRowRange(Control& control, const cGrid& grid, long row) {
+  if (RowIsWhole(grid, row)) return;
+  control.SetRangeStart(RowRangeStart(grid, row));
+  control.SetRangeLength(RowRangeLength(grid, row));
+}

@@ -44,6 +44,11 @@ bool cAudioDataBurner::IsDiscEmpty(const QString& letter) {
   return w && d->writers.Disc(*w).blank;
 }
 
+QString cAudioDataBurner::GetDriveRoot(const QString& letter) {
+  const BurnDrives::Writer* w = d->writers.Find(letter);
+  return w ? BurnDrives::Root(*w) : QString();
+}
+
 // The tray of the writer being written stays shut: a moving tray ruins the disc.
 void cAudioDataBurner::OpenTray(const QString& letter) {
   const BurnDrives::Writer* w = d->writers.Find(letter);

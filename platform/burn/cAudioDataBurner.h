@@ -26,6 +26,8 @@ class cAudioDataBurner : public QObject {
   // True when the disc holds nothing yet (an image drive always starts a new image).
   bool IsDiscEmpty(const QString& letter);
   // An empty letter does nothing.
+  // The folder of the writer's disc for a file manager ("" when none).
+  QString GetDriveRoot(const QString& letter);
   void OpenTray(const QString& letter);
   void CloseTray(const QString& letter);
 

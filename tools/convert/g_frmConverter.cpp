@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <cmath>
 
@@ -31,7 +30,6 @@ TaskWindowLook converterLook() {
   return look;
 }
 
-long roundHalfEven(double v) { return long(std::nearbyint(v)); }
 }  // namespace
 
 g_frmConverter::g_frmConverter() : g_frmConverter(converterLook()) {}
@@ -120,9 +118,7 @@ void g_frmConverter::endRunDone() {
 long g_frmConverter::ConvertTask(long lRow) {
   const QString name = GetTargetFileName(lRow);
   cGrid1->SetSelectedRow(lRow);
-  m_lItemSecs = ItemRow::Text(*cGrid1, lRow, "COL_RANGE_ALL") == "1"
-                    ? mdlFunctions::TimeTextToSeconds(ItemRow::Text(*cGrid1, lRow, "Time"))
-                    : ItemRow::Text(*cGrid1, lRow, "COL_RANGE_LENGTH_TIME").toLong();
+  m_lItemSecs = ItemSeconds(lRow);
   m_lItemSecsDone = 0;
   SetID3Tags(lRow);
   const QString source = ItemRow::Text(*cGrid1, lRow, "COL_FILE");
@@ -133,10 +129,7 @@ long g_frmConverter::ConvertTask(long lRow) {
   if (output.isEmpty()) return TaskSkipped;
   cAudioConverter1->SetInputFile(source);
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
-  if (ItemRow::Text(*cGrid1, lRow, "COL_RANGE_ALL") != "1") {
-    cAudioConverter1->SetRangeStart(ItemRow::Text(*cGrid1, lRow, "COL_RANGE_START_TIME").toLong());
-    cAudioConverter1->SetRangeLength(ItemRow::Text(*cGrid1, lRow, "COL_RANGE_LENGTH_TIME").toLong());
-  }
+  SetRowRange(*cAudioConverter1, *cGrid1, lRow);
   cAudioConverter1->SetOutputFile(output);
   if (m_bAbortPending) return TaskAborted;
   cAudioConverter1->StartConvert();
@@ -158,10 +151,8 @@ void g_frmConverter::cAudioConverter1_Progress(long percent) {
   setBusyPointer(false);
   prgCurrnet->SetValue(percent);
   prgTotal->SetValue((m_lCurrentRow - 1) * 100 + percent);
-  const double total = prgTotal->Max() > 0 ? double(prgTotal->Value()) / double(prgTotal->Max()) * 100.0 : 0.0;
-  SetCaption(RunCaption("Converting... [ " + QString::number(prgCurrnet->Value()) + "% / " +
-                        QLocale().toString(total, 'g', 15) + "% ]"));
-  m_lItemSecsDone = roundHalfEven(double(percent) / 100.0 * double(m_lItemSecs));
+  SetCaption(RunCaption(ConvertingCaption()));
+  m_lItemSecsDone = mdlFunctions::RoundHalfEven(double(percent) / 100.0 * double(m_lItemSecs));
 }
 
 void g_frmConverter::cAudioConverter1_Done() {
@@ -196,14 +187,5 @@ void g_frmConverter::cAudioConverter1_Aborted() { EndRunAborted(); }
 
 void g_frmConverter::Timer1_Timer() {
   m_lTimerTicks += 1;
-  long estimate = 0;
-  if (m_lItemSecsDone > 0) {
-    const double done = double(m_lItemSecsDone + m_lSecsDone);
-    estimate = roundHalfEven(double(m_lTimerTicks) / done * (double(g_ltmrItemSecsTotal) - done));
-  }
-  if (estimate <= 0) return;
-  lblTimeLeft->setText("Time Left: " + ItemRow::TimeText(estimate));
-  if (Running()) return;
-  Timer1->SetEnabled(false);
-  lblTimeLeft->setText("Time Left: 00:00:00");
+  UpdateTimeLeft(m_lTimerTicks, m_lItemSecsDone, m_lSecsDone, g_ltmrItemSecsTotal);
 }

@@ -97,9 +97,9 @@ QString g_frmJoiner::refusedOutput(const QString& name, const QString& path) con
 void g_frmJoiner::fillQueue() {
   for (long n = cAudioJoin1->FileCount(); n >= 1; --n) cAudioJoin1->RemoveFile(1);
   for (long row = 1; row <= cGrid1->Rows(); ++row) {
-    const bool whole = ItemRow::Text(*cGrid1, row, "COL_RANGE_ALL") == "1";
-    const long start = whole ? -1 : ItemRow::Text(*cGrid1, row, "COL_RANGE_START_TIME").toLong();
-    const long length = whole ? -1 : ItemRow::Text(*cGrid1, row, "COL_RANGE_LENGTH_TIME").toLong();
+    const bool whole = RowIsWhole(*cGrid1, row);
+    const long start = whole ? -1 : RowRangeStart(*cGrid1, row);
+    const long length = whole ? -1 : RowRangeLength(*cGrid1, row);
     cAudioJoin1->AddFile(ItemRow::Text(*cGrid1, row, "COL_FILE"), start, length);
   }
 }

@@ -31,7 +31,6 @@ TaskWindowLook splitterLook() {
   return look;
 }
 
-long roundHalfEven(double v) { return long(std::nearbyint(v)); }
 
 // A number as the user typed it, in the user's notation or with a point.
 bool readNumber(const QString& text, double& value) {
@@ -107,18 +106,18 @@ bool g_frmSplitter::planParts() {
   if (ptnSplitByParts->isChecked()) {
     // A part count is a whole number of at least one.
     usable = readNumber(txtSplitParts->text(), count) && count >= 1 && count == std::floor(count);
-    m_lPartSecs = usable ? roundHalfEven(sourceSecs() / count) : 0;
+    m_lPartSecs = usable ? mdlFunctions::RoundHalfEven(sourceSecs() / count) : 0;
     maximum = count * 100;
   } else {
     usable = readNumber(txtSplitSecs->text(), count) && count < sourceSecs();
-    m_lPartSecs = usable ? roundHalfEven(count) : 0;
+    m_lPartSecs = usable ? mdlFunctions::RoundHalfEven(count) : 0;
     maximum = usable && count > 0 ? sourceSecs() / count * 100 : 0;
   }
   if (!usable || m_lPartSecs < 1) {
     MsgBox(kTooSmall, vbOKOnly | vbInformation);
     return false;
   }
-  prgTotal->SetMax(roundHalfEven(maximum));
+  prgTotal->SetMax(mdlFunctions::RoundHalfEven(maximum));
   return true;
 }
 

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <cmath>
 
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
@@ -126,7 +125,7 @@ void g_frmCDBurner::cboDrv_Click() {
   FillSpeedList();
   lblDiskSize->setText(QString::number(cAudioBurner1->GetDiscSize(driveLetter())));
   const double minutes = double(cAudioBurner1->GetDiscCapacity(driveLetter())) / kCapacityPerSecond / 60.0;
-  lblDiskCapacity->setText(QString::number(long(std::nearbyint(minutes))) + " Min");
+  lblDiskCapacity->setText(QString::number(mdlFunctions::RoundHalfEven(minutes)) + " Min");
   const QString state = cAudioBurner1->GetDiscState(driveLetter());
   QFont font = lblState->font();
   font.setBold(!state.isEmpty());

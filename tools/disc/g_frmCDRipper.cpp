@@ -3,9 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
-#include <cmath>
 
 #include "core/mdlFunctions.h"
 #include "core/mdlModes.h"
@@ -37,7 +35,6 @@ TaskWindowLook ripperLook() {
 constexpr long kRed = 255;
 constexpr long kBlack = 0;
 
-long roundHalfEven(double v) { return long(std::nearbyint(v)); }
 }  // namespace
 
 g_frmCDRipper::g_frmCDRipper() : TaskWindow(ripperLook()) {
@@ -162,9 +159,7 @@ void g_frmCDRipper::endRunDone() {
 long g_frmCDRipper::ConvertTask(long lRow) {
   const QString name = GetTargetFileName(lRow);
   cGrid1->SetSelectedRow(lRow);
-  m_ltmrItemSecs = ItemRow::Text(*cGrid1, lRow, "COL_RANGE_ALL") == "1"
-                       ? mdlFunctions::TimeTextToSeconds(ItemRow::Text(*cGrid1, lRow, "Time"))
-                       : ItemRow::Text(*cGrid1, lRow, "COL_RANGE_LENGTH_TIME").toLong();
+  m_ltmrItemSecs = ItemSeconds(lRow);
   m_ltmrItemSecsDone = 0;
   cAudioCDRipper1->SetTrackNumber(lRow);
   SetID3Tags(lRow);
@@ -174,10 +169,7 @@ long g_frmCDRipper::ConvertTask(long lRow) {
   const QString output = OutputPathOrError(name);
   if (output.isEmpty()) return TaskSkipped;
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
-  if (ItemRow::Text(*cGrid1, lRow, "COL_RANGE_ALL") != "1") {
-    cAudioCDRipper1->SetRangeStart(ItemRow::Text(*cGrid1, lRow, "COL_RANGE_START_TIME").toLong());
-    cAudioCDRipper1->SetRangeLength(ItemRow::Text(*cGrid1, lRow, "COL_RANGE_LENGTH_TIME").toLong());
-  }
+  SetRowRange(*cAudioCDRipper1, *cGrid1, lRow);
   cAudioCDRipper1->SetOutputFile(output);
   if (m_bAbortPending) return TaskAborted;
   cAudioCDRipper1->RipTrack();
@@ -199,10 +191,8 @@ void g_frmCDRipper::cAudioCDRipper1_Progress(long percent) {
   SetBusy(false);
   prgCurrnet->SetValue(percent);
   prgTotal->SetValue((m_lCurrentRow - 1) * 100 + percent);
-  const double total = prgTotal->Max() > 0 ? double(prgTotal->Value()) / double(prgTotal->Max()) * 100.0 : 0.0;
-  SetCaption("Converting... [ " + QString::number(prgCurrnet->Value()) + "% / " + QLocale().toString(total, 'g', 15) +
-             "% ]");
-  m_ltmrItemSecsDone = roundHalfEven(double(percent) / 100.0 * double(m_ltmrItemSecs));
+  SetCaption(ConvertingCaption());
+  m_ltmrItemSecsDone = mdlFunctions::RoundHalfEven(double(percent) / 100.0 * double(m_ltmrItemSecs));
 }
 
 void g_frmCDRipper::cAudioCDRipper1_Done() {
@@ -229,14 +219,5 @@ void g_frmCDRipper::cAudioCDRipper1_Error(long code, const QString& text) {
 
 void g_frmCDRipper::Timer1_Timer() {
   m_ltmrTicks += 1;
-  long left = 0;
-  if (m_ltmrItemSecsDone > 0) {
-    const double done = double(m_ltmrItemSecsDone + m_ltmrSecsDone);
-    left = roundHalfEven(double(m_ltmrTicks) / done * (double(g_ltmrItemSecsTotal) - done));
-  }
-  if (left <= 0) return;
-  lblTimeLeft->setText("Time Left: " + ItemRow::TimeText(left));
-  if (Running()) return;
-  Timer1->SetEnabled(false);
-  lblTimeLeft->setText("Time Left: 00:00:00");
+  UpdateTimeLeft(m_ltmrTicks, m_ltmrItemSecsDone, m_ltmrSecsDone, g_ltmrItemSecsTotal);
 }
