@@ -7,7 +7,6 @@
 // Usage: burn_bench [folder for the files, default a temporary one]
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
@@ -16,10 +15,10 @@
 #include <QtEndian>
 #include <cmath>
 #include <cstdio>
-#include <unistd.h>
 #include <functional>
 #include <utility>
 
+#include "bench/BenchSupport.h"
 #include "platform/burn/cAudioBurner.h"
 #include "platform/burn/cAudioDataBurner.h"
 
@@ -50,17 +49,7 @@ bool WriteWav(const QString& path, int seconds) {
   return WriteFile(path, h, data);
 }
 
-double Time(const std::function<bool()>& run) {
-  // Each run starts with no dirty pages of the one before, which would throttle its writes.
-  ::sync();
-  QElapsedTimer t;
-  t.start();
-  if (!run()) {
-    std::fprintf(stderr, "a run failed\n");
-    std::exit(1);
-  }
-  return t.elapsed() / 1000.0;
-}
+
 
 // The best of three turns of each, taken in turn (reference, ours, ...), so
 // that a busy moment of the machine hits both alike; clean() removes a run's
@@ -69,9 +58,9 @@ std::pair<double, double> Race(const std::function<bool()>& reference, const std
                                const std::function<void()>& clean) {
   double best[2] = {1e9, 1e9};
   for (int turn = 0; turn < 3; ++turn) {
-    best[0] = std::min(best[0], Time(reference));
+    best[0] = std::min(best[0], TimeAfterSync(reference));
     clean();
-    best[1] = std::min(best[1], Time(ours));
+    best[1] = std::min(best[1], TimeAfterSync(ours));
     clean();
   }
   return {best[0], best[1]};

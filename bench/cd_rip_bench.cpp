@@ -8,16 +8,15 @@
 // beside for comparison. Needs the Debian packages cd-paranoia and lame.
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 
+#include "bench/BenchSupport.h"
 #include "platform/cd/cAudioCDRipper.h"
 
 namespace {
@@ -52,14 +51,11 @@ QString WriteImage(const QString& dir) {
   return c.fileName();
 }
 
-// Each side starts with the earlier writes on disk, so neither pays for the
-// other's write-back.
 double Seconds(const std::function<void()>& work) {
-  ::sync();
-  QElapsedTimer t;
-  t.start();
-  work();
-  return double(t.nsecsElapsed()) / 1e9;
+  return TimeAfterSync([&] {
+    work();
+    return true;
+  });
 }
 
 // Rips every track in turn, the next one started from the Done event as the

@@ -17,9 +17,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/mdlInstall.h"
+#include "bench/BenchSupport.h"
 #include "lists/ItemRow.h"
-#include "platform/Registry.h"
 #include "platform/cGrid.h"
 #include "settings/FormControls.h"
 #include "settings/OutputFormatStore.h"
@@ -99,17 +98,9 @@ double LameLoop(const QString& in, const QString& out) {
 
 int main(int argc, char** argv) {
   QTemporaryDir home;
-  qputenv("HOME", home.path().toUtf8());
-  qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-  qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("SDL_AUDIODRIVER", "dummy");
+  UseProgramHome(home.path());
   QApplication app(argc, argv);
-  Hive::SetFolder(home.path() + "/config/Tessory");
-  if (!mdlInstall::Install()) {
-    fprintf(stderr, "the settings could not be installed\n");
-    return 1;
-  }
+  if (!InstallProgramSettings(home.path())) return 1;
   // MP3 128 kbit/s CBR, joint stereo, quality 5, no tag frame: what the lame loop writes.
   g_tMp3Settings = Mp3FormatRecord{};
   g_tMp3Settings.Bitrate = 128;

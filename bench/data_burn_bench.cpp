@@ -4,15 +4,14 @@
 //   600 MB of files (60 items) staged in copy mode and written to a stdio:
 //   image through the window, shown offscreen and driven as a user drives it
 //   vs  xorriso -as mkisofs -J -o on the folder of the same files.
-// The window copies every byte into its staging folder before it writes them,
-// so it moves the data twice where xorriso moves it once.
+// The window stages every file before it writes them: a second link to a
+// file on the staging folder's file system, a copy across file systems.
 // Needs xorriso (installed for the tests).
 // Usage: data_burn_bench [folder for the files, default a temporary one]
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,11 +22,9 @@
 #include <QThread>
 #include <cstdio>
 #include <functional>
-#include <unistd.h>
 
-#include "core/mdlInstall.h"
+#include "bench/BenchSupport.h"
 #include "lists/ItemRow.h"
-#include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/cGrid.h"
 #include "tools/disc/g_frmDataBurner3.h"
@@ -36,17 +33,6 @@ namespace {
 constexpr int kFiles = 60;
 constexpr int kFileBytes = 10 * 1000 * 1000;
 
-double Time(const std::function<bool()>& run) {
-  // Each run starts with no dirty pages of the one before, which would throttle its writes.
-  ::sync();
-  QElapsedTimer t;
-  t.start();
-  if (!run()) {
-    std::fprintf(stderr, "a run failed\n");
-    std::exit(1);
-  }
-  return double(t.nsecsElapsed()) / 1e9;
-}
 
 bool Xorriso(const QString& folder, const QString& image) {
   QProcess p;
@@ -83,17 +69,9 @@ bool BurnThroughWindow(const QStringList& files) {
 
 int main(int argc, char** argv) {
   QTemporaryDir home(argc > 1 ? QString(argv[1]) + "/data_burn_bench-XXXXXX" : QString());
-  qputenv("HOME", home.path().toUtf8());
-  qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-  qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("SDL_AUDIODRIVER", "dummy");
+  UseProgramHome(home.path());
   QApplication app(argc, argv);
-  Hive::SetFolder(home.path() + "/config/Tessory");
-  if (!mdlInstall::Install()) {
-    std::fprintf(stderr, "the settings could not be installed\n");
-    return 1;
-  }
+  if (!InstallProgramSettings(home.path())) return 1;
   SetMsgBoxHandler([](const MsgBoxCall& c) { return c.prompt.startsWith("Burn CD?") ? int(vbOK) : int(vbCancel); });
   const QString files = home.path() + "/files", out = home.path() + "/out";
   QDir().mkpath(files);
@@ -113,9 +91,9 @@ int main(int argc, char** argv) {
   }
   double best[2] = {1e9, 1e9};
   for (int turn = 0; turn < 3; ++turn) {
-    best[0] = std::min(best[0], Time([&] { return Xorriso(files, ref); }));
+    best[0] = std::min(best[0], TimeAfterSync([&] { return Xorriso(files, ref); }));
     QFile::remove(ref);
-    best[1] = std::min(best[1], Time([&] { return BurnThroughWindow(items); }));
+    best[1] = std::min(best[1], TimeAfterSync([&] { return BurnThroughWindow(items); }));
     if (QFileInfo(iso).size() < qint64(kFiles) * kFileBytes) {
       std::fprintf(stderr, "the image is too small\n");
       return 1;

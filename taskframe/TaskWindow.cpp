@@ -353,6 +353,33 @@ long RowRangeStart(const cGrid& grid, long row) { return ItemRow::Text(grid, row
 
 long RowRangeLength(const cGrid& grid, long row) { return ItemRow::Text(grid, row, "COL_RANGE_LENGTH_TIME").toLong(); }
 
+void TaskWindow::ShowRowProgress(long row, long percent) {
+  prgCurrnet->SetValue(percent);
+  prgTotal->SetValue((row - 1) * 100 + percent);
+}
+
+long TaskWindow::SecondsDone(long percent, long itemSecs) {
+  return mdlFunctions::RoundHalfEven(double(percent) / 100.0 * double(itemSecs));
+}
+
+void TaskWindow::AnnounceItem(long row, const QString& logVerb) {
+  lblCurrentTrack->setText(mdlFunctions::GetFileNameFromPath(ItemRow::Text(*cGrid1, row, "COL_FILE")));
+  lblFilesToConvert->setText("Files: " + QString::number(row) + "/" + QString::number(cGrid1->Rows()));
+  Log(logVerb + lblCurrentTrack->text() + "...");
+}
+
+QString TaskWindow::LogItemError(long code, const QString& text) {
+  m_bRunError = true;
+  const QString line = "Error: " + text + "(" + QString::number(code) + ")";
+  Log(line);
+  return line;
+}
+
+void TaskWindow::ShowErrorLine(const QString& line) {
+  lblCurrentTrack->setText(line);
+  SetCaption(line);
+}
+
 long TaskWindow::ItemSeconds(long row) const {
   return RowIsWhole(*cGrid1, row) ? mdlFunctions::TimeTextToSeconds(ItemRow::Text(*cGrid1, row, "Time"))
                                   : RowRangeLength(*cGrid1, row);

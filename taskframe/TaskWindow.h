@@ -210,6 +210,18 @@ class TaskWindow : public Form {
   // What "Open the destination folder" opens when a job is done; nothing when empty.
   virtual QString FolderToOpenWhenDone() const { return OutputFolder(); }
 
+  // The current bar at the percent and the total bar at that share of the
+  // row (items counted from 1, a hundred each).
+  void ShowRowProgress(long row, long percent);
+  // The whole seconds done of an item of that length at the percent.
+  static long SecondsDone(long percent, long itemSecs);
+  // "Files: row/rows", the source's name as the status and "<verb>name..."
+  // in the log, as an item starts.
+  void AnnounceItem(long row, const QString& logVerb);
+  // The line "Error: text(code)" logged; the run error flag set.
+  QString LogItemError(long code, const QString& text);
+  // An error line as the status and the caption.
+  void ShowErrorLine(const QString& line);
   // A row's length in seconds: the whole item's, or its range's.
   long ItemSeconds(long row) const;
   // "Converting... [ current% / total% ]" from the two bars.

@@ -14,13 +14,17 @@
 
 namespace AudioFixtures {
 
-namespace {
-QByteArray Run(const QString& program, const QStringList& args) {
+QByteArray RunTool(const QString& program, const QStringList& args) {
   QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("LANG", "C.UTF-8");  // xorriso names files in the locale's character set
+  p.setProcessEnvironment(env);
   p.start(program, args);
   p.waitForFinished(60000);
   return p.readAllStandardOutput();
 }
+
+namespace {
 
 void Put16(QByteArray& b, quint16 v) {
   char c[2];
@@ -105,12 +109,12 @@ QString WriteVox(const QString& path, double seconds) {
 }
 
 QString Encode(const QString& input, const QString& output, const QStringList& args) {
-  Run("ffmpeg", QStringList{"-v", "error", "-y", "-i", input} + args + QStringList{output});
+  RunTool("ffmpeg", QStringList{"-v", "error", "-y", "-i", input} + args + QStringList{output});
   return output;
 }
 
 Probe ProbeFile(const QString& path) {
-  const QByteArray json = Run("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,sample_rate,channels,sample_fmt:format_tags:stream_tags",
+  const QByteArray json = RunTool("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,sample_rate,channels,sample_fmt:format_tags:stream_tags",
                                           "-of", "json", path});
   const QJsonObject root = QJsonDocument::fromJson(json).object();
   Probe p;
@@ -127,7 +131,7 @@ Probe ProbeFile(const QString& path) {
 }
 
 std::vector<int16_t> DecodePcm(const QString& path) {
-  const QByteArray raw = Run("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-c:a", "pcm_s16le", "-"});
+  const QByteArray raw = RunTool("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-c:a", "pcm_s16le", "-"});
   std::vector<int16_t> pcm(size_t(raw.size()) / 2);
   memcpy(pcm.data(), raw.constData(), pcm.size() * 2);
   return pcm;

@@ -18,6 +18,8 @@ QString WriteWav(const QString& path, int rate, int channels, int bits, double s
 // A headerless Dialogic (OKI ADPCM) file of a sine, 8000 Hz mono.
 QString WriteVox(const QString& path, double seconds);
 // Converts a file with the ffmpeg command (args between input and output, e.g. {"-c:a", "libmp3lame"}).
+// A tool's standard output (UTF-8 locale, at most a minute).
+QByteArray RunTool(const QString& program, const QStringList& args);
 QString Encode(const QString& input, const QString& output, const QStringList& args = {});
 
 struct Probe {

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "AudioFixtures.h"
+#include "core/g_frmTurnOff.h"
 #include "platform/audio/Sound.h"
 #include "tests/lists/ListFixtures.h"
 #include "tools/convert/g_frmConverter.h"
@@ -28,8 +29,17 @@ class TaskTest : public ListsTest {
       sounds << path;
       return true;
     });
+    // The turn-off count-down is cancelled as soon as it shows.
+    QObject::connect(&watch_, &QTimer::timeout, [this] {
+      if (g_frmTurnOff* f = loadedForm<g_frmTurnOff>()) {
+        ++turnOffShown;
+        f->cmdCancel->click();
+      }
+    });
+    watch_.start(10);
   }
   void TearDown() override {
+    watch_.stop();
     SetSoundHandler(nullptr);
     ListsTest::TearDown();
   }
@@ -82,4 +92,8 @@ class TaskTest : public ListsTest {
 
   QString out;
   QStringList sounds;
+  int turnOffShown = 0;
+
+ private:
+  QTimer watch_;
 };

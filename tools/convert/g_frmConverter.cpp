@@ -121,13 +121,10 @@ long g_frmConverter::ConvertTask(long lRow) {
   m_lItemSecs = ItemSeconds(lRow);
   m_lItemSecsDone = 0;
   SetID3Tags(lRow);
-  const QString source = ItemRow::Text(*cGrid1, lRow, "COL_FILE");
-  lblCurrentTrack->setText(mdlFunctions::GetFileNameFromPath(source));
-  lblFilesToConvert->setText("Files: " + QString::number(lRow) + "/" + QString::number(cGrid1->Rows()));
-  Log("Start to convert: " + lblCurrentTrack->text() + "...");
+  AnnounceItem(lRow, "Start to convert: ");
   const QString output = OutputPathOrError(name);
   if (output.isEmpty()) return TaskSkipped;
-  cAudioConverter1->SetInputFile(source);
+  cAudioConverter1->SetInputFile(ItemRow::Text(*cGrid1, lRow, "COL_FILE"));
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
   SetRowRange(*cAudioConverter1, *cGrid1, lRow);
   cAudioConverter1->SetOutputFile(output);
@@ -149,10 +146,9 @@ void g_frmConverter::cmdAbort_Click() {
 void g_frmConverter::cAudioConverter1_Progress(long percent) {
   if (percent < 1) return;
   setBusyPointer(false);
-  prgCurrnet->SetValue(percent);
-  prgTotal->SetValue((m_lCurrentRow - 1) * 100 + percent);
+  ShowRowProgress(m_lCurrentRow, percent);
   SetCaption(RunCaption(ConvertingCaption()));
-  m_lItemSecsDone = mdlFunctions::RoundHalfEven(double(percent) / 100.0 * double(m_lItemSecs));
+  m_lItemSecsDone = SecondsDone(percent, m_lItemSecs);
 }
 
 void g_frmConverter::cAudioConverter1_Done() {
@@ -164,19 +160,11 @@ void g_frmConverter::cAudioConverter1_Done() {
 }
 
 void g_frmConverter::cAudioConverter1_Error(long code, const QString& text) {
-  m_bRunError = true;
-  const QString line = "Error: " + text + "(" + QString::number(code) + ")";
-  Log(line);
-  ShowItemError(line);
+  ShowItemError(LogItemError(code, text));
   SetButtonsEnabled(true);
   m_lCurrentRow += 1;
   ConvertTracks();
   setBusyPointer(false);
-}
-
-void g_frmConverter::ShowItemError(const QString& line) {
-  lblCurrentTrack->setText(line);
-  SetCaption(line);
 }
 
 void g_frmConverter::setBusyPointer(bool busy) {

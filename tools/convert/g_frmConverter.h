@@ -46,7 +46,7 @@ class g_frmConverter : public TaskWindow {
   // What differs in the ACM converter's run: the caption while it runs and
   // when done, the error's status label, the steps after the item loop.
   virtual QString RunCaption(const QString& converterText) const { return converterText; }
-  virtual void ShowItemError(const QString& line);
+  virtual void ShowItemError(const QString& line) { ShowErrorLine(line); }
   virtual void ItemLoopEnded() {}
   // False: the run never shows the hourglass.
   bool m_bShowHourglass = true;

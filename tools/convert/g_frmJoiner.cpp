@@ -137,8 +137,7 @@ void g_frmJoiner::cmdAbort_Click() {
 
 void g_frmJoiner::cAudioJoin1_Progress(long fileNumber, long percent) {
   if (percent <= 0) return;
-  prgCurrnet->SetValue(percent);
-  prgTotal->SetValue((fileNumber - 1) * 100 + percent);
+  ShowRowProgress(fileNumber, percent);
   lblFilesToConvert->setText("Files: " + QString::number(fileNumber) + "/" + QString::number(cGrid1->Rows()));
   SetCaption(AppTitle());
   if (fileNumber == m_lLastFileNumber) return;
@@ -163,7 +162,6 @@ void g_frmJoiner::cAudioJoin1_Aborted() {
 }
 
 void g_frmJoiner::cAudioJoin1_Error(long code, const QString& text) {
-  m_bRunError = true;
-  Log("Error: " + text + "(" + QString::number(code) + ")");
+  LogItemError(code, text);
   SetButtonsEnabled(true);
 }

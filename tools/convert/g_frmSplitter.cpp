@@ -190,8 +190,7 @@ void g_frmSplitter::cmdAbort_Click() {
 
 void g_frmSplitter::cAudioConverter1_Progress(long percent) {
   if (percent <= 0) return;
-  prgCurrnet->SetValue(percent);
-  prgTotal->SetValue((m_lPartNumber - 1) * 100 + percent);
+  ShowRowProgress(m_lPartNumber, percent);
   SetCaption(AppTitle());
 }
 
@@ -203,8 +202,7 @@ void g_frmSplitter::cAudioConverter1_Done() {
 }
 
 void g_frmSplitter::cAudioConverter1_Error(long code, const QString& text) {
-  m_bRunError = true;
-  Log("Error: " + text + "(" + QString::number(code) + ")");
+  LogItemError(code, text);
   SetButtonsEnabled(true);
   nextPart();
   ConvertTracks();

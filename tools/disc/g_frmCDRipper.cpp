@@ -163,9 +163,7 @@ long g_frmCDRipper::ConvertTask(long lRow) {
   m_ltmrItemSecsDone = 0;
   cAudioCDRipper1->SetTrackNumber(lRow);
   SetID3Tags(lRow);
-  lblCurrentTrack->setText(mdlFunctions::GetFileNameFromPath(ItemRow::Text(*cGrid1, lRow, "COL_FILE")));
-  lblFilesToConvert->setText("Files: " + QString::number(lRow) + "/" + QString::number(cGrid1->Rows()));
-  Log("Start to rip: " + lblCurrentTrack->text() + "...");
+  AnnounceItem(lRow, "Start to rip: ");
   const QString output = OutputPathOrError(name);
   if (output.isEmpty()) return TaskSkipped;
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
@@ -189,10 +187,9 @@ void g_frmCDRipper::cmdAbort_Click() {
 void g_frmCDRipper::cAudioCDRipper1_Progress(long percent) {
   if (percent < 1) return;
   SetBusy(false);
-  prgCurrnet->SetValue(percent);
-  prgTotal->SetValue((m_lCurrentRow - 1) * 100 + percent);
+  ShowRowProgress(m_lCurrentRow, percent);
   SetCaption(ConvertingCaption());
-  m_ltmrItemSecsDone = mdlFunctions::RoundHalfEven(double(percent) / 100.0 * double(m_ltmrItemSecs));
+  m_ltmrItemSecsDone = SecondsDone(percent, m_ltmrItemSecs);
 }
 
 void g_frmCDRipper::cAudioCDRipper1_Done() {
@@ -206,11 +203,7 @@ void g_frmCDRipper::cAudioCDRipper1_Done() {
 void g_frmCDRipper::cAudioCDRipper1_Aborted() { EndRunAborted(); }
 
 void g_frmCDRipper::cAudioCDRipper1_Error(long code, const QString& text) {
-  m_bRunError = true;
-  const QString line = "Error: " + text + "(" + QString::number(code) + ")";
-  Log(line);
-  lblCurrentTrack->setText(line);
-  SetCaption(line);
+  ShowErrorLine(LogItemError(code, text));
   SetButtonsEnabled(true);
   m_lCurrentRow += 1;
   ConvertTracks();

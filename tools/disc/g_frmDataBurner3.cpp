@@ -391,12 +391,9 @@ long g_frmDataBurner3::ConvertTask(long lRow) {
   m_ltmrItemSecs = ItemSeconds(lRow);
   m_ltmrItemSecsDone = 0;
   SetID3Tags(lRow);
-  const QString source = ItemRow::Text(*cGrid1, lRow, "COL_FILE");
-  lblCurrentTrack->setText(mdlFunctions::GetFileNameFromPath(source));
-  lblFilesToConvert->setText("Files: " + QString::number(lRow) + "/" + QString::number(cGrid1->Rows()));
-  Log("Start to convert: " + lblCurrentTrack->text() + "...");
-  lblCurrentTrack->setText("Start to convert: " + mdlFunctions::GetFileNameFromPath(source) + "...");
-  cAudioConverter1->SetInputFile(source);
+  AnnounceItem(lRow, "Start to convert: ");
+  lblCurrentTrack->setText("Start to convert: " + lblCurrentTrack->text() + "...");
+  cAudioConverter1->SetInputFile(ItemRow::Text(*cGrid1, lRow, "COL_FILE"));
   const QString output = OutputPathOrError(name);
   if (output.isEmpty()) return TaskSkipped;
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
@@ -450,10 +447,9 @@ void g_frmDataBurner3::cmdAbort_Click() {
 void g_frmDataBurner3::cAudioConverter1_Progress(long percent) {
   if (percent < 1) return;
   SetBusy(false);
-  prgCurrnet->SetValue(percent);
-  prgTotal->SetValue((m_lCurrentRow - 1) * 100 + percent);
+  ShowRowProgress(m_lCurrentRow, percent);
   SetCaption(ConvertingCaption());
-  m_ltmrItemSecsDone = mdlFunctions::RoundHalfEven(double(percent) / 100.0 * double(m_ltmrItemSecs));
+  m_ltmrItemSecsDone = SecondsDone(percent, m_ltmrItemSecs);
 }
 
 void g_frmDataBurner3::cAudioConverter1_Done() {
@@ -469,11 +465,7 @@ void g_frmDataBurner3::cAudioConverter1_Aborted() {
 }
 
 void g_frmDataBurner3::cAudioConverter1_Error(long code, const QString& text) {
-  m_bRunError = true;
-  const QString line = "Error: " + text + "(" + QString::number(code) + ")";
-  Log(line);
-  lblCurrentTrack->setText(line);
-  SetCaption(line);
+  ShowErrorLine(LogItemError(code, text));
   if (m_lCurrentRow >= 1 && m_lCurrentRow <= m_stagedFiles.size()) m_stagedFiles[m_lCurrentRow - 1].clear();
   m_lCurrentRow += 1;
   ConvertTracks();

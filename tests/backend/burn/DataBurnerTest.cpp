@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 
 #include "AudioFixtures.h"
@@ -15,18 +14,9 @@
 #include "platform/burn/cBurner.h"
 
 using AudioFixtures::FilesIn;
+using AudioFixtures::RunTool;
 
 namespace {
-QByteArray RunTool(const QString& program, const QStringList& args) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("LANG", "C.UTF-8");  // xorriso names files in the locale's character set
-  p.setProcessEnvironment(env);
-  p.start(program, args);
-  p.waitForFinished(60000);
-  return p.readAllStandardOutput();
-}
-
 // The volume id of the Joliet descriptor (type 2 with a UCS-2 escape), read
 // from the image's bytes: no tool here prints it.
 QString JolietVolumeId(const QString& image) {

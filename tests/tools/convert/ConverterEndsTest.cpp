@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <QLabel>
 
-#include "core/g_frmTurnOff.h"
 #include "platform/Timer.h"
 #include "platform/audio/cAudioConverter.h"
 #include "settings/OutputFormatStore.h"
@@ -22,18 +21,6 @@ class ConverterEnds : public TaskTest {
     TaskTest::SetUp();
     g_sDefaultFileNameFormat = "[file_name].[dest_extension]";
     g_lWavSampleRate = 44100, g_lWavChannelsIndex = 1, g_lWavBits = 16;
-    // The turn-off count-down is cancelled as soon as it shows.
-    QObject::connect(&watch_, &QTimer::timeout, [this] {
-      if (g_frmTurnOff* f = loadedForm<g_frmTurnOff>()) {
-        ++turnOffShown;
-        f->cmdCancel->click();
-      }
-    });
-    watch_.start(10);
-  }
-  void TearDown() override {
-    watch_.stop();
-    TaskTest::TearDown();
   }
   // Items a.wav, b.wav, ... of the given seconds, 44100 Hz stereo.
   QStringList MakeItems(int count, double seconds) {
@@ -56,10 +43,6 @@ class ConverterEnds : public TaskTest {
       if (c.kind == kind) out << c;
     return out;
   }
-  int turnOffShown = 0;
-
- private:
-  QTimer watch_;
 };
 }  // namespace
 

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <map>
 
 #include "platform/burn/cAudioDataBurner.h"
@@ -60,21 +59,11 @@ class DataBurnerTest : public RipperTest {
   // steps left it open.
   void WithBurner(int engine, const std::function<void(g_frmDataBurner3&)>& steps,
                   const QString& command = "MP3 CD Maker") {
-    bool shown = false;
-    QTimer open;
-    open.setSingleShot(true);
-    QObject::connect(&open, &QTimer::timeout, [&] {
-      g_frmDataBurner3* w = loadedForm<g_frmDataBurner3>();
-      ASSERT_NE(w, nullptr);
-      shown = true;
-      w->cmbEngine->setCurrentIndex(engine);
-      for (QCheckBox* box : {w->chkPlaySound, w->chkTurnOffComputer}) box->setChecked(true);
-      steps(*w);
-      if (loadedForm<g_frmDataBurner3>()) w->cmdExit->click();
+    WithTask<g_frmDataBurner3>(command, [&](g_frmDataBurner3& w) {
+      w.cmbEngine->setCurrentIndex(engine);
+      for (QCheckBox* box : {w.chkPlaySound, w.chkTurnOffComputer}) box->setChecked(true);
+      steps(w);
     });
-    open.start(0);
-    main->RunCommand(command);
-    EXPECT_TRUE(shown);
   }
 
   // Presses Burn and waits until the staging and the write are over.
@@ -97,7 +86,7 @@ class DataBurnerTest : public RipperTest {
     QMap<QString, QByteArray> files;
     if (!QFileInfo::exists(iso)) return files;
     const QString dir = TestEnv::FreshDir("extracted");
-    RunTool("xorriso", {"-joliet", "on", "-osirrox", "on", "-indev", iso, "-extract", "/", dir});
+    AudioFixtures::RunTool("xorriso", {"-joliet", "on", "-osirrox", "on", "-indev", iso, "-extract", "/", dir});
     for (const QString& name : AudioFixtures::FilesIn(dir)) {
       QFile f(dir + "/" + name);
       files[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -105,25 +94,12 @@ class DataBurnerTest : public RipperTest {
     return files;
   }
   // isoinfo's report of the primary volume descriptor.
-  QString VolumeReport() const { return QString::fromLatin1(RunTool("isoinfo", {"-d", "-i", iso})); }
-  static QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
+  QString VolumeReport() const { return QString::fromLatin1(AudioFixtures::RunTool("isoinfo", {"-d", "-i", iso})); }
   static QStringList Staged() { return AudioFixtures::FilesIn(g_frmDataBurner3::GetTempBurnFolder()); }
 
   QString iso;
 
  private:
-  static QByteArray RunTool(const QString& program, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LANG", "C.UTF-8");  // xorriso names files in the locale's character set
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return p.readAllStandardOutput();
-  }
   int answer(const MsgBoxCall& c) {
     ScriptedUi& ui = ScriptedUi::get();
     ui.shown.push_back(c);

@@ -14,6 +14,8 @@
 
 using namespace AudioFixtures;
 
+using ListFixtures::FileBytes;
+
 namespace {
 const QString kLabel = "A list name of sixty characters that no disc can hold whole";  // 60
 const QStringList kSources = {"Song 01.wav", "Grüße aus Köln – Ünïcödé.mp3", "c.ogg"};
@@ -40,7 +42,7 @@ TEST_F(DataBurnerTest, BothEnginesWriteTheStagedFilesInCopyAndConvertMode) {
     QMap<QString, QByteArray> staged;
     // The staged files as they are when the question comes.
     OnPrompt("Burn CD?", [&] {
-      for (const QString& name : Staged()) staged[name] = Bytes(g_frmDataBurner3::GetTempBurnFolder() + name);
+      for (const QString& name : Staged()) staged[name] = FileBytes(g_frmDataBurner3::GetTempBurnFolder() + name);
       return int(vbOK);
     });
     WithBurner(c.engine, [&](g_frmDataBurner3& w) {
@@ -65,7 +67,7 @@ TEST_F(DataBurnerTest, BothEnginesWriteTheStagedFilesInCopyAndConvertMode) {
     ASSERT_EQ(QStringList(disc.keys()), c.names);
     for (const QString& name : c.names) EXPECT_TRUE(disc[name] == staged[name]) << name.toStdString();
     if (c.copy) {
-      for (const QString& source : kSources) EXPECT_TRUE(disc[source] == Bytes(media + "/" + source));
+      for (const QString& source : kSources) EXPECT_TRUE(disc[source] == FileBytes(media + "/" + source));
     } else {
       for (const QString& name : c.names) {
         const QString path = TestEnv::FreshDir("probe") + "/x.mp3";

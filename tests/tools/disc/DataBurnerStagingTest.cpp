@@ -6,6 +6,7 @@
 #include "tests/tools/disc/DataBurnerFixture.h"
 
 using namespace AudioFixtures;
+using ListFixtures::FileBytes;
 
 // Row 1 is a second long, row 2 two seconds, so the staged file shows which
 // row it came from.
@@ -48,7 +49,7 @@ TEST_F(DataBurnerTest, TwoRowsOfOneNameAskBeforeTheSecondIsStaged) {
     const QMap<QString, QByteArray> disc = DiscFiles();
     ASSERT_EQ(QStringList(disc.keys()), QStringList{QFileInfo(staged).fileName()});
     if (c.copy) {
-      EXPECT_TRUE(disc.first() == Bytes(media + "/" + c.fromRow));
+      EXPECT_TRUE(disc.first() == FileBytes(media + "/" + c.fromRow));
       continue;
     }
     const QString path = TestEnv::FreshDir("probe") + "/x.mp3";

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "DiscImage.h"
-#include "core/g_frmTurnOff.h"
 #include "platform/XP_ProgressBar.h"
 #include "platform/cd/cAudioCDRipper.h"
 #include "settings/FormControls.h"
@@ -21,18 +20,6 @@ class RipperTest : public TaskTest {
     TaskTest::SetUp();
     g_sDefaultFileNameFormat = "[file_name].[dest_extension]";
     g_lWavSampleRate = 44100, g_lWavChannelsIndex = 1, g_lWavBits = 16;
-    // The turn-off count-down is cancelled as soon as it shows.
-    QObject::connect(&watch_, &QTimer::timeout, [this] {
-      if (g_frmTurnOff* f = loadedForm<g_frmTurnOff>()) {
-        ++turnOffShown;
-        f->cmdCancel->click();
-      }
-    });
-    watch_.start(10);
-  }
-  void TearDown() override {
-    watch_.stop();
-    TaskTest::TearDown();
   }
 
   // Writes the image, lists it as the last drive and opens that drive.
@@ -52,14 +39,7 @@ class RipperTest : public TaskTest {
   // Opens the ripper over the open drive and runs the steps while it is
   // shown; the window is closed afterwards when the steps left it open.
   void WithRipper(const std::function<void(g_frmCDRipper&)>& steps) {
-    QTimer::singleShot(0, [&] {
-      g_frmCDRipper* w = loadedForm<g_frmCDRipper>();
-      ASSERT_NE(w, nullptr);
-      w->txtToPath->setEditText(out + "/");
-      steps(*w);
-      if (loadedForm<g_frmCDRipper>()) w->cmdExit->click();
-    });
-    main->RunCommand("Audio CD Ripper");
+    WithTask<g_frmCDRipper>("Audio CD Ripper", steps);
   }
   static void SelectFormat(g_frmCDRipper& w, const char* listText) {
     ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, listText));
@@ -82,8 +62,4 @@ class RipperTest : public TaskTest {
 
   DiscImage::Image image;
   cTreeNode* drive = nullptr;
-  int turnOffShown = 0;
-
- private:
-  QTimer watch_;
 };
