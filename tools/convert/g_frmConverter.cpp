@@ -91,6 +91,8 @@ void g_frmConverter::ConvertTracks() {
     if (outcome == TaskCancelled) Log("Aborted.");
     if (outcome == TaskCancelled || outcome == TaskAborted) break;
   }
+  // An Abort confirmed behind the last item's question answered No.
+  if (m_bAbortPending && outcome == TaskSkipped) outcome = TaskAborted;
   ItemLoopEnded();
   if (outcome == TaskAborted) {
     cAudioConverter1_Aborted();

@@ -130,6 +130,8 @@ void g_frmSplitter::ConvertTracks() {
     if (outcome != TaskSkipped) break;
     nextPart();
   }
+  // An Abort confirmed behind the last item's question answered No.
+  if (m_bAbortPending && outcome == TaskSkipped) outcome = TaskAborted;
   if (outcome == TaskAborted) {
     cAudioConverter1_Aborted();
     return;

@@ -9,6 +9,7 @@
 #include "platform/cSysTray.h"
 #include "settings/FormControls.h"
 #include "tests/taskframe/TaskFixture.h"
+#include "tools/convert/g_frmACMConverter.h"
 
 using namespace AudioFixtures;
 using ListFixtures::FileBytes;
@@ -32,10 +33,10 @@ class ConverterEnds : public TaskTest {
     AddItems(names);
     return names;
   }
-  static void TickEndActions(g_frmConverter& w) {
+  static void TickEndActions(TaskWindow& w) {
     for (QCheckBox* box : {w.chkPlaySound, w.chkOpenDestFolder, w.chkNoticeApp, w.chkTurnOffComputer})
       box->setChecked(true);
-    FormControls::SelectText(w.cboTargetFormat, "WAV - Waveform Audio Format (*.wav)");
+    if (w.cboTargetFormat) FormControls::SelectText(w.cboTargetFormat, "WAV - Waveform Audio Format (*.wav)");
   }
   QList<ShellCall> Calls(ShellCall::Kind kind) const {
     QList<ShellCall> out;
@@ -180,4 +181,42 @@ TEST_F(ConverterEnds, ExistingOutputsAskEvenWhenHiddenAndAnOutputThatIsASourceIs
   EXPECT_EQ(FileBytes(out + "/.hidden.wav"), hiddenBefore);
   EXPECT_EQ(ProbeFile(out + "/b.wav").sampleRate, 44100);
   EXPECT_EQ(FileBytes(media + "/c.wav"), sourceBefore);
+}
+
+// The user aborts while the last item's overwrite question is open, then
+// answers No: the run still ends aborted, with no end-of-job action.
+TEST_F(ConverterEnds, AbortBehindTheLastItemsQuestionAnsweredNoEndsAborted) {
+  MakeItems(2, 0.5);
+  ListFixtures::WriteBytes(out + "/b.wav", "old");
+  auto abortThenNo = [](TaskWindow& w) {
+    SetMsgBoxHandler([&w](const MsgBoxCall& call) {
+      if (call.prompt.startsWith("Abort operation?")) return int(vbYes);
+      w.cmdAbort->click();
+      return int(vbNo);
+    });
+  };
+  auto check = [&](TaskWindow& w) {
+    ScriptedUi::get().install();
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Aborted.");
+    EXPECT_EQ(LastMessage(w), "Aborted.");
+    EXPECT_FALSE(Messages(w).mid(Messages(w).lastIndexOf("Start to convert: b.wav...")).contains("Done."));
+  };
+  WithConverter([&](g_frmConverter& w) {
+    TickEndActions(w);
+    abortThenNo(w);
+    Convert(w);
+    check(w);
+    EXPECT_EQ(w.Caption(), "Aborted.");
+  });
+  QFile::remove(out + "/a.wav");
+  WithTask<g_frmACMConverter>("ACM Converter", [&](g_frmACMConverter& w) {
+    TickEndActions(w);
+    abortThenNo(w);
+    Convert(w);
+    check(w);
+  });
+  EXPECT_EQ(FileBytes(out + "/b.wav"), "old");
+  EXPECT_TRUE(sounds.isEmpty());
+  EXPECT_TRUE(ScriptedUi::get().shellCalls.empty());
+  EXPECT_EQ(turnOffShown, 0);
 }

@@ -125,3 +125,26 @@ TEST_F(SplitterTest, AnExistingPartAnsweredNoIsKeptAndTheNextPartFollows) {
   EXPECT_EQ(DecodePcm(Part(3)).size(), 44100u);
   EXPECT_EQ(DecodePcm(Part(1)).size(), 88200u);
 }
+
+TEST_F(SplitterTest, AbortBehindTheLastPartsQuestionAnsweredNoEndsAborted) {
+  AddSong();
+  ListFixtures::WriteBytes(Part(3), "keep me");
+  WithSplitter([&](g_frmSplitter& w) {
+    w.chkPlaySound->setChecked(true);
+    w.chkTurnOffComputer->setChecked(true);
+    SetMsgBoxHandler([&w](const MsgBoxCall& call) {
+      if (call.prompt.startsWith("Abort operation?")) return int(vbYes);
+      w.cmdAbort->click();
+      return int(vbNo);
+    });
+    w.ptnSplitBySecs->click();
+    w.txtSplitSecs->setText("2");
+    Convert(w);
+    ScriptedUi::get().install();
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Aborted.");
+    EXPECT_EQ(LastMessage(w), "Aborted.");
+  });
+  EXPECT_EQ(FileBytes(Part(3)), "keep me");
+  EXPECT_TRUE(sounds.isEmpty());
+  EXPECT_EQ(turnOffShown, 0);
+}
