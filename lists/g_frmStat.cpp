@@ -83,7 +83,7 @@ void g_frmStat::AddFilesToList(const QStringList& Data, cGrid& cGrid1, QWidget* 
   setWindowModality(Qt::WindowModal);
   running_ = true;
   Show();
-  cProgressBar1->setMinimum(1);
+  cProgressBar1->SetMin(1);
   cProgressBar1->SetMax(Data.size() + 1);
   cProgressBar1->SetValue(1);
   cGrid1.SetRedraw(false);
