@@ -1,14 +1,15 @@
 #include "core/g_frmSplash.h"
 
-#include <QElapsedTimer>
 #include <QPainter>
-#include <QPointer>
 #include <QScreen>
 
 #include "core/mdlModes.h"
-#include "platform/Services.h"
 
 namespace {
+// 26 steps of 10 up to 250, then fully opaque; each step a little over 5 ms.
+constexpr size_t FadeStepCount = 27;
+constexpr int FadeStepMs = 6;
+
 QLabel* makeLabel(QWidget* parent, int leftTw, int topTw, const QFont& font) {
   auto* l = new QLabel(parent);
   l->move(px(leftTw), px(topTw));
@@ -38,6 +39,9 @@ g_frmSplash::g_frmSplash() {
   lblStat = makeLabel(this, 120, 840, status);
   lblStat->setText("Loading...");
   lblStat->adjustSize();
+  fadeTimer_.setTimerType(Qt::PreciseTimer);
+  fadeTimer_.setInterval(FadeStepMs);
+  connect(&fadeTimer_, &QTimer::timeout, this, &g_frmSplash::fadeTick);
 }
 
 void g_frmSplash::Form_Load() {
@@ -56,19 +60,23 @@ void g_frmSplash::Form_Load() {
 }
 
 void g_frmSplash::FadeIn() {
-  QPointer<g_frmSplash> self(this);
   steps_.clear();
-  for (int alpha = 0; alpha <= 250; alpha += 10) {
-    if (!self) return;  // closed by a double-click meanwhile
+  fadeClock_.start();
+  fadeTimer_.start();
+  fadeTick();
+}
+
+// Opacity 0, 10, 20 ... 250, then 255, one step every FadeStepMs. Steps that
+// fall due while start-up keeps the thread busy are taken in order at the next
+// tick, so the fade never takes longer than its own length.
+void g_frmSplash::fadeTick() {
+  const qint64 due = std::min<qint64>(FadeStepCount, fadeClock_.elapsed() / FadeStepMs + 1);
+  while (qint64(steps_.size()) < due) {
+    const int alpha = steps_.size() + 1 < FadeStepCount ? int(steps_.size()) * 10 : 255;
     setWindowOpacity(alpha / 255.0);
     steps_.push_back(alpha);
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() <= 5) DoEvents();
   }
-  if (!self) return;
-  setWindowOpacity(1.0);
-  steps_.push_back(255);
+  if (steps_.size() == FadeStepCount) fadeTimer_.stop();
 }
 
 void g_frmSplash::CloseSplash() { Unload(); }

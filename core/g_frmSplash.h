@@ -1,6 +1,8 @@
 // The small frameless window shown while start-up loads the long-lived windows.
 #pragma once
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QTimer>
 
 #include "platform/Form.h"
 
@@ -8,8 +10,11 @@ class g_frmSplash : public Form {
   Q_OBJECT
  public:
   g_frmSplash();
-  // Fades the shown window in from transparent to opaque; returns when opaque.
+  // Starts fading the shown window in from transparent to opaque and returns
+  // at once; the fade goes on, on a timer, while start-up loads.
   void FadeIn();
+  // True from FadeIn until the window is opaque.
+  bool Fading() const { return fadeTimer_.isActive(); }
   QLabel* lblAppTitle;
   QLabel* lblVersion;
   QLabel* lblStat;
@@ -22,5 +27,8 @@ class g_frmSplash : public Form {
   void paintEvent(QPaintEvent* e) override;
  private:
   void CloseSplash();
+  void fadeTick();
   std::vector<int> steps_;
+  QElapsedTimer fadeClock_;
+  QTimer fadeTimer_;
 };

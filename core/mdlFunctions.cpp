@@ -116,18 +116,36 @@ QString MakeSafeFileName(const QString& text) {
   return safePiece(s);
 }
 
-QString CapFileNameLength(const QString& name) {
-  if (name.toUtf8().size() <= kMaxFileNameBytes) return name;
+namespace {
+// The extension a cut keeps: up to 12 characters after the last dot, with
+// something before it.
+QString keptExtension(const QString& name) {
   const QString ext = GetExtension(name);
-  const bool keepExt = !ext.isEmpty() && ext.size() <= 12 && ext.size() < name.size() - 1;
-  const QString tail = keepExt ? "." + ext : QString();
-  QString stem = name.left(name.size() - tail.size());
+  const bool keep = !ext.isEmpty() && ext.size() <= 12 && ext.size() < name.size() - 1;
+  return keep ? "." + ext : QString();
+}
+
+// The stem cut so that stem and tail together fit kMaxFileNameBytes.
+QString capStem(QString stem, const QString& tail) {
   const qsizetype budget = kMaxFileNameBytes - tail.toUtf8().size();
   while (stem.toUtf8().size() > budget) {
     stem.chop(1);
     if (!stem.isEmpty() && stem.back().isHighSurrogate()) stem.chop(1);
   }
   return stem + tail;
+}
+}  // namespace
+
+QString CapFileNameLength(const QString& name) {
+  if (name.toUtf8().size() <= kMaxFileNameBytes) return name;
+  const QString tail = keptExtension(name);
+  return capStem(name.left(name.size() - tail.size()), tail);
+}
+
+QString NumberedFileName(const QString& name, int number) {
+  const QString ext = keptExtension(name);
+  const QString stem = name.left(name.size() - ext.size());
+  return capStem(stem, QString(" (%1)").arg(number) + ext);
 }
 
 QString GetFileExt(const QString& name) { return GetExtension(name).left(12); }

@@ -35,6 +35,9 @@ constexpr int kMaxFileNameBytes = 200;
 // The name cut to kMaxFileNameBytes, its extension (up to 12 characters after
 // the last dot) kept, never in the middle of a character.
 QString CapFileNameLength(const QString& name);
+// The name with " (number)" before its extension, within kMaxFileNameBytes:
+// "Song.wav" gives "Song (2).wav".
+QString NumberedFileName(const QString& name, int number);
 // A number rounded to the nearest whole number, halves to the even one, as the
 // old conversions to whole numbers did (2.5 gives 2, 3.5 gives 4).
 long RoundHalfEven(double v);

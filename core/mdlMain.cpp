@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
 
 #include "core/RegistryRoutines.h"
 #include "core/g_frmSplash.h"
@@ -19,6 +20,14 @@ namespace {
 // sweeps the lists folder itself whenever it lists it.
 void removeStaleSaves() {
   SafeFile::RemoveStale({ProgramFolder(), Hive::Folder(), QFileInfo(mdlRunOnStart::EntryPath()).path()});
+}
+
+// The splash fades in while the windows load; when they load quicker than
+// that, it is seen opaque before it goes. A double-click may have closed it.
+void finishSplashFade() {
+  QPointer<g_frmSplash> splash = loadedForm<g_frmSplash>();
+  while (splash && splash->isVisible() && splash->Fading())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 }  // namespace
 
@@ -48,6 +57,7 @@ bool StartUp() {
   removeStaleSaves();
   SetSplashStatus("Loading GUI...");
   frmMain& main = form<frmMain>();
+  finishSplashFade();
   unloadForm<g_frmSplash>();
   if (CommandLineArgs() == "-st") main.StartInTray();
   else main.Show();
@@ -71,6 +81,7 @@ void SetSplashStatus(const QString& text) {
   if (g_frmSplash* s = loadedForm<g_frmSplash>()) {
     s->lblStat->setText(text);
     s->lblStat->adjustSize();
+    DoEvents();  // shows the text and the fade's steps due meanwhile
   }
 }
 

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QRegularExpression>
 
 #include "core/mdlCommDialog.h"
 #include "core/mdlFileSystem.h"
@@ -29,20 +28,13 @@ QString listFolder() {
   return f;
 }
 
-// A file an interrupted save left: a temporary file of ours, or the
-// "<list>.flst.XXXXXX" of earlier builds, which never held a whole list.
-bool isSaveLeftover(const QString& name) {
-  static const QRegularExpression earlier(R"(\.flst\.[A-Za-z0-9]{6}$)");
-  return SafeFile::IsTemporaryName(name) || earlier.match(name).hasMatch();
-}
-
-// The folder's files, without the leftovers of saves, which are removed.
+// The folder's files, without the temporary files of saves: those an
+// interrupted save left are removed, one still in use is only left out.
+// Any other name is the user's, whatever it looks like.
 QStringList plainFiles(const QString& folder) {
   SafeFile::RemoveStale({folder});
   QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-  for (const QString& name : names)
-    if (isSaveLeftover(name) && !SafeFile::IsTemporaryName(name)) QFile::remove(folder + name);
-  names.removeIf(isSaveLeftover);
+  names.removeIf(SafeFile::IsTemporaryName);
   return names;
 }
 

@@ -14,6 +14,9 @@
 #include "platform/audio/cAudioConverter.h"
 #include "settings/OptionValues.h"
 
+const QString g_frmStat::kBusyMessage =
+    "Files are still being added to the list. Add these when that is done." + QString(10, ' ');
+
 g_frmStat::g_frmStat()
     : lblStat(new QLabel("Adding", this)),
       cProgressBar1(new cProgressBar(this)),
@@ -35,9 +38,20 @@ void g_frmStat::Form_Load() {
   g_bAddFilesCancel = false;
 }
 
-void g_frmStat::Form_Unload(int&) {
+void g_frmStat::Form_Unload(int& Cancel) {
+  // Only the add itself unloads the window it runs in (a refused second add
+  // asks too); its close button stops it as Cancel does.
+  if (running_) {
+    Cancel = 1;
+    return;
+  }
   cAudioConverter1->CloseConverter();
   g_bAddFilesCancel = true;
+}
+
+void g_frmStat::closeEvent(QCloseEvent* event) {
+  if (running_) cmdCancel_Click();
+  Form::closeEvent(event);
 }
 
 void g_frmStat::cmdCancel_Click() { g_bAddFilesCancel = true; }
@@ -54,12 +68,22 @@ QString g_frmStat::getLegaName(const QString& sPath) {
 }
 
 void g_frmStat::AddFilesToList(const QStringList& Data, cGrid& cGrid1, QWidget* frm) {
+  // An add that starts while another runs would write its rows among the
+  // other's and end it; it is refused.
+  if (running_) {
+    MsgBox(kBusyMessage, vbInformation);
+    return;
+  }
   if (frm) {
     setParent(frm, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     move(frm->geometry().center() - rect().center());
   }
+  // The rows go to the list open now: until they are in, the owner takes no
+  // clicks, keys or drops that would open, remove or fill another list.
+  setWindowModality(Qt::WindowModal);
+  running_ = true;
   Show();
-  cProgressBar1->setMinimum(1);
+  cProgressBar1->SetMin(1);
   cProgressBar1->SetMax(Data.size() + 1);
   cProgressBar1->SetValue(1);
   cGrid1.SetRedraw(false);
@@ -99,6 +123,7 @@ void g_frmStat::AddFilesToList(const QStringList& Data, cGrid& cGrid1, QWidget* 
   } else if (main) {
     main->picEmptyMsg->show();
   }
+  running_ = false;
   Unload();
 }
 

@@ -15,6 +15,8 @@ class g_frmStat : public Form {
   Q_OBJECT
  public:
   g_frmStat();
+  // The refusal of an add started while another one runs.
+  static const QString kBusyMessage;
   // Appends a row for every path that is a supported, non-empty file the
   // conversion control opens; "Cannot add <path>" for one it cannot open.
   void AddFilesToList(const QStringList& Data, cGrid& cGrid1, QWidget* frm);
@@ -31,9 +33,11 @@ class g_frmStat : public Form {
  protected:
   void Form_Load() override;
   void Form_Unload(int& Cancel) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void writeRow(cGrid& grid, long row, const QString& path);
   // A path the run tries to add: a supported, non-empty file.
   static bool addable(const QString& path);
+  bool running_ = false;
 };

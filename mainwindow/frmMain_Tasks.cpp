@@ -117,10 +117,7 @@ void frmMain::OpenCDRipper() {
     task.cboDevices->setCurrentIndex(i);
     found = true;
   }
-  if (found) {
-    task.cboDevices->setEnabled(false);
-    task.cmdOpenCD->setEnabled(false);
-  }
+  if (found) task.cboDevices->setEnabled(false);
   SetBusy(false);
   task.ShowModal(this);
 }

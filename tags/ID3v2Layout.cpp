@@ -85,18 +85,27 @@ bool startsAudio(QIODevice& device, qint64 at, qint64 fileLength) {
   return b == "TAG" && fileLength - at == 128;
 }
 
+struct Extent {
+  qint64 length = 0;
+  bool proven = true;  // false when the file cannot tell where the tag ends
+};
+
 // The tag's length: the standard synchsafe size of the body, or the plain
 // count of the whole tag that older versions of this program wrote. The
 // frames, the file's length and where the audio starts decide between them.
-qint64 chooseExtent(QIODevice& device, qint64 tagStart, qint64 plain, qint64 safe, qint64 framesEnd) {
+// A plain count larger than the standard size is proven only when everything
+// from the frames' end up to it is padding: audio that merely happens to hold
+// a sync there would otherwise be taken for tag and cut.
+Extent chooseExtent(QIODevice& device, qint64 tagStart, qint64 plain, qint64 safe, qint64 framesEnd, bool padded) {
   const qint64 fileLength = device.size();
   auto fits = [&](qint64 e) { return e >= framesEnd; };
   auto audio = [&](qint64 e) { return startsAudio(device, tagStart + e, fileLength); };
-  if (fits(safe) && audio(safe)) return safe;
-  if (fits(plain) && audio(plain)) return plain;
-  if (fits(safe)) return safe;
-  if (fits(plain)) return plain;
-  return std::max(safe, plain);
+  const bool plainProven = plain < safe || padded;
+  if (fits(safe) && audio(safe)) return {safe};
+  if (fits(plain) && audio(plain)) return {plain, plainProven};
+  if (fits(safe)) return {safe};
+  if (fits(plain)) return {plain, plainProven};
+  return {std::max(safe, plain)};
 }
 
 uint16_t flags24To23(uint16_t f) {
@@ -265,9 +274,10 @@ Layout Read(QIODevice& device, qint64 tagStart) {
   const QByteArray data = frameData(device.read(bound - kHeader), layout.version, flags, &skipped, &whole);
   Walk walk = walkFrames(data, layout.version);
   const qint64 framesEnd = kHeader + skipped + walk.end;
-  const qint64 claimed = safe == plain ? safe : chooseExtent(device, tagStart, plain, safe, framesEnd);
-  layout.extent = std::min(claimed, available);
-  layout.endKnown = whole && claimed <= available;
+  const bool padded = std::all_of(data.begin() + walk.end, data.end(), [](char c) { return c == 0; });
+  const Extent claimed = safe == plain ? Extent{safe} : chooseExtent(device, tagStart, plain, safe, framesEnd, padded);
+  layout.extent = std::min(claimed.length, available);
+  layout.endKnown = whole && claimed.proven && claimed.length <= available;
   for (size_t i = 0; i < walk.frames.size() && kHeader + skipped + walk.ends[i] <= layout.extent; ++i)
     layout.frames.push_back(std::move(walk.frames[i]));
   convertFrames(layout.frames, layout.version, flags);

@@ -20,7 +20,8 @@ struct Layout {
   int version = 0;     // the major version byte; 0 when not even that was read
   qint64 extent = 0;   // the whole tag's length from "ID3", header included
   // False when the tag's sizes claim more bytes than the file or the tag
-  // holds: its extent is then only what the file has, not where audio starts.
+  // holds, or when the older size form points past bytes that are not
+  // padding: its extent is then not known to be where the audio starts.
   bool endKnown = true;
   std::vector<RawFrame> frames;
 };

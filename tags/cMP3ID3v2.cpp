@@ -321,9 +321,9 @@ bool cMP3ID3v2::CanReplaceTag() {
 }
 
 // Opens the file and finds where its old tag ends (0 without one); only a tag
-// at the file's start is replaced. A tag whose sizes run past the file's end
-// is refused: what follows it cannot be told from tag bytes, and writing
-// over it would cut the audio.
+// at the file's start is replaced. A tag whose end is not known (sizes past
+// the file's end, or an older size form that would take more than padding)
+// is refused: writing over it could cut the audio.
 bool cMP3ID3v2::OpenOldTag(QFile& file, qint64* oldExtent) {
   *oldExtent = 0;
   if (!file.open(QIODevice::ReadOnly)) return Fail(FileError(file, kClass));
@@ -333,7 +333,7 @@ bool cMP3ID3v2::OpenOldTag(QFile& file, qint64* oldExtent) {
   if (!old.endKnown)
     return Fail(MakeTagError(tagErrDamagedTag,
                              "The ID3v2 tag of " + m_sMP3File +
-                                 " is damaged (its size claims more bytes than there are), so it cannot be "
+                                 " is damaged (its size does not show where the audio starts), so it cannot be "
                                  "replaced without risking the audio. The file was not changed.",
                              kClass));
   *oldExtent = old.extent;

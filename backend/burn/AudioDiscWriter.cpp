@@ -10,6 +10,7 @@
 #include "backend/burn/BackgroundWriter.h"
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/BurnLib.h"
+#include "platform/RunFolder.h"
 #include "platform/Services.h"
 
 namespace AudioDiscWriter {
@@ -316,9 +317,10 @@ Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents
     return {BurnErrWriter, status == burn::BURN_DISC_EMPTY ? "No disc" : "Disc is not blank"};
 
   // The tracks are decoded before the write, so the writer is never kept waiting.
-  QDir cacheDir(ProgramFolder() + "/burncache");
-  cacheDir.removeRecursively();
-  if (!QDir().mkpath(cacheDir.path())) return {BurnErrWrite, "Cannot make " + cacheDir.path() + "."};
+  // A second program may be writing its own CD at the same time.
+  RunFolder cache(ProgramFolder() + "/burncache");
+  if (!cache.Make()) return {BurnErrWrite, "Cannot make " + cache.Path() + "."};
+  const QDir cacheDir(cache.Path());
   std::vector<std::unique_ptr<QFile>> files;
   std::unique_ptr<BackgroundWriter> writer;
   std::vector<long long> sectors;
@@ -334,10 +336,7 @@ Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents
     return ok;
   }, &sectors);
   writer.reset();
-  if (outcome.code) {
-    cacheDir.removeRecursively();
-    return outcome;
-  }
+  if (outcome.code) return outcome;
 
   burn::burn_disc* disc = burn::burn_disc_create();
   burn::burn_session* session = burn::burn_session_create();
@@ -373,7 +372,6 @@ Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents
   for (burn::burn_track* t : tracks) burn::burn_track_free(t);
   burn::burn_session_free(session);
   burn::burn_disc_free(disc);
-  cacheDir.removeRecursively();
   return outcome;
 }
 }  // namespace

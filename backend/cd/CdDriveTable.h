@@ -3,6 +3,8 @@
 // files listed in TESSORY_CD_IMAGES, separated by ":"). The ripper, the
 // burners and the main window all take their names from here.
 #pragma once
+#include <cdio/cdio.h>
+
 #include <QString>
 #include <vector>
 
@@ -13,4 +15,15 @@ struct Drive {
   bool image = false;
 };
 std::vector<Drive> Drives();
+// Opens the drive (an image through libcdio's BIN/CUE reader); null when it
+// cannot be opened, with the reason in why. A CUE sheet of more than 99
+// tracks is refused before libcdio reads it: libcdio overruns its track table
+// on one.
+CdIo_t* Open(const Drive& drive, QString* why);
+// The first sector after the track: the next track's start or the lead-out.
+// Before a data track the audio ends ahead of that track's pregap (2 seconds
+// where the table does not say), and on a disc with a second session ahead of
+// the gap between the sessions (lead-out, lead-in and pregap);
+// CDIO_INVALID_LSN when the table has no end.
+lsn_t TrackEnd(CdIo_t* cdio, track_t track);
 }  // namespace CdDriveTable

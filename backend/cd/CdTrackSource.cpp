@@ -16,7 +16,7 @@ extern "C" {
 namespace {
 constexpr long kSectorsPerSecond = 75;
 constexpr int kSectorsPerRead = 75;
-// Retries of one sector on a real drive before paranoia gives up on it.
+// Retries of one sector before paranoia gives up on it.
 constexpr int kRetries = 20;
 
 // Paranoia's callback carries no context; each worker thread reads one track.
@@ -30,10 +30,8 @@ QString TrackText(long track) { return QString("track %1").arg(track); }
 
 class CdTrackSource : public PcmSource {
  public:
-  CdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart, long rangeLength,
-                bool paranoia)
-      : drive_(std::move(drive)), track_(track), rangeStart_(rangeStart), rangeLength_(rangeLength),
-        checked_(paranoia) {}
+  CdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart, long rangeLength)
+      : drive_(std::move(drive)), track_(track), rangeStart_(rangeStart), rangeLength_(rangeLength) {}
   ~CdTrackSource() override {
     swr_free(&swr_);
     if (paranoia_) cdio_paranoia_free(paranoia_);
@@ -46,9 +44,8 @@ class CdTrackSource : public PcmSource {
     const QString name = drive_->name;
     if (drive_->image && !QFileInfo::exists(drive_->device))
       return Fail(error, "There is no CD in drive " + name + ".");
-    const QByteArray device = drive_->device.toLocal8Bit();
-    cdio_ = cdio_open(device.constData(), drive_->image ? DRIVER_BINCUE : DRIVER_DEVICE);
-    if (!cdio_) return Fail(error, "Drive " + name + " cannot be opened.");
+    cdio_ = CdDriveTable::Open(*drive_, error);
+    if (!cdio_) return false;
     cdda_ = cdio_cddap_identify_cdio(cdio_, CDDA_MESSAGE_FORGETIT, nullptr);
     if (!cdda_ || cdio_cddap_open(cdda_) != 0) return Fail(error, "There is no audio CD in drive " + name + ".");
     cdio_cddap_verbose_set(cdda_, CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
@@ -58,7 +55,6 @@ class CdTrackSource : public PcmSource {
       return Fail(error, "The " + TrackText(track_) + " of the CD in drive " + name + " is not an audio track.");
     if (!SetExtent(error)) return false;
     next_ = first_;
-    if (!checked_) return true;
     paranoia_ = cdio_paranoia_init(cdda_);
     cdio_paranoia_modeset(paranoia_, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
     cdio_paranoia_seek(paranoia_, first_, SEEK_SET);
@@ -84,7 +80,7 @@ class CdTrackSource : public PcmSource {
     const int sectors = int(std::min<long>(kSectorsPerRead, last_ - next_ + 1));
     if (sectors <= 0) return Drain(error);
     raw_.resize(size_t(sectors) * CDIO_CD_FRAMESIZE_RAW);
-    if (!(paranoia_ ? ReadChecked(sectors) : ReadPlain(sectors))) {
+    if (!ReadChecked(sectors)) {
       const long at = (next_ - first_) / kSectorsPerSecond;
       Fail(error, QString("Read error on %1 at %2:%3.").arg(TrackText(track_)).arg(at / 60).arg(at % 60, 2, 10, QChar('0')));
       return -1;
@@ -108,10 +104,11 @@ class CdTrackSource : public PcmSource {
   }
 
   // The sectors to read: the track from its start to the next track's start
-  // (so its pregap goes with this track), or the asked range of it.
+  // (so its pregap goes with this track; a data track's pregap does not), or
+  // the asked range of it.
   bool SetExtent(QString* error) {
     first_ = cdio_cddap_track_firstsector(cdda_, track_t(track_));
-    last_ = cdio_cddap_track_lastsector(cdda_, track_t(track_));
+    last_ = long(CdDriveTable::TrackEnd(cdio_, track_t(track_))) - 1;
     // A cut image makes the reader's track table disagree with the disc's own
     // (a later track starting where an earlier one does): nothing is read then.
     const lsn_t listed = cdio_get_track_lsn(cdio_, track_t(track_));
@@ -123,17 +120,6 @@ class CdTrackSource : public PcmSource {
     first_ = begin;
     if (rangeLength_ >= 0) last_ = std::min<long>(last_, first_ + rangeLength_ * kSectorsPerSecond - 1);
     if (last_ < first_) return Fail(error, "The range of " + TrackText(track_) + " is empty.");
-    return true;
-  }
-
-  // Whole pieces, without paranoia's overlapping reads and checks.
-  bool ReadPlain(int sectors) {
-    for (int done = 0; done < sectors;) {
-      const long got = cdio_cddap_read(cdda_, raw_.data() + size_t(done) * CDIO_CD_FRAMESIZE_RAW, next_, sectors - done);
-      if (got <= 0) return false;
-      done += int(got);
-      next_ += got;
-    }
     return true;
   }
 
@@ -167,7 +153,6 @@ class CdTrackSource : public PcmSource {
 
   std::optional<CdDriveTable::Drive> drive_;
   long track_, rangeStart_, rangeLength_;
-  bool checked_;
   CdIo_t* cdio_ = nullptr;
   cdrom_drive_t* cdda_ = nullptr;
   cdrom_paranoia_t* paranoia_ = nullptr;
@@ -182,6 +167,6 @@ class CdTrackSource : public PcmSource {
 }  // namespace
 
 std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
-                                             long rangeLength, bool paranoia) {
-  return std::make_unique<CdTrackSource>(std::move(drive), track, rangeStart, rangeLength, paranoia);
+                                             long rangeLength) {
+  return std::make_unique<CdTrackSource>(std::move(drive), track, rangeStart, rangeLength);
 }

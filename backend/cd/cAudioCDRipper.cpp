@@ -45,8 +45,8 @@ bool cAudioCDRipper::SelectDevice(long position) {
     disc_ = std::make_unique<Disc>();
     return true;
   }
-  const QByteArray device = d.device.toLocal8Bit();
-  CdIo_t* cdio = cdio_open(device.constData(), d.image ? DRIVER_BINCUE : DRIVER_DEVICE);
+  QString why;
+  CdIo_t* cdio = CdDriveTable::Open(d, &why);
   if (!cdio) return false;
   auto disc = std::make_unique<Disc>();
   const track_t first = cdio_get_first_track_num(cdio);
@@ -54,9 +54,8 @@ bool cAudioCDRipper::SelectDevice(long position) {
   if (first != CDIO_INVALID_TRACK && count != CDIO_INVALID_TRACK) {
     for (track_t t = first; t < first + count; ++t) {
       // A track runs to the start of the next one (its pregap included) or the lead-out.
-      const track_t next = t + 1 < first + count ? track_t(t + 1) : track_t(CDIO_CDROM_LEADOUT_TRACK);
       const lsn_t start = cdio_get_track_lsn(cdio, t);
-      const lsn_t end = cdio_get_track_lsn(cdio, next);
+      const lsn_t end = CdDriveTable::TrackEnd(cdio, t);
       Disc::Track track;
       track.audio = cdio_get_track_format(cdio, t) == TRACK_FORMAT_AUDIO;
       track.frames = start != CDIO_INVALID_LSN && end != CDIO_INVALID_LSN && end > start ? long(end - start) : 0;
@@ -98,9 +97,7 @@ std::optional<CdDriveTable::Drive> DriveAt(long position) {
 long cAudioCDRipper::RipTrack() {
   std::vector<std::unique_ptr<PcmSource>> sources;
   const auto drive = DriveAt(deviceIndex_);
-  // Paranoia's checks are for real drives; an image reads the same every time.
-  const bool paranoia = drive && !drive->image;
-  sources.push_back(MakeCdTrackSource(drive, trackNumber_, rangeStart_, rangeLength_, paranoia));
+  sources.push_back(MakeCdTrackSource(drive, trackNumber_, rangeStart_, rangeLength_));
   const long result = StartJob(std::move(sources), [this](int, int percent) { emit Progress(percent); });
   // A range belongs to the rip it was set for; the next rip takes the whole
   // track unless a range is set again.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -82,13 +83,18 @@ bool Write(const QString& path, const QByteArray& bytes) {
   return ok;
 }
 
-bool IsTemporaryName(const QString& name) { return name.startsWith(kPrefix); }
+// Only the exact form a save makes: a user's own ".tessory-save-notes" stays.
+bool IsTemporaryName(const QString& name) {
+  static const QRegularExpression exact("^" + QRegularExpression::escape(kPrefix) + "[a-z0-9]{6}$");
+  return exact.match(name).hasMatch();
+}
 
 void RemoveStale(const QStringList& folders) {
   for (const QString& folder : folders) {
     if (folder.isEmpty()) continue;
     const QDir dir(folder);
     for (const QString& name : dir.entryList({kPrefix + "*"}, QDir::Files | QDir::Hidden | QDir::System)) {
+      if (!IsTemporaryName(name)) continue;
       const QByteArray path = native(dir.filePath(name));
       const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
       if (fd < 0) continue;

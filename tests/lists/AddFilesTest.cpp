@@ -1,4 +1,9 @@
 #include <QDropEvent>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidgetItem>
+#include <functional>
 #include <QMimeData>
 #include <QUrl>
 
@@ -137,4 +142,72 @@ TEST_F(AddFilesTest, MixedTypesBecomeRowsInOrderAndADamagedOneIsRefusedOnce) {
     EXPECT_EQ(Cell(main, r, "COL_TAG_TITLE"), QString("Title %1").arg(r - 1));
   }
   EXPECT_EQ(recordCount(ListPath()), 12);
+}
+
+// An add belongs to the list it started on. While its files go in (events are
+// let through between two files), a click on another list or on "Remove Items
+// List" does nothing, and a second drop is refused with a word: afterwards each
+// list file holds exactly its own items.
+TEST_F(AddFilesTest, AnAddKeepsToItsListWhateverTheUserDoesMeanwhile) {
+  const QString folder = g_sItemsListFolder;
+  WriteBytes(folder + "Other.flst", "");
+  main->setTree();
+  const auto node = [&](const QString& text) {
+    cTreeNodes lists = g_oItemsListsNode->Children();
+    for (long i = 1; i <= lists.Count(); ++i)
+      if (lists.Item(i)->Text() == text) return lists.Item(i);
+    return static_cast<cTreeNode*>(nullptr);
+  };
+  WriteWav(media + "/o1.wav", 1);
+  WriteWav(media + "/o2.wav", 1);
+  main->cTreeView1_NodeClick(node("Other"));
+  AddFromDialog({"o1.wav", "o2.wav"});
+  const QByteArray other = FileBytes(folder + "Other.flst");
+  ASSERT_EQ(recordCount(folder + "Other.flst"), 2);
+  main->cTreeView1_NodeClick(node("New Items List 1"));
+  QStringList names;
+  for (int i = 0; i < 40; ++i) names << WriteWav(media + QString("/a%1.wav").arg(i, 2, 10, QChar('0')), 0.1).section('/', -1);
+
+  // A user's click, through the window as the window system delivers it.
+  const auto click = [&](QWidget* w, QPoint at) {
+    QTest::mouseClick(main->windowHandle(), Qt::LeftButton, {}, w->mapTo(main, at));
+  };
+  QMimeData dropped;
+  dropped.setUrls({QUrl::fromLocalFile(media + "/o1.wav")});
+  const std::vector<std::function<void()>> meanwhile = {
+      [&] {
+        QTreeWidgetItem* item = main->cTreeView1->findItems("Other", Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        click(main->cTreeView1->viewport(), main->cTreeView1->visualItemRect(item).center());
+      },
+      [&] {
+        QToolButton* remove = main->tlbrProjects->ButtonFace(main->tlbrProjects->ButtonIndex("Remove Items List"));
+        click(remove, remove->rect().center());
+      },
+      [&] {
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        static_cast<QObject*>(main)->eventFilter(main->cGrid1->viewport(), &drop);
+      },
+  };
+  size_t step = 0;
+  std::function<void()> next = [&] {
+    if (step == meanwhile.size()) return;
+    meanwhile[step++]();
+    QTimer::singleShot(0, next);  // at the next file
+  };
+  QTimer::singleShot(0, next);
+  AddFromDialog(names);
+  EXPECT_EQ(step, meanwhile.size());
+
+  EXPECT_EQ(ScriptedUi::get().prompts(), QStringList{g_frmStat::kBusyMessage});
+  EXPECT_EQ(main->cTreeView1->SelectedItem(), node("New Items List 1"));
+  ASSERT_NE(node("Other"), nullptr);
+  EXPECT_EQ(FileBytes(folder + "Other.flst"), other);
+  const QStringList records = ItemRecordText::SplitRecords(mdlFunctions::ReadTextFile(ListPath()));
+  ASSERT_EQ(records.size(), 41);
+  ASSERT_EQ(main->cGrid1->Rows(), 40);
+  for (long r = 1; r <= 40; ++r) EXPECT_EQ(Cell(main, r, "Item Name"), names[r - 1]);
+  main->cTreeView1_NodeClick(node("Other"));
+  main->cTreeView1_NodeClick(node("New Items List 1"));
+  EXPECT_EQ(main->cGrid1->Rows(), 40);
+  EXPECT_EQ(loadedForm<g_frmStat>(), nullptr);
 }

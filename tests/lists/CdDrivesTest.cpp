@@ -84,6 +84,7 @@ TEST_F(CdDrivesTest, OpeningADriveListsItsTracksAsRows) {
 TEST_F(CdDrivesTest, DataTrackIsUnmarkedAndCannotBeEdited) {
   main->cTreeView1_NodeClick(ImageDrive({WriteBinCue(images, true)}));
   ASSERT_EQ(main->cGrid1->Rows(), 2);
+  EXPECT_EQ(Cell(main, 1, "Time"), "00:00:02");  // the data track's pregap is no audio
   EXPECT_EQ(Mark(main, 2), 0);
   EXPECT_EQ(ItemRow::Icon(*main->cGrid1, 2, "Type"), ItemRow::kDataIcon);
   main->cGrid1_DblClick(2, 3);
@@ -156,4 +157,15 @@ TEST_F(CdDrivesTest, SaveAsOnADriveSaysNothingToSaveAndOpensNoDialog) {
   main->RunCommand("Save As");
   EXPECT_TRUE(ScriptedUi::get().dialogs.empty());
   EXPECT_EQ(ScriptedUi::get().prompts(), QStringList{"Nothing to save." + QString(20, ' ')});
+}
+
+// An image of more than 99 tracks is no CD: opening its drive lists nothing
+// (the disc library would overrun its table reading it).
+TEST_F(CdDrivesTest, ImageOfMoreThan99TracksListsNothing) {
+  std::vector<DiscImage::Track> tracks(100, {0.2, 440});
+  main->cTreeView1_NodeClick(ImageDrive({DiscImage::Write(images, tracks).cue}));
+  EXPECT_EQ(main->cGrid1->Rows(), 0);
+  tracks.pop_back();
+  main->cTreeView1_NodeClick(ImageDrive({DiscImage::Write(images, tracks).cue}));
+  EXPECT_EQ(main->cGrid1->Rows(), 99);
 }

@@ -1,5 +1,8 @@
 #include <QLineEdit>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "InterruptedSave.h"
 #include "ListFixtures.h"
@@ -192,16 +195,28 @@ TEST_F(TreeTest, NewItemsListIsRefusedOnlyOnADrive) {
 }
 
 // What an interrupted save leaves beside a list is never shown as a list, and
-// is gone once the tree has been built again, as at the next start.
-TEST_F(TreeTest, LeftoversOfInterruptedSavesAreNoLists) {
+// is gone once the tree has been built again, as at the next start, unless a
+// save still holds it. The user's own files stay, whatever their names.
+TEST_F(TreeTest, LeftoversOfInterruptedSavesAreNoListsAndUserFilesStay) {
   const QString folder = g_sItemsListFolder;
   WriteBytes(folder + "Rock.flst", "\r\n");
-  ASSERT_TRUE(InterruptSave([&] { mdlFunctions::WriteTextFile(QString(100000, 'x'), folder + "Rock.flst"); }, 5000));
-  WriteBytes(folder + "Rock.flst.a1B2c3", "<ITEM>");  // an earlier build's temporary file
-  ASSERT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 4);
+  const auto leftovers = [&] {
+    return QDir(folder).entryList({".tessory-save-??????"}, QDir::Files | QDir::Hidden, QDir::Name);
+  };
+  for (int i = 0; i < 2; ++i)
+    ASSERT_TRUE(InterruptSave([&] { mdlFunctions::WriteTextFile(QString(100000, 'x'), folder + "Rock.flst"); }, 5000));
+  ASSERT_EQ(leftovers().size(), 2);
+  const QString inUse = leftovers().first();
+  const int held = ::open(QFile::encodeName(folder + inUse).constData(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const QStringList users{"Party.flst.backup", "Party.flst.2024ab", ".tessory-save-notes"};
+  for (const QString& name : users) WriteBytes(folder + name, "<ITEM>");
   main->setTree();
-  EXPECT_EQ(listNames(main), (QStringList{"New Items List 1", "Rock"}));
-  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-            (QStringList{"New Items List 1.flst", "Rock.flst"}));
+  EXPECT_EQ(listNames(main), (QStringList{"New Items List 1", "Party.flst", "Party.flst", "Rock"}));
+  EXPECT_EQ(leftovers(), QStringList{inUse});
+  for (const QString& name : users) EXPECT_EQ(FileBytes(folder + name), "<ITEM>") << name.toStdString();
   EXPECT_EQ(FileBytes(folder + "Rock.flst"), "\r\n");
+  ::close(held);
+  main->setTree();
+  EXPECT_TRUE(leftovers().isEmpty());
 }

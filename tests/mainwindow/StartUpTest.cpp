@@ -1,4 +1,6 @@
 #include <QDir>
+#include <QTest>
+#include <QTimer>
 
 #include "InterruptedSave.h"
 #include "MainWindowFixture.h"
@@ -12,6 +14,27 @@
 #include "settings/g_frmAudioProp.h"
 
 namespace {
+// Opacity 0, 10 ... 250, then fully opaque.
+std::vector<int> fullFade() {
+  std::vector<int> steps;
+  for (int a = 0; a <= 250; a += 10) steps.push_back(a);
+  steps.push_back(255);
+  return steps;
+}
+
+// Notes how far the splash had faded when it was hidden.
+struct SplashCloseWatch : QObject {
+  std::vector<int> steps;
+  double opacity = -1;
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() != QEvent::Hide) return false;
+    auto* s = static_cast<g_frmSplash*>(o);
+    steps = s->FadeSteps();
+    opacity = s->windowOpacity();
+    return false;
+  }
+};
+
 RegistryRoutines generalStore() {
   RegistryRoutines r;
   r.hkey = HKEY_LOCAL_MACHINE;
@@ -90,13 +113,49 @@ TEST_F(StartUpTest, SplashFadesInStepByStepAndShowsItsTexts) {
   EXPECT_EQ(s.lblStat->text(), "Loading...");
   s.Show();
   s.FadeIn();
-  std::vector<int> expected;
-  for (int a = 0; a <= 250; a += 10) expected.push_back(a);
-  expected.push_back(255);
-  EXPECT_EQ(s.FadeSteps(), expected);
+  EXPECT_EQ(s.FadeSteps(), std::vector<int>{0});  // returns at once, transparent
+  EXPECT_EQ(s.windowOpacity(), 0.0);
+  ASSERT_TRUE(TestEnv::WaitUntil([&] { return !s.Fading(); }, 2000));
+  EXPECT_EQ(s.FadeSteps(), fullFade());
+  EXPECT_EQ(s.windowOpacity(), 1.0);
   g_bSplashShown = true;
   mdlMain::SetSplashStatus("Loading GUI...");
   EXPECT_EQ(s.lblStat->text(), "Loading GUI...");
+}
+
+// The windows load while the splash fades in; it is still seen opaque before
+// start-up closes it.
+TEST_F(StartUpTest, LoadingBeginsWhileTheSplashFadesIn) {
+  struct Seen {
+    QString status;
+    double opacity = -1;
+    bool optionsLoaded = true;
+  } first;
+  SplashCloseWatch atClose;
+  // Runs at the first moment start-up lets events through.
+  QTimer::singleShot(0, [&] {
+    g_frmSplash* s = loadedForm<g_frmSplash>();
+    if (!s) return;
+    first = {s->lblStat->text(), s->windowOpacity(), loadedForm<frmOptions>() != nullptr};
+    s->installEventFilter(&atClose);
+  });
+  ASSERT_TRUE(mdlMain::StartUp());
+  EXPECT_EQ(first.status.toStdString(), "Loading options...");
+  EXPECT_LT(first.opacity, 1.0);
+  EXPECT_FALSE(first.optionsLoaded);
+  EXPECT_EQ(atClose.steps, fullFade());
+  EXPECT_EQ(atClose.opacity, 1.0);
+  EXPECT_TRUE(loadedForm<frmMain>()->isVisible());
+}
+
+TEST_F(StartUpTest, ADoubleClickClosesTheSplashAndStartUpGoesOn) {
+  QTimer::singleShot(0, [] {
+    if (g_frmSplash* s = loadedForm<g_frmSplash>()) QTest::mouseDClick(s, Qt::LeftButton);
+  });
+  ASSERT_TRUE(mdlMain::StartUp());
+  EXPECT_EQ(loadedForm<g_frmSplash>(), nullptr);
+  ASSERT_NE(loadedForm<frmMain>(), nullptr);
+  EXPECT_TRUE(loadedForm<frmMain>()->isVisible());
 }
 
 TEST_F(StartUpTest, TraySwitchIsTheWholeArgumentTextWithItsCase) {

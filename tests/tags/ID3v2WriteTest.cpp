@@ -172,14 +172,19 @@ TEST(ID3v2Write, Version24TagsBecomeVersion23) {
 }
 
 TEST(ID3v2Write, OlderTagsOfThisProgramAreReplacedWithoutLosingAudio) {
-  const QByteArray frames = Frame("TIT2", QByteArray("\0Old", 4)) + Frame("USLT", QByteArray("\0\0Sing", 6));
-  const QString path = Write(dir(), "a.mp3", LegacyTag(frames) + Audio());
-  const QByteArray bytes = update(path, [](cMP3ID3v2& t) {
-    EXPECT_EQ(t.Lyrics(), "Sing");
-    t.SetTitle(QString(3000, 'n'));
-  });
-  EXPECT_EQ(bytes.size(), 4096 + Audio().size());
-  EXPECT_EQ(bytes.mid(4096), Audio());
+  const QByteArray lyrics = Frame("USLT", QByteArray("\0\0Sing", 6));
+  // The second tag's frames run past where its count, read as the standard
+  // size, would end it; its padding still reaches up to the audio.
+  for (int titleLength : {3, 3000}) {
+    const QByteArray frames = Frame("TIT2", '\0' + QByteArray(titleLength, 'o')) + lyrics;
+    const QString path = Write(dir(), "a.mp3", LegacyTag(frames) + Audio());
+    const QByteArray bytes = update(path, [](cMP3ID3v2& t) {
+      EXPECT_EQ(t.Lyrics(), "Sing");
+      t.SetTitle(QString(3000, 'n'));
+    });
+    EXPECT_EQ(bytes.size(), 4096 + Audio().size()) << titleLength;
+    EXPECT_EQ(bytes.mid(4096), Audio()) << titleLength;
+  }
 }
 
 TEST(ID3v2Write, StandardTagOfOtherWritersIsReplacedWithoutLosingAudio) {
@@ -201,7 +206,12 @@ TEST(ID3v2Write, TagWhoseEndIsNotKnownIsNotReplaced) {
   const QByteArray extendedHeader = QByteArray("\x7f\xff\xff\xf0", 4) + QByteArray(6, '\0');
   const QByteArray badExtended = Tag(extendedHeader + title, 3, 16256 - 25, 0x40);
   ASSERT_EQ(badExtended.mid(6, 4), QByteArray("\0\0\x7f\0", 4));
+  // A standard tag of 2058 bytes, zeros, then audio: the size field read as
+  // a plain count (4096) points at a frame sync 4 frames into the audio.
+  const QByteArray zerosThenAudio = Tag(title, 3, 2048 - title.size()) + QByteArray(370, '\0') + Audio(4);
+  ASSERT_EQ(zerosThenAudio.size(), 4096);
   const struct { const char* name; QByteArray tag; QString shownTitle; } cases[] = {
+      {"audio behind zeros where the older count points", zerosThenAudio, "Kept"},
       {"size 7F 7F 7F 7F", withSize(Tag(title, 3, 100), "\x7f\x7f\x7f\x7f"), "Kept"},
       {"version 2.4, size past the end", withSize(Tag(Frame("TIT2", QByteArray("\3Kept", 5), 4), 4, 100), "\0\x40\0\0"),
        "Kept"},

@@ -42,7 +42,6 @@ g_frmCDRipper::g_frmCDRipper() : TaskWindow(ripperLook()) {
   cAudioCDRipper1 = new cAudioCDRipper(this);
   lblDevices = Label(TabSettings, "Audio CD:", 120, 2460, 1400, 240);
   cboDevices = List(TabSettings, 1560, 2400, 4200, 315);
-  cmdOpenCD = Button(TabSettings, "Open", 5820, 2400, 720, 315);
   lblCDStatus = Label(TabSettings, "Ready.", 6660, 2460, 3000, 240);
   chkOpenCDdrive = Check(TabEvents, "Eject the CD door", 4800, 540, 4000, 270);
   connect(cboDevices, &QComboBox::currentIndexChanged, this, &g_frmCDRipper::cboDevices_Click);
@@ -110,6 +109,7 @@ void g_frmCDRipper::cmdConvert_Click() {
   m_lCurrentRow = 1;
   m_bRunError = false;
   m_bAbortPending = false;
+  m_runOutputs.clear();
   m_ltmrSecsDone = 0;
   BringLogToFront();
   m_ltmrTicks = 1;
@@ -164,7 +164,7 @@ long g_frmCDRipper::ConvertTask(long lRow) {
   cAudioCDRipper1->SetTrackNumber(lRow);
   SetID3Tags(lRow);
   AnnounceItem(lRow, "Start to rip: ");
-  const QString output = OutputPathOrError(name);
+  const QString output = uniqueInRun(OutputPathOrError(name));
   if (output.isEmpty()) return TaskSkipped;
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
   SetRowRange(*cAudioCDRipper1, *cGrid1, lRow);
@@ -172,6 +172,19 @@ long g_frmCDRipper::ConvertTask(long lRow) {
   if (m_bAbortPending) return TaskAborted;
   cAudioCDRipper1->RipTrack();
   return TaskStarted;
+}
+
+// Titles from a CD database can be equal: a later track of the run gets
+// " (2)", " (3)", ... so that it never replaces an earlier one. Names are
+// compared without case, as a FAT-formatted stick would.
+QString g_frmCDRipper::uniqueInRun(const QString& path) {
+  if (path.isEmpty()) return path;
+  const QString folder = mdlFunctions::GetFolderPath(path);
+  const QString file = mdlFunctions::GetFileNameFromPath(path);
+  QString unique = path;
+  for (int n = 2; m_runOutputs.contains(unique.toLower()); ++n) unique = folder + mdlFunctions::NumberedFileName(file, n);
+  m_runOutputs.insert(unique.toLower());
+  return unique;
 }
 
 void g_frmCDRipper::cmdAbort_Click() {

@@ -4,6 +4,8 @@
 // run passes over the unmarked rows. Each track is started from the ripper
 // control's Done or Error event of the one before.
 #pragma once
+#include <QSet>
+
 #include "taskframe/TaskWindow.h"
 
 class cAudioCDRipper;
@@ -30,7 +32,6 @@ class g_frmCDRipper : public TaskWindow {
   cAudioCDRipper* cAudioCDRipper1;
   QLabel* lblDevices;
   QComboBox* cboDevices;
-  QPushButton* cmdOpenCD;
   QLabel* lblCDStatus;
   QCheckBox* chkOpenCDdrive;
 
@@ -52,7 +53,10 @@ class g_frmCDRipper : public TaskWindow {
  private:
   void FillDeviceList();
   void endRunDone();
+  QString uniqueInRun(const QString& path);
   // An Abort confirmed while no track was running (between two tracks): the
   // run ends as aborted before the next track starts.
   bool m_bAbortPending = false;
+  // The output paths of this run so far, in lower case.
+  QSet<QString> m_runOutputs;
 };

@@ -59,7 +59,7 @@ constexpr long kBytesPerSecondAt1x = 176;  // KB/s of a 1x audio CD
 
 }  // namespace
 
-g_frmDataBurner3::g_frmDataBurner3() : TaskWindow(dataBurnerLook()) {
+g_frmDataBurner3::g_frmDataBurner3() : TaskWindow(dataBurnerLook()), m_staging(ProgramFolder() + "/datacdtmp") {
   setObjectName("g_frmDataBurner3");
   cAudioConverter1 = new cAudioConverter(this);
   cAudioDataBurner1 = new cAudioDataBurner(this);
@@ -159,7 +159,7 @@ void g_frmDataBurner3::LoadOwnControls() {
 }
 
 void g_frmDataBurner3::CloseJobControl() {
-  EraseTempBurnFolder();
+  m_staging.Remove();
   SaveSetting(g_sAppName, "BurnerEngine", "cmbEngine", QString::number(cmbEngine->currentIndex()));
   cAudioConverter1->CloseConverter();
   cAudioDataBurner1->CloseBurner();
@@ -241,8 +241,6 @@ void g_frmDataBurner3::lblCloseCDDoor_Click() { cAudioDataBurner1->CloseTray(dri
 
 // ---------------------------------------------------------------- staging folder
 
-QString g_frmDataBurner3::GetTempBurnFolder() { return ProgramFolder() + "/datacdtmp/"; }
-
 // Hidden files are not listed, so they stay; the folder itself stays too.
 void g_frmDataBurner3::EraseTempBurnFolder() {
   QDir folder(GetTempBurnFolder());
@@ -273,7 +271,7 @@ void g_frmDataBurner3::cmdConvert_Click() {
   BeginRunLog("Preparing to burn: " + QString::number(cGrid1->Rows()) + " tracks.");
   if (cmbEngine->currentIndex() == 0 && !drivesReady()) return;
   SetDestination();
-  mdlFunctions::CreateFolderPath(GetTempBurnFolder());
+  m_staging.Make();
   m_lCurrentRow = 1;
   m_bRunError = false;
   m_ltmrSecsDone = 0;

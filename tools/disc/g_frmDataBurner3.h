@@ -10,6 +10,7 @@
 #pragma once
 #include <QStringList>
 
+#include "platform/RunFolder.h"
 #include "taskframe/TaskWindow.h"
 
 class cAudioConverter;
@@ -35,8 +36,9 @@ class g_frmDataBurner3 : public TaskWindow {
   void lblOpenCDDoor_Click();
   void lblCloseCDDoor_Click();
   void lblRefreshCDInfo_Click() { RefreshCDInfo(); }
-  static QString GetTempBurnFolder();
-  static void EraseTempBurnFolder();
+  // This window's own folder inside the shared staging folder.
+  QString GetTempBurnFolder() const { return m_staging.Path(); }
+  void EraseTempBurnFolder();
   void lblErasetempfilesnow_Click();
   void chkDoNotConvertSource_Click();
   void EnableTargetFormat();
@@ -147,6 +149,8 @@ class g_frmDataBurner3 : public TaskWindow {
   // The mode the run was started in: a click on the box during a run takes
   // effect at the next Burn.
   bool m_bCopyMode = false;
+  // Another window or a second program may stage beside this one.
+  RunFolder m_staging;
   // The staged file of each row (index row - 1), recorded when it is staged,
   // so a template with the time or date is not built anew at write time.
   QStringList m_stagedFiles;

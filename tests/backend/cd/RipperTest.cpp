@@ -260,4 +260,25 @@ TEST_F(RipperTest, EjectOnAnImageDoesNothing) {
   EXPECT_EQ(ripper.GetTrackCount(), 3);
 }
 
+// A CUE sheet of more than 99 tracks is refused before the disc library
+// reads it (it overruns its track table on one); 99 tracks still open.
+TEST_F(RipperTest, ImageOfMoreThan99TracksIsRefused) {
+  std::vector<DiscImage::Track> tracks(100, {0.2, 440});
+  const QString many = DiscImage::Write(TestEnv::FreshDir("rip-many"), tracks, "many").cue;
+  tracks.pop_back();
+  const QString most = DiscImage::Write(TestEnv::FreshDir("rip-most"), tracks, "most").cue;
+  const long first = UseImages({many, most});
+  EXPECT_FALSE(ripper.SelectDevice(first));
+  EXPECT_EQ(ripper.GetTrackCount(), 0);
+  drive = first;
+  JobWatcher w(ripper);
+  Rip(1, out + "/one.wav");
+  ASSERT_TRUE(w.Wait());
+  EXPECT_EQ(w.ends, QStringList{"Error"});
+  EXPECT_TRUE(w.errorText.contains("lists 100 tracks; a CD holds at most 99.")) << w.errorText.toStdString();
+  EXPECT_TRUE(FilesIn(out).isEmpty());
+  ASSERT_TRUE(ripper.SelectDevice(first + 1));
+  EXPECT_EQ(ripper.GetTrackCount(), 99);
+}
+
 }  // namespace

@@ -31,7 +31,8 @@ TEST_F(RipperTest, HandOverKeepsEveryTrackAndLocksTheDrive) {
     EXPECT_TRUE(w.cboDevices->currentText().startsWith(letter));
     EXPECT_EQ(w.cboDevices->currentIndex(), w.cboDevices->count() - 1);
     EXPECT_FALSE(w.cboDevices->isEnabled());
-    EXPECT_FALSE(w.cmdOpenCD->isEnabled());
+    // The eject is the "Eject the CD door" box: no "Open" button beside the drive.
+    for (const QPushButton* b : w.findChildren<QPushButton*>()) EXPECT_NE(b->text(), "Open");
     EXPECT_EQ(w.lblCDStatus->text(), "OK: 3 CDA tracks");
     EXPECT_EQ(w.txtUndeForlder->text(), QString(letter).replace(':', '-'));
     EXPECT_TRUE(w.chkOpenCDdrive->isChecked());
@@ -157,11 +158,7 @@ TEST_F(RipperTest, LookupNamesStayInsideTheDestination) {
   EXPECT_EQ(Cell(main, 3, "Item Name"), "Tab and  bell .cda");
   EXPECT_EQ(Cell(main, 4, "Item Name"), ".cda");
   for (int r : {3, 4, 5}) ItemRow::SetText(*main->cGrid1, r, "Item Name", QString::fromUtf8(titles[r - 1]) + ".cda");
-  QFile formats(ProgramFolder() + "/FileNameFormats.txt");
-  ASSERT_TRUE(formats.open(QIODevice::WriteOnly));
-  formats.write("[item_name].[dest_extension]\n[123].[dest_extension]\n");
-  formats.close();
-  g_sDefaultFileNameFormat = "[item_name].[dest_extension]";
+  UseItemNameTemplate();
   const QString outside = QFileInfo(out).absolutePath();
   const QStringList before = QDir(outside).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
   WithRipper([&](g_frmCDRipper& w) {
@@ -187,6 +184,38 @@ TEST_F(RipperTest, LookupNamesStayInsideTheDestination) {
     EXPECT_LE(f.toUtf8().size(), mdlFunctions::kMaxFileNameBytes);
     EXPECT_TRUE(f.endsWith(".wav"));
     EXPECT_EQ(DecodePcm(folder + "/" + f).size(), size_t(2 * 44100 * 2));
+  }
+}
+
+// Equal titles, titles equal in their first 200 bytes and titles differing
+// only in case never share a file, "Overwrite" ticked or not: the later track
+// gets " (2)", " (3)" before the extension.
+TEST_F(RipperTest, EqualTitlesNeverShareAFile) {
+  const QString longA = QString(300, u'x') + "A", longB = QString(300, u'x') + "B";
+  const QStringList names = {"Same", "Same", longA, longB, "SAME"};
+  std::vector<DiscImage::Track> tracks;
+  for (int i = 0; i < names.size(); ++i) tracks.push_back({1, 300.0 + 100 * i});
+  UseDisc(tracks, "equal");
+  for (int r = 1; r <= names.size(); ++r) ItemRow::SetText(*main->cGrid1, r, "Item Name", names[r - 1] + ".cda");
+  UseItemNameTemplate();
+  const QString cut = mdlFunctions::CapFileNameLength(QString(300, u'x') + ".cda.wav");
+  const QStringList want = {"Same.cda.wav", "Same.cda (2).wav", cut, mdlFunctions::NumberedFileName(cut, 2),
+                            "SAME.cda (3).wav"};
+  for (bool overwrite : {true, false}) {
+    SCOPED_TRACE(overwrite);
+    QDir(out).removeRecursively();
+    QDir().mkpath(out);
+    WithRipper([&](g_frmCDRipper& w) {
+      SelectFormat(w, "WAV - Waveform Audio Format (*.wav)");
+      w.chkOverWrite->setChecked(overwrite);
+      Rip(w);
+      EXPECT_EQ(Messages(w).filter("exists").join('|'), "");
+    });
+    ASSERT_EQ(OutFiles().size(), names.size()) << OutFiles().join('|').toStdString();
+    for (int t = 1; t <= names.size(); ++t) {
+      EXPECT_LE(want[t - 1].toUtf8().size(), mdlFunctions::kMaxFileNameBytes);
+      EXPECT_TRUE(DecodePcm(out + "/" + want[t - 1]) == TrackSamples(t)) << t;
+    }
   }
 }
 

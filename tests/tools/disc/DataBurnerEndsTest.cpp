@@ -52,7 +52,7 @@ TEST_F(DataBurnerTest, MissingStagedFilesAreReportedBeforeTheWrite) {
     ScriptedUi::get().reset();
     sounds.clear();
     OnPrompt("Burn CD?", [&] {
-      for (const QString& name : c.removed) QFile::remove(g_frmDataBurner3::GetTempBurnFolder() + name);
+      for (const QString& name : c.removed) QFile::remove(staging + name);
       return int(vbOK);
     });
     WithBurner(c.engine, [&](g_frmDataBurner3& w) {
@@ -61,7 +61,7 @@ TEST_F(DataBurnerTest, MissingStagedFilesAreReportedBeforeTheWrite) {
       const QStringList log = Messages(w);
       for (const QString& name : c.removed) {
         EXPECT_TRUE(log.contains("Couldn't add the file " + name)) << log.join("\n").toStdString();
-        const QString path = g_frmDataBurner3::GetTempBurnFolder() + name;
+        const QString path = staging + name;
         const auto& shown = ScriptedUi::get().shown;
         EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const MsgBoxCall& m) {
           return m.prompt == "Couldn't add the file " + path && m.title == "Error";

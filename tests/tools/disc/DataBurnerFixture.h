@@ -61,6 +61,7 @@ class DataBurnerTest : public RipperTest {
                   const QString& command = "MP3 CD Maker") {
     WithTask<g_frmDataBurner3>(command, [&](g_frmDataBurner3& w) {
       w.cmbEngine->setCurrentIndex(engine);
+      staging = w.GetTempBurnFolder();
       for (QCheckBox* box : {w.chkPlaySound, w.chkTurnOffComputer}) box->setChecked(true);
       steps(w);
     });
@@ -95,9 +96,11 @@ class DataBurnerTest : public RipperTest {
   }
   // isoinfo's report of the primary volume descriptor.
   QString VolumeReport() const { return QString::fromLatin1(AudioFixtures::RunTool("isoinfo", {"-d", "-i", iso})); }
-  static QStringList Staged() { return AudioFixtures::FilesIn(g_frmDataBurner3::GetTempBurnFolder()); }
+  // The staging folder of the window opened last.
+  QStringList Staged() const { return AudioFixtures::FilesIn(staging); }
 
   QString iso;
+  QString staging;
 
  private:
   int answer(const MsgBoxCall& c) {

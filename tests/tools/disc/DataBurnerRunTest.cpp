@@ -42,7 +42,7 @@ TEST_F(DataBurnerTest, BothEnginesWriteTheStagedFilesInCopyAndConvertMode) {
     QMap<QString, QByteArray> staged;
     // The staged files as they are when the question comes.
     OnPrompt("Burn CD?", [&] {
-      for (const QString& name : Staged()) staged[name] = FileBytes(g_frmDataBurner3::GetTempBurnFolder() + name);
+      for (const QString& name : Staged()) staged[name] = FileBytes(staging + name);
       return int(vbOK);
     });
     WithBurner(c.engine, [&](g_frmDataBurner3& w) {
@@ -125,7 +125,7 @@ TEST_F(DataBurnerTest, HandOverFromTheMainWindow) {
       EXPECT_EQ(w.cboSpeed->currentText(), "Max.");
       EXPECT_EQ(w.cboSpeed->currentData().toLongLong(), 65535);
       EXPECT_EQ(w.cboFileName->currentText(), "[file_name].[dest_extension]");
-      EXPECT_TRUE(g_frmDataBurner3::GetTempBurnFolder().startsWith(ProgramFolder() + "/"));
+      EXPECT_TRUE(w.GetTempBurnFolder().startsWith(ProgramFolder() + "/"));
     }, command);
   }
 }

@@ -35,7 +35,7 @@ TEST_F(DataBurnerTest, TwoRowsOfOneNameAskBeforeTheSecondIsStaged) {
       Burn(w);
       EXPECT_EQ(w.lblCurrentTrack->text(), *c.fromRow ? "Done." : "Aborted.");
     });
-    const QString staged = g_frmDataBurner3::GetTempBurnFolder() + (c.copy ? "x.wav" : "x.mp3");
+    const QString staged = staging + (c.copy ? "x.wav" : "x.mp3");
     const QString question = c.copy
                                  ? "The file name x.wav is already existed in the list to be burn. \r\n\r\nOverwtie it?"
                                  : "The file: '" + staged + "' already exists.\r\n\r\nOverwrite it?";
@@ -95,11 +95,44 @@ TEST_F(DataBurnerTest, EraseNowEmptiesTheStagingFolderButHiddenFiles) {
   WithBurner(0, [&](g_frmDataBurner3& w) {
     w.chkDoNotConvertSource->setChecked(true);
     Burn(w);
-    ListFixtures::WriteBytes(g_frmDataBurner3::GetTempBurnFolder() + ".keep", "x");
+    ListFixtures::WriteBytes(staging + ".keep", "x");
     EXPECT_EQ(Staged(), (QStringList{".keep", "a.wav"}));
     emit w.lblErasetempfilesnow->Click();
     EXPECT_EQ(Staged(), QStringList{".keep"});
     EXPECT_EQ(Prompts().last(), "Done." + QString(28, u' '));
   });
   EXPECT_FALSE(QFileInfo::exists(iso));
+}
+
+// A second window (of this program or of another one) stages and closes
+// between the first window's staging and its write: the first window's staged
+// files stay, and its disc gets them all.
+TEST_F(DataBurnerTest, AnotherWindowsRunAndCloseLeaveTheStagedFilesAlone) {
+  AddSources({"a.wav", "b.wav"});
+  QStringList otherStaged;
+  bool otherOpened = false;
+  OnPrompt("Burn CD?", [&] {
+    if (otherOpened) return int(vbCancel);  // the second window's question
+    otherOpened = true;
+    auto* other = new g_frmDataBurner3;
+    other->Load();
+    main->CopyGridRows(*main->cGrid1, *other->cGrid1, true);
+    other->cmbEngine->setCurrentIndex(0);
+    other->chkDoNotConvertSource->setChecked(true);
+    Burn(*other);
+    otherStaged = FilesIn(other->GetTempBurnFolder());
+    EXPECT_NE(other->GetTempBurnFolder(), staging);
+    EXPECT_TRUE(other->Unload());
+    return int(vbOK);
+  });
+  WithBurner(1, [&](g_frmDataBurner3& w) {
+    w.chkDoNotConvertSource->setChecked(true);
+    Burn(w);
+    EXPECT_EQ(LastMessage(w), "Done.");
+  });
+  EXPECT_EQ(otherStaged, (QStringList{"a.wav", "b.wav"}));
+  const QMap<QString, QByteArray> disc = DiscFiles();
+  ASSERT_EQ(QStringList(disc.keys()), (QStringList{"a.wav", "b.wav"}));
+  EXPECT_TRUE(disc["a.wav"] == FileBytes(media + "/a.wav"));
+  EXPECT_TRUE(disc["b.wav"] == FileBytes(media + "/b.wav"));
 }

@@ -41,6 +41,13 @@ class RipperTest : public TaskTest {
   void WithRipper(const std::function<void(g_frmCDRipper&)>& steps) {
     WithTask<g_frmCDRipper>("Audio CD Ripper", steps);
   }
+  // Files named after the rows' item names.
+  void UseItemNameTemplate() {
+    QFile formats(ProgramFolder() + "/FileNameFormats.txt");
+    ASSERT_TRUE(formats.open(QIODevice::WriteOnly));
+    formats.write("[item_name].[dest_extension]\n[123].[dest_extension]\n");
+    g_sDefaultFileNameFormat = "[item_name].[dest_extension]";
+  }
   static void SelectFormat(g_frmCDRipper& w, const char* listText) {
     ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, listText));
   }

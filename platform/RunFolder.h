@@ -1,0 +1,29 @@
+// A folder of one run inside a folder that several runs share (the data-disc
+// staging folder, the audio-CD cache): a run that ends erases its own folder
+// and never another run's, in this program or in a second one running beside
+// it. The owner holds a lock on the folder while it lives; a run folder whose
+// lock nobody holds is what a crashed run left, and is removed when the next
+// run folder is made. Nothing else in the shared folder is ever touched.
+#pragma once
+#include <QString>
+
+class RunFolder {
+ public:
+  explicit RunFolder(QString shared);
+  ~RunFolder();
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+
+  // Makes and locks the folder when it is not made yet; false when the shared
+  // folder cannot be written.
+  bool Make();
+  // The folder, ending with "/", whether made yet or not.
+  QString Path() const { return path_ + "/"; }
+  // Removes the folder with everything in it and gives up the lock.
+  void Remove();
+
+ private:
+  QString shared_;
+  QString path_;
+  int lock_ = -1;
+};
