@@ -64,6 +64,19 @@ Outcome CheckDisc(burn::burn_drive* d, const DataBurnRequest& r) {
   return {};
 }
 
+// Refuses an image larger than the disc: a real disc's free room, an 80-minute
+// CD for an image drive of the CD engine (other image files take any size).
+Outcome CheckRoom(burn::burn_drive* d, burn::burn_write_opts* opts, const DataBurnRequest& r, long long bytes) {
+  const bool real = r.writer.kind == BurnDrives::Kind::Real;
+  if (!real && !r.cdOnly) return {};
+  const long long room = real ? burn::burn_disc_available_space(d, opts) : BurnDrives::kCdBytes;
+  if (bytes <= room) return {};
+  constexpr long long kMB = 1024 * 1024;
+  return {BurnErrTooMuch, QString("The files take %1 MB, more than the disc holds (%2 MB).")
+                              .arg((bytes + kMB - 1) / kMB)
+                              .arg(room / kMB)};
+}
+
 // Picks the write type: the asked one when the writer takes it, else the one libburn finds.
 Outcome ChooseWriteType(burn::burn_write_opts* opts, burn::burn_disc* disc, bool discAtOnce) {
   char reasons[BURN_REASONS_LEN] = {0};
@@ -129,7 +142,8 @@ Outcome Write(BurnJob& job, const DataBurnRequest& r, const DataBurnEvents& ev, 
   // write wait for the disk.
   if (r.writer.kind == BurnDrives::Kind::DataImage) burn::burn_write_opts_set_stdio_fsync(opts, -1);
   burn::burn_drive_set_speed(d, 0, int(r.speed));
-  outcome = ChooseWriteType(opts, disc, r.discAtOnce);
+  outcome = CheckRoom(d, opts, r, source->get_size(source));
+  if (!outcome.code) outcome = ChooseWriteType(opts, disc, r.discAtOnce);
   if (!outcome.code) {
     job.Post([ev] { ev.started(); });
     burn::burn_disc_write(opts, disc);

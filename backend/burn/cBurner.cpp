@@ -24,6 +24,7 @@ QString ErrorMessage(long code) {
     case BurnErrAborted: return "Aborted";
     case BurnErrBusy: return "A write is already running";
     case BurnErrNothing: return "Nothing to write";
+    case BurnErrTooMuch: return "The disc cannot hold this";
     default: return "The write failed";
   }
 }
