@@ -56,6 +56,12 @@ QStringList cBurner::MissingLibraries() {
   return missing;
 }
 
+QString cBurner::DiscFileSystems(bool, bool joliet, bool udf) {
+  if (joliet && udf) return "ISO 9660, Joliet and UDF";
+  if (joliet || udf) return QString("ISO 9660 and ") + (joliet ? "Joliet" : "UDF");
+  return "ISO 9660";
+}
+
 cBurner::cBurner(QObject* parent) : QObject(parent), d(std::make_unique<Impl>(this)) {}
 
 // There is no close member: the writer is let go here.
@@ -90,7 +96,8 @@ void cBurner::Burn(long index) {
   if (d->job.Running()) return fail(BurnErrBusy, "A write is already running.");
   const BurnDrives::Writer* w = d->writers.At(index);
   if (!w) return fail(BurnErrWriter, "There is no writer number " + QString::number(index) + ".");
-  DataBurnRequest request{files_, volumeLabel_, QCoreApplication::applicationName(), QCoreApplication::applicationName(), useJoliet_, *w, 0, false, false};
+  const QString app = QCoreApplication::applicationName();
+  DataBurnRequest request{files_, volumeLabel_, app, app, useJoliet_, *w, 0, false, false, useUdf_};
   DataBurnEvents events;
   events.initializing = [this] { emit Initializing(); };
   events.addingFile = [this](const QString& path) { emit AddingFile(path); };
