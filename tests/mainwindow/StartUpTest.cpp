@@ -152,7 +152,9 @@ TEST_F(StartUpTest, StoredWindowSizeFollowsItsLowerLimits) {
     ASSERT_TRUE(mdlMain::StartUp());
     frmMain* main = loadedForm<frmMain>();
     // The window manager may round the outer size to whole pixels.
-    EXPECT_NEAR(main->Width(), c.expectW, TwipsPerPixel) << (c.width ? c.width : "none");
+    // Without a stored width the first window may be wider: as wide as its toolbars need.
+    if (c.width) EXPECT_NEAR(main->Width(), c.expectW, TwipsPerPixel) << c.width;
+    else EXPECT_GE(main->Width(), c.expectW - TwipsPerPixel);
     EXPECT_NEAR(main->Height(), c.expectH, TwipsPerPixel) << (c.height ? c.height : "none");
     UnloadAllForms();
   }
