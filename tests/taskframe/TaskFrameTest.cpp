@@ -206,7 +206,9 @@ TEST_F(TaskFrame, RangesWithAFractionAreCutAtTheirSample) {
   }
   g_lWavSampleRate = 8000, g_lWavChannelsIndex = 0, g_lWavBits = 16;
   const std::vector<int16_t> source = DecodePcm(media + "/a.wav");
-  auto cut = [&](int from, int count) { return std::vector<int16_t>(source.begin() + from, source.begin() + from + count); };
+  auto cut = [&](int from, int count) {
+    return std::vector<int16_t>(source.begin() + from, source.begin() + from + count);
+  };
   WithConverter([&](g_frmConverter& w) {
     Convert(w);
     EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
