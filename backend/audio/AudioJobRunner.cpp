@@ -9,12 +9,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "backend/audio/AudioSink.h"
+#include "backend/audio/WorkAhead.h"
 #include "platform/audio/cAudioJobControl.h"
 
 namespace {
-constexpr long kAborted = -1;
+constexpr long kAborted = AudioJobOutcome::kAborted;
 
 bool SameFile(const QString& a, const QString& b) {
   struct stat sa, sb;
@@ -23,13 +25,15 @@ bool SameFile(const QString& a, const QString& b) {
   return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
 
-// A hidden name in the destination folder, so the final rename stays on one file system.
-QString TempPathFor(const QString& output) {
+// Encoder libraries fill shared tables when their first encoder is set up.
+std::mutex encoderSetUp;
+}  // namespace
+
+QString AudioTempPathFor(const QString& output) {
   QFileInfo fi(output);
   return fi.absolutePath() + "/." + fi.fileName() + "." +
          QString::number(QRandomGenerator::global()->generate64(), 16) + ".part";
 }
-}  // namespace
 
 AudioJobRunner::AudioJobRunner(QObject* context) : context_(context) {}
 
@@ -37,15 +41,19 @@ AudioJobRunner::~AudioJobRunner() { Close(); }
 
 void AudioJobRunner::Close() {
   ++generation_;
+  Abort();
   abort_ = true;
   if (worker_.joinable()) worker_.join();
   // A job that completed but whose ending was not delivered leaves its temporary file.
   if (running_) QFile::remove(tempPath_);
   running_ = false;
+  adopted_.reset();
 }
 
 void AudioJobRunner::Abort() {
-  if (running_) abort_ = true;
+  if (!running_) return;
+  abort_ = true;
+  if (adopted_) adopted_->abort = true;
 }
 
 void AudioJobRunner::Post(int generation, std::function<void()> fn) {
@@ -57,25 +65,47 @@ void AudioJobRunner::Post(int generation, std::function<void()> fn) {
       Qt::QueuedConnection);
 }
 
-void AudioJobRunner::Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events) {
+int AudioJobRunner::Begin(AudioJobEvents events, const QString& tempPath) {
   if (worker_.joinable()) worker_.join();  // the previous job has already ended
   events_ = std::move(events);
   running_ = true;
   abort_ = false;
-  const int generation = ++generation_;
+  tempPath_ = tempPath;
+  adopted_.reset();
+  return ++generation_;
+}
+
+void AudioJobRunner::Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events) {
   const QString output = settings.outputFile;
-  const QString temp = TempPathFor(output);
-  tempPath_ = temp;
+  const QString temp = AudioTempPathFor(output);
+  const int generation = Begin(std::move(events), temp);
   worker_ = std::thread([this, sources = std::move(sources), settings = std::move(settings), generation, temp,
                          output]() mutable {
-    const Outcome outcome = Work(sources, settings, temp, generation);
+    const Outcome outcome = ConvertToTemp(sources, settings, temp, abort_, [this, generation](int i, int percent) {
+      Post(generation, [this, i, percent] { events_.progress(i, percent); });
+    });
     Post(generation, [this, generation, outcome, temp, output] { End(generation, outcome, temp, output); });
   });
 }
 
-AudioJobRunner::Outcome AudioJobRunner::Work(PcmSources& sources,
-                                             const AudioJobSettings& settings, const QString& tempPath,
-                                             int generation) {
+void AudioJobRunner::Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJobEvents events) {
+  const int generation = Begin(std::move(events), job->tempPath);
+  adopted_ = job;
+  worker_ = std::thread([this, job, claimed, generation] {
+    auto relay = [this, generation](int percent) {
+      Post(generation, [this, percent] { events_.progress(0, percent); });
+    };
+    if (claimed) job->Run(relay);
+    else job->Follow(relay);
+    const Outcome outcome = job->Outcome();
+    const QString temp = job->tempPath, output = job->settings.outputFile;
+    Post(generation, [this, generation, outcome, temp, output] { End(generation, outcome, temp, output); });
+  });
+}
+
+AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
+                              const std::atomic<bool>& abort, const std::function<void(int, int)>& progress) {
+  using Outcome = AudioJobOutcome;
   const QString& output = settings.outputFile;
   if (output.isEmpty()) return {AudioErrOutput, "No output file is given."};
   if (sources.empty()) return {AudioErrNothingToDo, "There is no file to convert."};
@@ -84,18 +114,21 @@ AudioJobRunner::Outcome AudioJobRunner::Work(PcmSources& sources,
       return {AudioErrSameFile, "The output file " + output + " is the source file " + s->File() + "."};
   QString error;
   if (!sources[0]->Open(&error)) return {AudioErrInput, error};
+  std::unique_lock setUp(encoderSetUp);
   auto sink = MakeAudioSink(settings, sources[0]->NativeFormat(), &error);
   if (!sink) return {AudioErrEncoder, error};
-  sink->SetAbortFlag(&abort_);
+  sink->SetAbortFlag(&abort);
   const QString folder = QFileInfo(output).absolutePath();
   if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
     return {AudioErrOutput, "Cannot write " + output + ": the folder cannot be written to."};
   auto fail = [&](long code) {
     sink->Cancel();
     // The sink names the file it writes; the user knows only the output's name.
-    return Outcome{abort_ ? kAborted : code, QString(error).replace(tempPath, output)};
+    return Outcome{abort ? kAborted : code, QString(error).replace(tempPath, output)};
   };
-  if (!sink->Open(tempPath, settings.tags, &error)) return fail(AudioErrEncoder);
+  const bool opened = sink->Open(tempPath, settings.tags, &error);
+  setUp.unlock();
+  if (!opened) return fail(AudioErrEncoder);
   const PcmFormat format = sink->Format();
   for (size_t i = 0; i < sources.size(); ++i) {
     PcmSource& source = *sources[i];
@@ -103,7 +136,7 @@ AudioJobRunner::Outcome AudioJobRunner::Work(PcmSources& sources,
     if (!source.Start(format, &error)) return fail(AudioErrInput);
     int shown = -1;
     for (;;) {
-      if (abort_) return fail(kAborted);
+      if (abort) return fail(kAborted);
       const int frames = source.Read(&error);
       if (frames < 0) return fail(AudioErrInput);
       if (frames == 0) break;
@@ -111,13 +144,13 @@ AudioJobRunner::Outcome AudioJobRunner::Work(PcmSources& sources,
       const int percent = int(source.Progress() * 100);
       if (percent != shown) {
         shown = percent;
-        Post(generation, [this, i, percent] { events_.progress(int(i), percent); });
+        progress(int(i), percent);
       }
     }
-    if (shown != 100) Post(generation, [this, i] { events_.progress(int(i), 100); });
+    if (shown != 100) progress(int(i), 100);
     sources[i].reset();  // a long queue keeps one file open at a time
   }
-  if (abort_) return fail(kAborted);
+  if (abort) return fail(kAborted);
   if (!sink->Finish(&error)) return fail(AudioErrOutput);
   return {};
 }
@@ -126,6 +159,7 @@ AudioJobRunner::Outcome AudioJobRunner::Work(PcmSources& sources,
 // job was aborted meanwhile.
 void AudioJobRunner::End(int generation, const Outcome& outcome, const QString& tempPath, const QString& output) {
   running_ = false;
+  adopted_.reset();
   const AudioJobEvents events = events_;  // a handler may start the next job
   if (outcome.code == kAborted || abort_) {
     QFile::remove(tempPath);

@@ -16,6 +16,22 @@
 #include "backend/audio/PcmSource.h"
 
 using PcmSources = std::vector<std::unique_ptr<PcmSource>>;
+struct AheadJob;
+
+// How converting sources into a temporary file ended.
+struct AudioJobOutcome {
+  static constexpr long kAborted = -1;
+  long code = 0;  // 0: the temporary file is complete
+  QString text;
+};
+
+// Converts the sources into tempPath with the settings (whose outputFile is the
+// name the file will get); progress(sourceIndex, percent) is called on the
+// converting thread. A failed or aborted conversion leaves no temporary file.
+AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
+                              const std::atomic<bool>& abort, const std::function<void(int, int)>& progress);
+// A hidden name in output's folder, so that the final rename stays on one file system.
+QString AudioTempPathFor(const QString& output);
 
 struct AudioJobEvents {
   std::function<void(int sourceIndex, int percent)> progress;
@@ -32,18 +48,18 @@ class AudioJobRunner {
   // True from Start until the ending event has been delivered.
   bool Running() const { return running_; }
   void Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events);
+  // Runs a job converted ahead as its own: waits for it (running it here when
+  // claimed, i.e. no worker has started it), relays its progress as source 0
+  // and ends as Start's jobs do, renaming its temporary file to its output.
+  void Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJobEvents events);
   // The running job stops and ends with the aborted event.
   void Abort();
   // Stops a running job without any further event and waits for its thread.
   void Close();
 
  private:
-  struct Outcome {
-    long code = 0;  // 0: the temporary file is complete
-    QString text;
-  };
-  Outcome Work(PcmSources& sources, const AudioJobSettings& settings,
-               const QString& tempPath, int generation);
+  using Outcome = AudioJobOutcome;
+  int Begin(AudioJobEvents events, const QString& tempPath);
   void Post(int generation, std::function<void()> fn);
   void End(int generation, const Outcome& outcome, const QString& tempPath, const QString& output);
 
@@ -53,5 +69,6 @@ class AudioJobRunner {
   std::atomic<int> generation_{0};
   bool running_ = false;
   QString tempPath_;
+  std::shared_ptr<AheadJob> adopted_;
   AudioJobEvents events_;
 };

@@ -11,6 +11,7 @@ struct AudioTags {
   // Generic tag keys ("title", "artist", "album", "date", "comment", "genre",
   // "track") to values, empty values left out.
   QMap<QString, QString> ByKey() const;
+  bool operator==(const AudioTags&) const = default;
 };
 
 struct AudioJobSettings {
@@ -24,6 +25,7 @@ struct AudioJobSettings {
   long apeLevel = 1;
   AudioTags tags;
   QString outputFile;
+  bool operator==(const AudioJobSettings&) const = default;
 
   static Mp3FormatRecord DefaultMp3() {
     Mp3FormatRecord r;

@@ -4,15 +4,20 @@
 #include "backend/audio/AudioJobRunner.h"
 #include "backend/audio/CodecTables.h"
 #include "backend/audio/SourceProbe.h"
+#include "backend/audio/WorkAhead.h"
 
 struct cAudioConverter::Probes {
   SourceProbe last;
   ProbePool ahead;
 };
 
-cAudioConverter::cAudioConverter(QObject* parent) : cAudioJobControl(parent), probes_(std::make_unique<Probes>()) {}
+cAudioConverter::cAudioConverter(QObject* parent)
+    : cAudioJobControl(parent), probes_(std::make_unique<Probes>()), ahead_(std::make_unique<WorkAheadPool>()) {}
 
-cAudioConverter::~cAudioConverter() { CloseJob(); }
+cAudioConverter::~cAudioConverter() {
+  CloseJob();
+  ahead_->Stop();
+}
 
 void cAudioConverter::PrefetchSources(const QStringList& paths) {
   if (paths.isEmpty())
@@ -45,7 +50,36 @@ long cAudioConverter::ReadSourceTags(const QString& path) {
 
 QTime cAudioConverter::SecondsToTime(long seconds) const { return QTime(0, 0).addSecs(int(seconds)); }
 
+std::shared_ptr<AheadJob> cAudioConverter::CurrentJob() const {
+  auto job = std::make_shared<AheadJob>();
+  job->settings = Settings();
+  job->input = inputFile_;
+  job->start = rangeStart_;
+  job->length = rangeLength_;
+  return job;
+}
+
+int cAudioConverter::WorkAheadThreads() { return WorkAheadPool::Threads(); }
+void cAudioConverter::SetWorkAheadThreads(int count) { WorkAheadPool::SetThreads(count); }
+
+bool cAudioConverter::PrepareAhead() {
+  if (WorkAheadPool::Threads() < 2) return false;
+  auto job = CurrentJob();
+  job->tempPath = AudioTempPathFor(job->settings.outputFile);
+  ahead_->Add(std::move(job));
+  rangeStart_ = rangeLength_ = -1;
+  return true;
+}
+
+void cAudioConverter::EndWorkAhead() { ahead_->Stop(); }
+
 long cAudioConverter::StartConvert() {
+  if (JobRunning()) return AudioErrBusy;
+  bool claimed = false;
+  if (auto job = ahead_->Take(*CurrentJob(), &claimed)) {
+    rangeStart_ = rangeLength_ = -1;
+    return AdoptJob(std::move(job), claimed, [this](int, int percent) { emit Progress(percent); });
+  }
   std::vector<std::unique_ptr<PcmSource>> sources;
   sources.push_back(MakeFileSource(inputFile_, rangeStart_, rangeLength_));
   const long result = StartJob(std::move(sources), [this](int, int percent) { emit Progress(percent); });
@@ -55,9 +89,15 @@ long cAudioConverter::StartConvert() {
   return result;
 }
 
-void cAudioConverter::AbortConvert() { AbortJob(); }
+void cAudioConverter::AbortConvert() {
+  AbortJob();
+  ahead_->Stop();
+}
 
-void cAudioConverter::CloseConverter() { CloseJob(); }
+void cAudioConverter::CloseConverter() {
+  CloseJob();
+  ahead_->Stop();
+}
 
 void cAudioConverter::EnumAcmTags(long formatTag, long sampleRate, long channels, long bits, long flags) {
   const bool convert = (flags & ACM_FORMATENUMF_CONVERT) != 0;

@@ -9,15 +9,25 @@ cAudioJobControl::cAudioJobControl(QObject* parent)
       runner_(std::make_unique<AudioJobRunner>(this)) {}
 cAudioJobControl::~cAudioJobControl() = default;
 
-long cAudioJobControl::StartJob(std::vector<std::unique_ptr<PcmSource>> sources,
-                                std::function<void(int, int)> progress) {
-  if (runner_->Running()) return AudioErrBusy;
+AudioJobEvents cAudioJobControl::Events(std::function<void(int, int)> progress) {
   AudioJobEvents events;
   events.progress = std::move(progress);
   events.done = [this] { emit Done(); };
   events.aborted = [this] { emit Aborted(); };
   events.error = [this](long code, const QString& text) { emit Error(code, text); };
-  runner_->Start(std::move(sources), *settings_, std::move(events));
+  return events;
+}
+
+long cAudioJobControl::StartJob(std::vector<std::unique_ptr<PcmSource>> sources,
+                                std::function<void(int, int)> progress) {
+  if (runner_->Running()) return AudioErrBusy;
+  runner_->Start(std::move(sources), *settings_, Events(std::move(progress)));
+  return 0;
+}
+
+long cAudioJobControl::AdoptJob(std::shared_ptr<AheadJob> job, bool claimed, std::function<void(int, int)> progress) {
+  if (runner_->Running()) return AudioErrBusy;
+  runner_->Adopt(std::move(job), claimed, Events(std::move(progress)));
   return 0;
 }
 

@@ -14,6 +14,7 @@ struct WavFormatRecord {
   int32_t SampleRate = 0;     // Hz
   int16_t Channels = 0;       // 1 mono, 2 stereo
   int16_t BitsPerSample = 0;  // 8 or 16
+  bool operator==(const WavFormatRecord&) const = default;
 };
 static_assert(sizeof(WavFormatRecord) == 8);
 
@@ -34,6 +35,7 @@ struct Mp3FormatRecord {
   int32_t VbrMaxBitrate = 0;  // position in Mp3BitrateList
   int32_t VbrQuality = 0;     // 0 (best) to 9
   int16_t WriteVbrTag = 0;
+  bool operator==(const Mp3FormatRecord&) const = default;
 };
 static_assert(sizeof(Mp3FormatRecord) == 56);
 static_assert(offsetof(Mp3FormatRecord, Mode) == 12 && offsetof(Mp3FormatRecord, SampleRate) == 20 &&
@@ -47,6 +49,7 @@ inline constexpr int32_t Mp3BitrateList[] = {8,   16,  24,  32,  40,  48,  56,  
 struct WmaFormatRecord {
   int32_t CodecIndex = 0;   // position in the converter's WMA codec list
   int32_t FormatIndex = 0;  // position in that codec's format list
+  bool operator==(const WmaFormatRecord&) const = default;
 };
 static_assert(sizeof(WmaFormatRecord) == 8);
 
@@ -54,5 +57,6 @@ struct OggFormatRecord {
   int32_t Mode = 0;            // 2 nominal-bitrate mode, 0 quality mode
   int32_t NominalBitrate = 0;  // kbps, mode 2
   int32_t Quality = 0;         // 0 to 100, mode 0
+  bool operator==(const OggFormatRecord&) const = default;
 };
 static_assert(sizeof(OggFormatRecord) == 12);

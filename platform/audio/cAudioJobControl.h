@@ -14,6 +14,7 @@
 struct AudioJobSettings;
 class PcmSource;
 class AudioJobRunner;
+struct AheadJob;
 
 // Error codes carried by the Error event.
 enum AudioErrorCode : long {
@@ -72,12 +73,16 @@ class cAudioJobControl : public QObject {
   // AudioErrBusy (and no event) while a job runs. progress gets the source's
   // position from 0 and its percent.
   long StartJob(std::vector<std::unique_ptr<PcmSource>> sources, std::function<void(int, int)> progress);
+  // Runs a job converted ahead as if started here (see AudioJobRunner::Adopt).
+  long AdoptJob(std::shared_ptr<AheadJob> job, bool claimed, std::function<void(int, int)> progress);
   void AbortJob();
   // Stops a running job without further events.
   void CloseJob();
   bool JobRunning() const;
 
  private:
+  struct AudioJobEvents Events(std::function<void(int, int)> progress);
+
   std::unique_ptr<AudioJobSettings> settings_;
   std::unique_ptr<AudioJobRunner> runner_;
 };

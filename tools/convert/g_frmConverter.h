@@ -1,6 +1,7 @@
 // The audio converter: turns every row of its grid into one output file in the
-// chosen format, one job after another on its conversion control, with the
-// time left estimated from the pace so far.
+// chosen format, one job after another on its conversion control as the user
+// sees it (later rows convert ahead on every core), with the time left
+// estimated from the pace so far.
 #pragma once
 #include "taskframe/TaskWindow.h"
 
@@ -15,6 +16,7 @@ class g_frmConverter : public TaskWindow {
   enum TaskOutcome : long { TaskStarted = 0, TaskSkipped = 1, TaskCancelled = 2, TaskAborted = 3 };
 
   void cmdConvert_Click();
+  void WorkAhead();
   void ConvertTracks();
   long ConvertTask(long lRow);
   void cmdAbort_Click();
@@ -53,6 +55,7 @@ class g_frmConverter : public TaskWindow {
 
  private:
   void endRunDone();
+  bool tagsFollowTheClock(long row) const;
   void setBusyPointer(bool busy);
   // An Abort confirmed while no job was running (between two items): the run
   // ends as aborted before the next item starts.

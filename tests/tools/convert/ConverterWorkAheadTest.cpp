@@ -1,0 +1,155 @@
+// The converter's run on several workers: later rows convert ahead into hidden
+// temporary files, and what the user sees and gets is the run of one worker:
+// the same files byte for byte, the same log, questions and end; an Abort
+// leaves no temporary file.
+#include <QDir>
+#include <QLabel>
+#include <QThread>
+
+#include "platform/audio/cAudioConverter.h"
+#include "settings/FormControls.h"
+#include "settings/OutputFormatStore.h"
+#include "tests/taskframe/TaskFixture.h"
+
+using namespace AudioFixtures;
+using ListFixtures::FileBytes;
+using ListFixtures::WriteBytes;
+
+namespace {
+const char* const kMp3 = "MP3 - MPEG-1 Audio Layer 3 (*.mp3)";
+
+class ConverterWorkAhead : public TaskTest {
+ protected:
+  void SetUp() override {
+    TaskTest::SetUp();
+    g_sDefaultFileNameFormat = "[file_name].[dest_extension]";
+    g_tMp3Settings = Mp3FormatRecord{};
+    g_tMp3Settings.Bitrate = 128, g_tMp3Settings.SampleRate = 44100, g_tMp3Settings.Mode = 1;
+    g_tMp3Settings.Quality = 5, g_bMp3Abr = false;
+    g_bOggBitrateMode = false, g_lOggQuality = 50;
+    g_lApeLevel = 2;
+    g_sTagSong = "[ITEM_NAME] #[TRACK_NUM]";
+    g_sTagComment = "[SOURCE_NAME] [RANGE] [YEAR]";
+  }
+  void TearDown() override {
+    cAudioConverter::SetWorkAheadThreads(0);
+    TaskTest::TearDown();
+  }
+  // Hidden temporary files in the output folder, by the output they are for.
+  QStringList PartFiles() const {
+    return QDir(out).entryList({".*.part"}, QDir::Files | QDir::Hidden);
+  }
+};
+
+// An Ogg file with each page's stream serial (chosen at random per file) and
+// checksum blanked.
+QByteArray WithoutOggSerials(QByteArray ogg) {
+  for (qsizetype at = ogg.indexOf("OggS"); at >= 0 && at + 27 <= ogg.size(); at = ogg.indexOf("OggS", at + 27)) {
+    ogg.replace(at + 14, 4, QByteArray(4, 0));
+    ogg.replace(at + 22, 4, QByteArray(4, 0));
+  }
+  return ogg;
+}
+
+struct RunSeen {
+  QStringList log, prompts, files;
+  QString end;
+  std::map<QString, QByteArray> bytes;
+  bool workedAhead = false;
+};
+}  // namespace
+
+// Eight items: a damaged one, one whose target exists (Yes), one whose target
+// exists (No), two that write the same target (the second is asked, No).
+TEST_F(ConverterWorkAhead, ManyWorkersGiveTheFilesLogQuestionsAndEndOfOne) {
+  QDir(media).mkpath("sub");
+  const QStringList names = {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav", "sub/a.wav", "g.wav"};
+  for (int i = 0; i < names.size(); ++i) WriteWav(media + "/" + names[i], i % 2 ? 22050 : 44100, 1 + i % 2, 16, 1.0 + 0.1 * i);
+  AddItems(names);
+  ASSERT_EQ(main->cGrid1->Rows(), 8);
+  WriteBytes(media + "/c.wav", QByteArray(5000, 'z'));
+  ItemRow::SetText(*main->cGrid1, 5, "COL_RANGE_ALL", "0");
+  ItemRow::SetText(*main->cGrid1, 5, "COL_RANGE_START_TIME", "1");
+  ItemRow::SetText(*main->cGrid1, 5, "COL_RANGE_LENGTH_TIME", "1");
+  struct Format {
+    const char* listText;
+    const char* ext;
+  } formats[] = {{kMp3, "mp3"}, {"OGG - Ogg Media Format (*.ogg)", "ogg"}, {"APE - Monkey 's Audio (*.ape)", "ape"},
+                 {"WAV - Waveform Audio Format (*.wav)", "wav"}};
+  for (const Format& f : formats) {
+    SCOPED_TRACE(f.ext);
+    RunSeen seen[2];
+    for (int workers : {1, 4}) {
+      RunSeen& s = seen[workers == 4];
+      cAudioConverter::SetWorkAheadThreads(workers);
+      out = TestEnv::FreshDir(QString("out_%1_%2").arg(f.ext).arg(workers));
+      WriteBytes(out + "/d." + QString(f.ext), "old d");
+      WriteBytes(out + "/f." + QString(f.ext), "old f");
+      ScriptedUi::get().reset();
+      ScriptedUi::get().answers = {vbYes, vbNo, vbNo};
+      WithConverter([&](g_frmConverter& w) {
+        ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, f.listText));
+        // While the first row converts, later rows' files appear beside it.
+        bool looked = false;
+        QObject::connect(w.cAudioConverter1, &cAudioConverter::Progress, &w, [&](long) {
+          if (w.m_lCurrentRow != 1 || looked) return;
+          looked = true;
+          for (int i = 0; i < 200 && !s.workedAhead; ++i, QThread::msleep(5))
+            s.workedAhead = !PartFiles().filter(QRegularExpression("^\\.[bg]\\.")).isEmpty();
+        });
+        Convert(w);
+        s.log = Messages(w);
+        s.end = w.lblCurrentTrack->text();
+      });
+      s.prompts = ScriptedUi::get().prompts();
+      s.files = OutFiles();
+      for (const QString& file : s.files)
+        s.bytes[file] = file.endsWith(".ogg") ? WithoutOggSerials(FileBytes(out + "/" + file)) : FileBytes(out + "/" + file);
+    }
+    EXPECT_FALSE(seen[0].workedAhead);
+    EXPECT_TRUE(seen[1].workedAhead);
+    EXPECT_EQ(seen[1].log, seen[0].log);
+    EXPECT_EQ(seen[1].end, "Done.");
+    EXPECT_EQ(seen[1].end, seen[0].end);
+    EXPECT_EQ(seen[1].prompts.size(), 3);
+    EXPECT_EQ(seen[1].prompts.size(), seen[0].prompts.size());
+    EXPECT_EQ(seen[1].files, seen[0].files);
+    EXPECT_EQ(seen[1].log.filter("Error: ").size(), 1);
+    const QString ext = f.ext;
+    EXPECT_EQ(seen[1].files, QStringList({"a." + ext, "b." + ext, "d." + ext, "e." + ext, "f." + ext, "g." + ext}));
+    EXPECT_EQ(seen[1].bytes["f." + ext], "old f");
+    EXPECT_EQ(seen[1].bytes["a." + ext].size(), FileBytes(out + "/a." + ext).size());
+    EXPECT_NE(seen[1].bytes["d." + ext], "old d");
+    for (const auto& [file, bytes] : seen[0].bytes) EXPECT_TRUE(seen[1].bytes[file] == bytes) << file.toStdString();
+  }
+}
+
+// An Abort while later rows are already converted ahead: nothing of any
+// unfinished row stays, temporary files included.
+TEST_F(ConverterWorkAhead, AbortRemovesEveryFileConvertedAhead) {
+  const QStringList names = {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"};
+  for (const QString& n : names) WriteWav(media + "/" + n, 44100, 2, 16, n == "b.wav" ? 8.0 : 1.0);
+  AddItems(names);
+  cAudioConverter::SetWorkAheadThreads(3);
+  bool aborted = false;
+  WithConverter([&](g_frmConverter& w) {
+    ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, kMp3));
+    QObject::connect(w.cAudioConverter1, &cAudioConverter::Progress, &w, [&](long) {
+      if (w.m_lCurrentRow != 2 || aborted) return;
+      // Later rows convert into their temporary files meanwhile (the window
+      // waits here, so row 2 stays running as the user sees it).
+      for (int i = 0; i < 400 && PartFiles().filter(QRegularExpression("^\\.[cde]\\.")).size() < 3; ++i)
+        QThread::msleep(5);
+      QThread::msleep(300);
+      EXPECT_FALSE(PartFiles().isEmpty());
+      aborted = true;
+      ScriptedUi::get().answers.push_back(vbYes);
+      w.cmdAbort->click();
+    });
+    Convert(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Aborted.");
+    EXPECT_EQ(LastMessage(w), "Aborted.");
+  });
+  ASSERT_TRUE(aborted);
+  EXPECT_EQ(OutFiles(), QStringList{"a.mp3"});
+}
