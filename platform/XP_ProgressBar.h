@@ -1,5 +1,5 @@
 // Progress bars: XP_ProgressBar (value, minimum, maximum, bar colour) and
-// cProgressBar (value, maximum and bar colour).
+// cProgressBar (value, maximum, bar colour and the colour of its text).
 #pragma once
 #include <QProgressBar>
 
@@ -29,6 +29,9 @@ class cProgressBar : public QProgressBar {
   void SetMax(long v) { setMaximum(int(v)); }
   long BarColor() const { return barColor_; }
   void SetBarColor(long color);
+  long BarTextColor() const { return barTextColor_; }
+  void SetBarTextColor(long color);
  private:
   long barColor_ = 0;
+  long barTextColor_ = 0;
 };

@@ -40,3 +40,11 @@ void cProgressBar::SetBarColor(long color) {
   barColor_ = color;
   paintBar(*this, color);
 }
+
+void cProgressBar::SetBarTextColor(long color) {
+  barTextColor_ = color;
+  QPalette p = palette();
+  p.setColor(QPalette::Text, ColorFromNumber(color));
+  p.setColor(QPalette::HighlightedText, ColorFromNumber(color));
+  setPalette(p);
+}
