@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "backend/audio/FfmpegUtil.h"
+#include "backend/audio/FormatLimits.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -96,6 +97,13 @@ bool ReadMpegFrame(const uint8_t* p, int size, MpegFrame* frame) {
   return true;
 }
 
+QString ImplausibleFormat(const QString& path, const AVCodecParameters* par) {
+  return QString("The file %1 is damaged: its header states %2 Hz and %3 channels.")
+      .arg(path)
+      .arg(par->sample_rate)
+      .arg(par->ch_layout.nb_channels);
+}
+
 AVSampleFormat SampleFormatFor(int bits) {
   return bits == 8 ? AV_SAMPLE_FMT_U8 : bits == 24 ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
 }
@@ -184,6 +192,8 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error)
   if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
   if (probeOnly && !vox) {
     if (d->TakeHeader()) {
+      if (!PlausibleFormat(d->st->codecpar->sample_rate, d->st->codecpar->ch_layout.nb_channels))
+        return fail(ImplausibleFormat(path, d->st->codecpar));
       TakeInfo();
       return true;
     }
@@ -204,6 +214,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error)
   const AVCodecParameters* par = d->st->codecpar;
   if (par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0)
     return fail("The file " + path + " holds no audio that can be decoded.");
+  if (!PlausibleFormat(par->sample_rate, par->ch_layout.nb_channels)) return fail(ImplausibleFormat(path, par));
   d->codec = avcodec_alloc_context3(dec);
   avcodec_parameters_to_context(d->codec, par);
   d->codec->pkt_timebase = d->st->time_base;

@@ -10,6 +10,7 @@
 
 #include "backend/audio/AudioDecoder.h"
 #include "backend/audio/PcmSource.h"
+#include "backend/audio/WavFile.h"
 #include "backend/burn/BackgroundWriter.h"
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/BurnLib.h"
@@ -35,40 +36,17 @@ bool WriteAll(QFile& f, const char* data, qint64 size, QString* error) {
 }
 
 // The samples of a PCM WAV that already holds CD audio (44.1 kHz, 16-bit,
-// stereo): where they start and how many bytes they take, from the RIFF
-// chunks, whose sizes are never trusted beyond the file's end. False for any
+// stereo): where they start and how many bytes they take. False for any
 // other file.
 bool FindCdAudio(QFile& f, qint64* offset, qint64* size) {
-  const qint64 length = f.size();
-  auto le = [](const QByteArray& b, int at, int bytes) {
-    quint32 v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | uchar(b[at + i]);
-    return v;
-  };
-  if (!f.seek(0)) return false;
-  const QByteArray head = f.read(12);
-  if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") return false;
-  bool cdFormat = false;
-  for (qint64 at = 12; at + 8 <= length;) {
-    if (!f.seek(at)) return false;
-    const QByteArray chunk = f.read(24);
-    if (chunk.size() < 8) return false;
-    const qint64 chunkSize = le(chunk, 4, 4);
-    if (chunk.startsWith("fmt ")) {
-      // Plain PCM, 2 channels, 44100 Hz, 176400 bytes a second, 4-byte frames, 16 bits.
-      cdFormat = chunk.size() >= 24 && chunkSize >= 16 && le(chunk, 8, 2) == 1 && le(chunk, 10, 2) == 2 &&
-                 le(chunk, 12, 4) == 44100 && le(chunk, 16, 4) == 176400 && le(chunk, 20, 2) == 4 &&
-                 le(chunk, 22, 2) == 16;
-    } else if (chunk.startsWith("data")) {
-      if (!cdFormat) return false;
-      *offset = at + 8;
-      // Whole frames only, as a decoder gives them.
-      *size = std::min(chunkSize, length - *offset) / 4 * 4;
-      return true;
-    }
-    at += 8 + chunkSize + (chunkSize & 1);
-  }
-  return false;
+  WavLayout l;
+  if (!WavFile::ReadChunks(f, &l)) return false;
+  const bool cdFormat = l.formatTag == 1 && l.channels == 2 && l.sampleRate == 44100 && l.byteRate == 176400 &&
+                        l.blockAlign == 4 && l.bits == 16;
+  if (!cdFormat) return false;
+  *offset = l.dataOffset;
+  *size = l.dataBytes / 4 * 4;  // whole frames only, as a decoder gives them
+  return true;
 }
 
 // Copies the samples of a CD-audio WAV as they are; their byte count, or -1

@@ -10,6 +10,7 @@
 #include "AudioFixtures.h"
 #include "JobWatcher.h"
 #include "TestEnv.h"
+#include "backend/audio/SourceProbe.h"
 #include "platform/audio/cAudioConverter.h"
 #include "platform/audio/cPlayer.h"
 
@@ -309,4 +310,34 @@ TEST(ProbeReuse, FilesProbedAheadGiveTheValuesOfAProbeOfTheirOwn) {
   c.PrefetchSources({});
   ASSERT_EQ(c.OpenSource(wav), 0);
   EXPECT_EQ(c.Channels(), 1);
+}
+
+// The header probe takes a WAV's length from its samples when its sizes
+// cannot be trusted, and refuses a header stating a format no audio file has.
+TEST(ProbeWavHeaders, UntrustedSizesGiveTheSamplesLength) {
+  for (const WavSizes& sizes : kUntrustedWavSizes) {
+    SCOPED_TRACE(sizes.name);
+    const QString dir = TestEnv::FreshDir("probe_sizes");
+    const QString in = SetWavSizes(WriteWav(dir + "/in.wav", 8000, 1, 16, 2.0), sizes);
+    const SourceProbe p = SourceProbe::Of(in);
+    ASSERT_TRUE(p.opened);
+    EXPECT_EQ(p.info.durationMs, 2000);
+  }
+}
+
+TEST(ProbeWavHeaders, FormatsNoAudioFileHasAreRefused) {
+  struct Case {
+    uint32_t rate;
+    int channels;
+    bool opened;
+  } cases[] = {{1000000000, 4, false}, {768001, 2, false}, {44100, 9, false}, {768000, 8, true}, {8000, 1, true}};
+  const QString dir = TestEnv::FreshDir("probe_absurd");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rate);
+    const QString in = WriteWavHeaderClaiming(dir + "/in.wav", c.rate, c.channels);
+    const SourceProbe p = SourceProbe::Of(in);
+    EXPECT_EQ(p.opened, c.opened);
+    if (c.opened) EXPECT_EQ(p.info.sampleRate, int(c.rate));
+    EXPECT_EQ(cAudioConverter().OpenSource(in) == 0, c.opened);
+  }
 }
