@@ -2,6 +2,7 @@
 // home with the program's settings installed for benches that open windows.
 #pragma once
 #include <QElapsedTimer>
+#include <QtGlobal>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,12 @@ inline double TimeAfterSync(const std::function<bool()>& run) {
     std::exit(1);
   }
   return double(t.nsecsElapsed()) / 1e9;
+}
+
+// Windows go offscreen unless a platform was chosen, so that a bench runs
+// without a display. Call before the application object is made.
+inline void OffscreenUnlessChosen() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 // Settings, data and sound of the run go to a temporary home; windows are

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "backend/audio/WavFile.h"
+#include "bench/BenchSupport.h"
 #include "platform/audio/cAudioEditor.h"
 
 namespace {
@@ -89,7 +90,7 @@ double median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  OffscreenUnlessChosen();
   QApplication app(argc, argv);
   const int minutes = argc > 1 ? atoi(argv[1]) : 60;
   QTemporaryDir dir;

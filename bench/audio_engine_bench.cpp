@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "bench/BenchSupport.h"
 #include "platform/audio/cAudioConverter.h"
 
 namespace {
@@ -111,6 +112,7 @@ void Compare(const char* what, const std::function<void()>& ours, const std::fun
 
 // Arguments pick comparisons (mp3 ogg wma probe); none runs all.
 int main(int argc, char** argv) {
+  OffscreenUnlessChosen();
   QApplication app(argc, argv);
   setvbuf(stdout, nullptr, _IOLBF, 0);
   const QStringList picked = app.arguments().mid(1);

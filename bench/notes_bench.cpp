@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "bench/BenchSupport.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/g_frmNotes.h"
 
@@ -58,6 +59,7 @@ qint64 bareBox(const QByteArray& bytes) {
 int main(int argc, char** argv) {
   QTemporaryDir home;
   qputenv("XDG_DATA_HOME", home.path().toUtf8());
+  OffscreenUnlessChosen();
   QApplication app(argc, argv);
   const qsizetype size = (argc > 1 ? atoll(argv[1]) : 10) * 1000 * 1000;
   const qint64 reference = bareBox(notesOf(size, 80));

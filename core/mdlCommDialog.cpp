@@ -71,9 +71,11 @@ FileDialogResult ShowOpenDialog(QWidget* owner, bool centreOnOwner) {
   call.filter = QtFilterFromRecord(FileDialogRecord.lpstrFilter);
   call.folder = FileDialogRecord.lpstrInitialDir;
   call.multiSelect = true;
+  call.filterIndex = FileDialogRecord.nFilterIndex;
   call.owner = placeOver(owner, centreOnOwner);
   const QStringList chosen = RunDialog(call);
   if (chosen.isEmpty()) return cancelled();
+  FileDialogRecord.nFilterIndex = call.filterIndex;
 
   const QString folder = QFileInfo(chosen.first()).absolutePath();
   FileDialogResult r;
@@ -102,8 +104,10 @@ FileDialogResult ShowSaveDialog(QWidget* owner, const QString& defaultName, bool
   call.fileName = defaultName;
   call.owner = placeOver(owner, centreOnOwner);
   for (;;) {
+    call.filterIndex = FileDialogRecord.nFilterIndex;
     const QStringList chosen = RunDialog(call);
     if (chosen.isEmpty()) return cancelled();
+    FileDialogRecord.nFilterIndex = call.filterIndex;
     QString path = chosen.first();
     // The dialog asked about the name as typed; a name we complete is asked about here.
     if (!FileDialogRecord.lpstrDefExt.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
@@ -123,12 +127,13 @@ FileDialogResult ShowSaveDialog(QWidget* owner, const QString& defaultName, bool
   }
 }
 
-QString BrowseForFolder(const QString& title, const QString& initialFolder, QWidget* owner, bool,
+QString BrowseForFolder(const QString& title, const QString& initialFolder, QWidget* owner, bool statusText,
                         const QString&, bool, bool) {
   DialogCall call;
   call.kind = DialogCall::Folder;
   call.title = title;
   call.folder = initialFolder;
+  if (statusText) call.statusPrefix = "Auswahl: ";
   call.owner = owner;
   const QStringList chosen = RunDialog(call);
   return chosen.isEmpty() ? QString() : withoutClosingSlash(chosen.first());

@@ -18,6 +18,9 @@ struct OPENFILENAME {
   QString lpstrTitle;
   QString lpstrInitialDir;  // set by the open dialog from the last folder used
   QString lpstrDefExt;      // without the dot, e.g. "wav"
+  // The filter position (from 1) the last open or save dialog was left at;
+  // the next one opens there.
+  int nFilterIndex = 0;
 };
 extern OPENFILENAME FileDialogRecord;
 
@@ -48,7 +51,8 @@ FileDialogResult ShowOpenDialog(QWidget* owner, bool centreOnOwner);
 // Save dialog; asks before an existing file is replaced.
 FileDialogResult ShowSaveDialog(QWidget* owner, const QString& defaultName, bool centreOnOwner);
 // The chosen folder ("/" keeps its slash, other folders end without one), or
-// "" when cancelled. The picker starts in initialFolder.
+// "" when cancelled. The picker starts in initialFolder; with statusText its
+// status line reads "Auswahl: " and the folder the user has selected.
 QString BrowseForFolder(const QString& title, const QString& initialFolder, QWidget* owner,
                         bool statusText = true, const QString& root = QString(), bool newStyle = true,
                         bool includeFiles = false);

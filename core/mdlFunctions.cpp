@@ -93,6 +93,10 @@ QString GetFolderOfFile(const QString& path) {
   return path.left(path.size() - name.size());
 }
 
+QString FolderWithSlash(const QString& folder) {
+  return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
 bool IsFolder(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
 
 void ShellOpen(QWidget*, const QString& path) { ShellOpenDocument(path); }

@@ -18,6 +18,9 @@ QString GetFileNameFromPath(const QString& path);
 QString GetFolderPath(const QString& path);
 // The path without its last piece.
 QString GetFolderOfFile(const QString& path);
+// A folder's text as the start of a path: followed by "/" when it does not
+// end with one already ("" stays "").
+QString FolderWithSlash(const QString& folder);
 bool IsFolder(const QString& path);
 // Opens a document, folder or web address with its associated program.
 void ShellOpen(QWidget* owner, const QString& path);

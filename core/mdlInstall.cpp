@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QtEndian>
 #include <cmath>
-#include <utility>
 
 #include "core/RegistryRoutines.h"
 #include "core/mdlModes.h"
@@ -36,24 +35,59 @@ QByteArray chimeWav() {
   return h + pcm;
 }
 
+struct FirstRunValue {
+  const char* subkey;
+  const char* name;
+  const char* value;
+};
+
 // What a new user sees first: a blue title strip with white text, the title
-// strip, the information pane and the player shown. Values a user has
-// stored stay as they are.
-const std::pair<const char*, const char*> kFirstRunValues[] = {
-    {"picColor", "12937777"},  // red 49, green 106, blue 197
-    {"picTextColor", "16777215"},
-    {"chkDisplayTitle", "1"},
-    {"chkDisplayPlayer", "1"},
+// strip, the information pane and the player shown; and the output-format
+// window's own defaults, since a missing list position or box reads as 0
+// (a mono WAV, a silent OGG slider). The ACM codec is left to the window,
+// which picks it from what the system offers. Values a user has stored stay
+// as they are.
+const FirstRunValue kFirstRunValues[] = {
+    {"General", "picColor", "12937777"},  // red 49, green 106, blue 197
+    {"General", "picTextColor", "16777215"},
+    {"General", "chkDisplayTitle", "1"},
+    {"General", "chkDisplayPlayer", "1"},
+    {"Formats\\WAV", "cboSamplesWAV", "44100"},
+    {"Formats\\WAV", "cboBitrateWAV", "16"},
+    {"Formats\\WAV", "cboChannelsWAV", "1"},  // "Stereo"
+    {"Formats\\MP3", "cboMP3Bitrate", "128"},
+    {"Formats\\MP3", "cboMP3Quality", "5 "},
+    {"Formats\\MP3", "cboMP3Samplerate", "44100"},
+    {"Formats\\MP3", "cboMP3Mode", "0"},
+    {"Formats\\MP3", "chkMP3ErrorProtect", "0"},
+    {"Formats\\MP3", "chkMP3Original", "1"},
+    {"Formats\\MP3", "chkMP3Copyright", "1"},
+    {"Formats\\MP3", "chkMP3StrictISO", "0"},
+    {"Formats\\MP3", "cboMP3VBRQuality", "5 "},
+    {"Formats\\MP3", "cboMP3MinBitrate", "96"},
+    {"Formats\\MP3", "cboMP3MaxBitrate", "128"},
+    {"Formats\\MP3", "chkMP3VBRTag", "1"},
+    {"Formats\\MP3", "chkMP3VBRForceMinBitrate", "0"},
+    {"Formats\\MP3", "chkMP3ABR", "0"},
+    {"Formats\\MP3", "cboMP3ABRBitrate", "96"},
+    {"Formats\\MP3", "lblMP3Advanced", "Advanced..."},
+    {"Formats\\WMA", "cboWMACodecs", "0"},
+    {"Formats\\WMA", "cboWMAFormat", "0"},
+    {"Formats\\OGG", "ptnQualityOGG", "True"},
+    {"Formats\\OGG", "sldOGG", "50"},
+    {"Formats\\OGG", "optOggBit", "False"},
+    {"Formats\\OGG", "cboOggBitNom", "32"},
+    {"Formats\\APE", "cboAPELevel", "0"},
 };
 
 bool storeFirstRunValues(const QString& root) {
-  RegistryRoutines general;
-  general.hkey = HKEY_LOCAL_MACHINE;
-  general.KeyRoot = root;
-  general.Subkey = "General";
-  for (const auto& [name, value] : kFirstRunValues) {
-    if (!general.GetRegistryValue(name).isNull()) continue;
-    if (!general.SetRegistryValue(name, value, REG_SZ)) return false;
+  RegistryRoutines store;
+  store.hkey = HKEY_LOCAL_MACHINE;
+  store.KeyRoot = root;
+  for (const FirstRunValue& v : kFirstRunValues) {
+    store.Subkey = v.subkey;
+    if (!store.GetRegistryValue(v.name).isNull()) continue;
+    if (!store.SetRegistryValue(v.name, v.value, REG_SZ)) return false;
   }
   return true;
 }

@@ -78,6 +78,8 @@ class frmMainLists : public Form {
   // Empties the current list and its file, without a question.
   virtual void DoClearTheList();
   void RemoveSelectedItems();
+  // Adds files to the open list and saves its file, as every add does.
+  void addPaths(const QStringList& paths);
 
   // --- marks, grid events ---
   void cGrid1_MouseUp(int button, int shift, float x, float y);
@@ -144,7 +146,6 @@ class frmMainLists : public Form {
   void showListNotSaved();
   bool fillRowFromRecord(long row, const ItemRecord& record);
   void writeTrackRow(long track, const QString& drive);
-  void addPaths(const QStringList& paths);
   void showEmptyPanel(const QString& text);
   void selectRowAfterFill();
   bool runMoveCommand(const QString& key);

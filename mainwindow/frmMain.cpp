@@ -277,12 +277,25 @@ void frmMain::SetAppView() {
 
 void frmMain::RestoreWindowSize() {
   bool ok = false;
-  long w = settings_.GetRegistryValue("lWidth", "13140").toString().toLong(&ok);
+  // The first window is wide enough for every toolbar caption at the font in use.
+  const QString first = QString::number(std::max(13140L, ToolbarsFitWidth()));
+  long w = settings_.GetRegistryValue("lWidth", first).toString().toLong(&ok);
   if (!ok) w = 0;
   long h = settings_.GetRegistryValue("lHeight", "7440").toString().toLong(&ok);
   if (!ok) h = 0;
   SetWidth(w < 3000 ? 13740 : int(w));
   SetHeight(h < 1000 ? 7440 : int(h));
+}
+
+long frmMain::ToolbarsFitWidth() const {
+  // The room Layout gives them: the top toolbar spans the title strip (the
+  // window less 350), the tools toolbar the grid and information pane (less
+  // the tree and 450 more); a few twips spare for the rounding to pixels.
+  constexpr long kSpare = 60;
+  const long top = long(twips(tlbrTop->sizeHint().width())) + 350;
+  if (tlbrRecorder->ButtonCount() == 0) return top + kSpare;
+  const long tools = std::max(m_lRecorderHostWidth, long(twips(tlbrRecorder->sizeHint().width())));
+  return std::max(top, tools + 450 + m_lTreeWidth) + kSpare;
 }
 
 namespace {

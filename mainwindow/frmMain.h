@@ -137,6 +137,9 @@ class frmMain : public frmMainLists {
   void BuildMainMenus();
   void SetAppView();
   void RestoreWindowSize();
+  // The narrowest window width (twips) at which the layout shows the top and
+  // the tools toolbars whole.
+  long ToolbarsFitWidth() const;
   void tmrStartSwitches_Timer();
   void hideToTray();
   bool RunWindowCommand(const QString& key);

@@ -31,7 +31,9 @@ void startVolumeControl() {
 // The help installed beside the program when there is one, else the help page.
 void openHelp() {
   const QString local = ProgramFolder() + "/Help.html";
-  ShellOpenDocument(QFile::exists(local) ? local : g_sAppHomePage + "help.html");
+  const QString help = QFile::exists(local) ? local : g_sAppHomePage + "help.html";
+  if (!ShellOpenDocument(help))
+    MsgBox("No web browser could be started to show the help. Open " + help + " in your browser.", vbInformation);
 }
 
 // The tools that take the marked items of the open list, with the message

@@ -123,12 +123,14 @@ void frmMain::OpenCDRipper() {
 }
 
 // The marked rows as tracks, with the disc's fill in minutes of an 80-minute
-// CD; a longer list is shown in red but may still be written.
+// CD as the disc will take it; a longer list is shown in red (the write then
+// refuses it).
 void frmMain::OpenCDBurner() {
   SetBusy(true);
   g_frmCDBurner& task = form<g_frmCDBurner>();
   const long items = CountMarkedItems();
-  const double minutes = GetTotalTime(true).toDouble() / 60.0;
+  CopyGridRows(*cGrid1, *task.cGrid1, true);
+  const double minutes = task.DiscSeconds() / 60.0;
   const QString m = QString::number(mdlFunctions::RoundHalfEven(minutes));
   task.lblFilesToConvert->setText(QString::number(items) + " items to burn (" + m + " minutes).");
   task.cStatusBar1->SetPanelText("Total Size", m + " Min / 80 Min.");
@@ -143,7 +145,6 @@ void frmMain::OpenCDBurner() {
   } else {
     task.lblDataSize->setText("Data Size: " + QString::number(items) + " files, " + m + " Min / 80 Min.");
   }
-  CopyGridRows(*cGrid1, *task.cGrid1, true);
   SetBusy(false);
   task.ShowModal(this);
 }

@@ -13,12 +13,18 @@ struct DialogCall {
   QString folder;       // initial folder
   QString fileName;     // initial name (save)
   bool multiSelect = false;
+  // OpenFiles, SaveFile: the filter position to start at, from 1 (0 for the
+  // first); a dialog that was not cancelled writes back the one chosen.
+  int filterIndex = 0;
+  // Folder: while the user moves through folders, a status line of this text
+  // followed by the selected folder; no status line when empty.
+  QString statusPrefix;
   long color = 0;       // initial colour (Color)
   QWidget* owner = nullptr;
 };
 // The answer: the chosen paths (OpenFiles, SaveFile), the one folder (Folder) or
 // the colour number as text (Color). An empty list means cancelled.
-using DialogHandler = std::function<QStringList(const DialogCall&)>;
+using DialogHandler = std::function<QStringList(DialogCall&)>;
 
-QStringList RunDialog(const DialogCall& call);
+QStringList RunDialog(DialogCall& call);
 void SetDialogHandler(DialogHandler handler);

@@ -1,5 +1,5 @@
 // Progress bars: XP_ProgressBar (value, minimum, maximum, bar colour) and
-// cProgressBar (value, minimum, maximum and bar colour).
+// cProgressBar (value, minimum, maximum, bar colour and the colour of its text).
 #pragma once
 #include <QElapsedTimer>
 #include <QProgressBar>
@@ -41,4 +41,8 @@ class cProgressBar : public ThrottledProgressBar {
   Q_OBJECT
  public:
   explicit cProgressBar(QWidget* parent = nullptr) : ThrottledProgressBar(parent) {}
+  long BarTextColor() const { return barTextColor_; }
+  void SetBarTextColor(long color);
+ private:
+  long barTextColor_ = 0;
 };

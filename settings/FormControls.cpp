@@ -87,6 +87,13 @@ QComboBox* List(QWidget* parent, int left, int top, int width, int height) {
   return c;
 }
 
+QComboBox* HistoryBox(QWidget* parent, int left, int top, int width, int height) {
+  QComboBox* c = List(parent, left, top, width, height);
+  c->setEditable(true);
+  c->setInsertPolicy(QComboBox::NoInsert);
+  return c;
+}
+
 QPushButton* Button(QWidget* parent, const QString& text, int left, int top, int width, int height, bool bold) {
   auto* b = new QPushButton(text, parent);
   Place(b, left, top, width, height);

@@ -42,6 +42,9 @@ ClickLabel* Link(QWidget* parent, const QString& text, const QString& tip, int l
 QCheckBox* Check(QWidget* parent, const QString& text, int left, int top, int width, int height);
 // A drop-down list that takes no typed text.
 QComboBox* List(QWidget* parent, int left, int top, int width, int height);
+// An editable folder box whose list is a history: what the user types (Enter
+// included) stays in the box and never becomes an entry of the list.
+QComboBox* HistoryBox(QWidget* parent, int left, int top, int width, int height);
 QPushButton* Button(QWidget* parent, const QString& text, int left, int top, int width, int height,
                     bool bold = false);
 // Etched lines: grey with a white line 15 twips below (horizontal) or to the

@@ -219,9 +219,7 @@ void frmOptions::buildAdvancedPage() {
   lblOpenDestinationDestinationFolder =
       Link(p, "Open destination folder", "Open destination folder", 3000, 600, 1695, 195,
            style()->standardIcon(QStyle::SP_DirOpenIcon), 2685, 585);
-  txtToPath = Named(List(p, 240, 840, 4545, 315), "txtToPath");
-  txtToPath->setEditable(true);
-  txtToPath->setInsertPolicy(QComboBox::NoInsert);
+  txtToPath = Named(HistoryBox(p, 240, 840, 4545, 315), "txtToPath");
   cmdSelectPath = Button(p, "...", 4800, 840, 735, 320);
   cmdSelectPath->setToolTip("Select a new directory");
   chkDisplayMSGWhenErase = Named(Check(p, "Display a confirmation message when erasing an item", 240, 1680, 4545, 255),

@@ -132,9 +132,7 @@ void TaskWindow::buildSettingsBlocks() {
   QWidget* p = TabSettings;
   if (look_.destination) {
     Label4 = Label(p, "Destination:", 120, 180, 1300, 240);
-    txtToPath = new QComboBox(p);
-    txtToPath->setEditable(true);
-    Place(txtToPath, 1560, 120, 6000, 315);
+    txtToPath = HistoryBox(p, 1560, 120, 6000, 315);
     cmdSelectPath = Button(p, "...", 7620, 120, 420, 315);
     cmdSelectPath->setToolTip("Select a new directory");
     lblSetAsDefaultDestination = Link(p, "Set as default", "Set as default destination", 8160, 180, 1200, 240);
@@ -345,22 +343,31 @@ void TaskWindow::SetID3Tags(long row) {
 }
 
 QString TaskWindow::CreateID3TagsString(QString text) {
+  return ExpandTagText(text, cGrid1->SelectedRow(), ExtraTagValues());
+}
+
+QString TaskWindow::ExpandTagText(const QString& text, long trackNumber,
+                                  std::vector<std::pair<QString, QString>> extra) {
   std::vector<std::pair<QString, QString>> values = {
       {"[DATE]", QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)},
       {"[TIME]", localTimeText()},
-      {"[TRACK_NUM]", QString::number(cGrid1->SelectedRow())},
+      {"[TRACK_NUM]", QString::number(trackNumber)},
       {"[PROG_NAME]", g_sAppName},
       {"[PROG_VERSION]", g_sAppVersion}};
-  for (auto& extra : ExtraTagValues()) values.push_back(std::move(extra));
+  for (auto& e : extra) values.push_back(std::move(e));
   values.emplace_back("[YEAR]", QString::number(QDate::currentDate().year()));
   return replaceAll(text, values);
 }
 
 bool RowIsWhole(const cGrid& grid, long row) { return ItemRow::Text(grid, row, "COL_RANGE_ALL") == "1"; }
 
-long RowRangeStart(const cGrid& grid, long row) { return ItemRow::Text(grid, row, "COL_RANGE_START_TIME").toLong(); }
+double RowRangeStart(const cGrid& grid, long row) {
+  return ItemRow::LeadingNumber(ItemRow::Text(grid, row, "COL_RANGE_START_TIME"));
+}
 
-long RowRangeLength(const cGrid& grid, long row) { return ItemRow::Text(grid, row, "COL_RANGE_LENGTH_TIME").toLong(); }
+double RowRangeLength(const cGrid& grid, long row) {
+  return ItemRow::LeadingNumber(ItemRow::Text(grid, row, "COL_RANGE_LENGTH_TIME"));
+}
 
 void TaskWindow::ShowRowProgress(long row, long percent) {
   prgCurrnet->SetValue(percent);
@@ -391,7 +398,7 @@ void TaskWindow::ShowErrorLine(const QString& line) {
 
 long TaskWindow::ItemSeconds(long row) const {
   return RowIsWhole(*cGrid1, row) ? mdlFunctions::TimeTextToSeconds(ItemRow::Text(*cGrid1, row, "Time"))
-                                  : RowRangeLength(*cGrid1, row);
+                                  : ItemRow::WholeSeconds(RowRangeLength(*cGrid1, row));
 }
 
 QString TaskWindow::ConvertingCaption() const {
@@ -415,11 +422,10 @@ void TaskWindow::reloadHistory() {
 }
 
 void TaskWindow::cmdSelectPath_Click() {
-  QString folder =
+  const QString folder =
       mdlCommDialog::BrowseForFolder("Select a new directory", txtToPath->currentText(), this, true, QString(), true);
   if (folder.isEmpty()) return;
-  if (!folder.endsWith(u'/')) folder += u'/';
-  txtToPath->setEditText(folder);
+  txtToPath->setEditText(mdlFunctions::FolderWithSlash(folder));
   reloadHistory();
 }
 
@@ -458,7 +464,10 @@ QString TaskWindow::GetSubFolder() const {
   return txtUndeForlder->text() + u'/';
 }
 
-QString TaskWindow::OutputFolder() const { return txtToPath->currentText() + GetSubFolder(); }
+// A destination typed without its closing "/" still names the folder.
+QString TaskWindow::OutputFolder() const {
+  return mdlFunctions::FolderWithSlash(txtToPath->currentText()) + GetSubFolder();
+}
 
 // ---------------------------------------------------------------- end of a job
 

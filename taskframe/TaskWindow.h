@@ -77,11 +77,12 @@ void SetControlTags(Control& control, const TagSet& tags) {
   control.SetTagYear(tags.year);
 }
 
-// Hands a row's range (whole seconds) to a job control unless the row is
-// taken whole.
+// Hands a row's range to a job control unless the row is taken whole. The
+// range cells are read as the main list reads them: the number each begins
+// with, in seconds, fractions kept ("1.5" from other tools' list files).
 bool RowIsWhole(const cGrid& grid, long row);
-long RowRangeStart(const cGrid& grid, long row);
-long RowRangeLength(const cGrid& grid, long row);
+double RowRangeStart(const cGrid& grid, long row);
+double RowRangeLength(const cGrid& grid, long row);
 template <class Control>
 void SetRowRange(Control& control, const cGrid& grid, long row);
 
@@ -115,6 +116,11 @@ class TaskWindow : public Form {
   // Tags.
   void SetID3Tags(long row);
   QString CreateID3TagsString(QString text);
+  // A tag template with its placeholders expanded: the date, the time of day
+  // (the system's long form without its time zone), the track number, the
+  // program's name and version, the extra pairs, the year.
+  static QString ExpandTagText(const QString& text, long trackNumber,
+                               std::vector<std::pair<QString, QString>> extra = {});
 
   // Destination folder.
   void cmdSelectPath_Click();

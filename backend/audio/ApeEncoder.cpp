@@ -9,33 +9,19 @@
 #include <cstring>
 #include <vector>
 
-#include "backend/audio/ApeNNFilter.h"
-#include "backend/audio/ApePredictor.h"
-#include "backend/audio/ApeRangeCoder.h"
+#include "backend/audio/ApeFramePool.h"
 #include "backend/audio/ApeTag.h"
 #include "backend/audio/OutputFile.h"
-
-extern "C" {
-#include <libavutil/crc.h>
-}
 
 namespace {
 constexpr quint16 kFileVersion = 3990;
 constexpr int kDescriptorBytes = 52;
 constexpr int kHeaderBytes = 24;
 constexpr quint16 kCreateWavHeader = 32;
-// A frame is coded in pieces of this many blocks, between which the abort
-// flag is looked at (a piece takes milliseconds even at level 5000).
-constexpr quint32 kPieceBlocks = 8192;
-
-struct Stage {
-  int order;
-  int shift;
-};
 
 struct LevelSetup {
   quint32 blocksPerFrame;
-  std::vector<Stage> stages;  // in the order the encoder applies them
+  std::vector<ApeFrameCoder::Stage> stages;  // in the order the encoder applies them
 };
 
 LevelSetup SetupFor(int level) {
@@ -50,20 +36,6 @@ LevelSetup SetupFor(int level) {
 
 void PutLE16(char* p, quint16 v) { qToLittleEndian(v, p); }
 void PutLE32(char* p, quint32 v) { qToLittleEndian(v, p); }
-
-// The PCM frame's CRC-32 (zlib's), as the frame's first word stores it.
-quint32 FrameCrc(const uint8_t* pcm, size_t bytes) {
-  const quint32 crc = av_crc(av_crc_get_table(AV_CRC_32_IEEE_LE), 0xFFFFFFFFu, pcm, bytes) ^ 0xFFFFFFFFu;
-  return crc >> 1;
-}
-
-int32_t SampleAt(const uint8_t* p, int bits) {
-  switch (bits) {
-    case 8: return int32_t(p[0]) - 128;
-    case 16: return int16_t(p[0] | (p[1] << 8));
-    default: return int32_t(uint32_t(p[0] << 8 | p[1] << 16 | p[2] << 24)) >> 8;
-  }
-}
 }  // namespace
 
 struct ApeEncoder::Impl {
@@ -80,20 +52,13 @@ struct ApeEncoder::Impl {
   int blockAlign = 0;
   quint32 blocksPerFrame = 0;
 
-  // The frame being filled: its PCM bytes and block count.
-  std::vector<uint8_t> pcm;
-  quint32 pcmBlocks = 0;
+  // Frames are coded by the pool, possibly ahead on other threads, and
+  // written in order. filling is the frame the PCM goes into; spare the
+  // buffers of a written frame, ready for reuse.
+  std::unique_ptr<ApeFramePool> pool;
+  std::unique_ptr<ApeFrame> filling;
+  std::unique_ptr<ApeFrame> spare;
   quint32 lastFrameBlocks = 0;
-
-  // Per channel (Y and X for stereo): samples, residuals, adaptive filters.
-  // X is kept behind one zero, as Y's predictor takes the previous block's X.
-  std::array<std::vector<int32_t>, 2> samples;
-  std::array<std::vector<int32_t>, 2> residuals;
-  std::array<ApePredictor, 2> predictors;
-  std::array<std::vector<ApeNNFilter>, 2> filters;
-
-  std::vector<uint8_t> coded;  // the current frame's bytes in stream order
-  ApeRangeCoder coder{coded};
 
   // The frame stream goes to the file as 32-bit words whose first stream byte
   // is the most significant; the bytes of an unfinished word wait in tail.
@@ -120,11 +85,10 @@ struct ApeEncoder::Impl {
 
   void Setup(int rate, int ch, int bps, int lvl);
   void AppendPcm(const uint8_t* data, quint32 blocks);
-  bool EncodeFrame();
-  void SplitChannels(quint32 at, quint32 blocks);
-  void Predict(quint32 at, quint32 blocks);
-  void CodePiece(quint32 at, quint32 blocks);
-  void EmitStream(const uint8_t* data, size_t n);
+  bool SubmitFrame();
+  bool WriteFrame(std::unique_ptr<ApeFrame> frame);
+  bool WriteAllFrames();
+  bool EmitStream(const uint8_t* data, size_t n);
   bool MoveData(qint64 from, qint64 to, qint64 bytes);
   bool WriteHeaders(qint64 dataStart, quint32 dataBytes);
   bool Finalize(const QMap<QString, QString>& tags);
@@ -139,16 +103,10 @@ void ApeEncoder::Impl::Setup(int rate, int ch, int bps, int lvl) {
   blockAlign = ch * bps / 8;
   const LevelSetup setup = SetupFor(lvl);
   blocksPerFrame = setup.blocksPerFrame;
-  pcm.resize(size_t(blocksPerFrame) * blockAlign);
-  pcmBlocks = 0;
-  for (int c = 0; c < channels; ++c) {
-    samples[c].assign(blocksPerFrame + c, 0);
-    residuals[c].resize(blocksPerFrame);
-    filters[c].clear();
-    for (const Stage& s : setup.stages) filters[c].emplace_back(s.order, s.shift);
-  }
-  coded.clear();
-  coded.reserve(size_t(blocksPerFrame) * blockAlign + 1024);
+  pool = std::make_unique<ApeFramePool>(ApeFramePool::DefaultThreads(), ch, bps, setup.stages);
+  filling = std::make_unique<ApeFrame>();
+  filling->pcm.resize(size_t(blocksPerFrame) * blockAlign);
+  spare.reset();
   tailBytes = 0;
   streamBytes = 0;
   frameStarts.clear();
@@ -158,83 +116,46 @@ void ApeEncoder::Impl::Setup(int rate, int ch, int bps, int lvl) {
 }
 
 void ApeEncoder::Impl::AppendPcm(const uint8_t* data, quint32 blocks) {
-  std::memcpy(pcm.data() + size_t(pcmBlocks) * blockAlign, data, size_t(blocks) * blockAlign);
-  pcmBlocks += blocks;
+  std::memcpy(filling->pcm.data() + size_t(filling->blocks) * blockAlign, data, size_t(blocks) * blockAlign);
+  filling->blocks += blocks;
 }
 
-// Stereo is coded as the difference Y = second - first and the mid value
-// X = first + Y/2, which the decoder turns back exactly.
-void ApeEncoder::Impl::SplitChannels(quint32 at, quint32 blocks) {
-  const int bytes = bits / 8;
-  const uint8_t* p = pcm.data() + size_t(at) * blockAlign;
-  const quint32 end = at + blocks;
-  if (channels == 1) {
-    for (quint32 n = at; n < end; ++n, p += bytes) samples[0][n] = SampleAt(p, bits);
-    return;
+// Hands the filled frame to the pool and writes the frames it has coded
+// while its window is full. False on abort or a failed write.
+bool ApeEncoder::Impl::SubmitFrame() {
+  if (Stopped()) return false;
+  filling->abort = abort;
+  pool->Submit(std::move(filling));
+  if (spare) {
+    filling = std::move(spare);
+  } else {
+    filling = std::make_unique<ApeFrame>();
+    filling->pcm.resize(size_t(blocksPerFrame) * blockAlign);
   }
-  for (quint32 n = at; n < end; ++n, p += blockAlign) {
-    const int32_t first = SampleAt(p, bits);
-    const int32_t second = SampleAt(p + bytes, bits);
-    const int32_t y = second - first;
-    samples[0][n] = y;
-    samples[1][n + 1] = first + y / 2;
+  filling->blocks = 0;
+  while (pool->Full()) {
+    if (!WriteFrame(pool->Take())) return false;
   }
-}
-
-// Y is predicted with the previous block's X, X with the same block's Y.
-void ApeEncoder::Impl::Predict(quint32 at, quint32 blocks) {
-  if (channels == 1) {
-    predictors[0].Compress(samples[0].data() + at, nullptr, residuals[0].data() + at, int(blocks));
-    return;
-  }
-  const int32_t* y = samples[0].data() + at;
-  const int32_t* previousX = samples[1].data() + at;  // one zero before the frame's first X
-  predictors[0].Compress(y, previousX, residuals[0].data() + at, int(blocks));
-  predictors[1].Compress(previousX + 1, y, residuals[1].data() + at, int(blocks));
-}
-
-void ApeEncoder::Impl::CodePiece(quint32 at, quint32 blocks) {
-  SplitChannels(at, blocks);
-  Predict(at, blocks);
-  for (int c = 0; c < channels; ++c) {
-    for (ApeNNFilter& f : filters[c]) f.Compress(residuals[c].data() + at, int(blocks));
-  }
-  const quint32 end = at + blocks;
-  if (channels == 1) {
-    for (quint32 n = at; n < end; ++n) coder.EncodeResidual(0, residuals[0][n]);
-    return;
-  }
-  for (quint32 n = at; n < end; ++n) {
-    coder.EncodeResidual(0, residuals[0][n]);
-    coder.EncodeResidual(1, residuals[1][n]);
-  }
-}
-
-// False when the abort flag stopped it.
-bool ApeEncoder::Impl::EncodeFrame() {
-  const quint32 blocks = pcmBlocks;
-  pcmBlocks = 0;
-  lastFrameBlocks = blocks;
-  frameStarts.push_back(streamBytes);
-  coded.clear();
-  const quint32 crc = FrameCrc(pcm.data(), size_t(blocks) * blockAlign);
-  for (int shift = 24; shift >= 0; shift -= 8) coded.push_back(uint8_t(crc >> shift));
-
-  for (int c = 0; c < channels; ++c) {
-    predictors[c].Reset();
-    for (ApeNNFilter& f : filters[c]) f.Reset();
-  }
-  coder.Reset();
-  for (quint32 at = 0; at < blocks; at += kPieceBlocks) {
-    if (Stopped()) return false;
-    CodePiece(at, std::min(kPieceBlocks, blocks - at));
-  }
-  coder.Finish();
-  EmitStream(coded.data(), coded.size());
   return true;
 }
 
-void ApeEncoder::Impl::EmitStream(const uint8_t* data, size_t n) {
+bool ApeEncoder::Impl::WriteFrame(std::unique_ptr<ApeFrame> frame) {
+  if (frame->stopped) return Fail("Writing " + path + " was stopped.");
+  lastFrameBlocks = frame->blocks;
+  frameStarts.push_back(streamBytes);
+  const bool written = EmitStream(frame->coded.data(), frame->coded.size());
+  spare = std::move(frame);
+  return written;
+}
+
+bool ApeEncoder::Impl::WriteAllFrames() {
+  while (!pool->Empty()) {
+    if (!WriteFrame(pool->Take())) return false;
+  }
+  return true;
+}
+
+bool ApeEncoder::Impl::EmitStream(const uint8_t* data, size_t n) {
   streamBytes += n;
   words.clear();
   for (size_t i = 0; i < n; ++i) {
@@ -245,7 +166,7 @@ void ApeEncoder::Impl::EmitStream(const uint8_t* data, size_t n) {
   }
   const char* out = reinterpret_cast<const char*>(words.data());
   md5.addData(QByteArrayView(out, qsizetype(words.size())));
-  file.write(out, qint64(words.size()));
+  return file.write(out, qint64(words.size())) == qint64(words.size()) || FileFailed();
 }
 
 // Moves the frame data towards the end of the file, last chunk first.
@@ -303,11 +224,12 @@ bool ApeEncoder::Impl::WriteHeaders(qint64 dataStart, quint32 dataBytes) {
 // Writes the last frame, moves the frame data up behind the seek table and
 // completes the file around it.
 bool ApeEncoder::Impl::Finalize(const QMap<QString, QString>& tags) {
-  if (pcmBlocks && !EncodeFrame()) return false;
+  if (filling->blocks && !SubmitFrame()) return false;
+  if (!WriteAllFrames()) return false;
   if (frameStarts.empty()) return Fail("There is no audio to write to " + path + ".");
   // The stream ends with 1 to 4 zero bytes, making whole words.
   const uint8_t zeros[4] = {};
-  EmitStream(zeros, 4 - streamBytes % 4);
+  if (!EmitStream(zeros, 4 - streamBytes % 4)) return false;
   const qint64 dataBytes = qint64(streamBytes);
   const qint64 oldStart = kDescriptorBytes + kHeaderBytes;
   const qint64 dataStart = oldStart + qint64(frameStarts.size()) * 4;
@@ -322,7 +244,9 @@ bool ApeEncoder::Impl::Finalize(const QMap<QString, QString>& tags) {
   return CheckFile();
 }
 
+// Workers still coding frames stop first: no frame outlives the file.
 void ApeEncoder::Impl::Close(bool remove) {
+  pool.reset();
   file.close();
   if (remove && !path.isEmpty()) QFile::remove(path);
 }
@@ -379,12 +303,12 @@ bool ApeEncoder::Write(const void* pcm, qint64 frames, QString* error) {
   if (d->failed) return fail();
   const uint8_t* p = static_cast<const uint8_t*>(pcm);
   while (frames > 0) {
-    const quint32 n = quint32(std::min<qint64>(frames, d->blocksPerFrame - d->pcmBlocks));
+    const quint32 n = quint32(std::min<qint64>(frames, d->blocksPerFrame - d->filling->blocks));
     d->AppendPcm(p, n);
     p += size_t(n) * d->blockAlign;
     frames -= n;
-    if (d->pcmBlocks < d->blocksPerFrame) break;
-    if (!d->EncodeFrame() || !d->CheckFile()) return fail();
+    if (d->filling->blocks < d->blocksPerFrame) break;
+    if (!d->SubmitFrame()) return fail();
   }
   return true;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "backend/audio/FfmpegUtil.h"
+#include "backend/audio/FormatLimits.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -72,6 +73,8 @@ struct MpegFrame {
   int rate = 0;
   int channels = 0;
   int kbps = 0;
+  int samples = 0;  // per channel
+  int bytes = 0;
 };
 
 bool ReadMpegFrame(const uint8_t* p, int size, MpegFrame* frame) {
@@ -93,7 +96,16 @@ bool ReadMpegFrame(const uint8_t* p, int size, MpegFrame* frame) {
   frame->rate = kRates[index] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
   frame->channels = ((h >> 6) & 3) == 3 ? 1 : 2;
   frame->kbps = kKbps[table][bitrate];
+  frame->samples = layer == 3 ? 384 : layer == 1 && version != 3 ? 576 : 1152;
+  frame->bytes = size;
   return true;
+}
+
+QString ImplausibleFormat(const QString& path, const AVCodecParameters* par) {
+  return QString("The file %1 is damaged: its header states %2 Hz and %3 channels.")
+      .arg(path)
+      .arg(par->sample_rate)
+      .arg(par->ch_layout.nb_channels);
 }
 
 AVSampleFormat SampleFormatFor(int bits) {
@@ -143,6 +155,7 @@ struct AudioDecoder::Impl {
   bool TakeHeader();
   bool TakeMpegHeader();
   bool NextMpegFrame(MpegFrame* frame);
+  bool CountMpegFrames(const MpegFrame& first);
   bool readAhead = false;  // the header look read frames
   int64_t PositionOf(int64_t ts, const AVFrame& f) const;
 
@@ -184,6 +197,8 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error)
   if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
   if (probeOnly && !vox) {
     if (d->TakeHeader()) {
+      if (!PlausibleFormat(d->st->codecpar->sample_rate, d->st->codecpar->ch_layout.nb_channels))
+        return fail(ImplausibleFormat(path, d->st->codecpar));
       TakeInfo();
       return true;
     }
@@ -204,6 +219,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error)
   const AVCodecParameters* par = d->st->codecpar;
   if (par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0)
     return fail("The file " + path + " holds no audio that can be decoded.");
+  if (!PlausibleFormat(par->sample_rate, par->ch_layout.nb_channels)) return fail(ImplausibleFormat(path, par));
   d->codec = avcodec_alloc_context3(dec);
   avcodec_parameters_to_context(d->codec, par);
   d->codec->pkt_timebase = d->st->time_base;
@@ -262,29 +278,39 @@ bool AudioDecoder::Impl::NextMpegFrame(MpegFrame* frame) {
   return known;
 }
 
-// An MP3 states its format in each frame header, its length in a Xing/Info or
-// VBRI frame, or else by its size at a constant bit rate, which a full probe
-// assumes too; it is taken as constant where the first frames agree on it.
+// An MP3 states its format in each frame header and its length in a Xing/Info
+// or VBRI frame. Without one, no number of frames proves the length (a VBR
+// file may start with silence at one bit rate; files joined together may
+// change the rate), so every frame is counted, each at its own rate.
 bool AudioDecoder::Impl::TakeMpegHeader() {
-  constexpr int kFramesCompared = 8;
-  const int64_t dataStart = avio_tell(fmt->pb);
   MpegFrame first;
   if (!NextMpegFrame(&first)) return false;
   AVCodecParameters* par = st->codecpar;
-  if (st->duration == AV_NOPTS_VALUE || st->duration <= 0) {
-    for (int i = 1; i < kFramesCompared; ++i) {
-      MpegFrame next;
-      if (!NextMpegFrame(&next) || next.kbps != first.kbps) return false;
-    }
-    const int64_t bytes = avio_size(fmt->pb) - dataStart;
-    if (bytes <= 0) return false;
-    st->duration = av_rescale(bytes, 8LL * st->time_base.den, first.kbps * 1000LL * st->time_base.num);
-    fmt->duration_estimation_method = AVFMT_DURATION_FROM_BITRATE;
-    par->bit_rate = first.kbps * 1000LL;
-  }
+  if ((st->duration == AV_NOPTS_VALUE || st->duration <= 0) && !CountMpegFrames(first)) return false;
   par->sample_rate = first.rate;
   av_channel_layout_uninit(&par->ch_layout);
   av_channel_layout_default(&par->ch_layout, first.channels);
+  return true;
+}
+
+// The length and the mean bit rate of the frames from the first (just read)
+// to the end; packets that are no frame (damage) are passed over.
+bool AudioDecoder::Impl::CountMpegFrames(const MpegFrame& first) {
+  const AVRational tb = st->time_base;
+  const auto ticks = [&](const MpegFrame& f) { return av_rescale(f.samples, tb.den, int64_t(f.rate) * tb.num); };
+  int64_t duration = ticks(first);
+  int64_t bytes = first.bytes;
+  while (av_read_frame(fmt, pkt) >= 0) {
+    MpegFrame f;
+    if (ReadMpegFrame(pkt->data, pkt->size, &f)) {
+      duration += ticks(f);
+      bytes += f.bytes;
+    }
+    av_packet_unref(pkt);
+  }
+  if (duration <= 0) return false;
+  st->duration = duration;
+  st->codecpar->bit_rate = av_rescale(8 * bytes, tb.den, duration * tb.num);
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QtEndian>
 
+#include "backend/audio/FormatLimits.h"
+
 namespace {
 uint32_t le32(const char* p) { return qFromLittleEndian<uint32_t>(p); }
 uint16_t le16(const char* p) { return qFromLittleEndian<uint16_t>(p); }
@@ -25,37 +27,45 @@ bool fail(QString* error, const QString& text) {
 }  // namespace
 
 namespace WavFile {
-bool ReadLayout(QIODevice& file, WavLayout* layout, QString* error) {
+bool ReadChunks(QIODevice& file, WavLayout* layout) {
   const qint64 size = file.size();
   char riff[12];
   if (!file.seek(0) || file.read(riff, 12) != 12 || memcmp(riff, "RIFF", 4) != 0 || memcmp(riff + 8, "WAVE", 4) != 0)
-    return fail(error, "The file is not a WAV file.");
+    return false;
   WavLayout l;
   bool haveFormat = false;
-  qint64 pos = 12;
-  while (pos + 8 <= size) {
+  for (qint64 pos = 12; pos + 8 <= size;) {
     char head[8];
-    if (!file.seek(pos) || file.read(head, 8) != 8) break;
+    if (!file.seek(pos) || file.read(head, 8) != 8) return false;
     const qint64 length = le32(head + 4);
     if (memcmp(head, "fmt ", 4) == 0 && length >= 16) {
       char fmt[16];
-      if (file.read(fmt, 16) != 16) break;
+      if (file.read(fmt, 16) != 16) return false;
       l.formatTag = le16(fmt);
       l.channels = le16(fmt + 2);
       l.sampleRate = int(le32(fmt + 4));
+      l.byteRate = int(le32(fmt + 8));
       l.blockAlign = le16(fmt + 12);
       l.bits = le16(fmt + 14);
       haveFormat = true;
     } else if (memcmp(head, "data", 4) == 0) {
       l.dataOffset = pos + 8;
-      l.dataBytes = std::min(length, size - l.dataOffset);
+      const qint64 rest = size - l.dataOffset;
+      l.dataBytes = length == 0 || length > rest ? rest : length;
       break;
     }
     pos += 8 + length + (length & 1);
   }
-  if (!haveFormat || l.dataOffset == 0) return fail(error, "The WAV file has no format or no data.");
+  if (!haveFormat || l.dataOffset == 0) return false;
+  *layout = l;
+  return true;
+}
+
+bool ReadLayout(QIODevice& file, WavLayout* layout, QString* error) {
+  WavLayout l;
+  if (!ReadChunks(file, &l)) return fail(error, "The file is not a WAV file or has no format or no data.");
   const bool pcm = l.formatTag == 1 || l.formatTag == 0xFFFE;
-  if (!pcm || (l.bits != 8 && l.bits != 16) || l.channels < 1 || l.channels > 2 || l.sampleRate <= 0 ||
+  if (!pcm || (l.bits != 8 && l.bits != 16) || l.channels > 2 || !PlausibleFormat(l.sampleRate, l.channels) ||
       l.blockAlign != l.channels * l.bits / 8)
     return fail(error, "Only 8- and 16-bit PCM WAV files of one or two channels can be opened.");
   *layout = l;
@@ -83,5 +93,13 @@ QByteArray Header(int channels, int sampleRate, int bits, uint32_t dataBytes) {
   out.append("data");
   put32(out, dataBytes);
   return out;
+}
+
+bool WriteSizes(QIODevice& file, uint32_t dataBytes) {
+  char riff[4], data[4];
+  qToLittleEndian(36 + dataBytes, riff);
+  qToLittleEndian(dataBytes, data);
+  return file.seek(4) && file.write(riff, 4) == 4 && file.seek(40) && file.write(data, 4) == 4 &&
+         file.seek(file.size());
 }
 }  // namespace WavFile

@@ -20,7 +20,7 @@
 struct AheadJob {
   AudioJobSettings settings;  // the output's name included
   QString input;
-  long start = -1, length = -1;  // whole seconds; -1 the whole file
+  double start = -1, length = -1;  // seconds; -1 the whole file
   QString tempPath;
   std::atomic<bool> abort{false};
 

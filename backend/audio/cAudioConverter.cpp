@@ -81,7 +81,7 @@ long cAudioConverter::StartConvert() {
     return AdoptJob(std::move(job), claimed, [this](int, int percent) { emit Progress(percent); });
   }
   std::vector<std::unique_ptr<PcmSource>> sources;
-  sources.push_back(MakeFileSource(inputFile_, double(rangeStart_), double(rangeLength_)));
+  sources.push_back(MakeFileSource(inputFile_, rangeStart_, rangeLength_));
   const long result = StartJob(std::move(sources), [this](int, int percent) { emit Progress(percent); });
   // A range belongs to the job it was set for; the next job converts the whole
   // file unless a range is set again.

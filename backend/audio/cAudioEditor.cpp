@@ -279,7 +279,10 @@ void cAudioEditor::paintEvent(QPaintEvent*) {
 }
 
 long cAudioEditor::Play() {
-  if (!loaded_) return 1;
+  if (!loaded_) {
+    lastError_ = "No file is loaded.";
+    return 1;
+  }
   StopPlay();
   const double rate = loaded_->layout.sampleRate;
   const bool whole = selEnd_ <= selStart_;
@@ -297,6 +300,7 @@ long cAudioEditor::Play() {
   QString error;
   if (playback_->sdl.Open(loaded_->path, -1, onEnd, &error, start, length) != SdlPlayback::Opened) {
     playback_.reset();
+    lastError_ = error;
     return 2;
   }
   return 0;

@@ -6,13 +6,13 @@ cAudioJoin::cAudioJoin(QObject* parent) : cAudioJobControl(parent) {}
 
 cAudioJoin::~cAudioJoin() { CloseJob(); }
 
-void cAudioJoin::AddFile(const QString& path, long start, long length) { files_.push_back({path, start, length}); }
+void cAudioJoin::AddFile(const QString& path, double start, double length) { files_.push_back({path, start, length}); }
 
 void cAudioJoin::RemoveFile(long index) {
   if (index >= 1 && index <= FileCount()) files_.erase(files_.begin() + (index - 1));
 }
 
-QString cAudioJoin::GetFileItem(long number, long* start, long* length) const {
+QString cAudioJoin::GetFileItem(long number, double* start, double* length) const {
   if (number < 1 || number > FileCount()) return QString();
   const Entry& e = files_[number - 1];
   if (start) *start = e.start;
@@ -22,7 +22,7 @@ QString cAudioJoin::GetFileItem(long number, long* start, long* length) const {
 
 long cAudioJoin::StartJoin() {
   std::vector<std::unique_ptr<PcmSource>> sources;
-  for (const Entry& e : files_) sources.push_back(MakeFileSource(e.path, double(e.start), double(e.length)));
+  for (const Entry& e : files_) sources.push_back(MakeFileSource(e.path, e.start, e.length));
   return StartJob(std::move(sources), [this](int index, int percent) { emit Progress(index + 1, percent); });
 }
 

@@ -4,9 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "backend/audio/AudioDecoder.h"
 #include "backend/audio/PcmSource.h"
+#include "backend/audio/WavFile.h"
 #include "backend/burn/BackgroundWriter.h"
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/BurnLib.h"
@@ -32,40 +36,17 @@ bool WriteAll(QFile& f, const char* data, qint64 size, QString* error) {
 }
 
 // The samples of a PCM WAV that already holds CD audio (44.1 kHz, 16-bit,
-// stereo): where they start and how many bytes they take, from the RIFF
-// chunks, whose sizes are never trusted beyond the file's end. False for any
+// stereo): where they start and how many bytes they take. False for any
 // other file.
 bool FindCdAudio(QFile& f, qint64* offset, qint64* size) {
-  const qint64 length = f.size();
-  auto le = [](const QByteArray& b, int at, int bytes) {
-    quint32 v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | uchar(b[at + i]);
-    return v;
-  };
-  if (!f.seek(0)) return false;
-  const QByteArray head = f.read(12);
-  if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") return false;
-  bool cdFormat = false;
-  for (qint64 at = 12; at + 8 <= length;) {
-    if (!f.seek(at)) return false;
-    const QByteArray chunk = f.read(24);
-    if (chunk.size() < 8) return false;
-    const qint64 chunkSize = le(chunk, 4, 4);
-    if (chunk.startsWith("fmt ")) {
-      // Plain PCM, 2 channels, 44100 Hz, 176400 bytes a second, 4-byte frames, 16 bits.
-      cdFormat = chunk.size() >= 24 && chunkSize >= 16 && le(chunk, 8, 2) == 1 && le(chunk, 10, 2) == 2 &&
-                 le(chunk, 12, 4) == 44100 && le(chunk, 16, 4) == 176400 && le(chunk, 20, 2) == 4 &&
-                 le(chunk, 22, 2) == 16;
-    } else if (chunk.startsWith("data")) {
-      if (!cdFormat) return false;
-      *offset = at + 8;
-      // Whole frames only, as a decoder gives them.
-      *size = std::min(chunkSize, length - *offset) / 4 * 4;
-      return true;
-    }
-    at += 8 + chunkSize + (chunkSize & 1);
-  }
-  return false;
+  WavLayout l;
+  if (!WavFile::ReadChunks(f, &l)) return false;
+  const bool cdFormat = l.formatTag == 1 && l.channels == 2 && l.sampleRate == 44100 && l.byteRate == 176400 &&
+                        l.blockAlign == 4 && l.bits == 16;
+  if (!cdFormat) return false;
+  *offset = l.dataOffset;
+  *size = l.dataBytes / 4 * 4;  // whole frames only, as a decoder gives them
+  return true;
 }
 
 // Copies the samples of a CD-audio WAV as they are; their byte count, or -1
@@ -96,7 +77,7 @@ qint64 CopyCdAudio(BurnJob& job, QFile& wav, qint64 offset, qint64 size, Backgro
 
 // Fills the track's last sector with silence, and the track to 4 seconds; its sectors, or -1.
 long long PadTrack(BackgroundWriter& out, qint64 bytes, Outcome* outcome) {
-  const long long sectors = std::max<long long>((bytes + kSectorBytes - 1) / kSectorBytes, kMinTrackSectors);
+  const long long sectors = TrackSectors(bytes / 4);
   QString error;
   if (!out.WriteZeros(sectors * kSectorBytes - bytes, &error)) {
     *outcome = {BurnErrWrite, error};
@@ -105,20 +86,82 @@ long long PadTrack(BackgroundWriter& out, qint64 bytes, Outcome* outcome) {
   return sectors;
 }
 
+// Narrows the samples of a CD-audio WAV to the track's range, sample for
+// sample as the decoder places a range.
+void NarrowToRange(const AudioTrack& track, qint64* offset, qint64* size) {
+  constexpr qint64 kFrameBytes = 4;
+  const qint64 frames = *size / kFrameBytes;
+  const qint64 first = track.start > 0 ? std::min<qint64>(llround(track.start * 44100), frames) : 0;
+  const qint64 left = frames - first;
+  const qint64 count = track.length >= 0 ? std::min<qint64>(llround(track.length * 44100), left) : left;
+  *offset += first * kFrameBytes;
+  *size = count * kFrameBytes;
+}
+
+// The frames a track will have, known before decoding: exact for a CD-audio
+// WAV, from the header's length for other files; -1 when the file cannot be read.
+long long PlannedFrames(const AudioTrack& track) {
+  QFile wav(track.path);
+  qint64 offset = 0, size = 0;
+  if (wav.open(QIODevice::ReadOnly) && FindCdAudio(wav, &offset, &size)) {
+    NarrowToRange(track, &offset, &size);
+    return size / 4;
+  }
+  AudioDecoder probe;
+  QString error;
+  if (!probe.Open(track.path, &error)) return -1;
+  const double whole = double(probe.Info().durationMs) / 1000.0;
+  const double from = std::clamp(track.start, 0.0, whole);
+  const double seconds = track.length >= 0 ? std::min(track.length, whole - from) : whole - from;
+  return llround(seconds * 44100);
+}
+
+QString MinutesText(long long sectors) {
+  const long long seconds = sectors / 75;
+  return QString("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0'));
+}
+
+// Refuses what no audio CD holds: more than 99 tracks, or more sectors than
+// the disc has room for.
+Outcome CheckLimits(size_t tracks, long long sectors, long long roomSectors) {
+  if (tracks > size_t(kMaxTracks))
+    return {BurnErrTooMuch, QString("An audio CD holds at most %1 tracks; these are %2.").arg(kMaxTracks).arg(tracks)};
+  if (sectors > roomSectors)
+    return {BurnErrTooMuch, "The tracks take " + MinutesText(sectors) + " minutes, more than the disc holds (" +
+                                MinutesText(roomSectors) + ")."};
+  return {};
+}
+
+// The check before anything is decoded.
+Outcome CheckPlanned(const std::vector<AudioTrack>& tracks, long long roomSectors) {
+  std::vector<long long> frames;
+  for (const AudioTrack& t : tracks) frames.push_back(std::max<long long>(PlannedFrames(t), 0));
+  return CheckLimits(tracks.size(), DiscSectors(frames), roomSectors);
+}
+
+// The check of the decoded tracks, before they go onto the disc.
+Outcome CheckCached(const std::vector<long long>& sectors, long long roomSectors) {
+  long long total = sectors.empty() ? 0 : kPregapSectors * (long long)(sectors.size() - 1);
+  for (long long s : sectors) total += s;
+  return CheckLimits(sectors.size(), total, roomSectors);
+}
+
 // Decodes (or copies) one file to CD audio at the end of out; the track's
 // sectors, with its padding, or -1 with the outcome set.
-long long DecodeTrack(BurnJob& job, const QString& path, BackgroundWriter& out, const std::function<void(double)>& progress,
-                      Outcome* outcome) {
+long long DecodeTrack(BurnJob& job, const AudioTrack& track, BackgroundWriter& out,
+                      const std::function<void(double)>& progress, Outcome* outcome) {
+  const QString& path = track.path;
   QString error;
   qint64 bytes = 0;
   // A WAV that already holds CD audio needs no decoding: its samples are copied.
   QFile wav(path);
   qint64 offset = 0, size = 0;
   if (wav.open(QIODevice::ReadOnly) && FindCdAudio(wav, &offset, &size)) {
+    NarrowToRange(track, &offset, &size);
     bytes = CopyCdAudio(job, wav, offset, size, out, progress, outcome);
     return bytes < 0 ? -1 : PadTrack(out, bytes, outcome);
   }
-  auto source = MakeFileSource(path, -1, -1);
+  auto source = MakeFileSource(path, track.start, track.length);
   if (!source->Open(&error) || !source->Start({44100, 2, 16}, &error)) {
     *outcome = {BurnErrInput, "Cannot decode " + path + ": " + error};
     return -1;
@@ -162,8 +205,8 @@ QString Msf(long long sectors) {
 
 bool IsSource(const AudioBurnRequest& r, const QString& path) {
   const QFileInfo target(path);
-  for (const QString& t : r.tracks)
-    if (QFileInfo(t).canonicalFilePath() == target.canonicalFilePath() && target.exists()) return true;
+  for (const AudioTrack& t : r.tracks)
+    if (QFileInfo(t.path).canonicalFilePath() == target.canonicalFilePath() && target.exists()) return true;
   return false;
 }
 
@@ -181,7 +224,7 @@ void ReportTracksWritten(BurnJob& job, int count, const AudioBurnEvents& ev) {
 // Decodes every track, one after another, into the writer begin(i) gives;
 // end(i) then completes that track's file. The sectors of each, or an outcome
 // on failure.
-Outcome CacheTracks(BurnJob& job, const QStringList& tracks, const AudioBurnEvents& ev,
+Outcome CacheTracks(BurnJob& job, const std::vector<AudioTrack>& tracks, const AudioBurnEvents& ev,
                     const std::function<BackgroundWriter*(int)>& begin,
                     const std::function<bool(int, QString*)>& end, std::vector<long long>* sectors) {
   const int n = int(tracks.size());
@@ -210,6 +253,7 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
   const QFileInfo cueInfo(cue);
   const QString bin = cueInfo.absolutePath() + "/" + cueInfo.completeBaseName() + ".bin";
   if (IsSource(r, cue) || IsSource(r, bin)) return {BurnErrWriter, "The image " + bin + " is one of the tracks."};
+  if (const Outcome limits = CheckPlanned(r.tracks, kCdSectors); limits.code) return limits;
   QFile binFile(BurnLib::HiddenTemp(bin));
   QFile cueFile(BurnLib::HiddenTemp(cue));
   auto fail = [&](const Outcome& o) {
@@ -231,6 +275,7 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
     if (!error.isEmpty()) outcome = {BurnErrWrite, error};
     if (!writer.Finish(&error) && !outcome.code) outcome = {BurnErrWrite, error};
   }
+  if (!outcome.code) outcome = CheckCached(sectors, kCdSectors);
   if (outcome.code) return fail(outcome);
   binFile.close();
 
@@ -315,6 +360,8 @@ Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents
   const burn::burn_disc_status status = burn::burn_disc_get_status(d);
   if (status != burn::BURN_DISC_BLANK && status != burn::BURN_DISC_APPENDABLE)
     return {BurnErrWriter, status == burn::BURN_DISC_EMPTY ? "No disc" : "Disc is not blank"};
+  const long long room = burn::burn_disc_available_space(d, nullptr) / 2048;
+  if (const Outcome limits = CheckPlanned(r.tracks, room); limits.code) return limits;
 
   // The tracks are decoded before the write, so the writer is never kept waiting.
   // A second program may be writing its own CD at the same time.
@@ -336,6 +383,7 @@ Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents
     return ok;
   }, &sectors);
   writer.reset();
+  if (!outcome.code) outcome = CheckCached(sectors, room);
   if (outcome.code) return outcome;
 
   burn::burn_disc* disc = burn::burn_disc_create();
@@ -375,6 +423,16 @@ Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents
   return outcome;
 }
 }  // namespace
+
+long long TrackSectors(long long frames) {
+  return std::max<long long>((frames + kSectorFrames - 1) / kSectorFrames, kMinTrackSectors);
+}
+
+long long DiscSectors(const std::vector<long long>& trackFrames) {
+  long long sectors = trackFrames.empty() ? 0 : kPregapSectors * (long long)(trackFrames.size() - 1);
+  for (long long frames : trackFrames) sectors += TrackSectors(frames);
+  return sectors;
+}
 
 void Run(BurnJob& job, const AudioBurnRequest& request, const AudioBurnEvents& ev) {
   const Outcome outcome = request.writer.kind == BurnDrives::Kind::AudioImage ? WriteImage(job, request, ev)

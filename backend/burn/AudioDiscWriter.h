@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 #include "backend/burn/BurnDrives.h"
 #include "backend/burn/BurnJob.h"
@@ -25,8 +26,18 @@ struct AudioBurnEvents {
   std::function<void(long code, const QString& text)> error;
 };
 
+// A file, whole or a range of it in seconds (negative start: from the
+// beginning; negative length: to the end).
+struct AudioTrack {
+  AudioTrack(QString file, double from = -1, double seconds = -1)
+      : path(std::move(file)), start(from), length(seconds) {}
+  QString path;
+  double start;
+  double length;
+};
+
 struct AudioBurnRequest {
-  QStringList tracks;
+  std::vector<AudioTrack> tracks;
   BurnDrives::Writer writer;
   long speed = 0;  // KB/s, 0 the highest
   bool discAtOnce = false;
@@ -36,5 +47,12 @@ namespace AudioDiscWriter {
 constexpr int kSectorBytes = 2352;
 constexpr int kPregapSectors = 150;   // 2 seconds
 constexpr int kMinTrackSectors = 300; // 4 seconds
+constexpr int kSectorFrames = kSectorBytes / 4;
+constexpr int kMaxTracks = 99;
+constexpr long long kCdSectors = BurnDrives::kCdBytes / 2048;
+// The sectors a track of that many frames takes: whole sectors, 4 seconds at least.
+long long TrackSectors(long long frames);
+// The sectors the tracks take on the disc, the pregaps between them included.
+long long DiscSectors(const std::vector<long long>& trackFrames);
 void Run(BurnJob& job, const AudioBurnRequest& request, const AudioBurnEvents& events);
 }  // namespace AudioDiscWriter

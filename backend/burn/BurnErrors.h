@@ -9,6 +9,7 @@ enum BurnErrorCode : long {
   BurnErrAborted = 4,  // stopped on request
   BurnErrBusy = 5,     // a write is already running
   BurnErrNothing = 6,  // nothing to write
+  BurnErrTooMuch = 7,  // more tracks or more bytes than the disc holds
 };
 
 struct BurnOutcome {

@@ -4,9 +4,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/BurnLib.h"
+#include "platform/RunFolder.h"
+#include "platform/Services.h"
 
 namespace DataDiscWriter {
 namespace {
@@ -64,6 +67,59 @@ Outcome CheckDisc(burn::burn_drive* d, const DataBurnRequest& r) {
   return {};
 }
 
+// Makes the UDF image with genisoimage, started without a shell; an Abort
+// stops it.
+Outcome MakeUdfImage(BurnJob& job, const DataBurnRequest& r, const QString& image) {
+  QStringList args{"-quiet", "-udf", "-input-charset", "utf-8", "-V", ClampedLabel(r.volumeLabel),
+                   "-A", r.applicationId, "-publisher", r.publisherId, "-o", image};
+  if (r.joliet) args << "-J" << "-joliet-long";
+  args << r.files;
+  QProcess tool;
+  tool.start("genisoimage", args);
+  if (!tool.waitForStarted()) return {BurnErrWriter, "genisoimage cannot be started: " + tool.errorString()};
+  while (tool.state() != QProcess::NotRunning && !tool.waitForFinished(100)) {
+    if (!job.Aborting()) continue;
+    tool.kill();
+    tool.waitForFinished();
+    return AbortedOutcome();
+  }
+  if (tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0) return {};
+  const QStringList said = QString::fromLocal8Bit(tool.readAllStandardError()).trimmed().split('\n');
+  return {BurnErrWrite, "The UDF image cannot be made: " + said.last()};
+}
+
+// The disc's bytes for libburn: the libisofs tree, streamed as it is made, or
+// the UDF image made in the cache.
+Outcome MakeSource(BurnJob& job, const DataBurnRequest& r, const Image& image, RunFolder& cache,
+                   burn::burn_source** out) {
+  if (!r.udf) {
+    struct burn_source* isoSource = nullptr;
+    const int rc = iso_image_create_burn_source(image.image, image.opts, &isoSource);
+    if (rc < 0) return {BurnErrWrite, "The disc image cannot be made: " + IsoMessage(rc)};
+    // libisofs and libburn name the same C struct from different namespaces.
+    *out = reinterpret_cast<burn::burn_source*>(isoSource);
+    return {};
+  }
+  if (!cache.Make()) return {BurnErrWrite, "Cannot make " + cache.Path() + "."};
+  const QString file = cache.Path() + "disc.iso";
+  if (const Outcome made = MakeUdfImage(job, r, file); made.code) return made;
+  *out = burn::burn_file_source_new(QFile::encodeName(file).constData(), nullptr);
+  return *out ? Outcome{} : Outcome{BurnErrInput, "Cannot read " + file + "."};
+}
+
+// Refuses an image larger than the disc: a real disc's free room, an 80-minute
+// CD for an image drive of the CD engine (other image files take any size).
+Outcome CheckRoom(burn::burn_drive* d, burn::burn_write_opts* opts, const DataBurnRequest& r, long long bytes) {
+  const bool real = r.writer.kind == BurnDrives::Kind::Real;
+  if (!real && !r.cdOnly) return {};
+  const long long room = real ? burn::burn_disc_available_space(d, opts) : BurnDrives::kCdBytes;
+  if (bytes <= room) return {};
+  constexpr long long kMB = 1024 * 1024;
+  return {BurnErrTooMuch, QString("The files take %1 MB, more than the disc holds (%2 MB).")
+                              .arg((bytes + kMB - 1) / kMB)
+                              .arg(room / kMB)};
+}
+
 // Picks the write type: the asked one when the writer takes it, else the one libburn finds.
 Outcome ChooseWriteType(burn::burn_write_opts* opts, burn::burn_disc* disc, bool discAtOnce) {
   char reasons[BURN_REASONS_LEN] = {0};
@@ -108,11 +164,10 @@ Outcome Write(BurnJob& job, const DataBurnRequest& r, const DataBurnEvents& ev, 
   if (!d) return {BurnErrWriter, "The writer " + r.writer.model + " cannot be opened. " + BurnLib::LastMessage()};
   outcome = CheckDisc(d, r);
   if (outcome.code) return outcome;
-  struct burn_source* isoSource = nullptr;
-  const int rc = iso_image_create_burn_source(image.image, image.opts, &isoSource);
-  if (rc < 0) return {BurnErrWrite, "The disc image cannot be made: " + IsoMessage(rc)};
-  // libisofs and libburn name the same C struct from different namespaces.
-  auto* source = reinterpret_cast<burn::burn_source*>(isoSource);
+  RunFolder cache(ProgramFolder() + "/burncache");
+  burn::burn_source* source = nullptr;
+  outcome = MakeSource(job, r, image, cache, &source);
+  if (outcome.code) return outcome;
   burn::burn_disc* disc = burn::burn_disc_create();
   burn::burn_session* session = burn::burn_session_create();
   burn::burn_disc_add_session(disc, session, BURN_POS_END);
@@ -129,7 +184,8 @@ Outcome Write(BurnJob& job, const DataBurnRequest& r, const DataBurnEvents& ev, 
   // write wait for the disk.
   if (r.writer.kind == BurnDrives::Kind::DataImage) burn::burn_write_opts_set_stdio_fsync(opts, -1);
   burn::burn_drive_set_speed(d, 0, int(r.speed));
-  outcome = ChooseWriteType(opts, disc, r.discAtOnce);
+  outcome = CheckRoom(d, opts, r, source->get_size(source));
+  if (!outcome.code) outcome = ChooseWriteType(opts, disc, r.discAtOnce);
   if (!outcome.code) {
     job.Post([ev] { ev.started(); });
     burn::burn_disc_write(opts, disc);

@@ -1,8 +1,10 @@
 // Writes files as a data disc: an ISO 9660 tree (with Joliet names when asked)
 // built by libisofs from the files, all in the root, streamed by libburn to a
-// real writer or to an image file through a "stdio:" drive. An image is written
-// under a temporary name beside it and replaces the old one only when complete.
-// Runs on the job's thread; every event goes through the job.
+// real writer or to an image file through a "stdio:" drive. With UDF asked,
+// genisoimage makes the image instead (UDF 1.02 beside ISO 9660, and Joliet
+// when asked) in the burn cache, and libburn writes that. An image drive's
+// image is written under a temporary name beside it and replaces the old one
+// only when complete. Runs on the job's thread; every event goes through the job.
 #pragma once
 #include <QString>
 #include <QStringList>
@@ -21,6 +23,7 @@ struct DataBurnRequest {
   long speed = 0;  // KB/s, 0 the highest
   bool cdOnly = false;
   bool discAtOnce = false;
+  bool udf = false;
 };
 
 struct DataBurnEvents {

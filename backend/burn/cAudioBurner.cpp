@@ -74,11 +74,11 @@ void cAudioBurner::CloseTray(const QString& letter) {
   if (w && !(job_->job.Running() && w->letter == job_->writing)) BurnDrives::CloseTray(*w);
 }
 
-bool cAudioBurner::AddTrack(const QString& path) {
+bool cAudioBurner::AddTrack(const QString& path, double start, double length) {
   AudioDecoder probe;
   QString error;
   if (!probe.Open(path, &error) || probe.Info().channels <= 0) return false;
-  queue_ << path;
+  queue_.push_back({path, start, length});
   return true;
 }
 
@@ -89,8 +89,9 @@ void cAudioBurner::Burn(const QString& letter, long speed) {
   if (job_->job.Running()) return fail(BurnErrBusy, "A write is already running.");
   const BurnDrives::Writer* w = job_->Find(letter);
   if (!w) return fail(BurnErrWriter, "There is no writer " + letter.left(1) + ":.");
-  if (queue_.isEmpty()) return fail(BurnErrNothing, "Nothing to burn.");
-  AudioBurnRequest request{queue_, *w, speed == 65535 ? 0 : speed, writeOption_};
+  if (queue_.empty()) return fail(BurnErrNothing, "Nothing to burn.");
+  AudioBurnRequest request{{}, *w, speed == 65535 ? 0 : speed, writeOption_};
+  for (const Track& t : queue_) request.tracks.push_back({t.path, t.start, t.length});
   AudioBurnEvents events;
   events.caching = [this] { emit CachingTrack(); };
   events.writing = [this] { emit WritingTrack(); };
@@ -104,6 +105,12 @@ void cAudioBurner::Burn(const QString& letter, long speed) {
   job_->writing = w->letter;
   job_->writers.ForgetDisc();
   job.Start([&job, request, events] { AudioDiscWriter::Run(job, request, events); });
+}
+
+double cAudioBurner::DiscSeconds(const std::vector<long>& trackSeconds) {
+  std::vector<long long> frames;
+  for (long seconds : trackSeconds) frames.push_back(std::max(0LL, (long long)seconds) * 44100);
+  return double(AudioDiscWriter::DiscSectors(frames)) / 75.0;
 }
 
 void cAudioBurner::ResetBurner() { queue_.clear(); }

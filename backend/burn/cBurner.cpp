@@ -24,6 +24,7 @@ QString ErrorMessage(long code) {
     case BurnErrAborted: return "Aborted";
     case BurnErrBusy: return "A write is already running";
     case BurnErrNothing: return "Nothing to write";
+    case BurnErrTooMuch: return "The disc cannot hold this";
     default: return "The write failed";
   }
 }
@@ -53,6 +54,12 @@ QStringList cBurner::MissingLibraries() {
     if (it == wanted.end() || !QFileInfo::exists(*it)) missing << (it == wanted.end() ? base : QFileInfo(*it).fileName());
   }
   return missing;
+}
+
+QString cBurner::DiscFileSystems(bool, bool joliet, bool udf) {
+  if (joliet && udf) return "ISO 9660, Joliet and UDF";
+  if (joliet || udf) return QString("ISO 9660 and ") + (joliet ? "Joliet" : "UDF");
+  return "ISO 9660";
 }
 
 cBurner::cBurner(QObject* parent) : QObject(parent), d(std::make_unique<Impl>(this)) {}
@@ -89,7 +96,8 @@ void cBurner::Burn(long index) {
   if (d->job.Running()) return fail(BurnErrBusy, "A write is already running.");
   const BurnDrives::Writer* w = d->writers.At(index);
   if (!w) return fail(BurnErrWriter, "There is no writer number " + QString::number(index) + ".");
-  DataBurnRequest request{files_, volumeLabel_, QCoreApplication::applicationName(), QCoreApplication::applicationName(), useJoliet_, *w, 0, false, false};
+  const QString app = QCoreApplication::applicationName();
+  DataBurnRequest request{files_, volumeLabel_, app, app, useJoliet_, *w, 0, false, false, useUdf_};
   DataBurnEvents events;
   events.initializing = [this] { emit Initializing(); };
   events.addingFile = [this](const QString& path) { emit AddingFile(path); };

@@ -8,6 +8,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -61,21 +63,53 @@ int realMsgBox(const MsgBoxCall& c) {
   return answerFor(box.exec());
 }
 
-QStringList realDialog(const DialogCall& c) {
+// Runs an open or save dialog at the call's filter position and writes back
+// the position the user left it at.
+QStringList runFileDialog(QFileDialog& d, DialogCall& c) {
+  const QStringList filters = d.nameFilters();
+  if (c.filterIndex >= 1 && c.filterIndex <= filters.size()) d.selectNameFilter(filters[c.filterIndex - 1]);
+  if (!d.exec()) return {};
+  c.filterIndex = int(filters.indexOf(d.selectedNameFilter())) + 1;
+  return d.selectedFiles();
+}
+
+// A status line under the picker's view: the prefix and the folder the user
+// has selected or entered. Only the non-native dialog can carry it.
+void addStatusLine(QFileDialog& d, const QString& prefix) {
+  auto* grid = qobject_cast<QGridLayout*>(d.layout());
+  if (!grid) return;
+  auto* status = new QLabel(prefix + d.directory().absolutePath(), &d);
+  status->setObjectName("statusLine");
+  grid->addWidget(status, grid->rowCount(), 0, 1, grid->columnCount());
+  const auto show = [status, prefix](const QString& folder) {
+    if (!folder.isEmpty()) status->setText(prefix + folder);
+  };
+  QObject::connect(&d, &QFileDialog::currentChanged, status, show);
+  QObject::connect(&d, &QFileDialog::directoryEntered, status, show);
+}
+
+QStringList realDialog(DialogCall& c) {
   switch (c.kind) {
     case DialogCall::OpenFiles: {
       QFileDialog d(c.owner, c.title, c.folder, c.filter);
       d.setFileMode(c.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-      return d.exec() ? d.selectedFiles() : QStringList();
+      return runFileDialog(d, c);
     }
     case DialogCall::SaveFile: {
-      QString start = c.fileName.isEmpty() ? c.folder : QDir(c.folder).filePath(c.fileName);
-      QString f = QFileDialog::getSaveFileName(c.owner, c.title, start, c.filter);
-      return f.isEmpty() ? QStringList() : QStringList{f};
+      QFileDialog d(c.owner, c.title, c.fileName.isEmpty() ? c.folder : QDir(c.folder).filePath(c.fileName), c.filter);
+      d.setAcceptMode(QFileDialog::AcceptSave);
+      return runFileDialog(d, c);
     }
     case DialogCall::Folder: {
-      QString f = QFileDialog::getExistingDirectory(c.owner, c.title, c.folder);
-      return f.isEmpty() ? QStringList() : QStringList{f};
+      QFileDialog d(c.owner, c.title, c.folder);
+      d.setFileMode(QFileDialog::Directory);
+      d.setOption(QFileDialog::ShowDirsOnly);
+      if (!c.statusPrefix.isEmpty()) {
+        d.setOption(QFileDialog::DontUseNativeDialog);
+        addStatusLine(d, c.statusPrefix);
+      }
+      if (!d.exec() || d.selectedFiles().isEmpty()) return {};
+      return {d.selectedFiles().first()};
     }
     case DialogCall::Color: {
       QColorDialog d(QColor(int(c.color & 0xFF), int((c.color >> 8) & 0xFF), int((c.color >> 16) & 0xFF)), c.owner);
@@ -152,5 +186,5 @@ void SetPowerOffHandler(PowerOffHandler handler) { g_powerOff = std::move(handle
 
 void DoEvents() { QCoreApplication::processEvents(); }
 
-QStringList RunDialog(const DialogCall& call) { return g_dialog ? g_dialog(call) : realDialog(call); }
+QStringList RunDialog(DialogCall& call) { return g_dialog ? g_dialog(call) : realDialog(call); }
 void SetDialogHandler(DialogHandler handler) { g_dialog = std::move(handler); }

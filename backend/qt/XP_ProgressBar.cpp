@@ -46,3 +46,11 @@ void ThrottledProgressBar::SetBarColor(long color) {
   p.setColor(QPalette::Highlight, ColorFromNumber(color));
   setPalette(p);
 }
+
+void cProgressBar::SetBarTextColor(long color) {
+  barTextColor_ = color;
+  QPalette p = palette();
+  p.setColor(QPalette::Text, ColorFromNumber(color));
+  p.setColor(QPalette::HighlightedText, ColorFromNumber(color));
+  setPalette(p);
+}

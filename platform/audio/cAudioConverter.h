@@ -35,14 +35,15 @@ class cAudioConverter : public cAudioJobControl {
   // the same as its own probe would give. An empty list ends the probing.
   void PrefetchSources(const QStringList& paths);
 
-  // The next job: source, range (whole seconds, -1 for the whole file; a range
-  // applies to the next start only), output.
+  // The next job: source, range (seconds, fractions cut at the nearest
+  // sample; -1 for the whole file; a range applies to the next start only),
+  // output.
   QString InputFile() const { return inputFile_; }
   void SetInputFile(const QString& path) { inputFile_ = path; }
-  long RangeStart() const { return rangeStart_; }
-  void SetRangeStart(long seconds) { rangeStart_ = seconds; }
-  long RangeLength() const { return rangeLength_; }
-  void SetRangeLength(long seconds) { rangeLength_ = seconds; }
+  double RangeStart() const { return rangeStart_; }
+  void SetRangeStart(double seconds) { rangeStart_ = seconds; }
+  double RangeLength() const { return rangeLength_; }
+  void SetRangeLength(double seconds) { rangeLength_ = seconds; }
   // Returns 0 at once when the job was started; its events follow. A job
   // queued ahead that is the same in every setting is taken over.
   long StartConvert();
@@ -83,8 +84,8 @@ class cAudioConverter : public cAudioJobControl {
   long bitsPerSample_ = 16;
   long durationMs_ = 0;
   QString inputFile_;
-  long rangeStart_ = -1;
-  long rangeLength_ = -1;
+  double rangeStart_ = -1;
+  double rangeLength_ = -1;
   long acmFilterRate_ = 0;  // set by a converting tag enumeration
   long acmFilterChannels_ = 0;
   // The last probe, which ReadSourceTags of the same unchanged file reuses,

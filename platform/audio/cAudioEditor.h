@@ -27,6 +27,8 @@ class cAudioEditor : public QWidget {
   // 0 when playback of the selection (the whole file without one) started;
   // PlayDone follows at its end. 1: nothing loaded, 2: no output device.
   long Play();
+  // Why the last Play did not start, for the user.
+  QString LastError() const { return lastError_; }
   bool IsPaused() const;
   void PausePlay();
   void ResumePlay();
@@ -84,6 +86,7 @@ class cAudioEditor : public QWidget {
   std::unique_ptr<Save> save_;
   std::unique_ptr<Playback> playback_;
   int generation_ = 0;
+  QString lastError_;
   qint64 viewStart_ = 0, viewEnd_ = 0;  // frames shown
   qint64 selStart_ = 0, selEnd_ = 0;    // frames selected
   qint64 anchor_ = -1;                  // where the mouse selection began

@@ -12,13 +12,14 @@ class cAudioJoin : public cAudioJobControl {
   explicit cAudioJoin(QObject* parent = nullptr);
   ~cAudioJoin() override;
 
-  // start and length in whole seconds; -1 and -1 for the whole file.
-  void AddFile(const QString& path, long start, long length);
+  // start and length in seconds (fractions cut at the nearest sample); -1
+  // and -1 for the whole file.
+  void AddFile(const QString& path, double start, double length);
   long FileCount() const { return long(files_.size()); }
   // index from 1; an index outside the queue does nothing.
   void RemoveFile(long index);
   // number from 1; start and length receive the entry's range when given.
-  QString GetFileItem(long number, long* start = nullptr, long* length = nullptr) const;
+  QString GetFileItem(long number, double* start = nullptr, double* length = nullptr) const;
   // Returns 0 at once when the job was started; its events follow.
   long StartJoin();
   void AbortJoin();
@@ -33,8 +34,8 @@ class cAudioJoin : public cAudioJobControl {
  private:
   struct Entry {
     QString path;
-    long start;
-    long length;
+    double start;
+    double length;
   };
   std::vector<Entry> files_;
 };

@@ -57,7 +57,11 @@ class cWave : public QObject {
   // in it; 3: the file cannot be written; 4: the file is being played;
   // 5: a recording is running.
   long RecordStart(long& device, const QString& path, WAVEFORMATEX& format, int16_t bufferFrames);
-  // Ends the recording with its header final before it returns; RecordDone follows.
+  // The reason the last RecordStart or PlayStart refused, for the user.
+  QString LastError() const { return lastError_; }
+  // Ends the recording with its header final before it returns; RecordDone
+  // follows. The file is kept whatever failed; Error comes first when its
+  // header could not be made final.
   void RecordStop();
   void RecordPause();
   void RecordUnPause();
@@ -84,6 +88,9 @@ class cWave : public QObject {
 
  signals:
   void RecordDone();
+  // A recording that cannot go on (a full disk): it has ended with what was
+  // written, and RecordDone follows.
+  void Error(long code, const QString& text);
   void MeterLevel(int level);  // 0 to 120: the peak in dB above -120 dBFS
   void PlayDone();
 
@@ -91,9 +98,14 @@ class cWave : public QObject {
   struct Recording;
   struct Playing;
   void MeterTick();
+  long Refuse(long code, const QString& why);
+  void RecordFailed(int serial);
   std::unique_ptr<Recording> recording_;
   std::unique_ptr<Playing> playing_;
   QTimer meter_;
   bool meterOn_ = false;
   int generation_ = 0;
+  int recordings_ = 0;
+  int closes_ = 0;
+  QString lastError_;
 };

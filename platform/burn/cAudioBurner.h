@@ -33,9 +33,15 @@ class cAudioBurner : public QObject {
   void OpenTray(const QString& letter);
   void CloseTray(const QString& letter);
 
-  // True when the file decodes as audio; it is queued as the next track.
-  bool AddTrack(const QString& path);
+  // True when the file decodes as audio; it is queued as the next track,
+  // whole or the range in seconds (negative start: from the beginning;
+  // negative length: to the end).
+  bool AddTrack(const QString& path, double start = -1, double length = -1);
   int GetTrackCount() const { return int(queue_.size()); }
+  // The length of the disc that tracks of these lengths make, as it is
+  // written: each track in whole sectors and at least 4 seconds long, with
+  // the 2-second pregaps between tracks.
+  static double DiscSeconds(const std::vector<long>& trackSeconds);
   // True: disc at once (no gaps beyond the 2-second pregaps, disc closed);
   // False: track at once.
   bool WriteOption() const { return writeOption_; }
@@ -66,7 +72,12 @@ class cAudioBurner : public QObject {
 
  private:
   struct Job;
-  QStringList queue_;
+  struct Track {
+    QString path;
+    double start;
+    double length;
+  };
+  std::vector<Track> queue_;
   bool writeOption_ = false;
   std::vector<long> speeds_;
   std::unique_ptr<Job> job_;

@@ -1,7 +1,7 @@
 // The second data-disc engine: CDs, DVDs and BDs. A compilation of files, all
-// in the root of an ISO 9660 disc (with Joliet names when asked), written on a
-// writer of the drive table or one of its data image drives. Writers are
-// numbered from 0. UDF cannot be written here: asking for it changes nothing.
+// in the root of an ISO 9660 disc (with Joliet names and a UDF file system
+// beside it when asked), written on a writer of the drive table or one of its
+// data image drives. Writers are numbered from 0.
 #pragma once
 #include <QObject>
 #include <QString>
@@ -25,7 +25,9 @@ class cBurner : public QObject {
 
   // Starts an empty compilation: no files, ISO 9660 and Joliet on, no label.
   void NewCompilation();
-  // ISO 9660 is always written: every disc needs it.
+  // ISO 9660 is always written: Joliet lives inside it, and the UDF tool
+  // always adds it. DiscFileSystems names what a disc gets for the choice.
+  static QString DiscFileSystems(bool iso, bool joliet, bool udf);
   bool UseISO9660() const { return useIso_; }
   void SetUseISO9660(bool v) { useIso_ = v; }
   bool UseJoliet() const { return useJoliet_; }

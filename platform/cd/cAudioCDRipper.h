@@ -8,6 +8,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <cmath>
 #include <memory>
 
 #include "platform/audio/cAudioJobControl.h"
@@ -39,11 +40,12 @@ class cAudioCDRipper : public cAudioJobControl {
   long TrackNumber() const { return trackNumber_; }
   void SetTrackNumber(long track) { trackNumber_ = track; }
   // A range in whole seconds from the track's start, for the next rip only;
-  // -1 rips the whole track (or the rest of it).
+  // -1 rips the whole track (or the rest of it). A fraction is rounded to the
+  // nearest second, as the main list shows it.
   long RangeStart() const { return rangeStart_; }
-  void SetRangeStart(long seconds) { rangeStart_ = seconds; }
+  void SetRangeStart(double seconds) { rangeStart_ = long(std::nearbyint(seconds)); }
   long RangeLength() const { return rangeLength_; }
-  void SetRangeLength(long seconds) { rangeLength_ = seconds; }
+  void SetRangeLength(double seconds) { rangeLength_ = long(std::nearbyint(seconds)); }
 
   // Starts ripping TrackNumber of the DeviceIndex drive into OutputFile;
   // returns 0 at once (AudioErrBusy, without an event, while a rip runs).

@@ -22,7 +22,7 @@ class cFreeDB : public QObject {
   bool IsConnected() const;
   // The drive name, "D:".
   void SelectDrive(const QString& drive);
-  // Seconds the server may stay silent before the lookup fails.
+  // Seconds the whole lookup may take, the server's answers included.
   long Timeout() const { return timeout_; }
   void SetTimeout(long seconds) { timeout_ = seconds; }
   QString ServerHost() const { return serverHost_; }

@@ -75,6 +75,17 @@ void EncodeApe(const QString& path, const QByteArray& pcm, const Format& f,
   ASSERT_TRUE(enc.Finish(tags, &error)) << error.toStdString();
 }
 
+// Sets the encoder's thread count while it lives.
+struct ThreadCount {
+  explicit ThreadCount(const char* count) { qputenv("TESSORY_APE_THREADS", count); }
+  ~ThreadCount() { qunsetenv("TESSORY_APE_THREADS"); }
+};
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 using AudioFixtures::Decoded;
 using AudioFixtures::DecodeExact;
 
@@ -149,6 +160,27 @@ TEST(ApeFrames, LengthsAroundAFrameBoundary) {
       SCOPED_TRACE(QString("%1 blocks %2").arg(blocks).arg(Name(f)).toStdString());
       ExpectRoundTrip(dir + "/f.ape", MakePcm(Content::Music, f.bits, f.channels, blocks), f);
     }
+  }
+}
+
+// Frames are coded on several threads and written in order: the file is byte
+// for byte a one-thread encode's, for levels with no, one and two adaptive
+// filters, and a last frame shorter than the others.
+TEST(ApeThreads, OutputEqualsAOneThreadEncode) {
+  const QString dir = TestEnv::FreshDir("ape_threads");
+  const int blocks = 2 * 4 * kFastFrame + 1234;  // two frames at level 4000, eight at the faster levels
+  for (const Format& f : {Format{44100, 2, 16, 1000}, Format{44100, 2, 16, 3000}, Format{48000, 1, 24, 4000}}) {
+    SCOPED_TRACE(Name(f).toStdString());
+    const QByteArray pcm = MakePcm(Content::Music, f.bits, f.channels, blocks);
+    {
+      ThreadCount one("1");
+      ASSERT_NO_FATAL_FAILURE(EncodeApe(dir + "/one" + Name(f) + ".ape", pcm, f));
+    }
+    {
+      ThreadCount several("4");
+      ExpectRoundTrip(dir + "/several" + Name(f) + ".ape", pcm, f);
+    }
+    EXPECT_TRUE(ReadAll(dir + "/one" + Name(f) + ".ape") == ReadAll(dir + "/several" + Name(f) + ".ape"));
   }
 }
 
@@ -232,12 +264,21 @@ TEST(ApeTags, EmptyValuesAreLeftOut) {
 // Abort and failure leave no file behind.
 TEST(ApeAbort, CancelDeletesThePartialFile) {
   const QString dir = TestEnv::FreshDir("ape_cancel");
-  const QByteArray pcm = MakePcm(Content::Music, 16, 2, kFastFrame + 500);  // one frame already written
+  const QByteArray pcm = MakePcm(Content::Music, 16, 2, 4 * kFastFrame + 500);
   {
+    ThreadCount one("1");  // one frame already written when Write returns
     ApeEncoder enc;
     ASSERT_TRUE(enc.Open(dir + "/a.ape", 44100, 2, 16, 1000, nullptr));
     ASSERT_TRUE(enc.Write(pcm.constData(), kFastFrame + 500, nullptr));
     EXPECT_GT(QFile(dir + "/a.ape").size(), 1000);
+    enc.Cancel();
+    EXPECT_FALSE(QFile::exists(dir + "/a.ape"));
+  }
+  {
+    ThreadCount several("3");  // frames still being coded on other threads
+    ApeEncoder enc;
+    ASSERT_TRUE(enc.Open(dir + "/a.ape", 44100, 2, 16, 1000, nullptr));
+    ASSERT_TRUE(enc.Write(pcm.constData(), 4 * kFastFrame + 500, nullptr));
     enc.Cancel();
     EXPECT_FALSE(QFile::exists(dir + "/a.ape"));
   }

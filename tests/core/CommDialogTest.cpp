@@ -143,6 +143,33 @@ TEST_F(Dialogs, FolderPickerStartsInTheFolderAndTrimsTheClosingSlash) {
   EXPECT_EQ(ui.dialogs[0].folder, "/start");
 }
 
+// The filter position the user leaves a dialog at is where the next open or
+// save dialog starts; a cancelled dialog changes nothing.
+TEST_F(Dialogs, TheNextFileDialogStartsAtTheFilterChosenLast) {
+  FileDialogRecord.lpstrFilter = QString("Wav (*.wav)") + QChar(0) + "*.wav" + QChar(0) + "Mp3 (*.mp3)" + QChar(0) +
+                                 "*.mp3" + QChar(0) + "All (*.*)" + QChar(0) + "*.*" + QChar(0);
+  ui.dialogAnswers.push_back({"/music/a.mp3"});
+  ui.filterAnswers.push_back(3);
+  ShowOpenDialog(nullptr, false);
+  ShowSaveDialog(nullptr, "", false);  // cancelled
+  ui.dialogAnswers.push_back({"/out/x.wav"});
+  ui.filterAnswers.push_back(2);
+  ShowSaveDialog(nullptr, "", false);
+  ShowOpenDialog(nullptr, false);
+  ASSERT_EQ(ui.dialogs.size(), 4u);
+  const int started[] = {0, 3, 3, 2};
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(ui.dialogs[i].filterIndex, started[i]) << i;
+  EXPECT_EQ(FileDialogRecord.nFilterIndex, 2);
+}
+
+TEST_F(Dialogs, TheFolderPickerHasItsStatusLineWhenAskedFor) {
+  BrowseForFolder("Choose", "/start", nullptr);
+  BrowseForFolder("Choose", "/start", nullptr, false);
+  ASSERT_EQ(ui.dialogs.size(), 2u);
+  EXPECT_EQ(ui.dialogs[0].statusPrefix, "Auswahl: ");
+  EXPECT_EQ(ui.dialogs[1].statusPrefix, "");
+}
+
 TEST_F(Dialogs, ColourDialogStartsOnWhiteWithThePresets) {
   ui.dialogAnswers.push_back({QString::number(0x336699)});
   ColorDialogResult r = ShowColorDialog(nullptr, false);

@@ -67,6 +67,13 @@ TEST_F(CommandsTest, HelpAndSupportOpenTheirPages) {
   w.RunCommand("HelpTopic");
   EXPECT_EQ(opened(), QStringList({local}));
   EXPECT_TRUE(started().empty());
+  EXPECT_TRUE(ScriptedUi::get().shown.empty());
+  // Without a browser the user is told where the help is.
+  ScriptedUi::get().shellSucceeds = false;
+  w.RunCommand("HelpTopic");
+  ASSERT_EQ(ScriptedUi::get().shown.size(), 1u);
+  EXPECT_EQ(ScriptedUi::get().shown[0].prompt,
+            "No web browser could be started to show the help. Open " + local + " in your browser.");
 }
 
 TEST_F(CommandsTest, OpeningSomethingDropsTopMostButKeepsTheMark) {

@@ -155,3 +155,17 @@ TEST_F(ToolbarsTest, ButtonAndArrowOpenTheSamePopupOnlyTheButtonLeavesOnTop) {
     menu.ActivePopup()->close();
   }
 }
+
+// The first window of a fresh install shows every toolbar caption whole.
+TEST_F(ToolbarsTest, TheFirstWindowShowsEveryCaptionWhole) {
+  main->show();
+  QCoreApplication::processEvents();
+  for (cToolbar* bar : {main->tlbrTop, main->tlbrRecorder}) {
+    ASSERT_GT(bar->ButtonCount(), 0);
+    for (long i = 1; i <= bar->ButtonCount(); ++i) {
+      const QToolButton* b = bar->ButtonFace(i);
+      if (!b || b->text().isEmpty()) continue;
+      EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+    }
+  }
+}

@@ -113,6 +113,12 @@ TEST_F(AudioFormatTest, EachSettingLoadsByTheRulesOfItsControl) {
 }
 
 TEST_F(AudioFormatTest, NothingStoredFillsTheStoreFromTheDefaultsAndTheMissingValueRules) {
+  // Not even what the install step stores.
+  for (const char* f : {"WAV", "ACM", "MP3", "WMA", "OGG", "APE"}) {
+    const QString key = Section(QString("Formats\\") + f).Path();
+    ASSERT_EQ(Hive::DeleteKey(HKEY_LOCAL_MACHINE, key), ERROR_SUCCESS) << f;
+    ASSERT_EQ(Hive::CreateKey(HKEY_LOCAL_MACHINE, key), ERROR_SUCCESS) << f;
+  }
   form<g_frmAudioProp>();
   EXPECT_EQ(g_lWavSampleRate, 44100);
   EXPECT_EQ(g_lWavBits, 16);

@@ -173,6 +173,47 @@ DiskAudio::~DiskAudio() {
   SdlAudioRestart();
 }
 
+NoAudio::NoAudio() {
+  qputenv("SDL_AUDIODRIVER", "no-such-driver");
+  SdlAudioRestart();
+}
+
+NoAudio::~NoAudio() {
+  qputenv("SDL_AUDIODRIVER", "dummy");
+  SdlAudioRestart();
+}
+
+const WavSizes kUntrustedWavSizes[3] = {
+    {"data size 0", -1, 0}, {"data size past the end", -1, 0x7FFFFFF0}, {"RIFF size 0", 0, -1}};
+
+QString SetWavSizes(const QString& path, const WavSizes& sizes) {
+  QFile f(path);
+  f.open(QIODevice::ReadWrite);
+  QByteArray field;
+  for (const auto& [offset, value] : {std::pair{4, sizes.riff}, std::pair{40, sizes.data}}) {
+    if (value < 0) continue;
+    field.clear();
+    Put32(field, quint32(value));
+    f.seek(offset);
+    f.write(field);
+  }
+  return path;
+}
+
+QString WriteWavHeaderClaiming(const QString& path, uint32_t rate, int channels) {
+  WriteWav(path, 8000, 1, 16, 1.0);
+  QFile f(path);
+  f.open(QIODevice::ReadWrite);
+  QByteArray format;
+  Put16(format, quint16(channels));
+  Put32(format, rate);
+  Put32(format, quint32(uint64_t(rate) * uint32_t(channels) * 2));
+  Put16(format, quint16(channels * 2));
+  f.seek(22);
+  f.write(format);
+  return path;
+}
+
 QByteArray Pattern(int bytes) {
   QByteArray b(bytes, Qt::Uninitialized);
   for (int i = 0; i < bytes; ++i) b[i] = char((i * 7 + i / 251) & 0xFF);

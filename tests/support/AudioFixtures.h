@@ -15,6 +15,20 @@ enum class Signal { Sine, Silence, Ramp };
 // A PCM WAV of 8, 16 or 24 bits; Ramp holds sample n = n % 30000 (16 bit), so
 // positions can be checked. A 24-bit sine uses the low byte too.
 QString WriteWav(const QString& path, int rate, int channels, int bits, double seconds, Signal signal = Signal::Sine);
+// A WAV header's sizes as a recording cut short or another tool leaves them:
+// data size 0, a data size past the end, RIFF size 0. Every reader takes the
+// samples to the end of the file.
+struct WavSizes {
+  const char* name;
+  int64_t riff;  // -1: as written
+  int64_t data;  // -1: as written
+};
+extern const WavSizes kUntrustedWavSizes[3];
+// Overwrites the two sizes of a WavFile written by WriteWav; the path.
+QString SetWavSizes(const QString& path, const WavSizes& sizes);
+// A header stating the given rate and channel count over a second of 16-bit
+// samples at 8000 frames.
+QString WriteWavHeaderClaiming(const QString& path, uint32_t rate, int channels);
 // A headerless Dialogic (OKI ADPCM) file of a sine, 8000 Hz mono.
 QString WriteVox(const QString& path, double seconds);
 // Converts a file with the ffmpeg command (args between input and output, e.g. {"-c:a", "libmp3lame"}).
@@ -51,6 +65,13 @@ class DiskAudio {
  public:
   DiskAudio(const QString& dir, const QByteArray& input);
   ~DiskAudio();
+};
+// Leaves SDL without any audio device while it lives (its sound system
+// cannot start).
+class NoAudio {
+ public:
+  NoAudio();
+  ~NoAudio();
 };
 // Bytes that change at every sample, so any slip or loss shows.
 QByteArray Pattern(int bytes);

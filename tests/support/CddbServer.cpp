@@ -1,6 +1,7 @@
 #include "CddbServer.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 CddbServer::CddbServer() {
   server_.listen(QHostAddress::LocalHost, 0);
@@ -30,6 +31,8 @@ void CddbServer::Serve(QTcpSocket* socket) {
       const QString key = words[2] + " " + words[3];
       if (holdRead)
         heldReads_.append({socket, key});
+      else if (trickleMs > 0)
+        Trickle(socket, ReadReply(key));
       else
         socket->write(ReadReply(key));
       continue;
@@ -48,6 +51,16 @@ QByteArray CddbServer::ReadReply(const QString& key) const {
   if (!entries.contains(key)) return ("401 " + key + " No such CD entry in database.\r\n").toUtf8();
   return ("210 " + key + " CD database entry follows (until terminating `.')\r\n").toUtf8() +
          entries[key].join("\r\n") + "\r\n.\r\n";
+}
+
+void CddbServer::Trickle(QTcpSocket* socket, const QByteArray& reply) {
+  auto* timer = new QTimer(socket);
+  auto lines = std::make_shared<QByteArrayList>(reply.split('\n'));
+  QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, lines] {
+    if (lines->size() <= 1) return timer->stop();
+    socket->write(lines->takeFirst() + "\n");
+  });
+  timer->start(trickleMs);
 }
 
 void CddbServer::ReleaseRead() {

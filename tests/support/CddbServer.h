@@ -22,6 +22,8 @@ class CddbServer : public QObject {
   bool silent = false;
   // While set, "cddb read" gets its answer only at ReleaseRead.
   bool holdRead = false;
+  // While above 0, "cddb read" is answered one line per this many ms.
+  int trickleMs = 0;
   void ReleaseRead();
   QStringList commands;
 
@@ -40,6 +42,7 @@ class CddbServer : public QObject {
  private:
   void Serve(class QTcpSocket* socket);
   QByteArray ReadReply(const QString& key) const;
+  void Trickle(class QTcpSocket* socket, const QByteArray& reply);
   QList<QPair<class QTcpSocket*, QString>> heldReads_;
   QTcpServer server_;
 };

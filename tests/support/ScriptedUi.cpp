@@ -28,9 +28,13 @@ void ScriptedUi::install() {
       default: return int(vbOK);
     }
   });
-  SetDialogHandler([this](const DialogCall& c) {
+  SetDialogHandler([this](DialogCall& c) {
     dialogs.push_back(c);
     if (dialogAnswers.empty()) return QStringList();
+    if (!filterAnswers.empty()) {
+      c.filterIndex = filterAnswers.front();
+      filterAnswers.pop_front();
+    }
     QStringList a = dialogAnswers.front();
     dialogAnswers.pop_front();
     return a;

@@ -19,6 +19,9 @@ struct ScriptedUi {
   std::vector<MsgBoxCall> shown;
   // Dialogs: answers taken in order; with none left, Cancel (an empty list).
   std::deque<QStringList> dialogAnswers;
+  // The filter positions the user picks in the open and save dialogs that are
+  // answered, in order; with none left, the dialog stays where it started.
+  std::deque<int> filterAnswers;
   std::vector<DialogCall> dialogs;
   std::vector<ShellCall> shellCalls;
   bool shellSucceeds = true;

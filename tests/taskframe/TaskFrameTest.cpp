@@ -1,8 +1,10 @@
 // The task-window frame as the converter carries it: set-up and hand-over,
 // output names, the destination history, tabs and the close guard.
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 
 #include "core/g_frmTurnOff.h"
 #include "core/mdlFunctions.h"
@@ -13,6 +15,7 @@
 #include "settings/FormControls.h"
 #include "settings/OutputFormatStore.h"
 #include "TaskFixture.h"
+#include "tools/convert/g_frmJoiner.h"
 
 using namespace AudioFixtures;
 using TaskFrame = TaskTest;
@@ -163,5 +166,81 @@ TEST_F(TaskFrame, RunShowsTheLogAndTheWindowRefusesToCloseUntilItEnds) {
     EXPECT_EQ(Messages(w).indexOf(""), 4);
     w.cmdExit->click();
     EXPECT_EQ(loadedForm<g_frmConverter>(), nullptr);
+  });
+}
+
+TEST_F(TaskFrame, ADestinationTypedWithoutItsClosingSlashIsStillTheFolder) {
+  WriteWav(media + "/a.wav", 8000, 1, 16, 0.2);
+  AddItems({"a.wav"});
+  QDir().mkpath(out + "/music");
+  WithConverter([&](g_frmConverter& w) {
+    w.chkOverWrite->setChecked(true);
+    for (bool subFolder : {false, true}) {
+      w.txtToPath->setEditText(out + "/music");
+      w.chkCreateSubFolder->setChecked(subFolder);
+      w.txtUndeForlder->setText("E-");
+      Convert(w);
+      EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+    }
+  });
+  EXPECT_TRUE(QFileInfo::exists(out + "/music/a.wav.wav"));
+  EXPECT_TRUE(QFileInfo::exists(out + "/music/E-/a.wav.wav"));
+  EXPECT_TRUE(OutFiles().isEmpty());  // nothing beside the folder
+  EXPECT_FALSE(QFileInfo::exists(out + "/musicE-"));
+}
+
+// Ranges as list files of other tools hold them: seconds with a fraction, cut
+// at the sample, in the converter and in the joiner.
+TEST_F(TaskFrame, RangesWithAFractionAreCutAtTheirSample) {
+  WriteWav(media + "/a.wav", 8000, 1, 16, 3.0, Signal::Ramp);
+  WriteWav(media + "/b.wav", 8000, 1, 16, 3.0, Signal::Ramp);
+  AddItems({"a.wav", "b.wav"});
+  const struct {
+    const char* start;
+    const char* length;
+  } ranges[] = {{"0.5", "1.25"}, {"1.5 s", "1"}};
+  for (long row = 1; row <= 2; ++row) {
+    ItemRow::SetText(*main->cGrid1, row, "COL_RANGE_ALL", "0");
+    ItemRow::SetText(*main->cGrid1, row, "COL_RANGE_START_TIME", ranges[row - 1].start);
+    ItemRow::SetText(*main->cGrid1, row, "COL_RANGE_LENGTH_TIME", ranges[row - 1].length);
+  }
+  g_lWavSampleRate = 8000, g_lWavChannelsIndex = 0, g_lWavBits = 16;
+  const std::vector<int16_t> source = DecodePcm(media + "/a.wav");
+  auto cut = [&](int from, int count) {
+    return std::vector<int16_t>(source.begin() + from, source.begin() + from + count);
+  };
+  WithConverter([&](g_frmConverter& w) {
+    Convert(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+  });
+  EXPECT_TRUE(DecodePcm(out + "/a.wav.wav") == cut(4000, 10000));
+  EXPECT_TRUE(DecodePcm(out + "/b.wav.wav") == cut(12000, 8000));
+  WithTask<g_frmJoiner>("Audio Joiner", [&](g_frmJoiner& w) {
+    w.txtJoinedFileName->setText("joined.wav");
+    Convert(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+  });
+  std::vector<int16_t> joined = cut(4000, 10000);
+  const std::vector<int16_t> second = cut(12000, 8000);
+  joined.insert(joined.end(), second.begin(), second.end());
+  EXPECT_TRUE(DecodePcm(out + "/joined.wav") == joined);
+}
+
+// The destination list holds exactly the history: Enter on a typed folder
+// neither adds it nor offers "Set as default", here as in the options window.
+TEST_F(TaskFrame, EnterOnATypedDestinationLeavesTheListAndTheLink) {
+  WriteWav(media + "/a.wav", 8000, 1, 16, 0.2);
+  AddItems({"a.wav"});
+  ASSERT_TRUE(mdlFunctions::WriteTextFile(out + "/one/\r\n" + out + "/two/", mdlFunctions::PathHistoryFile()));
+  WithConverter([&](g_frmConverter& w) {
+    w.txtToPath->setCurrentIndex(0);
+    ASSERT_EQ(w.txtToPath->count(), 2);
+    EXPECT_FALSE(w.lblSetAsDefaultDestination->isEnabled());
+    w.txtToPath->lineEdit()->selectAll();
+    QTest::keyClicks(w.txtToPath->lineEdit(), out + "/typed/");
+    QTest::keyClick(w.txtToPath->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(w.txtToPath->count(), 2);
+    EXPECT_EQ(w.txtToPath->currentText(), out + "/typed/");
+    EXPECT_FALSE(w.lblSetAsDefaultDestination->isEnabled());
   });
 }

@@ -12,7 +12,6 @@
 #include "core/mdlFunctions.h"
 #include "core/mdlSetFormIcon32.h"
 #include "lists/TitleSkin.h"
-#include "lists/g_frmStat.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Services.h"
 #include "platform/XP_ProgressBar.h"
@@ -128,6 +127,7 @@ void g_frmAudioEditor::tlbrList_ButtonClick(long index) {
   const QString key = tlbrList->ButtonKey(index);
   if (key == "Play") {
     if (cAudioEditor1->Play() == 0) tlbrList->SetButtonEnabled("Play", false);
+    else MsgBox(cAudioEditor1->LastError(), vbExclamation);
   } else if (key == "Pause") {
     if (cAudioEditor1->IsPaused()) cAudioEditor1->ResumePlay();
     else cAudioEditor1->PausePlay();
@@ -216,8 +216,7 @@ void g_frmAudioEditor::cAudioEditor1_SaveDone() {
   const QString added = std::exchange(m_sPendingAdd, QString());
   frmMain* main = loadedForm<frmMain>();
   if (added.isEmpty() || !main) return;
-  form<g_frmStat>().AddFilesToList({added}, *main->cGrid1, main);
-  unloadForm<g_frmStat>();
+  main->addPaths({added});
   Unload();
 }
 

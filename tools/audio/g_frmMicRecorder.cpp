@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <cmath>
 
+#include "core/TitleColors.h"
 #include "core/mdlCommDialog.h"
 #include "core/mdlModes.h"
 #include "core/mdlSetFormIcon32.h"
 #include "lists/TitleSkin.h"
-#include "lists/g_frmStat.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
@@ -99,12 +99,15 @@ g_frmMicRecorder::g_frmMicRecorder()
   connect(tmrRec, &Timer::Tick, this, &g_frmMicRecorder::tmrRec_Timer);
   connect(tmSlider, &Timer::Tick, this, &g_frmMicRecorder::tmSlider_Timer);
   connect(cWave1, &cWave::RecordDone, this, &g_frmMicRecorder::cWave1_RecordDone);
+  connect(cWave1, &cWave::Error, this, [](long, const QString& text) { MsgBox(text, vbExclamation); });
   connect(cWave1, &cWave::MeterLevel, prgMeter, [this](int level) { prgMeter->SetValue(level); });
 }
 
 void g_frmMicRecorder::Form_Load() {
   TitleSkin::Apply(*this, picTitle, lblTitle);
   cSlider1->SetSliderColor(g_sFormBackColor.toLong());
+  prgMeter->SetBarColor(g_lTitleBackColor);
+  prgMeter->SetBarTextColor(g_sFormBackColor.toLong());
   cWave1->MeterIn(true);
   const long count = cWave1->GetDeviceCount(WAVE_DEVICES_IN);
   for (long i = 0; i < count; ++i) {
@@ -144,7 +147,10 @@ void g_frmMicRecorder::cmdRecord_Click() {
   long device = SelectedDevice();
   // The format is read from the lists at each press, so what is chosen is recorded.
   WAVEFORMATEX format = FormatFromLists();
-  if (cWave1->RecordStart(device, txtAudioFile->text(), format, 1600) != 0) return;
+  if (cWave1->RecordStart(device, txtAudioFile->text(), format, 1600) != 0) {
+    MsgBox(cWave1->LastError(), vbExclamation);
+    return;
+  }
   m_lSeconds = 0;
   tmrRec->SetEnabled(true);
   cmdRecord->setEnabled(false);
@@ -184,7 +190,10 @@ void g_frmMicRecorder::cmdPlay_Click() {
   if (cWave1->IsPlaying()) return;
   WaveInfoRecord info;
   cWave1->GetWaveInfo(path, info);
-  if (cWave1->PlayStart(path, int16_t(SelectedDevice()), 8000) != 0) return;
+  if (cWave1->PlayStart(path, int16_t(SelectedDevice()), 8000) != 0) {
+    MsgBox(cWave1->LastError(), vbExclamation);
+    return;
+  }
   lbTotalLengthSec->setText(cWave1->SecondsToText(info.seconds));
   tmSlider->SetEnabled(true);
 }
@@ -237,10 +246,7 @@ void g_frmMicRecorder::AddFileToList() {
     MsgBox("The file:" + path + " is empty.", vbInformation);
     return;
   }
-  if (frmMain* main = loadedForm<frmMain>()) {
-    form<g_frmStat>().AddFilesToList({path}, *main->cGrid1, main);
-    unloadForm<g_frmStat>();
-  }
+  if (frmMain* main = loadedForm<frmMain>()) main->addPaths({path});
   Unload();
 }
 

@@ -221,7 +221,10 @@ void g_frmParlo::cmdSaveAs_Click() {
 void g_frmParlo::cmdAdd_Click() {
   // Adding writes the open list's file, so it needs an items list to be open.
   frmMain* main = mainWithOpenList();
-  if (!main) return;
+  if (!main) {
+    MsgBox("Open an items list first: the speech is added to the open list.", vbInformation);
+    return;
+  }
   QString name = "TTS_" + frmMain::CreateFileName(cboTargetFormat->currentText());
   name = name.left(name.size() - 3) + TargetExtension();
   const QString destination = ProgramFolder() + "/" + name;

@@ -1,8 +1,6 @@
 #include "tools/convert/g_frmAudioEditorProc.h"
 
-#include <QDate>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 
 #include "core/TitleColors.h"
@@ -14,6 +12,7 @@
 #include "platform/audio/cAudioConverter.h"
 #include "settings/OptionValues.h"
 #include "settings/OutputFormatStore.h"
+#include "taskframe/TaskWindow.h"
 #include "tools/audio/ToolLayout.h"
 
 bool g_frmAudioEditorProc::g_bConvertTo = false;
@@ -85,16 +84,7 @@ void g_frmAudioEditorProc::SetID3Tags() {
   cAudioConverter1->SetTagYear(CreateID3TagsString(g_sTagYear));
 }
 
-QString g_frmAudioEditorProc::CreateID3TagsString(QString sStr) const {
-  const QDateTime now = QDateTime::currentDateTime();
-  sStr.replace("[DATE]", QLocale::system().toString(now.date(), QLocale::ShortFormat));
-  sStr.replace("[TIME]", QLocale::system().toString(now.time(), QLocale::LongFormat));
-  sStr.replace("[TRACK_NUM]", "1");
-  sStr.replace("[PROG_NAME]", g_sAppName);
-  sStr.replace("[PROG_VERSION]", g_sAppVersion);
-  sStr.replace("[YEAR]", QString::number(now.date().year()));
-  return sStr;
-}
+QString g_frmAudioEditorProc::CreateID3TagsString(QString sStr) const { return TaskWindow::ExpandTagText(sStr, 1); }
 
 void g_frmAudioEditorProc::cAudioConverter1_Progress(long percent) {
   if (percent >= 1) prgCurrnet->SetValue(percent);

@@ -27,6 +27,8 @@ TaskWindowLook joinerLook() {
   look.firstTab = "Joiner Options        ";
   look.firstTabImage = 64;
   look.startCaption = "Join";
+  look.playSoundCaption = "Play sound";
+  look.noticeAppCaption = "Notice application ";
   look.overwrite = false;
   look.targetFormat = true;
   look.parameters = true;
@@ -98,8 +100,8 @@ void g_frmJoiner::fillQueue() {
   for (long n = cAudioJoin1->FileCount(); n >= 1; --n) cAudioJoin1->RemoveFile(1);
   for (long row = 1; row <= cGrid1->Rows(); ++row) {
     const bool whole = RowIsWhole(*cGrid1, row);
-    const long start = whole ? -1 : RowRangeStart(*cGrid1, row);
-    const long length = whole ? -1 : RowRangeLength(*cGrid1, row);
+    const double start = whole ? -1 : RowRangeStart(*cGrid1, row);
+    const double length = whole ? -1 : RowRangeLength(*cGrid1, row);
     cAudioJoin1->AddFile(ItemRow::Text(*cGrid1, row, "COL_FILE"), start, length);
   }
 }

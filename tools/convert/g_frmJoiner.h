@@ -30,7 +30,6 @@ class g_frmJoiner : public TaskWindow {
   void CloseJobControl() override;
   void HandOverFormat(long position) override;
   void ApplyTags(const TagSet& tags) override;
-  std::vector<std::pair<QString, QString>> ExtraTagValues() override { return ItemTagValues(1); }
 
  private:
   QString ExpandJoinedFileName(QString name) const;

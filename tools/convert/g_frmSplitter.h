@@ -46,7 +46,6 @@ class g_frmSplitter : public TaskWindow {
   void CloseJobControl() override;
   void HandOverFormat(long position) override;
   void ApplyTags(const TagSet& tags) override;
-  std::vector<std::pair<QString, QString>> ExtraTagValues() override { return ItemTagValues(1); }
 
  private:
   void SetSplitModeControls();

@@ -153,9 +153,18 @@ void g_frmCDBurner::cmdConvert_Click() {
   Log("List the files to burn...");
   for (long row = 1; row <= cGrid1->Rows(); ++row) {
     const QString path = ItemRow::Text(*cGrid1, row, "COL_FILE");
-    if (!cAudioBurner1->AddTrack(path)) Log("Cannot add " + mdlFunctions::GetFileNameFromPath(path));
+    const bool whole = RowIsWhole(*cGrid1, row);
+    const double start = whole ? -1 : RowRangeStart(*cGrid1, row);
+    const double length = whole ? -1 : RowRangeLength(*cGrid1, row);
+    if (!cAudioBurner1->AddTrack(path, start, length)) Log("Cannot add " + mdlFunctions::GetFileNameFromPath(path));
   }
   BurnDisk();
+}
+
+double g_frmCDBurner::DiscSeconds() const {
+  std::vector<long> tracks;
+  for (long row = 1; row <= cGrid1->Rows(); ++row) tracks.push_back(ItemSeconds(row));
+  return cAudioBurner::DiscSeconds(tracks);
 }
 
 void g_frmCDBurner::BurnDisk() {

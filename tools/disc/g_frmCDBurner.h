@@ -14,6 +14,8 @@ class g_frmCDBurner : public TaskWindow {
   g_frmCDBurner();
 
   void BurnDisk();
+  // The seconds of the disc the rows make, pregaps and padding counted.
+  double DiscSeconds() const;
   // The end-of-job actions of a finished disc.
   void DoEndEvents();
   void cboDrv_Click();

@@ -143,9 +143,10 @@ void g_frmDataBurner3::BurnDataDiscV2() {
   cBurner1->SetUseISO9660(CheckValue(chkISO) == 1);
   cBurner1->SetUseJoliet(CheckValue(chkJOLIET) == 1);
   cBurner1->SetUseUDF(CheckValue(chkUDF) == 1);
-  if (CheckValue(chkUDF) == 1)
-    Log(QString("UDF cannot be written here: the disc gets ISO 9660") +
-        (CheckValue(chkJOLIET) == 1 ? " and Joliet." : "."));
+  // Without ISO 9660 no disc can be made here: the log says what it gets instead.
+  if (CheckValue(chkISO) != 1)
+    Log("ISO 9660 is always written: the disc gets " +
+        cBurner::DiscFileSystems(false, CheckValue(chkJOLIET) == 1, CheckValue(chkUDF) == 1) + ".");
   cBurner1->SetVolumeLabel(txtCDName->text());
   const QStringList files = readableStagedFiles();
   if (failWhenNothingToBurn(files)) return;

@@ -128,7 +128,8 @@ void g_frmFreeDB::cFreeDB1_TrackInfo(const QString& artist, int track, const QSt
   const bool showsDisc = selected && selected->Key() == m_sDriveKey;
   if (showsDisc && main->cGrid1->Rows() == 0) return;
   if (showsDisc && track >= 1 && track <= main->cGrid1->Rows()) {
-    ItemRow::SetText(*main->cGrid1, track, "Item Name", title + ".cda");
+    // A blank title would name the file ".cda": the track keeps its own name.
+    if (!title.trimmed().isEmpty()) ItemRow::SetText(*main->cGrid1, track, "Item Name", title + ".cda");
     ItemRow::SetText(*main->cGrid1, track, "COL_TAG_ARTIST", artist);
     ItemRow::SetText(*main->cGrid1, track, "COL_TAG_ALBUM", lblAlbumName->text());
   }

@@ -208,3 +208,21 @@ TEST(AudioEditor, PlaysTheSelectionToItsEnd) {
   EXPECT_FALSE(l.editor.IsPaused());
   EXPECT_TRUE(TestEnv::WaitUntil([&] { return !done.isEmpty(); }, 5000));
 }
+
+// Sizes in a WAV header are never trusted: a data size of 0 (a recording cut
+// short), one past the end or a RIFF size of 0 leave the samples running to
+// the end of the file, for the view and for a saved selection.
+TEST(AudioEditor, UntrustedHeaderSizesMeanTheSamplesRunToTheEnd) {
+  for (const AudioFixtures::WavSizes& sizes : AudioFixtures::kUntrustedWavSizes) {
+    SCOPED_TRACE(sizes.name);
+    const QString dir = TestEnv::FreshDir("editor-sizes");
+    const QString src = AudioFixtures::WriteWav(dir + "/src.wav", 8000, 1, 16, 2.0, AudioFixtures::Signal::Ramp);
+    const QByteArray pcm = readAll(src).mid(44);
+    AudioFixtures::SetWavSizes(src, sizes);
+    Loaded l(src);
+    ASSERT_EQ(l.info.size(), 1);
+    EXPECT_EQ(l.info[0][4].toLongLong(), 16000);
+    EXPECT_EQ(l.Save(src, dir + "/part.wav", 500, 1000), QStringList{"SaveDone"});
+    EXPECT_EQ(samples(dir + "/part.wav"), pcm.mid(4000 * 2, 8000 * 2));
+  }
+}

@@ -382,6 +382,9 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
       write("truncated.wav", wav.left(wav.size() / 4)),
       write("truncated.mp3", mp3.left(mp3.size() / 3)),
       write("header_only.wav", wav.left(44)),
+      // A rate no audio file has (1 GHz, 4 channels): refused at once instead
+      // of building a resampler of gigabytes for a minute while Abort waits.
+      WriteWavHeaderClaiming(dir + "/absurd_rate.wav", 1000000000, 4),
       dir + "/missing.wav",
   };
   for (const QString& in : inputs) {
@@ -391,7 +394,7 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
     c.SetInputFile(in);
     c.SetOutputFile(dir + "/out/out.wav");
     c.StartConvert();
-    ASSERT_TRUE(w.Wait()) << in.toStdString();
+    ASSERT_TRUE(w.Wait(10000)) << in.toStdString();
     EXPECT_EQ(w.ends, QStringList{"Error"}) << in.toStdString();
     EXPECT_EQ(w.errorCode, AudioErrInput) << in.toStdString();
     EXPECT_TRUE(w.errorText.contains(in)) << w.errorText.toStdString();

@@ -14,12 +14,12 @@ using namespace AudioFixtures;
 TEST(Join, QueueMembers) {
   cAudioJoin j;
   j.AddFile("/a.wav", -1, -1);
-  j.AddFile("/b.mp3", 5, 10);
+  j.AddFile("/b.mp3", 5.5, 10);
   j.AddFile("/c.ogg", -1, -1);
   EXPECT_EQ(j.FileCount(), 3);
-  long start = 0, length = 0;
+  double start = 0, length = 0;
   EXPECT_EQ(j.GetFileItem(2, &start, &length), "/b.mp3");
-  EXPECT_EQ(start, 5);
+  EXPECT_EQ(start, 5.5);
   EXPECT_EQ(length, 10);
   EXPECT_EQ(j.GetFileItem(4), "");
   j.RemoveFile(1);

@@ -10,6 +10,7 @@
 #include "AudioFixtures.h"
 #include "JobWatcher.h"
 #include "TestEnv.h"
+#include "backend/audio/SourceProbe.h"
 #include "platform/audio/cAudioConverter.h"
 #include "platform/audio/cPlayer.h"
 
@@ -190,7 +191,8 @@ const ProbeCase kProbeCases[] = {
     {"Mp3CbrNoHeader", Tagged("mp3", {"-c:a", "libmp3lame", "-b:a", "96k", "-write_xing", "0"}), 44100, 2, 16, 1541,
      "Probe", "2021"},
     {"Mp3Vbr", Tagged("mp3", {"-c:a", "libmp3lame", "-q:a", "5"}), 44100, 2, 16, 1541, "Probe", "2021"},
-    {"Mp3VbrNoHeader", Tagged("mp3", {"-c:a", "libmp3lame", "-q:a", "5", "-write_xing", "0"}), 44100, 2, 16, 1571,
+    // No header states the length and no bit rate gives it: the frames counted.
+    {"Mp3VbrNoHeader", Tagged("mp3", {"-c:a", "libmp3lame", "-q:a", "5", "-write_xing", "0"}), 44100, 2, 16, 1541,
      "Probe", "2021"},
     {"Mp3CbrMpeg2NoHeader",
      Tagged("mp3", {"-c:a", "libmp3lame", "-ar", "16000", "-b:a", "32k", "-write_xing", "0"}), 16000, 2, 16, 1584,
@@ -309,4 +311,85 @@ TEST(ProbeReuse, FilesProbedAheadGiveTheValuesOfAProbeOfTheirOwn) {
   c.PrefetchSources({});
   ASSERT_EQ(c.OpenSource(wav), 0);
   EXPECT_EQ(c.Channels(), 1);
+}
+
+// The header probe takes a WAV's length from its samples when its sizes
+// cannot be trusted, and refuses a header stating a format no audio file has.
+TEST(ProbeWavHeaders, UntrustedSizesGiveTheSamplesLength) {
+  for (const WavSizes& sizes : kUntrustedWavSizes) {
+    SCOPED_TRACE(sizes.name);
+    const QString dir = TestEnv::FreshDir("probe_sizes");
+    const QString in = SetWavSizes(WriteWav(dir + "/in.wav", 8000, 1, 16, 2.0), sizes);
+    const SourceProbe p = SourceProbe::Of(in);
+    ASSERT_TRUE(p.opened);
+    EXPECT_EQ(p.info.durationMs, 2000);
+  }
+}
+
+TEST(ProbeWavHeaders, FormatsNoAudioFileHasAreRefused) {
+  struct Case {
+    uint32_t rate;
+    int channels;
+    bool opened;
+  } cases[] = {{1000000000, 4, false}, {768001, 2, false}, {44100, 9, false}, {768000, 8, true}, {8000, 1, true}};
+  const QString dir = TestEnv::FreshDir("probe_absurd");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rate);
+    const QString in = WriteWavHeaderClaiming(dir + "/in.wav", c.rate, c.channels);
+    const SourceProbe p = SourceProbe::Of(in);
+    EXPECT_EQ(p.opened, c.opened);
+    if (c.opened) EXPECT_EQ(p.info.sampleRate, int(c.rate));
+    EXPECT_EQ(cAudioConverter().OpenSource(in) == 0, c.opened);
+  }
+}
+
+namespace {
+// The length a full decode of the file gives, in ms (at its own rate).
+double DecodedMs(const QString& path) {
+  const Probe p = ProbeFile(path);
+  return p.sampleRate > 0 && p.channels > 0 ? 1000.0 * double(DecodePcm(path).size()) / p.channels / p.sampleRate : 0;
+}
+QString Lame(const QString& wav, const QString& mp3, const QStringList& args) {
+  RunTool("lame", QStringList{"--quiet"} + args + QStringList{wav, mp3});
+  return mp3;
+}
+QString Joined(const QString& out, const QStringList& parts) {
+  QByteArray bytes;
+  for (const QString& p : parts) bytes += ReadAll(p);
+  QFile f(out);
+  f.open(QIODevice::WriteOnly);
+  f.write(bytes);
+  return out;
+}
+}  // namespace
+
+// An MP3 whose header frame does not state its length is measured frame by
+// frame: a VBR file without Xing tag that starts with silence (its first
+// frames share the lowest bit rate) and files of two rates and bit rates
+// joined together. Without a LAME tag the decode keeps every frame whole.
+TEST(ProbeMp3Length, WithoutAStatedLengthTheProbeGivesTheDecodedLength) {
+  const QString dir = TestEnv::FreshDir("probe_mp3_length");
+  const QString silence = WriteWav(dir + "/silence.wav", 44100, 2, 16, 4.0, Signal::Silence);
+  const QString sine = WriteWav(dir + "/sine.wav", 44100, 2, 16, 4.0);
+  const QString quietFirst = Encode(silence, dir + "/quiet_first.wav", {"-i", sine, "-filter_complex", "concat=n=2:v=0:a=1"});
+  const QString at44 = Lame(WriteWav(dir + "/a44.wav", 44100, 2, 16, 3.0), dir + "/a44.mp3", {"-b", "128", "-t"});
+  const QString at22 = Lame(WriteWav(dir + "/a22.wav", 22050, 2, 16, 3.0), dir + "/a22.mp3", {"-b", "32", "-t"});
+  // A file and the files whose decodes, one after the other, are its decode.
+  const struct {
+    const char* name;
+    QString file;
+    QStringList parts;
+  } cases[] = {
+      {"VbrNoTagSilenceFirst", Lame(quietFirst, dir + "/vbr.mp3", {"-V", "2", "-t"}), {dir + "/vbr.mp3"}},
+      {"High rate then low", Joined(dir + "/44_22.mp3", {at44, at22}), {at44, at22}},
+      {"Low rate then high", Joined(dir + "/22_44.mp3", {at22, at44}), {at22, at44}},
+  };
+  for (const auto& c : cases) {
+    double decoded = 0;
+    for (const QString& part : c.parts) decoded += DecodedMs(part);
+    ASSERT_GT(decoded, 5900) << c.name;
+    cAudioConverter converter;
+    ASSERT_EQ(converter.OpenSource(c.file), 0) << c.name;
+    EXPECT_NEAR(converter.Duration(), decoded, 1) << c.name;
+  }
 }

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 
 #include "AudioFixtures.h"
+#include "FileSizeLimit.h"
 #include "TestEnv.h"
 #include "backend/audio/SdlPlayback.h"
 #include "backend/audio/WavFile.h"
@@ -21,6 +22,17 @@ WAVEFORMATEX formatOf(int bits, int rate, int channels) {
   f.nAvgBytesPerSec = rate * f.nBlockAlign;
   f.wBitsPerSample = int16_t(bits);
   return f;
+}
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  f.open(QIODevice::ReadOnly);
+  return f.readAll();
+}
+
+uint32_t le32(const QByteArray& b, int at) {
+  return uint32_t(uchar(b[at])) | uint32_t(uchar(b[at + 1])) << 8 | uint32_t(uchar(b[at + 2])) << 16 |
+         uint32_t(uchar(b[at + 3])) << 24;
 }
 }  // namespace
 
@@ -111,4 +123,57 @@ TEST(Wave, PlaysAFileAndReportsItsPosition) {
   EXPECT_EQ(wave.GetPlayPosition(), 100);
   EXPECT_EQ(wave.GetPlayPositionSeconds(), 1);
   EXPECT_EQ(wave.PlayStart(dir + "/none.wav", -1, 8000), 1);
+}
+
+// While a take runs its header keeps up with it (about once a second), so the
+// file as a crash or a kill would leave it (here: copied mid-way) states valid
+// sizes and holds the sound recorded so far.
+TEST(Wave, AFileCopiedMidRecordingHoldsItsSoundWithValidSizes) {
+  const QString dir = TestEnv::FreshDir("wave-midway");
+  const int second = 8000 * 2;
+  const QByteArray input = AudioFixtures::Pattern(3 * second);
+  AudioFixtures::DiskAudio disk(dir, input);
+  cWave wave;
+  const QString path = dir + "/rec.wav";
+  WAVEFORMATEX fmt = formatOf(16, 8000, 1);
+  long device = 0;
+  ASSERT_EQ(wave.RecordStart(device, path, fmt, 1600), 0);
+  ASSERT_TRUE(TestEnv::WaitUntil([&] { return QFileInfo(path).size() > 44 + 2.5 * second; }, 20000));
+  ASSERT_TRUE(QFile::copy(path, dir + "/copy.wav"));
+  wave.RecordStop();
+  const QByteArray copy = readAll(dir + "/copy.wav");
+  const uint32_t data = le32(copy, 40);
+  EXPECT_GE(data, uint32_t(2 * second));
+  EXPECT_LE(qint64(data), copy.size() - 44);
+  EXPECT_EQ(data % 2, 0u);
+  EXPECT_EQ(le32(copy, 4), 36 + data);
+  EXPECT_EQ(copy.mid(44, int(data)), input.left(int(data)));
+}
+
+// A full disk ends the take with Error and the file keeps every whole frame
+// that was written, with a header that states them.
+TEST(Wave, AFullDiskEndsTheTakeWithAnErrorAndKeepsWhatWasWritten) {
+  const QString dir = TestEnv::FreshDir("wave-full");
+  const QByteArray input = AudioFixtures::Pattern(8000 * 2 * 2);
+  AudioFixtures::DiskAudio disk(dir, input);
+  cWave wave;
+  QSignalSpy errors(&wave, &cWave::Error);
+  QSignalSpy done(&wave, &cWave::RecordDone);
+  const QString path = dir + "/rec.wav";
+  WAVEFORMATEX fmt = formatOf(16, 8000, 1);
+  long device = 0;
+  {
+    FileSizeLimit full(44 + 5001);  // the disk fills in the middle of a sample
+    ASSERT_EQ(wave.RecordStart(device, path, fmt, 1600), 0);
+    ASSERT_TRUE(TestEnv::WaitUntil([&] { return !errors.isEmpty(); }, 10000));
+  }
+  EXPECT_FALSE(wave.IsRecording());
+  EXPECT_TRUE(TestEnv::WaitUntil([&] { return !done.isEmpty(); }, 2000));
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_TRUE(errors[0][1].toString().startsWith("Cannot write " + path)) << errors[0][1].toString().toStdString();
+  WavLayout l;
+  QString error;
+  ASSERT_TRUE(WavFile::ReadLayout(path, &l, &error)) << error.toStdString();
+  EXPECT_EQ(l.dataBytes, 5000);
+  EXPECT_EQ(readAll(path).mid(44, 5000), input.left(5000));
 }

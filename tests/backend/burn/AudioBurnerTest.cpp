@@ -69,6 +69,11 @@ QByteArray Riff(const std::vector<std::pair<QByteArray, QByteArray>>& chunks, qi
   return out + body;
 }
 
+QByteArray RiffSizeZero(QByteArray riff) {
+  riff.replace(4, 4, QByteArray(4, '\0'));
+  return riff;
+}
+
 QByteArray Fmt(int tag, int channels, int rate, int bits, int extra = 0) {
   QByteArray f;
   PutLe(f, quint32(tag), 2);
@@ -303,7 +308,8 @@ TEST_F(AudioBurnerTest, CloseDuringAWriteRaisesNothingMore) {
 }
 
 // WAV items in CD audio are copied, not decoded: whatever their chunks look
-// like, the track holds exactly what the decoder makes of them.
+// like, and whatever sizes they state, the track holds exactly what the
+// decoder makes of them.
 TEST_F(AudioBurnerTest, WavItemsGiveTheDecodersSamplesWhateverTheirChunks) {
   const int frames = 44100 * 4 + 123;
   const QByteArray ramp = Ramp(frames, 2);
@@ -316,6 +322,8 @@ TEST_F(AudioBurnerTest, WavItemsGiveTheDecodersSamplesWhateverTheirChunks) {
       {"odd chunk before the data", Riff({{"fmt ", Fmt(1, 2, 44100, 16)}, {"LIST", "INFOx"}, {"data", ramp}})},
       {"format with extra bytes", Riff({{"fmt ", Fmt(1, 2, 44100, 16, 2)}, {"data", ramp}})},
       {"data size beyond the file", Riff({{"fmt ", Fmt(1, 2, 44100, 16)}, {"data", ramp}}, 0x7ffffff0)},
+      {"data size 0, as a recording cut short leaves it", Riff({{"fmt ", Fmt(1, 2, 44100, 16)}, {"data", ramp}}, 0)},
+      {"RIFF size 0", RiffSizeZero(Riff({{"fmt ", Fmt(1, 2, 44100, 16)}, {"data", ramp}}))},
       {"half a frame at the end", Riff({{"fmt ", Fmt(1, 2, 44100, 16)}, {"data", ramp + "\x01\x02"}})},
       {"mono", Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Ramp(frames, 1)}})},
       {"other rate", Riff({{"fmt ", Fmt(1, 2, 48000, 16)}, {"data", ramp}})},

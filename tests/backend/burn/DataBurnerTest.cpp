@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 
 #include "AudioFixtures.h"
@@ -39,6 +40,23 @@ QByteArray RandomBytes(int size, quint32 seed) {
   QByteArray b(size, 0);
   for (char& c : b) c = char(g.generate());
   return b;
+}
+
+// The files of a folder with their bytes.
+QMap<QString, QByteArray> FilesWithBytes(const QString& folder) {
+  QMap<QString, QByteArray> files;
+  for (const QString& name : FilesIn(folder)) {
+    QFile f(folder + "/" + name);
+    files[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  return files;
+}
+
+// True when the program ends well.
+bool Succeeds(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 const QString kLabel = "A list name of sixty characters that no disc can hold whole";  // 60
@@ -113,7 +131,7 @@ class DataBurnerTest : public ::testing::Test {
       v2->NewCompilation();
       v2->SetUseISO9660(true);
       v2->SetUseJoliet(true);
-      v2->SetUseUDF(true);  // cannot be written here: the disc is ISO 9660 + Joliet all the same
+      v2->SetUseUDF(false);
       v2->SetVolumeLabel(label);
       for (const QString& f : staged) v2->AddFile(f);
       v2->Burn(0);
@@ -301,4 +319,55 @@ TEST_F(DataBurnerTest, LibraryCheckNamesWhatIsMissing) {
   EXPECT_EQ(cBurner::MissingLibraries(), QStringList{"libburn.so.4"});
   qputenv("TESSORY_BURN_LIBRARIES", libisofs.toLocal8Bit());
   EXPECT_EQ(cBurner::MissingLibraries(), QStringList{"libburn.so"});
+}
+
+// Each choice of the three file-system boxes, read back by tools that are not
+// ours: the disc has every file, byte for byte, in each file system it gets.
+// ISO 9660 comes with every choice (Joliet lives inside it, and the UDF tool
+// always adds it), as DiscFileSystems tells the window.
+TEST_F(DataBurnerTest, EachChoiceOfFileSystemsReadsBackWithOtherTools) {
+  QMap<QByteArray, int> bytes;
+  for (const QByteArray& b : contents) bytes[b] += 1;
+  for (int choice = 0; choice < 8; ++choice) {
+    const bool iso = choice & 1, joliet = choice & 2, udf = choice & 4;
+    SCOPED_TRACE(QString("ISO %1, Joliet %2, UDF %3").arg(iso).arg(joliet).arg(udf).toStdString());
+    QFile::remove(image);
+    BurnWatcher w;
+    cBurner b;
+    Watch(b, w);
+    b.NewCompilation();
+    b.SetUseISO9660(iso);
+    b.SetUseJoliet(joliet);
+    b.SetUseUDF(udf);
+    b.SetVolumeLabel("Mix");
+    for (const QString& f : staged) b.AddFile(f);
+    b.Burn(0);
+    ASSERT_TRUE(w.Wait());
+    ASSERT_EQ(w.ends, QStringList{"End"}) << w.errorText.toStdString();
+    EXPECT_EQ(FilesIn(dir + "/disc"), QStringList{"out.iso"});
+
+    QMap<QByteArray, int> isoBytes;
+    const QString isoList = QString::fromLatin1(RunTool("isoinfo", {"-i", image, "-f"}));
+    for (const QString& name : isoList.split('\n', Qt::SkipEmptyParts))
+      isoBytes[RunTool("isoinfo", {"-i", image, "-x", name})] += 1;
+    EXPECT_TRUE(isoBytes == bytes);
+
+    const QString pvd = QString::fromLatin1(RunTool("isoinfo", {"-d", "-i", image}));
+    EXPECT_EQ(pvd.contains("Joliet with UCS level"), joliet) << pvd.toStdString();
+    if (joliet) {
+      const QString out = TestEnv::FreshDir("joliet");
+      RunTool("xorriso", {"-joliet", "on", "-osirrox", "on", "-indev", image, "-extract", "/", out});
+      EXPECT_TRUE(FilesWithBytes(out) == contents);
+    }
+
+    EXPECT_EQ(Succeeds("udfinfo", {image}), udf);
+    if (udf) {
+      EXPECT_TRUE(QString::fromUtf8(RunTool("udfinfo", {image})).contains("\nudfrev=1.02\n"));
+      const QString out = TestEnv::FreshDir("udf");
+      EXPECT_TRUE(Succeeds("7zz", {"x", "-tudf", "-o" + out, image}));
+      EXPECT_TRUE(FilesWithBytes(out) == contents);
+    }
+    const char* const gets[] = {"ISO 9660", "ISO 9660 and Joliet", "ISO 9660 and UDF", "ISO 9660, Joliet and UDF"};
+    EXPECT_EQ(cBurner::DiscFileSystems(iso, joliet, udf), gets[choice / 2]);
+  }
 }

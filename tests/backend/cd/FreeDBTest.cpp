@@ -3,6 +3,7 @@
 // check and a dropped lookup.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTcpServer>
 
@@ -138,11 +139,12 @@ TEST_F(FreeDBTest, FailuresEndWithErrorCode2) {
   }
 }
 
-// Titles are passed on as text, but never with control characters or bytes
-// that are not UTF-8 (a line libcddb cannot read leaves its title empty).
+// Titles, a 10,000-character one too, are passed on as text, but never with
+// control characters; bytes that are not UTF-8 are read as Latin-1, as older
+// entries are written.
 TEST_F(FreeDBTest, HostileTitlesArriveAsPlainText) {
   server.queryReply = "200 rock " + id + " x / y\r\n";
-  QByteArrayList entry = Entry(id, "..", "AC/DC", {"t0", QString(1000, 'x'), "t2"});
+  QByteArrayList entry = Entry(id, "..", "AC/DC", {"t0", QString(10000, 'x'), "t2"});
   entry[entry.indexOf("TTITLE0=t0")] = QByteArray("TTITLE0=../..\x01\x1b/etc");
   entry[entry.indexOf("TTITLE2=t2")] = QByteArray("TTITLE2=bad\xff\xfe" "bytes");
   server.entries["rock " + id] = entry;
@@ -152,9 +154,8 @@ TEST_F(FreeDBTest, HostileTitlesArriveAsPlainText) {
   EXPECT_TRUE(e.log.contains("Album:AC/DC"));
   ASSERT_EQ(e.tracks.size(), 3);
   EXPECT_EQ(std::get<2>(e.tracks[0]), "../..  /etc");
-  EXPECT_EQ(std::get<2>(e.tracks[1]), QString(1000, 'x'));
-  const QString third = std::get<2>(e.tracks[2]);
-  EXPECT_FALSE(third.contains("bad")) << third.toStdString();
+  EXPECT_EQ(std::get<2>(e.tracks[1]), QString(10000, 'x'));
+  EXPECT_EQ(std::get<2>(e.tracks[2]), QString::fromUtf8("bad\u00ff\u00fe" "bytes"));
 }
 
 TEST_F(FreeDBTest, ConnectionCheckTriesTheServerItself) {
@@ -175,6 +176,74 @@ TEST_F(FreeDBTest, DisconnectDropsTheLookup) {
   db.Disconnect();
   TestEnv::WaitUntil([] { return false; }, 300);
   EXPECT_TRUE(e.log.isEmpty()) << e.log.join('|').toStdString();
+}
+
+// The entry's escapes mean what xmcd says ("\n", "\t", "\\"; other
+// backslashes stay), a value goes on over several lines, and a disc title
+// without " / " names artist and album alike.
+TEST_F(FreeDBTest, EntryTextsAreReadAsTheFormatWritesThem) {
+  server.queryReply = "200 rock " + id + " x / y\r\n";
+  QByteArrayList entry = Entry(id, "a", "b", {"t0", "t1", "t2"});
+  entry[entry.indexOf("DTITLE=a / b")] = "DTITLE=Tab\\tOnly";
+  entry[entry.indexOf("TTITLE0=t0")] = "TTITLE0=Line\\nTwo";
+  entry[entry.indexOf("TTITLE1=t1")] = "TTITLE1=Back\\\\slash \\q";
+  const qsizetype third = entry.indexOf("TTITLE2=t2");
+  entry[third] = "TTITLE2=Caf\xe9";
+  entry.insert(third + 1, "TTITLE2= au lait");
+  server.entries["rock " + id] = entry;
+  Events e(db);
+  ASSERT_TRUE(Run(e)) << e.log.join('|').toStdString();
+  EXPECT_TRUE(e.log.contains("Artist:Tab Only")) << e.log.join('|').toStdString();
+  EXPECT_TRUE(e.log.contains("Album:Tab Only"));
+  const QList<std::tuple<QString, int, QString>> want{
+      {"Tab Only", 1, "Line Two"}, {"Tab Only", 2, "Back\\slash \\q"}, {"Tab Only", 3, "Caf\u00e9 au lait"}};
+  EXPECT_EQ(e.tracks, want);
+}
+
+// An entry that does not describe the disc's tracks (no frame offsets, no
+// disc length, another number of tracks) is a failed lookup: nothing named.
+TEST_F(FreeDBTest, EntryWithoutTheDiscsLayoutFails) {
+  server.queryReply = "200 rock " + id + " x / y\r\n";
+  const QByteArrayList full = Entry(id, "Artist", "Album", {"a", "b", "c"});
+  auto without = [&](const std::function<bool(const QByteArray&)>& drop) {
+    QByteArrayList lines;
+    for (const QByteArray& l : full)
+      if (!drop(l)) lines << l;
+    return lines;
+  };
+  const QByteArrayList cases[] = {
+      without([](const QByteArray& l) { return l.startsWith("#"); }),
+      without([](const QByteArray& l) { return l.startsWith("# Disc length"); }),
+      without([](const QByteArray& l) { return l.startsWith("# Track frame offsets") || l.startsWith("#\t"); }),
+      without([&](const QByteArray& l) { return l == full[full.indexOf("# Track frame offsets:") + 1]; }),
+  };
+  for (const QByteArrayList& entry : cases) {
+    SCOPED_TRACE(entry.join('|').left(120).toStdString());
+    server.entries["rock " + id] = entry;
+    Events e(db);
+    ASSERT_TRUE(Run(e));
+    EXPECT_EQ(e.errorCode, FreeDbErrLookup);
+    EXPECT_TRUE(e.log.last().contains("does not list the tracks of this CD")) << e.log.join('|').toStdString();
+    EXPECT_TRUE(e.log.filter("Artist:").isEmpty());
+    EXPECT_TRUE(e.tracks.isEmpty());
+  }
+}
+
+// The time-out holds for the whole lookup: a server that sends its entry one
+// line at a time, each well within the time-out, is cut off at it.
+TEST_F(FreeDBTest, OneDeadlineForTheWholeLookup) {
+  server.queryReply = "200 rock " + id + " x / y\r\n";
+  server.entries["rock " + id] = Entry(id, "Artist", "Album", {"a", "b", "c"});
+  server.trickleMs = 500;  // the entry's 24 lines take 12 s
+  db.SetTimeout(2);
+  Events e(db);
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_TRUE(Run(e));
+  EXPECT_LT(clock.elapsed(), 6000);
+  EXPECT_EQ(e.errorCode, FreeDbErrLookup);
+  EXPECT_TRUE(e.log.last().contains("cannot be read: the server did not answer")) << e.log.join('|').toStdString();
+  EXPECT_TRUE(e.tracks.isEmpty());
 }
 
 }  // namespace

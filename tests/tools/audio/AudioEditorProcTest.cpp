@@ -2,6 +2,7 @@
 // with the default tags, the flags it resets, and an error that keeps it
 // open without passing for an abort.
 #include <QLabel>
+#include <QRegularExpression>
 
 #include "AudioToolsFixture.h"
 #include "platform/audio/cAudioConverter.h"
@@ -49,6 +50,12 @@ TEST_F(AudioEditorProcTest, ConvertsToWavOrToTheNamedFormatWithTheDefaultTags) {
     EXPECT_EQ(probe.codec, c.codec);
     EXPECT_EQ(probe.tags.value("artist"), c.artist);
   }
+}
+
+// "[TIME]" is the time of day as the task windows write it: no time zone.
+TEST_F(AudioEditorProcTest, TheTimeTagCarriesNoTimeZone) {
+  const QString time = form<g_frmAudioEditorProc>().CreateID3TagsString("[TIME]");
+  EXPECT_TRUE(QRegularExpression(R"(^\d{1,2}:\d\d:\d\d( [AP]M)?$)").match(time).hasMatch()) << time.toStdString();
 }
 
 TEST_F(AudioEditorProcTest, AnErrorKeepsTheWindowOpenWithItsReason) {

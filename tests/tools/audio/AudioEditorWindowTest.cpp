@@ -60,6 +60,10 @@ TEST_F(AudioEditorWindowTest, ShowsTheFileAndAddsTheSelectionOnlyOnceItIsSaved) 
   ASSERT_EQ(main->cGrid1->Rows(), 2);
   EXPECT_EQ(Column(2, "COL_FILE"), out);
   EXPECT_EQ(WavSamples(out), WavSamples(src).mid(12000 * 2, 24000 * 2));
+  // The list's file holds it too: opening the list again (as the next start does) shows it.
+  main->cTreeView1_NodeClick(main->cTreeView1->SelectedItem());
+  ASSERT_EQ(main->cGrid1->Rows(), 2);
+  EXPECT_EQ(Column(2, "COL_FILE"), out);
   const DialogCall& dialog = ScriptedUi::get().dialogs.back();
   EXPECT_EQ(dialog.title, "Save Selection As");
   EXPECT_EQ(dialog.filter, "Wav Audio Files (*.wav)");

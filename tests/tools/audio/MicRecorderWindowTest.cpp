@@ -9,7 +9,11 @@
 #include <QTest>
 
 #include "AudioToolsFixture.h"
+#include "core/TitleColors.h"
+#include "core/mdlModes.h"
+#include "platform/Form.h"
 #include "platform/Timer.h"
+#include "platform/XP_ProgressBar.h"
 #include "platform/audio/cWave.h"
 #include "tools/audio/g_frmMicRecorder.h"
 
@@ -111,11 +115,31 @@ TEST_F(MicRecorderWindowTest, AddDuringARecordingStopsItAndAddsTheFinishedFile) 
   ASSERT_TRUE(TestEnv::WaitUntil([&] { return loadedForm<g_frmMicRecorder>() == nullptr; }, 3000));
   ASSERT_EQ(main->cGrid1->Rows(), 1);
   EXPECT_EQ(Column(1, "COL_FILE"), dir + "/rec.wav");
+  // The list's file holds it too: opening the list again (as the next start does) shows it.
+  main->cTreeView1_NodeClick(main->cTreeView1->SelectedItem());
+  ASSERT_EQ(main->cGrid1->Rows(), 1);
+  EXPECT_EQ(Column(1, "COL_FILE"), dir + "/rec.wav");
   WavLayout l;
   QString error;
   ASSERT_TRUE(WavFile::ReadLayout(dir + "/rec.wav", &l, &error));
   EXPECT_EQ(l.dataBytes, QFileInfo(dir + "/rec.wav").size() - 44);
   EXPECT_EQ(WavSamples(dir + "/rec.wav").left(input.size()), input);
+}
+
+// The level bar takes the title's back colour for its bar and the window's
+// back colour for its text when the window loads.
+TEST_F(MicRecorderWindowTest, TheLevelBarTakesItsColoursAtLoad) {
+  const long title = g_lTitleBackColor;
+  const QString window = g_sFormBackColor;
+  g_lTitleBackColor = 0x3366CC;
+  g_sFormBackColor = QString::number(0x99EEAA);
+  g_frmMicRecorder& w = Open(AudioFixtures::Pattern(1000));
+  EXPECT_EQ(w.prgMeter->BarColor(), 0x3366CC);
+  EXPECT_EQ(w.prgMeter->BarTextColor(), 0x99EEAA);
+  EXPECT_EQ(w.prgMeter->palette().color(QPalette::Highlight), ColorFromNumber(0x3366CC));
+  EXPECT_EQ(w.prgMeter->palette().color(QPalette::HighlightedText), ColorFromNumber(0x99EEAA));
+  g_lTitleBackColor = title;
+  g_sFormBackColor = window;
 }
 
 TEST_F(MicRecorderWindowTest, OpensFromTheMainWindowWithItsDefaultFileQuestionAndMessages) {

@@ -53,6 +53,8 @@ TEST_F(SplitterTest, TheCurrentRowIsHandedOverMarkedOrNot) {
     EXPECT_EQ(ItemRow::Text(*w.cGrid1, 1, "COL_FILE"), media + "/c.wav");
     EXPECT_TRUE(w.txtSplitParts->isEnabled());
     EXPECT_FALSE(w.txtSplitSecs->isEnabled());
+    // The item's own placeholders belong to the converter: here they stay as typed.
+    EXPECT_EQ(w.CreateID3TagsString("[ITEM_NAME] [SOURCE_NAME] [RANGE]"), "[ITEM_NAME] [SOURCE_NAME] [RANGE]");
   });
 }
 

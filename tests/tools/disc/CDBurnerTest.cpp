@@ -18,11 +18,11 @@ constexpr int kSectorFrames = 588;
 constexpr int kPregapSectors = 150;
 
 // The item as the engine's decoder gives it at CD rate, 16-bit stereo.
-std::vector<int16_t> DecodedAtCdRate(const QString& path) {
+std::vector<int16_t> DecodedAtCdRate(const QString& path, double start = -1, double length = -1) {
   AudioDecoder d;
   QString error;
   std::vector<int16_t> out;
-  if (!d.Open(path, &error) || !d.Start(44100, 2, 16, -1, -1, &error)) return out;
+  if (!d.Open(path, &error) || !d.Start(44100, 2, 16, start, length, &error)) return out;
   for (int n; (n = d.Read(&error)) > 0;) {
     const auto* pcm = static_cast<const int16_t*>(d.Pcm());
     out.insert(out.end(), pcm, pcm + n * 2);
@@ -209,4 +209,52 @@ TEST_F(CDBurnerTest, AbortDuringTheWriteLeavesNoImageAndRunsNoEndAction) {
   EXPECT_FALSE(QFileInfo::exists(cue));
   EXPECT_TRUE(sounds.isEmpty());
   EXPECT_EQ(turnOffShown, 0);
+}
+
+// A row's range is what its track gets, sample for sample: from a CD-audio WAV
+// copied as it is, and from a file of another rate decoded as the converter
+// decodes a range.
+TEST_F(CDBurnerTest, ARowsRangeIsBurntAndNotTheWholeFile) {
+  WriteWav(media + "/a.wav", 44100, 2, 16, 10.0, Signal::Ramp);
+  WriteWav(media + "/b.wav", 22050, 1, 16, 10.0, Signal::Ramp);
+  AddItems({"a.wav", "b.wav"});
+  const long ranges[2][2] = {{2, 5}, {1, 4}};  // start and length in seconds
+  for (long row = 1; row <= 2; ++row) {
+    ItemRow::SetText(*main->cGrid1, row, "COL_RANGE_ALL", "0");
+    ItemRow::SetText(*main->cGrid1, row, "COL_RANGE_START_TIME", QString::number(ranges[row - 1][0]));
+    ItemRow::SetText(*main->cGrid1, row, "COL_RANGE_LENGTH_TIME", QString::number(ranges[row - 1][1]));
+  }
+  WithBurner([&](g_frmCDBurner& w) {
+    Burn(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Finished.");
+  });
+  const QByteArray bin = ListFixtures::FileBytes(QFileInfo(cue).absolutePath() + "/disc.bin");
+  const std::vector<int16_t> a = DecodedAtCdRate(media + "/a.wav", 2, 5);
+  const std::vector<int16_t> whole = DecodedAtCdRate(media + "/a.wav");
+  ASSERT_EQ(a.size(), size_t(5 * 44100 * 2));
+  EXPECT_TRUE(std::equal(a.begin(), a.end(), whole.begin() + 2 * 44100 * 2));
+  const std::vector<int16_t> b = DecodedAtCdRate(media + "/b.wav", 1, 4);
+  const qint64 bSectors = std::max<qint64>((qint64(b.size()) / 2 + kSectorFrames - 1) / kSectorFrames, 300);
+  ASSERT_EQ(bin.size(), (375 + kPregapSectors + bSectors) * 2352);
+  const auto* samples = reinterpret_cast<const int16_t*>(bin.constData());
+  EXPECT_TRUE(std::equal(a.begin(), a.end(), samples));
+  const int16_t* bTrack = samples + (375 + kPregapSectors) * kSectorFrames * 2;
+  EXPECT_TRUE(std::equal(b.begin(), b.end(), bTrack));
+  EXPECT_TRUE(std::all_of(bTrack + b.size(), samples + bin.size() / 2, [](int16_t s) { return s == 0; }));
+}
+
+// The fill shown is the disc as it is written: twelve one-second items make
+// 70 seconds (each padded to 4 s, 2-second pregaps between them), a minute.
+TEST_F(CDBurnerTest, TheMinuteTotalCountsWhatIsWritten) {
+  QStringList names;
+  for (int i = 1; i <= 12; ++i) names << QString("t%1.wav").arg(i);
+  for (const QString& n : names) WriteWav(media + "/" + n, 44100, 2, 16, 1.0);
+  AddItems(names);
+  WithBurner([&](g_frmCDBurner& w) {
+    EXPECT_EQ(w.lblFilesToConvert->text(), "12 items to burn (1 minutes).");
+    EXPECT_EQ(w.prgSize->Value(), 1);
+    Burn(w);
+  });
+  const qint64 bin = QFileInfo(QFileInfo(cue).absolutePath() + "/disc.bin").size();
+  EXPECT_EQ(bin, 70 * 75 * 2352);
 }

@@ -171,4 +171,30 @@ TEST_F(FreeDBWindowTest, AutomaticLookupWhenTheDiscIsListed) {
   EXPECT_EQ(drive->Text(), "The Artist - The Album");
 }
 
+// An entry without the disc's layout is a failed lookup: no row and not the
+// drive's caption change. Titles that name nothing leave a track its own name.
+TEST_F(FreeDBWindowTest, BrokenEntriesAndBlankTitlesKeepTheTrackNames) {
+  Answer({"One", "Two", "Three"});
+  QByteArrayList headless;
+  for (const QByteArray& line : server.entries["rock " + id])
+    if (!line.startsWith("#")) headless << line;
+  server.entries["rock " + id] = headless;
+  OpenDrive();
+  const QString caption = drive->Text();
+  main->RunCommand("FreeDB");
+  ASSERT_TRUE(LookupGone());
+  ASSERT_EQ(ScriptedUi::get().shown.size(), 1u);
+  EXPECT_TRUE(ScriptedUi::get().shown[0].prompt.endsWith("does not list the tracks of this CD.(2)"));
+  EXPECT_EQ(drive->Text(), caption);
+  for (long r = 1; r <= 3; ++r) EXPECT_EQ(Cell(main, r, "Item Name"), QString("Track%1.cda").arg(r, 2, 10, QChar('0')));
+  Answer({"", "  ", "Three"});
+  main->RunCommand("FreeDB");
+  ASSERT_TRUE(LookupGone());
+  EXPECT_EQ(Cell(main, 1, "Item Name"), "Track01.cda");
+  EXPECT_EQ(Cell(main, 2, "Item Name"), "Track02.cda");
+  EXPECT_EQ(Cell(main, 3, "Item Name"), "Three.cda");
+  EXPECT_EQ(Cell(main, 1, "COL_TAG_ALBUM"), "The Album");
+  EXPECT_EQ(drive->Text(), "The Artist - The Album");
+}
+
 }  // namespace

@@ -1,0 +1,88 @@
+#include "backend/audio/ApeFramePool.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <algorithm>
+
+namespace {
+// Frames coded ahead of the one being written, beyond one per thread.
+constexpr int kSpareFrames = 2;
+constexpr int kMostThreads = 64;
+}  // namespace
+
+int ApeFramePool::DefaultThreads() {
+  bool ok = false;
+  const int forced = qEnvironmentVariableIntValue("TESSORY_APE_THREADS", &ok);
+  if (ok && forced >= 1) return std::min(forced, kMostThreads);
+  return int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kMostThreads)));
+}
+
+ApeFramePool::ApeFramePool(int threads, int channels, int bits, const std::vector<ApeFrameCoder::Stage>& stages)
+    : threads_(std::max(threads, 1)),
+      window_(size_t(threads_ == 1 ? 1 : threads_ + kSpareFrames)),
+      channels_(channels),
+      bits_(bits),
+      stages_(stages) {}
+
+ApeFramePool::~ApeFramePool() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+  }
+  workToDo_.notify_all();
+  for (std::thread& t : workers_) t.join();
+}
+
+// Workers start with the second frame in flight: a file of one frame is
+// coded on the caller's thread alone.
+void ApeFramePool::Submit(std::unique_ptr<ApeFrame> frame) {
+  frame->stopped = false;
+  if (threads_ > 1) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(frame.get());
+  }
+  inFlight_.push_back(std::move(frame));
+  if (threads_ > 1 && workers_.empty() && inFlight_.size() > 1) StartWorkers();
+  workToDo_.notify_one();
+}
+
+std::unique_ptr<ApeFrame> ApeFramePool::Take() {
+  std::unique_ptr<ApeFrame> frame = std::move(inFlight_.front());
+  inFlight_.pop_front();
+  std::unique_lock<std::mutex> lock(mutex_);
+  const auto waiting = std::find(queue_.begin(), queue_.end(), frame.get());
+  if (threads_ == 1 || waiting != queue_.end()) {
+    if (waiting != queue_.end()) queue_.erase(waiting);
+    lock.unlock();
+    if (!callerCoder_) callerCoder_ = std::make_unique<ApeFrameCoder>(channels_, bits_, stages_);
+    Code(*frame, *callerCoder_);
+    return frame;
+  }
+  frameDone_.wait(lock, [&] { return std::find(done_.begin(), done_.end(), frame.get()) != done_.end(); });
+  done_.erase(std::find(done_.begin(), done_.end(), frame.get()));
+  return frame;
+}
+
+void ApeFramePool::StartWorkers() {
+  for (int i = 1; i < threads_; ++i) workers_.emplace_back([this] { Work(); });
+}
+
+void ApeFramePool::Work() {
+  ApeFrameCoder coder(channels_, bits_, stages_);
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    workToDo_.wait(lock, [&] { return quit_ || !queue_.empty(); });
+    if (quit_) return;
+    ApeFrame* frame = queue_.front();
+    queue_.pop_front();
+    lock.unlock();
+    Code(*frame, coder);
+    lock.lock();
+    done_.push_back(frame);
+    frameDone_.notify_all();
+  }
+}
+
+void ApeFramePool::Code(ApeFrame& frame, ApeFrameCoder& coder) {
+  frame.stopped = !coder.Encode(frame.pcm.data(), frame.blocks, frame.coded, frame.abort, &quit_);
+}
