@@ -94,7 +94,7 @@ TEST_F(ConverterWorkAhead, ManyWorkersGiveTheFilesLogQuestionsAndEndOfOne) {
         QObject::connect(w.cAudioConverter1, &cAudioConverter::Progress, &w, [&](long) {
           if (w.m_lCurrentRow != 1 || looked) return;
           looked = true;
-          for (int i = 0; i < 200 && !s.workedAhead; ++i, QThread::msleep(5))
+          for (int i = 0; i < 1000 && !s.workedAhead; ++i, QThread::msleep(5))
             s.workedAhead = !PartFiles().filter(QRegularExpression("^\\.[bg]\\.")).isEmpty();
         });
         Convert(w);
