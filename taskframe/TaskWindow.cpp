@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -25,6 +26,7 @@
 #include "platform/Timer.h"
 #include "platform/XP_ProgressBar.h"
 #include "platform/audio/Sound.h"
+#include "platform/audio/cAudioConverter.h"
 #include "platform/cGrid.h"
 #include "platform/cStatusBar.h"
 #include "platform/cTabControl.h"
@@ -53,6 +55,13 @@ QString safeName(QString name) {
   for (QChar& c : name)
     if (c == u'/' || c.unicode() < 0x20 || c.unicode() == 0x7F) c = u'_';
   return name == "." || name == ".." ? QString() : name;
+}
+
+bool tagsFollowTheClock(const cGrid& grid, long row) {
+  for (const char* key : {"COL_TAG_ALBUM", "COL_TAG_ARTIST", "COL_TAG_COMMENT", "COL_TAG_GEN", "COL_TAG_TITLE",
+                          "COL_TAG_TRACK", "COL_TAG_YEAR"})
+    if (ItemRow::Text(grid, row, key).contains("[TIME]")) return true;
+  return false;
 }
 
 QString localTimeText() {
@@ -504,6 +513,37 @@ void TaskWindow::ShowTrayBalloon(const QString& text, int seconds) {
 }
 
 // ---------------------------------------------------------------- run helpers
+
+void TaskWindow::ConvertRowsAhead(cAudioConverter& converter, long& tagRow) {
+  const long rows = cGrid1->Rows();
+  if (rows < 2 || cAudioConverter::WorkAheadThreads() < 2) return;
+  if (cboFileName && cboFileName->currentText().contains("[time]")) return;
+  std::vector<QString> outputs(rows + 1);
+  QHash<QString, int> uses;
+  for (long row = 1; row <= rows; ++row) {
+    const QString name = GetTargetFileName(row);
+    if (!name.isEmpty()) {
+      outputs[row] = OutputFolder() + name;
+      uses[QFileInfo(outputs[row]).absoluteFilePath()] += 1;
+    }
+    uses[QFileInfo(ItemRow::Text(*cGrid1, row, "COL_FILE")).absoluteFilePath()] += 1;
+  }
+  const long shownRow = tagRow;
+  for (long row = 1; row <= rows; ++row) {
+    const QString& output = outputs[row];
+    if (output.isEmpty() || uses.value(QFileInfo(output).absoluteFilePath()) > 1 || QFileInfo::exists(output) ||
+        tagsFollowTheClock(*cGrid1, row))
+      continue;
+    tagRow = row;
+    cGrid1->SetSelectedRow(row);
+    SetID3Tags(row);
+    converter.SetInputFile(ItemRow::Text(*cGrid1, row, "COL_FILE"));
+    SetRowRange(converter, *cGrid1, row);
+    converter.SetOutputFile(output);
+    converter.PrepareAhead();
+  }
+  tagRow = shownRow;
+}
 
 void TaskWindow::Log(const QString& message) { mdlFunctions::AddLogLine(message, txtLog); }
 

@@ -38,6 +38,7 @@ class QPlainTextEdit;
 class QPushButton;
 class Timer;
 class XP_ProgressBar;
+class cAudioConverter;
 class cGrid;
 class cStatusBar;
 class cTabControl;
@@ -236,6 +237,12 @@ class TaskWindow : public Form {
   std::vector<std::pair<QString, QString>> ItemTagValues(long row);
 
   // --- run helpers ---
+  // Later rows convert ahead on the converter's workers, each job set up as
+  // its turn will set it up (tagRow set to the row while its tags expand), so
+  // that its turn takes the job over. A row waits for its turn when its
+  // target exists (its question comes first), when another row writes the
+  // same target or reads it as its source, or when its name or tags hold the clock.
+  void ConvertRowsAhead(cAudioConverter& converter, long& tagRow);
   void Log(const QString& message);
   // A run's first steps: a blank line in a log that has text, the
   // destination saved into the history and the box reloaded, the preparing line.

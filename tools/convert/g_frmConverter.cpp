@@ -1,9 +1,6 @@
 #include "tools/convert/g_frmConverter.h"
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QFileInfo>
-#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <cmath>
@@ -77,49 +74,8 @@ void g_frmConverter::cmdConvert_Click() {
   m_lSecsDone = 0;
   BringLogToFront();
   m_lTimerTicks = 1;
-  WorkAhead();
+  ConvertRowsAhead(*cAudioConverter1, m_lCurrentRow);
   ConvertTracks();
-}
-
-// Later rows convert ahead on every core, each job set up exactly as its turn
-// will set it up, so that its turn takes the job over. A row waits for its turn
-// when its target exists (its question comes first), when another row writes
-// the same target or reads it as its source, or when its tags hold the clock.
-void g_frmConverter::WorkAhead() {
-  const long rows = cGrid1->Rows();
-  if (rows < 2 || cAudioConverter::WorkAheadThreads() < 2) return;
-  if (cboFileName->currentText().contains("[time]")) return;
-  std::vector<QString> outputs(rows + 1);
-  QHash<QString, int> uses;
-  for (long row = 1; row <= rows; ++row) {
-    const QString name = GetTargetFileName(row);
-    if (!name.isEmpty()) {
-      outputs[row] = OutputFolder() + name;
-      uses[QFileInfo(outputs[row]).absoluteFilePath()] += 1;
-    }
-    uses[QFileInfo(ItemRow::Text(*cGrid1, row, "COL_FILE")).absoluteFilePath()] += 1;
-  }
-  for (long row = 1; row <= rows; ++row) {
-    const QString& output = outputs[row];
-    if (output.isEmpty() || uses.value(QFileInfo(output).absoluteFilePath()) > 1 || QFileInfo::exists(output) ||
-        tagsFollowTheClock(row))
-      continue;
-    m_lCurrentRow = row;
-    cGrid1->SetSelectedRow(row);
-    SetID3Tags(row);
-    cAudioConverter1->SetInputFile(ItemRow::Text(*cGrid1, row, "COL_FILE"));
-    SetRowRange(*cAudioConverter1, *cGrid1, row);
-    cAudioConverter1->SetOutputFile(output);
-    cAudioConverter1->PrepareAhead();
-  }
-  m_lCurrentRow = 1;
-}
-
-bool g_frmConverter::tagsFollowTheClock(long row) const {
-  for (const char* key : {"COL_TAG_ALBUM", "COL_TAG_ARTIST", "COL_TAG_COMMENT", "COL_TAG_GEN", "COL_TAG_TITLE",
-                          "COL_TAG_TRACK", "COL_TAG_YEAR"})
-    if (ItemRow::Text(*cGrid1, row, key).contains("[TIME]")) return true;
-  return false;
 }
 
 void g_frmConverter::ConvertTracks() {

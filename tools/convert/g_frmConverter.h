@@ -16,7 +16,6 @@ class g_frmConverter : public TaskWindow {
   enum TaskOutcome : long { TaskStarted = 0, TaskSkipped = 1, TaskCancelled = 2, TaskAborted = 3 };
 
   void cmdConvert_Click();
-  void WorkAhead();
   void ConvertTracks();
   long ConvertTask(long lRow);
   void cmdAbort_Click();
@@ -55,7 +54,6 @@ class g_frmConverter : public TaskWindow {
 
  private:
   void endRunDone();
-  bool tagsFollowTheClock(long row) const;
   void setBusyPointer(bool busy);
   // An Abort confirmed while no job was running (between two items): the run
   // ends as aborted before the next item starts.

@@ -299,6 +299,7 @@ void g_frmDataBurner3::ConvertTracks(bool startOfRun) {
   Timer1->SetEnabled(true);
   lblCurrentTrack->setText("Ready.");
   if (startOfRun) EraseTempBurnFolder();
+  if (startOfRun && !m_bCopyMode) ConvertRowsAhead(*cAudioConverter1, m_lCurrentRow);
   if (m_bCopyMode) copyLoop();
   else convertLoop();
 }
@@ -373,11 +374,13 @@ void g_frmDataBurner3::convertLoop() {
     if (outcome != TaskStarted && m_bAbort) outcome = TaskAborted;
     if (outcome == TaskStarted) return;
     if (outcome == TaskCancelled || outcome == TaskAborted) {
+      cAudioConverter1->EndWorkAhead();
       Log("Aborted.");
       endStagingCancelled();
       return;
     }
   }
+  cAudioConverter1->EndWorkAhead();
   endStagingNormally();
 }
 

@@ -2,6 +2,7 @@
 // both modes with each answer, and a conversion that fails on the last row.
 #include <QLabel>
 
+#include "platform/audio/cAudioConverter.h"
 #include "platform/cSysTray.h"
 #include "tests/tools/disc/DataBurnerFixture.h"
 
@@ -135,4 +136,32 @@ TEST_F(DataBurnerTest, AnotherWindowsRunAndCloseLeaveTheStagedFilesAlone) {
   ASSERT_EQ(QStringList(disc.keys()), (QStringList{"a.wav", "b.wav"}));
   EXPECT_TRUE(disc["a.wav"] == FileBytes(media + "/a.wav"));
   EXPECT_TRUE(disc["b.wav"] == FileBytes(media + "/b.wav"));
+}
+
+// Staging on several workers stages what one worker stages, byte for byte,
+// with the same log; a damaged row among good ones is an error of its own.
+TEST_F(DataBurnerTest, ManyWorkersStageTheFilesAndLogOfOne) {
+  AddSources({"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"});
+  ListFixtures::WriteBytes(media + "/c.wav", QByteArray(3000, 'z'));
+  QStringList logs[2];
+  QMap<QString, QByteArray> staged[2];
+  for (int workers : {1, 4}) {
+    const int i = workers == 4;
+    cAudioConverter::SetWorkAheadThreads(workers);
+    ScriptedUi::get().reset();
+    OnPrompt("Burn CD?", [&] {
+      for (const QString& name : Staged()) staged[i][name] = ListFixtures::FileBytes(staging + name);
+      return int(vbCancel);
+    });
+    WithBurner(0, [&](g_frmDataBurner3& w) {
+      w.chkDoNotConvertSource->setChecked(false);
+      Burn(w);
+      logs[i] = Messages(w);
+    });
+  }
+  cAudioConverter::SetWorkAheadThreads(0);
+  EXPECT_EQ(QStringList(staged[1].keys()), QStringList({"a.mp3", "b.mp3", "d.mp3", "e.mp3"}));
+  EXPECT_EQ(staged[1], staged[0]);
+  EXPECT_EQ(logs[1], logs[0]);
+  EXPECT_EQ(logs[1].filter("Error: ").size(), 1);
 }
