@@ -59,6 +59,9 @@ class frmMainLists : public Form {
   // Rewrites the selected list's file from the grid; writes nothing unless a list node is selected.
   // A file that cannot be written whole keeps its old content, and the status bar says so.
   void SaveGridToFile();
+  // The tags of a source file changed on disk: rows of the open list that
+  // copy their tags from that file take the new ones, as a reload would.
+  void SourceTagsChanged(const QString& path);
   static QString GetTagValue(const QString& tag, const QString& text);
   static long GetTypeIcon(const QString& type);
 

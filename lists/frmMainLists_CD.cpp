@@ -74,6 +74,8 @@ void frmMainLists::LoadCDTracks(const QString& drive) {
     }
   }
   cGrid1->SetRedraw(true);
+  // A drive that cannot be read at all (such as an image no CD can hold) says why.
+  if (!cAudioCDRipper1->DeviceError().isEmpty()) MsgBox(cAudioCDRipper1->DeviceError(), vbInformation);
   if (cGrid1->Rows() > 0) {
     picEmptyMsg->hide();
     selectRowAfterFill();

@@ -7,6 +7,7 @@
 #include "lists/ItemRecord.h"
 #include "lists/ItemRow.h"
 #include "lists/frmMainLists.h"
+#include "platform/FileIdentity.h"
 #include "platform/audio/cAudioConverter.h"
 #include "settings/OptionValues.h"
 
@@ -113,6 +114,20 @@ bool frmMainLists::fillRowFromRecord(long row, const ItemRecord& rec) {
                                         : QStringList(std::begin(rec.tags), std::end(rec.tags)));
   cAudioConverter1->CloseSource();
   return true;
+}
+
+void frmMainLists::SourceTagsChanged(const QString& path) {
+  if (!g_bCopyID3FromSource || !selectedIsList()) return;
+  bool changed = false;
+  for (long row = 1; row <= cGrid1->Rows(); ++row) {
+    if (!IsSameFile(ItemRow::Text(*cGrid1, row, "COL_FILE"), path)) continue;
+    ItemRow::SetTags(*cGrid1, row, ItemRow::SourceTags(*cAudioConverter1, path));
+    changed = true;
+  }
+  if (!changed) return;
+  cAudioConverter1->CloseSource();
+  SaveGridToFile();
+  GetFileInfoToGridInfo();
 }
 
 void frmMainLists::selectRowAfterFill() {

@@ -134,6 +134,8 @@ class frmMain : public frmMainLists {
   void Form_Terminate() override;
 
  private:
+  // The player strip, status bar and rows back to "nothing plays".
+  void showPlayStopped();
   void BuildMainMenus();
   void SetAppView();
   void RestoreWindowSize();

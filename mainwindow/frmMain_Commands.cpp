@@ -117,6 +117,8 @@ bool runCommand(frmMain& w, const QString& key) {
     dropTopMost(w);
     w.SetBusy(true);
     g_frmMP3TagsEditor& editor = form<g_frmMP3TagsEditor>();
+    QObject::connect(&editor, &g_frmMP3TagsEditor::TagsSaved, &w, &frmMainLists::SourceTagsChanged,
+                     Qt::UniqueConnection);
     w.SetBusy(false);
     editor.Show();
   } else if (key == "About") {

@@ -39,7 +39,7 @@ void frmMain::StartPlay() {
   }
   if (!tmrPlayer->Enabled() && cPlayer1->IsPlaying()) {
     // Stop now, start the current row a moment later.
-    cPlayer1->StopPlay();
+    StopPlay();
     tmrPlayer->SetEnabled(true);
     return;
   }
@@ -72,13 +72,23 @@ void frmMain::StopPlay() {
   tlbrPlayButtons->SetButtonEnabled("Play", true);
   tlbrPlayButtons->SetButtonChecked("Pause", false);
   if (!cPlayer1->IsPlaying()) return;
-  tmrAudioData->SetEnabled(false);
   cPlayer1->StopPlay();
-  cAudioGraphFreq->ClearGraph();
-  cAudioGraphAmp->ClearGraph();
+  showPlayStopped();
   if (cTreeNode* node = cTreeView1->Nodes().Item(m_cPlayingNode)) node->SetBold(false);
   m_cPlayingNode.clear();
+}
+
+// Whatever ended the preview, nothing may go on showing it.
+void frmMain::showPlayStopped() {
+  tmrAudioData->SetEnabled(false);
   tmSlider->SetEnabled(false);
+  cSlider1->SetValue(0);
+  cAudioGraphFreq->ClearGraph();
+  cAudioGraphAmp->ClearGraph();
+  lblCurrentPositionSec->setText("0:00:00");
+  cStatusBar1->SetPanelText("Main", "Ready.");
+  cStatusBar1->SetPanelIcon("Main", kReadyIcon);
+  SetRowUnBold();
 }
 
 void frmMain::SetRowBold(long lRow, bool bBold) {
@@ -114,16 +124,8 @@ void frmMain::tlbrPlayButtons_ButtonClick(long index) {
 }
 
 void frmMain::cPlayer1_PlayEnd() {
-  tmrAudioData->SetEnabled(false);
-  tmSlider->SetEnabled(false);
-  cSlider1->SetValue(0);
-  cAudioGraphFreq->ClearGraph();
-  cAudioGraphAmp->ClearGraph();
-  lblCurrentPositionSec->setText("0:00:00");
   tlbrPlayButtons_ButtonClick(tlbrPlayButtons->ButtonIndex("Stop"));
-  cStatusBar1->SetPanelText("Main", "Ready.");
-  cStatusBar1->SetPanelIcon("Main", kReadyIcon);
-  SetRowUnBold();
+  showPlayStopped();
   cTreeView1->SetTreeOption4F(true);
   // Ended through Stop: no advance.
   if (m_cPlayingNode.isEmpty()) return;

@@ -277,6 +277,7 @@ void g_frmMP3TagsEditor::cmdApply_Click() {
     MsgBox(error->Description + "(" + QString::number(error->Number) + ")", vbInformation);
     return;
   }
+  emit TagsSaved(sSourceFile->text());
   MsgBox("Done.", vbInformation, g_sAppName + " " + g_sAppVersion);
 }
 

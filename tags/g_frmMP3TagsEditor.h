@@ -52,6 +52,10 @@ class g_frmMP3TagsEditor : public Form {
   void cTabControl1_TabClick();
   void cmdClose_Click();
 
+ signals:
+  // The tags of the file were written.
+  void TagsSaved(const QString& path);
+
  protected:
   void Form_Load() override;
 

@@ -40,6 +40,7 @@ ApeFrameCoder::ApeFrameCoder(int channels, int bits, const std::vector<Stage>& s
 bool ApeFrameCoder::Encode(const uint8_t* pcm, uint32_t blocks, std::vector<uint8_t>& out,
                            const std::atomic<bool>* abort, const std::atomic<bool>* quit) {
   coded_.clear();
+  coded_.reserve(size_t(blocks) * blockAlign_ + 1024);  // a frame's bytes seldom pass its PCM's
   const uint32_t crc = FrameCrc(pcm, size_t(blocks) * blockAlign_);
   for (int shift = 24; shift >= 0; shift -= 8) coded_.push_back(uint8_t(crc >> shift));
   for (int c = 0; c < channels_; ++c) {

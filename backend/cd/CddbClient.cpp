@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTcpSocket>
+#include <algorithm>
 #include <map>
 
 namespace Cddb {
@@ -11,6 +12,7 @@ constexpr int kFramesPerSecond = 75;
 // A line or an entry longer than this is no CD database answer.
 constexpr qint64 kMaxLineBytes = 64 * 1024;
 constexpr qint64 kMaxEntryLines = 4096;
+constexpr qint64 kSliceMs = 100;
 
 int DigitSum(int n) {
   int sum = 0;
@@ -18,24 +20,25 @@ int DigitSum(int n) {
   return sum;
 }
 
-// One cddbp connection; every wait ends at the lookup's deadline.
+// One cddbp connection; every wait ends at the lookup's limit.
 class Connection {
  public:
-  explicit Connection(QDeadlineTimer deadline) : deadline_(deadline) {}
+  explicit Connection(const Limit& limit) : limit_(limit) {}
   ~Connection() {
     if (socket_.state() == QAbstractSocket::ConnectedState) Send("quit");
   }
 
   bool Open(const QString& host, int port) {
     socket_.connectToHost(host, quint16(port));
-    return socket_.waitForConnected(Left());
+    return Wait([this](int ms) { return socket_.waitForConnected(ms); });
   }
 
   // A line without its line end; empty when the server fell silent, hung up
   // or sent a line no answer has.
   std::optional<QByteArray> Line() {
     while (!socket_.canReadLine()) {
-      if (socket_.bytesAvailable() > kMaxLineBytes || !socket_.waitForReadyRead(Left())) return std::nullopt;
+      if (socket_.bytesAvailable() > kMaxLineBytes || !Wait([this](int ms) { return socket_.waitForReadyRead(ms); }))
+        return std::nullopt;
     }
     QByteArray line = socket_.readLine(kMaxLineBytes + 2);
     while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
@@ -45,7 +48,7 @@ class Connection {
   bool Send(const QByteArray& command) {
     socket_.write(command + "\r\n");
     while (socket_.bytesToWrite() > 0)
-      if (!socket_.waitForBytesWritten(Left())) return false;
+      if (!Wait([this](int ms) { return socket_.waitForBytesWritten(ms); })) return false;
     return true;
   }
 
@@ -69,8 +72,16 @@ class Connection {
   }
 
  private:
-  int Left() const { return int(std::max<qint64>(0, deadline_.remainingTime())); }
-  QDeadlineTimer deadline_;
+  // Waits in short slices, so that a dropped lookup ends soon; false at the
+  // limit or once the connection is gone.
+  bool Wait(const std::function<bool(int)>& wait) {
+    while (!limit_.deadline.hasExpired() && !limit_.stopped()) {
+      if (wait(int(std::clamp<qint64>(limit_.deadline.remainingTime(), 0, kSliceMs)))) return true;
+      if (socket_.state() == QAbstractSocket::UnconnectedState) return false;
+    }
+    return false;
+  }
+  const Limit& limit_;
   QTcpSocket socket_;
 };
 
@@ -217,9 +228,9 @@ std::optional<Entry> ParseEntry(const QByteArrayList& lines, size_t tracks) {
   return entry;
 }
 
-std::optional<QByteArrayList> Fetch(const Greeting& greeting, const Toc& toc, QDeadlineTimer deadline,
+std::optional<QByteArrayList> Fetch(const Greeting& greeting, const Toc& toc, const Limit& limit,
                                     const std::function<void()>& matched, QString* error) {
-  Connection c(deadline);
+  Connection c(limit);
   if (!Greet(c, greeting, error)) return std::nullopt;
   const std::optional<Match> match = Query(c, toc, DiscId(toc), error);
   if (!match) return std::nullopt;

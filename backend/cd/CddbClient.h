@@ -1,7 +1,7 @@
 // The CD database exchange (cddbp, protocol level 6) and the reading of its
 // xmcd entries, for the lookup control. Every wait of one lookup counts
 // against one deadline, so a server that trickles its answer cannot hold a
-// lookup longer than that.
+// lookup longer than that, and a dropped lookup stops within a moment.
 #pragma once
 #include <QByteArrayList>
 #include <QDeadlineTimer>
@@ -39,6 +39,12 @@ struct Greeting {
 // Queries the server and reads the entry of the first match with the disc's
 // own ID, else of the first match: its lines, or empty with the reason in
 // error (a sentence). matched runs once a match is known, before the read.
-std::optional<QByteArrayList> Fetch(const Greeting& greeting, const Toc& toc, QDeadlineTimer deadline,
+// When a lookup ends: at its deadline, or once stopped() says so (it is
+// asked at least every tenth of a second).
+struct Limit {
+  QDeadlineTimer deadline;
+  std::function<bool()> stopped;
+};
+std::optional<QByteArrayList> Fetch(const Greeting& greeting, const Toc& toc, const Limit& limit,
                                     const std::function<void()>& matched, QString* error);
 }  // namespace Cddb

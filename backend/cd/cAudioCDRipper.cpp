@@ -36,6 +36,7 @@ QString cAudioCDRipper::GetDeviceName(long position) const {
 
 bool cAudioCDRipper::SelectDevice(long position) {
   disc_.reset();
+  deviceError_.clear();
   const auto drives = CdDriveTable::Drives();
   if (position < 0 || size_t(position) >= drives.size()) return false;
   deviceIndex_ = position;
@@ -45,8 +46,7 @@ bool cAudioCDRipper::SelectDevice(long position) {
     disc_ = std::make_unique<Disc>();
     return true;
   }
-  QString why;
-  CdIo_t* cdio = CdDriveTable::Open(d, &why);
+  CdIo_t* cdio = CdDriveTable::Open(d, &deviceError_);
   if (!cdio) return false;
   auto disc = std::make_unique<Disc>();
   const track_t first = cdio_get_first_track_num(cdio);

@@ -61,6 +61,10 @@ struct cFreeDB::Lookup {
     std::lock_guard<std::mutex> lock(mutex);
     target = nullptr;
   }
+  bool Dropped() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return !target;
+  }
 };
 
 namespace {
@@ -89,8 +93,8 @@ void Report(const Cddb::Entry& entry, const PostFn& post) {
 
 // The whole lookup, from reading the disc to the last title, ends within the
 // time-out: a server that answers slowly, line by line, cannot stretch it.
-void RunLookup(const Query& q, const PostFn& post) {
-  const QDeadlineTimer deadline(std::chrono::seconds(std::max(1L, q.timeout)));
+void RunLookup(const Query& q, const PostFn& post, const std::function<bool()>& dropped) {
+  const Cddb::Limit limit{QDeadlineTimer(std::chrono::seconds(std::max(1L, q.timeout))), dropped};
   State(post, "Reading the CD");
   QString why = "There is no audio CD in drive " + q.driveName + ".";
   const std::optional<Cddb::Toc> toc = q.drive ? ReadToc(*q.drive, &why) : std::nullopt;
@@ -101,7 +105,7 @@ void RunLookup(const Query& q, const PostFn& post) {
     State(post, "Reading the entry");
   };
   QString error;
-  const std::optional<QByteArrayList> lines = Cddb::Fetch(q.greeting, *toc, deadline, matched, &error);
+  const std::optional<QByteArrayList> lines = Cddb::Fetch(q.greeting, *toc, limit, matched, &error);
   if (!lines) return Fail(post, error);
   // An entry that does not describe the disc's tracks names none of them.
   const std::optional<Cddb::Entry> entry = Cddb::ParseEntry(*lines, toc->offsets.size());
@@ -132,9 +136,12 @@ void cFreeDB::StartQuery() {
   lookup_->target = this;
   std::shared_ptr<Lookup> lookup = lookup_;
   // The worker is never waited for: a dropped lookup's events go nowhere, and
-  // the deadline ends it. A QThread, so that its socket can wait for data.
+  // it stops at its next look at the flag. A QThread, so that its socket can
+  // wait for data.
   QThread* worker = QThread::create([q, lookup] {
-    RunLookup(q, [lookup](std::function<void(cFreeDB*)> fn) { lookup->Post(std::move(fn), lookup); });
+    RunLookup(
+        q, [lookup](std::function<void(cFreeDB*)> fn) { lookup->Post(std::move(fn), lookup); },
+        [lookup] { return lookup->Dropped(); });
   });
   connect(worker, &QThread::finished, worker, &QObject::deleteLater);
   worker->start();

@@ -25,6 +25,8 @@ class cAudioCDRipper : public cAudioJobControl {
   // Makes the device current (also for ripping) and reads its disc; false
   // when the drive cannot be opened.
   bool SelectDevice(long position);
+  // Why the last SelectDevice returned false; empty when it did not.
+  QString DeviceError() const { return deviceError_; }
   // True when the current device holds a disc with at least one audio track.
   bool IsAudioCD() const;
   // Tracks on the current device's disc; 0 when there is none.
@@ -64,6 +66,7 @@ class cAudioCDRipper : public cAudioJobControl {
   struct Disc;
   std::unique_ptr<Disc> disc_;
   long deviceIndex_ = -1;
+  QString deviceError_;
   long trackNumber_ = 1;
   long rangeStart_ = -1;
   long rangeLength_ = -1;

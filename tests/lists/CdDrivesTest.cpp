@@ -160,12 +160,16 @@ TEST_F(CdDrivesTest, SaveAsOnADriveSaysNothingToSaveAndOpensNoDialog) {
 }
 
 // An image of more than 99 tracks is no CD: opening its drive lists nothing
-// (the disc library would overrun its table reading it).
+// and says why (the disc library would overrun its table reading it).
 TEST_F(CdDrivesTest, ImageOfMoreThan99TracksListsNothing) {
   std::vector<DiscImage::Track> tracks(100, {0.2, 440});
-  main->cTreeView1_NodeClick(ImageDrive({DiscImage::Write(images, tracks).cue}));
+  cTreeNode* drive = ImageDrive({DiscImage::Write(images, tracks).cue});
+  main->cTreeView1_NodeClick(drive);
   EXPECT_EQ(main->cGrid1->Rows(), 0);
+  EXPECT_EQ(ScriptedUi::get().prompts(),
+            QStringList{"The CD image of drive " + drive->Text() + " lists 100 tracks; a CD holds at most 99."});
   tracks.pop_back();
   main->cTreeView1_NodeClick(ImageDrive({DiscImage::Write(images, tracks).cue}));
   EXPECT_EQ(main->cGrid1->Rows(), 99);
+  EXPECT_EQ(ScriptedUi::get().prompts().size(), 1);
 }

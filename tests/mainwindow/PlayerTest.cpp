@@ -4,6 +4,7 @@
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 
 #include "platform/audio/cPlayer.h"
 #include "tests/lists/ListFixtures.h"
@@ -111,8 +112,6 @@ TEST_F(PlayerTest, PauseResumeSeekAndStop) {
   EXPECT_FALSE(listNode()->Bold());
   EXPECT_TRUE(main->m_cPlayingNode.isEmpty());
   EXPECT_FALSE(main->tmSlider->Enabled());
-  EXPECT_EQ(mainPanel(), "Playing");  // only the natural end resets the display
-  EXPECT_TRUE(rowBold(main, 1));
 
   // A seek while nothing plays does nothing.
   main->cSlider1->SetValue(1);
@@ -131,10 +130,40 @@ TEST_F(PlayerTest, PlayWhilePlayingStartsTheCurrentRowAMomentLater) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return playing(); }, 1000));
   EXPECT_FALSE(main->tmrPlayer->Enabled());
   EXPECT_TRUE(rowBold(main, 2));
-  EXPECT_TRUE(rowBold(main, 1));  // the first row is not reset here
+  EXPECT_FALSE(rowBold(main, 1));
   // Other parts of the window end the preview with index 0.
   main->tlbrPlayButtons_ButtonClick(0);
   EXPECT_FALSE(playing());
+}
+
+// However a preview ends, nothing goes on showing it: the status bar, the
+// position, the slider and the bold row and list are reset.
+TEST_F(PlayerTest, EveryWayAPreviewEndsResetsWhatShowsIt) {
+  addRows({{"a.wav", 3.0}, {"short.wav", 1.2}});
+  const struct {
+    const char* name;
+    long row;
+    std::function<void()> end;
+  } cases[] = {
+      {"Stop button", 1, [&] { press("Stop"); }},
+      {"Stop while paused", 1, [&] { press("Pause"), press("Stop"); }},
+      {"A command", 1, [&] { main->RunCommand("MarkUnmark All"); }},
+      {"End of the file", 2, [] {}},
+  };
+  for (const auto& c : cases) {
+    main->cGrid1->SetSelectedRow(c.row);
+    press("Play");
+    ASSERT_TRUE(playing()) << c.name;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->lblCurrentPositionSec->text() == "0:00:01"; }, 3000)) << c.name;
+    c.end();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !playing(); }, 3000)) << c.name;
+    EXPECT_EQ(mainPanel(), "Ready.") << c.name;
+    EXPECT_EQ(main->lblCurrentPositionSec->text(), "0:00:00") << c.name;
+    EXPECT_EQ(main->cSlider1->Value(), 0) << c.name;
+    EXPECT_FALSE(rowBold(main, c.row)) << c.name;
+    EXPECT_FALSE(listNode()->Bold()) << c.name;
+    EXPECT_FALSE(main->tmSlider->Enabled()) << c.name;
+  }
 }
 
 TEST_F(PlayerTest, EmptyGridAndMissingFile) {

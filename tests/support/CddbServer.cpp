@@ -63,6 +63,13 @@ void CddbServer::Trickle(QTcpSocket* socket, const QByteArray& reply) {
   timer->start(trickleMs);
 }
 
+int CddbServer::OpenConnections() const {
+  int open = 0;
+  for (const QTcpSocket* socket : findChildren<QTcpSocket*>())
+    open += socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
+  return open;
+}
+
 void CddbServer::ReleaseRead() {
   holdRead = false;
   for (const auto& [socket, key] : heldReads_) socket->write(ReadReply(key));

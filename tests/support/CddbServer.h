@@ -25,6 +25,8 @@ class CddbServer : public QObject {
   // While above 0, "cddb read" is answered one line per this many ms.
   int trickleMs = 0;
   void ReleaseRead();
+  // Connections the clients have not closed yet.
+  int OpenConnections() const;
   QStringList commands;
 
   // An entry's lines for a disc (its tracks' frame offsets and length in

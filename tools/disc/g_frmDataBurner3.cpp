@@ -169,8 +169,6 @@ void g_frmDataBurner3::HandOverFormat(long position) { OutputFormatStore::HandOv
 
 void g_frmDataBurner3::ApplyTags(const TagSet& tags) { SetControlTags(*cAudioConverter1, tags); }
 
-std::vector<std::pair<QString, QString>> g_frmDataBurner3::ExtraTagValues() { return ItemTagValues(m_lCurrentRow); }
-
 // A copied file keeps its own type, so it keeps its own extension too.
 QString g_frmDataBurner3::DestExtension() const {
   if (!m_bCopyMode) return TaskWindow::DestExtension();

@@ -116,7 +116,6 @@ class g_frmDataBurner3 : public TaskWindow {
   void CloseJobControl() override;
   void HandOverFormat(long position) override;
   void ApplyTags(const TagSet& tags) override;
-  std::vector<std::pair<QString, QString>> ExtraTagValues() override;
   QString DestExtension() const override;
   QString OutputFolder() const override { return GetTempBurnFolder(); }
   QString FolderToOpenWhenDone() const override;

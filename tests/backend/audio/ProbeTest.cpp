@@ -331,7 +331,8 @@ TEST(ProbeWavHeaders, FormatsNoAudioFileHasAreRefused) {
     uint32_t rate;
     int channels;
     bool opened;
-  } cases[] = {{1000000000, 4, false}, {768001, 2, false}, {44100, 9, false}, {768000, 8, true}, {8000, 1, true}};
+  } cases[] = {{1000000000, 4, false}, {768001, 2, false}, {999, 1, false}, {44100, 9, false},
+               {768000, 8, true},       {1000, 1, true},    {8000, 1, true}};
   const QString dir = TestEnv::FreshDir("probe_absurd");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rate);

@@ -178,6 +178,17 @@ TEST_F(FreeDBTest, DisconnectDropsTheLookup) {
   EXPECT_TRUE(e.log.isEmpty()) << e.log.join('|').toStdString();
 }
 
+// A lookup dropped while the server keeps silent lets its connection go at
+// once, not at the time-out.
+TEST_F(FreeDBTest, DroppedLookupClosesItsConnection) {
+  server.silent = true;
+  db.SetTimeout(60);
+  db.StartQuery();
+  ASSERT_TRUE(TestEnv::WaitUntil([&] { return server.OpenConnections() == 1; }, 5000));
+  db.Disconnect();
+  EXPECT_TRUE(TestEnv::WaitUntil([&] { return server.OpenConnections() == 0; }, 3000));
+}
+
 // The entry's escapes mean what xmcd says ("\n", "\t", "\\"; other
 // backslashes stay), a value goes on over several lines, and a disc title
 // without " / " names artist and album alike.

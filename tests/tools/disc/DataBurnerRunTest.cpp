@@ -156,6 +156,8 @@ TEST_F(DataBurnerTest, HandOverFromTheMainWindow) {
       EXPECT_EQ(w.cboSpeed->currentData().toLongLong(), 65535);
       EXPECT_EQ(w.cboFileName->currentText(), "[file_name].[dest_extension]");
       EXPECT_TRUE(w.GetTempBurnFolder().startsWith(ProgramFolder() + "/"));
+      // The item's own placeholders belong to the converter: here they stay as typed.
+      EXPECT_EQ(w.CreateID3TagsString("[ITEM_NAME] [SOURCE_NAME] [RANGE]"), "[ITEM_NAME] [SOURCE_NAME] [RANGE]");
     }, command);
   }
 }
