@@ -10,6 +10,7 @@
 #include "platform/Services.h"
 #include "platform/audio/cAudioGraph.h"
 #include "platform/audio/cPlayer.h"
+#include "platform/cd/cAudioCDRipper.h"
 #include "settings/OptionValues.h"
 
 namespace {
@@ -45,12 +46,15 @@ void frmMain::StartPlay() {
   }
   const long row = cGrid1->SelectedRow();
   const QString path = ItemRow::Text(*cGrid1, row, "COL_FILE");
-  if (!mdlFileSystem::FileExists(path)) {
+  const cTreeNode* node = cTreeView1->SelectedItem();
+  const QString key = node ? node->Key() : QString();
+  const bool track = IsCDNode(key);
+  if (!track && !mdlFileSystem::FileExists(path)) {
     MsgBox(path + " is not existed.", vbInformation, mdlModes::WindowTitle());
     cTreeView1_NodeClick(cTreeView1->SelectedItem());
     return;
   }
-  if (const long code = cPlayer1->Play(path, g_lAudioDevice); code != 0) {
+  if (const long code = track ? playTrack(key, row) : cPlayer1->Play(path, g_lAudioDevice); code != 0) {
     cPlayer1->ReportError(code);
     return;
   }
@@ -66,6 +70,13 @@ void frmMain::StartPlay() {
   tmSlider->SetEnabled(true);
   tmrAudioData->SetEnabled(true);
   SetRowBold(row, true);
+}
+
+// A drive's row names no file ("D:/Track02.cda"): the track plays from the drive.
+long frmMain::playTrack(const QString& nodeKey, long track) {
+  const long drive = GetCDDriveIndex(GetCDNameNode(nodeKey));
+  return cPlayer1->PlaySource(cAudioCDRipper1->TrackPreview(drive, track),
+                              double(cAudioCDRipper1->GetTrackLength(track)), g_lAudioDevice);
 }
 
 void frmMain::StopPlay() {

@@ -31,12 +31,33 @@ SdlPlayback::~SdlPlayback() {
 
 SdlPlayback::OpenResult SdlPlayback::Open(const QString& path, long device, std::function<void()> onEnd,
                                           QString* error, double start, double length) {
-  if (!decoder_.Open(path, error)) return FileFailed;
+  make_ = [path](double from) { return MakeFileSource(path, from, -1); };
+  return open(MakeFileSource(path, start, length), std::max(start, 0.0), device, std::move(onEnd), error);
+}
+
+SdlPlayback::OpenResult SdlPlayback::Open(SourceMaker make, long device, std::function<void()> onEnd,
+                                          QString* error) {
+  make_ = std::move(make);
+  return open(make_(0), 0, device, std::move(onEnd), error);
+}
+
+bool SdlPlayback::StartSource(std::unique_ptr<PcmSource> source, double start, QString* error) {
+  source_ = std::move(source);
+  if (!source_ || !source_->Open(error)) return false;
+  if (rate_ == 0) {
+    const PcmFormat native = source_->NativeFormat();
+    rate_ = native.sampleRate;
+    channels_ = std::min(native.channels, 2);
+  }
+  if (rate_ <= 0 || channels_ <= 0 || !source_->Start({rate_, channels_, 16}, error)) return false;
+  baseSeconds_ = start;
+  return true;
+}
+
+SdlPlayback::OpenResult SdlPlayback::open(std::unique_ptr<PcmSource> first, double start, long device,
+                                          std::function<void()> onEnd, QString* error) {
+  if (!StartSource(std::move(first), start, error)) return FileFailed;
   if (!SdlAudioInit(error)) return DeviceFailed;
-  rate_ = decoder_.Info().sampleRate;
-  channels_ = std::min(decoder_.Info().channels, 2);
-  if (!decoder_.Start(rate_, channels_, 16, start, length, error)) return FileFailed;
-  baseSeconds_ = std::max(start, 0.0);
   const char* name = nullptr;
   if (device >= 0) {
     name = SDL_GetAudioDeviceName(int(device), 0);
@@ -69,12 +90,12 @@ void SdlPlayback::Feed() {
     {
       std::lock_guard<std::mutex> guard(lock_);
       if (!ended_ && SDL_GetQueuedAudioSize(device_) < ahead) {
-        const int frames = decoder_.Read(&error);
+        const int frames = source_->Read(&error);
         if (frames <= 0) {
           ended_ = true;
           continue;
         }
-        const int16_t* pcm = static_cast<const int16_t*>(decoder_.Pcm());
+        const int16_t* pcm = static_cast<const int16_t*>(source_->Pcm());
         for (int i = 0; i < frames * channels_; ++i) {
           const size_t block = size_t((queuedFrames_ + i / channels_) / kPeakBlock);
           if (block >= peaks_.size()) peaks_.resize(block + 1, 0);
@@ -100,8 +121,7 @@ void SdlPlayback::Seek(double seconds) {
   std::lock_guard<std::mutex> guard(lock_);
   QString error;
   SDL_ClearQueuedAudio(device_);
-  ended_ = !decoder_.Start(rate_, channels_, 16, std::max(seconds, 0.0), -1, &error);
-  baseSeconds_ = std::max(seconds, 0.0);
+  ended_ = !StartSource(make_(std::max(seconds, 0.0)), std::max(seconds, 0.0), &error);
   queuedFrames_ = 0;
   peaks_.clear();
 }

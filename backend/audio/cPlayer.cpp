@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <cmath>
 
+#include "backend/audio/AudioDecoder.h"
 #include "backend/audio/SdlPlayback.h"
 #include "backend/audio/TimeText.h"
 #include "platform/Services.h"
@@ -37,6 +38,21 @@ void cPlayer::TakeDetails(const AudioInfo& info) {
 
 long cPlayer::Play(const QString& path, long device) {
   StopPlay();
+  if (const long code = OpenFile(path); code != 0) return code;
+  return startPlayback([path](double start) { return MakeFileSource(path, start, -1); }, device);
+}
+
+long cPlayer::PlaySource(std::function<std::unique_ptr<PcmSource>(double start)> make, double seconds, long device) {
+  StopPlay();
+  if (const long code = startPlayback(std::move(make), device); code != 0) return code;
+  duration_ = seconds;
+  sampleRate_ = playback_->Rate();
+  channels_ = playback_->Channels();
+  bitrate_ = sampleRate_ * channels_ * 16 / 1000;
+  return 0;
+}
+
+long cPlayer::startPlayback(std::function<std::unique_ptr<PcmSource>(double start)> make, long device) {
   auto playback = std::make_unique<Playback>();
   const int generation = generation_;
   QPointer<cPlayer> self(this);
@@ -45,12 +61,11 @@ long cPlayer::Play(const QString& path, long device) {
         self.data(), [self, generation] { if (self) self->OnNaturalEnd(generation); }, Qt::QueuedConnection);
   };
   QString error;
-  const SdlPlayback::OpenResult opened = playback->Open(path, device, onEnd, &error);
+  const SdlPlayback::OpenResult opened = playback->Open(std::move(make), device, onEnd, &error);
   if (opened != SdlPlayback::Opened) {
     lastError_ = error;
     return opened == SdlPlayback::DeviceFailed ? PlayErrDevice : PlayErrFile;
   }
-  TakeDetails(playback->Info());
   playback_ = std::move(playback);
   return 0;
 }

@@ -94,6 +94,13 @@ std::optional<CdDriveTable::Drive> DriveAt(long position) {
 }
 }  // namespace
 
+std::function<std::unique_ptr<PcmSource>(double start)> cAudioCDRipper::TrackPreview(long position,
+                                                                                      long track) const {
+  const auto drive = DriveAt(position);
+  // Plain reads: a preview must start at once, and a slip in it is heard, not kept.
+  return [drive, track](double start) { return MakeCdTrackSource(drive, track, long(start), -1, false); };
+}
+
 long cAudioCDRipper::RipTrack() {
   std::vector<std::unique_ptr<PcmSource>> sources;
   const auto drive = DriveAt(deviceIndex_);

@@ -5,9 +5,11 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 struct AudioInfo;
+class PcmSource;
 
 class cPlayer : public QObject {
   Q_OBJECT
@@ -25,6 +27,9 @@ class cPlayer : public QObject {
 
   // 0 when playback started, else an error code for ReportError.
   long Play(const QString& path, long device);
+  // Plays what the maker gives from a start in seconds (a CD track); it is
+  // asked again at each seek. seconds is the length shown.
+  long PlaySource(std::function<std::unique_ptr<PcmSource>(double start)> make, double seconds, long device);
   void PausePlay();
   void ResumePlay();
   void StopPlay();
@@ -45,6 +50,7 @@ class cPlayer : public QObject {
  private:
   struct Playback;
   void OnNaturalEnd(int generation);
+  long startPlayback(std::function<std::unique_ptr<PcmSource>(double start)> make, long device);
   void TakeDetails(const AudioInfo& info);
   double duration_ = 0;
   long sampleRate_ = 0;

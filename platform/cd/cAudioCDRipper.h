@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "platform/audio/cAudioJobControl.h"
@@ -54,6 +55,9 @@ class cAudioCDRipper : public cAudioJobControl {
   long RipTrack();
   // The running rip stops; Aborted follows.
   void AbortRip();
+  // The preview player's source of a track of the device at that position,
+  // from a start in seconds on (cPlayer.PlaySource).
+  std::function<std::unique_ptr<PcmSource>(double start)> TrackPreview(long position, long track) const;
   // Opens the tray of the DeviceIndex drive. An image drive has none: nothing happens.
   void Eject();
   // Stops a running rip without further events.

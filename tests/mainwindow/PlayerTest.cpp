@@ -6,6 +6,8 @@
 #include <QToolButton>
 #include <functional>
 
+#include "AudioFixtures.h"
+#include "DiscImage.h"
 #include "platform/audio/cPlayer.h"
 #include "tests/lists/ListFixtures.h"
 
@@ -164,6 +166,30 @@ TEST_F(PlayerTest, EveryWayAPreviewEndsResetsWhatShowsIt) {
     EXPECT_FALSE(listNode()->Bold()) << c.name;
     EXPECT_FALSE(main->tmSlider->Enabled()) << c.name;
   }
+}
+
+// A drive's row names no file ("D:/Track02.cda"): its track plays from the
+// drive, and the samples played are the track's.
+TEST_F(PlayerTest, ADrivesTrackPlaysFromTheDrive) {
+  const QString dir = TestEnv::FreshDir("cd_preview");
+  const DiscImage::Image image = DiscImage::Write(dir, {{1, 440}, {1, 660}});
+  AudioFixtures::DiskAudio disk(dir, {});
+  qputenv("TESSORY_CD_IMAGES", image.cue.toLocal8Bit());
+  main->setTree();
+  main->cTreeView1_NodeClick(g_oAudioCDsNode->Children().Item(1));
+  ASSERT_EQ(main->cGrid1->Rows(), 2);
+  main->cGrid1->SetSelectedRow(2);
+  press("Play");
+  ASSERT_TRUE(playing());
+  EXPECT_TRUE(ScriptedUi::get().shown.empty());
+  EXPECT_EQ(main->lbTotalLengthSec->text(), "0:00:01");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !playing(); }, 10000));
+  const QByteArray played = FileBytes(dir + "/played.raw");
+  const QByteArray track = image.TrackBytes(2);
+  const qsizetype at = played.indexOf(track);
+  ASSERT_GE(at, 0) << played.size();
+  // Around the track the device played silence only.
+  EXPECT_EQ(played.left(at).count('\0') + played.mid(at + track.size()).count('\0'), played.size() - track.size());
 }
 
 TEST_F(PlayerTest, EmptyGridAndMissingFile) {
