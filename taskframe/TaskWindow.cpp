@@ -591,6 +591,16 @@ QString TaskWindow::OutputPathOrError(const QString& name) {
   return {};
 }
 
+QString TaskWindow::UniqueInRun(const QString& path) {
+  if (path.isEmpty()) return path;
+  const QString folder = mdlFunctions::GetFolderPath(path);
+  const QString file = mdlFunctions::GetFileNameFromPath(path);
+  QString unique = path;
+  for (int n = 2; m_runOutputs.contains(unique.toLower()); ++n) unique = folder + mdlFunctions::NumberedFileName(file, n);
+  m_runOutputs.insert(unique.toLower());
+  return unique;
+}
+
 long TaskWindow::AskOverwrite(const QString& path) {
   if ((chkOverWrite && CheckValue(chkOverWrite) == 1) || !QFileInfo(path).exists()) return 0;
   Log("File already exists.");

@@ -22,6 +22,7 @@
 //  - DestExtension(): only when "[dest_extension]" is not the format box's;
 //  - its run, wired to cmdConvert and cmdAbort, using the run helpers below.
 #pragma once
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -259,6 +260,12 @@ class TaskWindow : public Form {
   // The output path of a name, or "" (logged as an error of the item and
   // m_bRunError set) when the name is empty.
   QString OutputPathOrError(const QString& name);
+  // The path itself, or, when an earlier item of this run took it, the path
+  // with " (2)", " (3)", ... before its extension: two items of one run never
+  // share an output. Names are compared without case, as a FAT-formatted
+  // stick would. A run starts with ForgetRunOutputs.
+  QString UniqueInRun(const QString& path);
+  void ForgetRunOutputs() { m_runOutputs.clear(); }
   // 0 go on, 1 skip the item (No), 2 cancel the run (Cancel). Any existing
   // file counts, hidden ones too; no question when the overwrite box is ticked.
   long AskOverwrite(const QString& path);
@@ -268,6 +275,7 @@ class TaskWindow : public Form {
   void EndRunAborted();
 
   TaskWindowLook look_;
+  QSet<QString> m_runOutputs;
 
  private:
   void buildFrame();

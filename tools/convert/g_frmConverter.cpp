@@ -69,6 +69,7 @@ void g_frmConverter::cmdConvert_Click() {
   SetDestination();
   CreateSubFolderWhenTicked();
   m_lCurrentRow = 1;
+  ForgetRunOutputs();
   m_bRunError = false;
   m_bAbortPending = false;
   m_lSecsDone = 0;
@@ -126,7 +127,7 @@ long g_frmConverter::ConvertTask(long lRow) {
   m_lItemSecsDone = 0;
   SetID3Tags(lRow);
   AnnounceItem(lRow, "Start to convert: ");
-  const QString output = OutputPathOrError(name);
+  const QString output = UniqueInRun(OutputPathOrError(name));
   if (output.isEmpty()) return TaskSkipped;
   cAudioConverter1->SetInputFile(ItemRow::Text(*cGrid1, lRow, "COL_FILE"));
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;

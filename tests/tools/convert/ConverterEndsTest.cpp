@@ -1,5 +1,6 @@
 // How a converter run ends: abort, a damaged source, existing outputs and an
 // output that is a source, and the end-of-job actions each end runs or not.
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 
@@ -219,4 +220,36 @@ TEST_F(ConverterEnds, AbortBehindTheLastItemsQuestionAnsweredNoEndsAborted) {
   EXPECT_TRUE(sounds.isEmpty());
   EXPECT_TRUE(ScriptedUi::get().shellCalls.empty());
   EXPECT_EQ(turnOffShown, 0);
+}
+
+// Two items of one name from two folders (two CDs' "01.wav") never share an
+// output, "Overwrite" ticked or not: the later one gets " (2)" and nothing is
+// asked. A file there from before is still the user's to keep or replace.
+TEST_F(ConverterEnds, ItemsOfOneNameNeverShareAnOutput) {
+  QDir().mkpath(media + "/cd1");
+  QDir().mkpath(media + "/cd2");
+  WriteWav(media + "/cd1/01.wav", 44100, 2, 16, 0.5, Signal::Ramp);
+  WriteWav(media + "/cd2/01.wav", 44100, 2, 16, 0.3);
+  WriteWav(media + "/cd2/01 (2).wav", 44100, 2, 16, 0.2, Signal::Silence);
+  AddItems({"cd1/01.wav"});  // a dialog's files are of one folder
+  AddItems({"cd2/01.wav", "cd2/01 (2).wav"});
+  ASSERT_EQ(main->cGrid1->Rows(), 3);
+  const QStringList sources = {media + "/cd1/01.wav", media + "/cd2/01.wav", media + "/cd2/01 (2).wav"};
+  for (bool overwrite : {true, false}) {
+    SCOPED_TRACE(overwrite);
+    QDir(out).removeRecursively();
+    QDir().mkpath(out);
+    WithConverter([&](g_frmConverter& w) {
+      FormControls::SelectText(w.cboTargetFormat, "WAV - Waveform Audio Format (*.wav)");
+      w.chkOverWrite->setChecked(overwrite);
+      Convert(w);
+      EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+    });
+    EXPECT_TRUE(ScriptedUi::get().prompts().isEmpty()) << ScriptedUi::get().prompts().join('|').toStdString();
+    ScriptedUi::get().install();
+    ASSERT_EQ(OutFiles(), (QStringList{"01 (2) (2).wav", "01 (2).wav", "01.wav"}));
+    EXPECT_TRUE(DecodePcm(out + "/01.wav") == DecodePcm(sources[0]));
+    EXPECT_TRUE(DecodePcm(out + "/01 (2).wav") == DecodePcm(sources[1]));
+    EXPECT_TRUE(DecodePcm(out + "/01 (2) (2).wav") == DecodePcm(sources[2]));
+  }
 }

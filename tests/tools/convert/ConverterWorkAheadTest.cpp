@@ -60,7 +60,7 @@ struct RunSeen {
 }  // namespace
 
 // Eight items: a damaged one, one whose target exists (Yes), one whose target
-// exists (No), two that write the same target (the second is asked, No).
+// exists (No), two of one name (the second gets " (2)", nothing asked).
 TEST_F(ConverterWorkAhead, ManyWorkersGiveTheFilesLogQuestionsAndEndOfOne) {
   QDir(media).mkpath("sub");
   const QStringList names = {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav", "sub/a.wav", "g.wav"};
@@ -86,7 +86,7 @@ TEST_F(ConverterWorkAhead, ManyWorkersGiveTheFilesLogQuestionsAndEndOfOne) {
       WriteBytes(out + "/d." + QString(f.ext), "old d");
       WriteBytes(out + "/f." + QString(f.ext), "old f");
       ScriptedUi::get().reset();
-      ScriptedUi::get().answers = {vbYes, vbNo, vbNo};
+      ScriptedUi::get().answers = {vbYes, vbNo};
       WithConverter([&](g_frmConverter& w) {
         ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, f.listText));
         // While the first row converts, later rows' files appear beside it.
@@ -111,14 +111,15 @@ TEST_F(ConverterWorkAhead, ManyWorkersGiveTheFilesLogQuestionsAndEndOfOne) {
     EXPECT_EQ(seen[1].log, seen[0].log);
     EXPECT_EQ(seen[1].end, "Done.");
     EXPECT_EQ(seen[1].end, seen[0].end);
-    EXPECT_EQ(seen[1].prompts.size(), 3);
+    EXPECT_EQ(seen[1].prompts.size(), 2);
     EXPECT_EQ(seen[1].prompts.size(), seen[0].prompts.size());
     EXPECT_EQ(seen[1].files, seen[0].files);
     EXPECT_EQ(seen[1].log.filter("Error: ").size(), 1);
     const QString ext = f.ext;
-    EXPECT_EQ(seen[1].files, QStringList({"a." + ext, "b." + ext, "d." + ext, "e." + ext, "f." + ext, "g." + ext}));
+    EXPECT_EQ(seen[1].files, QStringList({"a (2)." + ext, "a." + ext, "b." + ext, "d." + ext, "e." + ext, "f." + ext, "g." + ext}));
     EXPECT_EQ(seen[1].bytes["f." + ext], "old f");
     EXPECT_EQ(seen[1].bytes["a." + ext].size(), FileBytes(out + "/a." + ext).size());
+    EXPECT_NE(seen[1].bytes["a (2)." + ext], seen[1].bytes["a." + ext]);
     EXPECT_NE(seen[1].bytes["d." + ext], "old d");
     for (const auto& [file, bytes] : seen[0].bytes) EXPECT_TRUE(seen[1].bytes[file] == bytes) << file.toStdString();
   }
