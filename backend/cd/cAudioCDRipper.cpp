@@ -97,8 +97,8 @@ std::optional<CdDriveTable::Drive> DriveAt(long position) {
 std::function<std::unique_ptr<PcmSource>(double start)> cAudioCDRipper::TrackPreview(long position,
                                                                                       long track) const {
   const auto drive = DriveAt(position);
-  // Plain reads: a preview must start at once, and a slip in it is heard, not kept.
-  return [drive, track](double start) { return MakeCdTrackSource(drive, track, long(start), -1, false); };
+  // The same reader as a rip, so a preview of a scratched disc skips no more than its rip.
+  return [drive, track](double start) { return MakeCdTrackSource(drive, track, long(start), -1); };
 }
 
 long cAudioCDRipper::RipTrack() {
