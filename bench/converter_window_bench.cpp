@@ -114,10 +114,14 @@ double Median(const QString& base, const std::function<bool(const QString&)>& ru
   return walls[walls.size() / 2];
 }
 
-void PrintRatio(const char* side, double ours, double reference) {
+// The one-worker line is there to show what working ahead gains; only the
+// run as users get it is held to the target.
+void PrintRatio(const char* side, double ours, double reference, bool judged) {
   const double ratio = ours / reference;
-  printf("%-32s %7.2f s | xargs -P%d lame %7.2f s | ratio %.3f | target %.2f %s\n", side, ours,
-         QThread::idealThreadCount(), reference, ratio, kTarget, ratio <= kTarget ? "ok" : "MISSED");
+  printf("%-32s %7.2f s | xargs -P%d lame %7.2f s | ratio %.3f", side, ours, QThread::idealThreadCount(), reference,
+         ratio);
+  if (judged) printf(" | target %.2f %s", kTarget, ratio <= kTarget ? "ok" : "MISSED");
+  printf("\n");
 }
 }  // namespace
 
@@ -147,7 +151,7 @@ int main(int argc, char** argv) {
   const double window = Median(home.path() + "/ours", [&](const QString& out) { return ConvertThroughWindow(items, out); });
   cAudioConverter::SetWorkAheadThreads(1);
   const double single = Median(home.path() + "/one", [&](const QString& out) { return ConvertThroughWindow(items, out); });
-  PrintRatio("converter window run", window, reference);
-  PrintRatio("one at a time (1 worker)", single, reference);
+  PrintRatio("converter window run", window, reference, true);
+  PrintRatio("one at a time (1 worker)", single, reference, false);
   return 0;
 }
