@@ -517,7 +517,6 @@ void TaskWindow::ShowTrayBalloon(const QString& text, int seconds) {
 void TaskWindow::ConvertRowsAhead(cAudioConverter& converter, long& tagRow) {
   const long rows = cGrid1->Rows();
   if (rows < 2 || cAudioConverter::WorkAheadThreads() < 2) return;
-  if (cboFileName && cboFileName->currentText().contains("[time]")) return;
   std::vector<QString> outputs(rows + 1);
   QHash<QString, int> uses;
   for (long row = 1; row <= rows; ++row) {
@@ -532,7 +531,7 @@ void TaskWindow::ConvertRowsAhead(cAudioConverter& converter, long& tagRow) {
   for (long row = 1; row <= rows; ++row) {
     const QString& output = outputs[row];
     if (output.isEmpty() || uses.value(QFileInfo(output).absoluteFilePath()) > 1 || QFileInfo::exists(output) ||
-        tagsFollowTheClock(*cGrid1, row))
+        RowFollowsTheClock(row))
       continue;
     tagRow = row;
     cGrid1->SetSelectedRow(row);
@@ -543,6 +542,10 @@ void TaskWindow::ConvertRowsAhead(cAudioConverter& converter, long& tagRow) {
     converter.PrepareAhead();
   }
   tagRow = shownRow;
+}
+
+bool TaskWindow::RowFollowsTheClock(long row) const {
+  return (cboFileName && cboFileName->currentText().contains("[time]")) || tagsFollowTheClock(*cGrid1, row);
 }
 
 void TaskWindow::Log(const QString& message) { mdlFunctions::AddLogLine(message, txtLog); }

@@ -244,6 +244,8 @@ class TaskWindow : public Form {
   // target exists (its question comes first), when another row writes the
   // same target or reads it as its source, or when its name or tags hold the clock.
   void ConvertRowsAhead(cAudioConverter& converter, long& tagRow);
+  // True when the row's name or tags hold the time of day, known only when its turn comes.
+  bool RowFollowsTheClock(long row) const;
   void Log(const QString& message);
   // A run's first steps: a blank line in a log that has text, the
   // destination saved into the history and the box reloaded, the preparing line.

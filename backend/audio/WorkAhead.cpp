@@ -9,7 +9,7 @@ std::atomic<int> threadsSet{0};
 
 void AheadJob::Run(const std::function<void(int)>& report) {
   PcmSources sources;
-  sources.push_back(MakeFileSource(input, double(start), double(length)));
+  sources.push_back(source ? source() : MakeFileSource(input, double(start), double(length)));
   AudioJobOutcome outcome = ConvertToTemp(sources, settings, tempPath, abort, [&](int, int percent) {
     {
       std::lock_guard lock(mutex_);

@@ -22,6 +22,8 @@ struct AheadJob {
   QString input;
   double start = -1, length = -1;  // seconds; -1 the whole file
   QString tempPath;
+  // Where the PCM comes from when not the input file (which then only names it).
+  std::function<std::unique_ptr<PcmSource>()> source;
   std::atomic<bool> abort{false};
 
   bool SameAs(const AheadJob& other) const {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
+#include <mutex>
 
 namespace CdDriveTable {
 namespace {
@@ -64,6 +65,10 @@ CdIo_t* Open(const Drive& drive, QString* why) {
   if (tracks > kMaxTracks)
     return fail(QString("The CD image of drive %1 lists %2 tracks; a CD holds at most %3.")
                     .arg(drive.name).arg(tracks).arg(kMaxTracks));
+  // The image reader parses a CUE sheet with strtok: one open at a time in the
+  // process (the list's disc check runs beside the ripper's reads).
+  static std::mutex opening;
+  std::lock_guard lock(opening);
   CdIo_t* cdio = cdio_open(drive.device.toLocal8Bit().constData(), drive.image ? DRIVER_BINCUE : DRIVER_DEVICE);
   return cdio ? cdio : fail("Drive " + drive.name + " cannot be opened.");
 }

@@ -9,7 +9,9 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <QByteArray>
 #include <QFileInfo>
+#include <chrono>
 #include <algorithm>
 #include <vector>
 
@@ -169,4 +171,106 @@ class CdTrackSource : public PcmSource {
 std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
                                              long rangeLength) {
   return std::make_unique<CdTrackSource>(std::move(drive), track, rangeStart, rangeLength);
+}
+
+bool CdReadTurns::Ticket::Wait(const std::atomic<bool>* abort) {
+  std::unique_lock lock(turns_->mutex_);
+  // A dropped job sets its abort flag without knowing of this wait: look again now and then.
+  while (!turns_->pending_.empty() && *turns_->pending_.begin() != number_) {
+    if (abort && *abort) return false;
+    turns_->changed_.wait_for(lock, std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+void CdReadTurns::Ticket::Release() {
+  if (released_.exchange(true)) return;
+  {
+    std::lock_guard lock(turns_->mutex_);
+    turns_->pending_.erase(number_);
+  }
+  turns_->changed_.notify_all();
+}
+
+std::shared_ptr<CdReadTurns::Ticket> CdReadTurns::Next() {
+  std::lock_guard lock(mutex_);
+  pending_.insert(next_);
+  return std::make_shared<Ticket>(shared_from_this(), next_++);
+}
+
+namespace {
+class TurnTakingSource : public PcmSource {
+ public:
+  TurnTakingSource(std::unique_ptr<PcmSource> track, std::shared_ptr<CdReadTurns::Ticket> ticket, bool whole,
+                   const std::atomic<bool>* abort)
+      : track_(std::move(track)), ticket_(std::move(ticket)), whole_(whole), abort_(abort) {}
+  ~TurnTakingSource() override {
+    track_.reset();
+    ticket_->Release();
+  }
+
+  bool Open(QString* error) override {
+    if (!ticket_->Wait(abort_)) {
+      *error = "Aborted.";
+      return false;
+    }
+    return track_->Open(error);
+  }
+  PcmFormat NativeFormat() const override { return track_->NativeFormat(); }
+
+  bool Start(PcmFormat format, QString* error) override {
+    if (!track_->Start(format, error)) return false;
+    if (!whole_) return true;
+    const bool read = ReadWhole(format, error);
+    track_.reset();
+    ticket_->Release();
+    return read;
+  }
+
+  int Read(QString* error) override {
+    if (!whole_) return track_->Read(error);
+    if (served_ == pieces_.size()) return 0;
+    const QByteArray& piece = pieces_[served_++];
+    pcm_ = piece.constData();
+    return int(piece.size() / frameBytes_);
+  }
+  const void* Pcm() const override { return whole_ ? pcm_ : track_->Pcm(); }
+  double Progress() const override {
+    if (!whole_) return track_->Progress();
+    return pieces_.empty() ? 1.0 : double(served_) / double(pieces_.size());
+  }
+  QString File() const override { return QString(); }
+
+ private:
+  // Piece by piece as the track delivers them, so the encoder gets the same writes.
+  bool ReadWhole(PcmFormat format, QString* error) {
+    frameBytes_ = format.channels * (format.bits == 8 ? 1 : format.bits == 16 ? 2 : 4);
+    for (;;) {
+      if (abort_ && *abort_) {
+        *error = "Aborted.";
+        return false;
+      }
+      const int frames = track_->Read(error);
+      if (frames < 0) return false;
+      if (frames == 0) return true;
+      pieces_.emplace_back(static_cast<const char*>(track_->Pcm()), qsizetype(frames) * frameBytes_);
+    }
+  }
+
+  std::unique_ptr<PcmSource> track_;
+  std::shared_ptr<CdReadTurns::Ticket> ticket_;
+  bool whole_;
+  const std::atomic<bool>* abort_;
+  int frameBytes_ = 4;
+  std::vector<QByteArray> pieces_;
+  size_t served_ = 0;
+  const char* pcm_ = nullptr;
+};
+}  // namespace
+
+std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
+                                             long rangeLength, std::shared_ptr<CdReadTurns::Ticket> ticket,
+                                             bool whole, const std::atomic<bool>* abort) {
+  return std::make_unique<TurnTakingSource>(MakeCdTrackSource(std::move(drive), track, rangeStart, rangeLength),
+                                            std::move(ticket), whole, abort);
 }

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "backend/audio/AudioJobRunner.h"
+#include "backend/audio/WorkAhead.h"
 #include "backend/cd/CdDriveTable.h"
 #include "backend/cd/CdTrackSource.h"
 
@@ -22,8 +24,9 @@ struct cAudioCDRipper::Disc {
   std::vector<Track> tracks;
 };
 
-cAudioCDRipper::cAudioCDRipper(QObject* parent) : cAudioJobControl(parent) {}
-cAudioCDRipper::~cAudioCDRipper() { CloseJob(); }
+cAudioCDRipper::cAudioCDRipper(QObject* parent)
+    : cAudioJobControl(parent), turns_(std::make_shared<CdReadTurns>()), ahead_(std::make_unique<WorkAheadPool>()) {}
+cAudioCDRipper::~cAudioCDRipper() { CloseRipper(); }
 
 long cAudioCDRipper::GetDeviceCount() const { return long(CdDriveTable::Drives().size()); }
 
@@ -101,18 +104,59 @@ std::function<std::unique_ptr<PcmSource>(double start)> cAudioCDRipper::TrackPre
   return [drive, track](double start) { return MakeCdTrackSource(drive, track, long(start), -1); };
 }
 
-long cAudioCDRipper::RipTrack() {
-  std::vector<std::unique_ptr<PcmSource>> sources;
+// The rip set up now. Its source takes its turn at the drive only when it
+// starts, and reads the whole track at once when it works ahead.
+std::shared_ptr<AheadJob> cAudioCDRipper::CurrentJob(bool whole) const {
+  auto job = std::make_shared<AheadJob>();
+  job->settings = Settings();
   const auto drive = DriveAt(deviceIndex_);
-  sources.push_back(MakeCdTrackSource(drive, trackNumber_, rangeStart_, rangeLength_));
-  const long result = StartJob(std::move(sources), [this](int, int percent) { emit Progress(percent); });
+  job->input = (drive ? drive->device : QString()) + "#" + QString::number(trackNumber_);
+  job->start = double(rangeStart_);
+  job->length = double(rangeLength_);
+  if (!whole) return job;
+  job->source = [drive, track = trackNumber_, start = rangeStart_, length = rangeLength_,
+                 ticket = turns_->Next(), abort = &job->abort] {
+    return MakeCdTrackSource(drive, track, start, length, ticket, true, abort);
+  };
+  return job;
+}
+
+bool cAudioCDRipper::PrepareAhead() {
+  const bool ahead = WorkAheadPool::Threads() >= 2;
+  if (ahead) {
+    auto job = CurrentJob(true);
+    job->tempPath = AudioTempPathFor(job->settings.outputFile);
+    ahead_->Add(std::move(job));
+  }
+  rangeStart_ = rangeLength_ = -1;
+  return ahead;
+}
+
+void cAudioCDRipper::EndWorkAhead() { ahead_->Stop(); }
+
+long cAudioCDRipper::RipTrack() {
+  if (JobRunning()) return AudioErrBusy;
+  auto progress = [this](int, int percent) { emit Progress(percent); };
+  bool claimed = false;
+  if (auto job = ahead_->Take(*CurrentJob(false), &claimed)) {
+    rangeStart_ = rangeLength_ = -1;
+    return AdoptJob(std::move(job), claimed, progress);
+  }
+  std::vector<std::unique_ptr<PcmSource>> sources;
+  sources.push_back(
+      MakeCdTrackSource(DriveAt(deviceIndex_), trackNumber_, rangeStart_, rangeLength_, turns_->Next(), false, nullptr));
+  const long result = StartJob(std::move(sources), progress);
   // A range belongs to the rip it was set for; the next rip takes the whole
   // track unless a range is set again.
   if (result == 0) rangeStart_ = rangeLength_ = -1;
   return result;
 }
 
-void cAudioCDRipper::AbortRip() { AbortJob(); }
+// The running rip is told first: a worker may be encoding it for it.
+void cAudioCDRipper::AbortRip() {
+  AbortJob();
+  ahead_->Stop();
+}
 
 void cAudioCDRipper::Eject() {
   const auto drive = DriveAt(deviceIndex_);
@@ -121,4 +165,8 @@ void cAudioCDRipper::Eject() {
   cdio_eject_media_drive(drive->device.toLocal8Bit().constData());
 }
 
-void cAudioCDRipper::CloseRipper() { CloseJob(); }
+void cAudioCDRipper::CloseRipper() {
+  AbortJob();
+  ahead_->Stop();
+  CloseJob();
+}

@@ -14,6 +14,10 @@
 
 #include "platform/audio/cAudioJobControl.h"
 
+class CdReadTurns;
+class WorkAheadPool;
+struct AheadJob;
+
 class cAudioCDRipper : public cAudioJobControl {
   Q_OBJECT
  public:
@@ -51,9 +55,21 @@ class cAudioCDRipper : public cAudioJobControl {
   void SetRangeLength(double seconds) { rangeLength_ = long(std::nearbyint(seconds)); }
 
   // Starts ripping TrackNumber of the DeviceIndex drive into OutputFile;
-  // returns 0 at once (AudioErrBusy, without an event, while a rip runs).
+  // returns 0 at once (AudioErrBusy, without an event, while a rip runs). A
+  // rip queued ahead that is the same in every setting is taken over.
   long RipTrack();
-  // The running rip stops; Aborted follows.
+  // Work ahead: queues the rip set up now, to be encoded on a worker thread
+  // into a hidden temporary file beside its output, with no events. The drive
+  // is still read one track at a time in the order the rips were queued (the
+  // rips started by RipTrack after them), each track into memory, so that its
+  // encoding runs beside the next track's read. Only RipTrack of the same rip
+  // gives it its name; rips passed over are dropped. The range set is used up
+  // either way. Returns false when there is a single worker: runs then stay
+  // one rip at a time.
+  bool PrepareAhead();
+  // Stops every queued rip and removes their temporary files.
+  void EndWorkAhead();
+  // The running rip and every queued one stop; Aborted follows.
   void AbortRip();
   // The preview player's source of a track of the device at that position,
   // from a start in seconds on (cPlayer.PlaySource).
@@ -68,7 +84,11 @@ class cAudioCDRipper : public cAudioJobControl {
 
  private:
   struct Disc;
+  std::shared_ptr<AheadJob> CurrentJob(bool whole) const;
+
   std::unique_ptr<Disc> disc_;
+  std::shared_ptr<CdReadTurns> turns_;
+  std::unique_ptr<WorkAheadPool> ahead_;
   long deviceIndex_ = -1;
   QString deviceError_;
   long trackNumber_ = 1;

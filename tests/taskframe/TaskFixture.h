@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <functional>
+#include <map>
 
 #include "AudioFixtures.h"
 #include "core/g_frmTurnOff.h"
@@ -96,4 +97,12 @@ class TaskTest : public ListsTest {
 
  private:
   QTimer watch_;
+};
+
+// What a run on the work-ahead workers shows and leaves, to compare with a run on one.
+struct RunSeen {
+  QStringList log, prompts, files;
+  QString end;
+  std::map<QString, QByteArray> bytes;
+  bool workedAhead = false;
 };

@@ -1,6 +1,7 @@
 #include "tools/disc/g_frmCDRipper.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -114,6 +115,7 @@ void g_frmCDRipper::cmdConvert_Click() {
   BringLogToFront();
   m_ltmrTicks = 1;
   cAudioCDRipper1->SetDeviceIndex(cboDevices->currentIndex());
+  RipRowsAhead();
   ConvertTracks();
 }
 
@@ -132,6 +134,7 @@ void g_frmCDRipper::ConvertTracks() {
     if (outcome == TaskCancelled) Log("Aborted.");
     if (outcome == TaskCancelled || outcome == TaskAborted) break;
   }
+  cAudioCDRipper1->EndWorkAhead();
   if (outcome == TaskAborted) {
     EndRunAborted();
     return;
@@ -172,6 +175,30 @@ long g_frmCDRipper::ConvertTask(long lRow) {
   if (m_bAbortPending) return TaskAborted;
   cAudioCDRipper1->RipTrack();
   return TaskStarted;
+}
+
+// Encoding is what takes long, not reading: the marked rows are queued to be
+// read in row order and encoded on the control's workers, each set up as its
+// turn will set it up (its name uniqued as its turn will unique it), so that
+// its turn takes the rip over. WAV output is as fast as the drive and stays one
+// rip at a time. A row waits for its turn when its target exists (its question
+// comes first) or when its name or tags hold the clock.
+void g_frmCDRipper::RipRowsAhead() {
+  if (cAudioCDRipper1->DestinationFormat() <= 2) return;
+  const QSet<QString> runOutputs = m_runOutputs;
+  for (long row = 1; row <= cGrid1->Rows(); ++row) {
+    if (ItemRow::Icon(*cGrid1, row, "Inc") != ItemRow::kMarked) continue;
+    const QString name = GetTargetFileName(row);
+    if (name.isEmpty()) continue;
+    const QString output = uniqueInRun(OutputFolder() + name);
+    if (QFileInfo::exists(output) || RowFollowsTheClock(row)) continue;
+    cAudioCDRipper1->SetTrackNumber(row);
+    SetID3Tags(row);
+    SetRowRange(*cAudioCDRipper1, *cGrid1, row);
+    cAudioCDRipper1->SetOutputFile(output);
+    if (!cAudioCDRipper1->PrepareAhead()) break;
+  }
+  m_runOutputs = runOutputs;
 }
 
 // Titles from a CD database can be equal: a later track of the run gets

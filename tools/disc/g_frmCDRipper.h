@@ -2,7 +2,8 @@
 // after the other, into files of the chosen format with their tags. The grid
 // holds every track of the disc, so a row number is the track number; the
 // run passes over the unmarked rows. Each track is started from the ripper
-// control's Done or Error event of the one before.
+// control's Done or Error event of the one before. Into a compressed format
+// later tracks are read and encoded ahead on every core (see RipRowsAhead).
 #pragma once
 #include <QSet>
 
@@ -54,6 +55,7 @@ class g_frmCDRipper : public TaskWindow {
   void FillDeviceList();
   void endRunDone();
   QString uniqueInRun(const QString& path);
+  void RipRowsAhead();
   // An Abort confirmed while no track was running (between two tracks): the
   // run ends as aborted before the next track starts.
   bool m_bAbortPending = false;

@@ -50,13 +50,6 @@ QByteArray WithoutOggSerials(QByteArray ogg) {
   }
   return ogg;
 }
-
-struct RunSeen {
-  QStringList log, prompts, files;
-  QString end;
-  std::map<QString, QByteArray> bytes;
-  bool workedAhead = false;
-};
 }  // namespace
 
 // Eight items: a damaged one, one whose target exists (Yes), one whose target

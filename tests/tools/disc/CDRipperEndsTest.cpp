@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "platform/cSysTray.h"
+#include "platform/audio/cAudioConverter.h"
 #include "tests/tools/disc/RipperFixture.h"
 
 using namespace AudioFixtures;
@@ -112,6 +113,9 @@ TEST_F(RipperTest, DamagedDiscMidTrackEndsThatTrackWithError) {
   g_tMp3Settings = Mp3FormatRecord{};
   g_tMp3Settings.Bitrate = 128, g_tMp3Settings.SampleRate = 44100, g_tMp3Settings.Mode = 1;
   g_tMp3Settings.Quality = 0, g_bMp3Abr = false;  // the reader stays far behind the cut
+  // On one worker the drive is read as the track encodes (several read a track
+  // whole before encoding it; RipperWorkAhead damages the disc before the run).
+  cAudioConverter::SetWorkAheadThreads(1);
   WithRipper([&](g_frmCDRipper& w) {
     SelectFormat(w, "MP3 - MPEG-1 Audio Layer 3 (*.mp3)");
     TickEndActions(w);
@@ -138,6 +142,7 @@ TEST_F(RipperTest, DamagedDiscMidTrackEndsThatTrackWithError) {
   EXPECT_EQ(OutFiles(), QStringList{"Track01.mp3"});
   EXPECT_EQ(sounds.size(), 1);
   EXPECT_EQ(turnOffShown, 0);
+  cAudioConverter::SetWorkAheadThreads(0);
 }
 
 // The disc taken out after its tracks were listed: the disc check says so,

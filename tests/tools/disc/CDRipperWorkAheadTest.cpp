@@ -1,0 +1,148 @@
+// The ripper's run on several workers into a compressed format: the drive is
+// read track by track in row order while earlier tracks encode ahead into
+// hidden temporary files, and what the user sees and gets is the run of one
+// worker: the same files byte for byte, the same log, question and end; an
+// Abort leaves no temporary file.
+#include <QDir>
+#include <QThread>
+
+#include "platform/audio/cAudioConverter.h"
+#include "tests/tools/disc/RipperFixture.h"
+
+using namespace AudioFixtures;
+using ListFixtures::FileBytes;
+using ListFixtures::WriteBytes;
+
+namespace {
+const char* const kMp3 = "MP3 - MPEG-1 Audio Layer 3 (*.mp3)";
+
+class RipperWorkAhead : public RipperTest {
+ protected:
+  void SetUp() override {
+    RipperTest::SetUp();
+    g_tMp3Settings = Mp3FormatRecord{};
+    g_tMp3Settings.Bitrate = 128, g_tMp3Settings.SampleRate = 44100, g_tMp3Settings.Mode = 1;
+    g_tMp3Settings.Quality = 5, g_bMp3Abr = false;
+    g_lApeLevel = 2;
+    g_sTagSong = "Song [TRACK_NUM]";
+  }
+  void TearDown() override {
+    cAudioConverter::SetWorkAheadThreads(0);
+    RipperTest::TearDown();
+  }
+  QStringList PartFiles() const { return QDir(out).entryList({".*.part"}, QDir::Files | QDir::Hidden); }
+  QStringList EveryFile() const { return QDir(out).entryList(QDir::Files | QDir::Hidden); }
+};
+}  // namespace
+
+// Six tracks: two equal titles (the second gets " (2)"), a range row, a target
+// that exists (asked at its turn, Yes), a row left unmarked.
+TEST_F(RipperWorkAhead, ManyWorkersGiveTheFilesLogQuestionAndEndOfOne) {
+  UseDisc({{1.2, 440}, {1, 550}, {2.5, 660}, {1, 770, 1}, {1.1, 880}, {1, 990}}, "ahead");
+  const QStringList names = {"Same", "Same", "Cut", "Exists", "Skipped", "Last"};
+  for (int r = 1; r <= names.size(); ++r) ItemRow::SetText(*main->cGrid1, r, "Item Name", names[r - 1] + ".cda");
+  ItemRow::SetIcon(*main->cGrid1, 5, "Inc", ItemRow::kUnmarked);
+  ItemRow::SetText(*main->cGrid1, 3, "COL_RANGE_ALL", "0");
+  ItemRow::SetText(*main->cGrid1, 3, "COL_RANGE_START_TIME", "1");
+  ItemRow::SetText(*main->cGrid1, 3, "COL_RANGE_LENGTH_TIME", "1");
+  UseItemNameTemplate();
+  struct Format {
+    const char* listText;
+    const char* ext;
+  } formats[] = {{kMp3, "mp3"}, {"APE - Monkey 's Audio (*.ape)", "ape"}};
+  for (const Format& f : formats) {
+    SCOPED_TRACE(f.ext);
+    const QString ext = f.ext;
+    RunSeen seen[2];
+    for (int workers : {1, 4}) {
+      RunSeen& s = seen[workers == 4];
+      cAudioConverter::SetWorkAheadThreads(workers);
+      out = TestEnv::FreshDir(QString("out_%1_%2").arg(ext).arg(workers));
+      WriteBytes(out + "/Exists.cda." + ext, "old");
+      ScriptedUi::get().reset();
+      ScriptedUi::get().answers = {vbYes};
+      WithRipper([&](g_frmCDRipper& w) {
+        SelectFormat(w, f.listText);
+        // While the first track encodes, later tracks' files appear beside it.
+        bool looked = false;
+        QObject::connect(w.cAudioCDRipper1, &cAudioCDRipper::Progress, &w, [&](long) {
+          if (w.m_lCurrentRow != 1 || looked) return;
+          looked = true;
+          for (int i = 0; i < 1000 && !s.workedAhead; ++i, QThread::msleep(5))
+            s.workedAhead = !PartFiles().filter(QRegularExpression("^\\.(Cut|Last)\\.")).isEmpty();
+        });
+        Rip(w);
+        s.log = Messages(w);
+        s.end = w.lblCurrentTrack->text();
+      });
+      s.prompts = ScriptedUi::get().prompts().replaceInStrings(out, "<out>");
+      s.files = EveryFile();
+      for (const QString& file : s.files) s.bytes[file] = FileBytes(out + "/" + file);
+    }
+    EXPECT_FALSE(seen[0].workedAhead);
+    EXPECT_TRUE(seen[1].workedAhead);
+    EXPECT_EQ(seen[1].log, seen[0].log);
+    EXPECT_EQ(seen[1].log.filter("Done.").size(), 5);
+    EXPECT_EQ(seen[1].end, "Done.");
+    EXPECT_EQ(seen[1].end, seen[0].end);
+    EXPECT_EQ(seen[1].prompts.size(), 1);
+    EXPECT_TRUE(seen[1].prompts == seen[0].prompts) << seen[1].prompts.join('|').toStdString();
+    EXPECT_EQ(seen[1].files, QStringList({"Cut.cda." + ext, "Exists.cda." + ext, "Last.cda." + ext,
+                                          "Same.cda (2)." + ext, "Same.cda." + ext}));
+    EXPECT_EQ(seen[1].files, seen[0].files);
+    EXPECT_NE(seen[1].bytes["Exists.cda." + ext], "old");
+    for (const auto& [file, bytes] : seen[0].bytes) EXPECT_TRUE(seen[1].bytes[file] == bytes) << file.toStdString();
+  }
+  EXPECT_EQ(DecodePcm(out + "/Same.cda.ape"), TrackSamples(1));
+}
+
+// An Abort while later tracks are read and encoded ahead: nothing of any
+// unfinished track stays, temporary files included.
+TEST_F(RipperWorkAhead, AbortRemovesEveryTrackRippedAhead) {
+  UseDisc({{1, 440}, {8, 550}, {1, 660}, {1, 770}, {1, 880}}, "abort");
+  cAudioConverter::SetWorkAheadThreads(3);
+  bool aborted = false;
+  WithRipper([&](g_frmCDRipper& w) {
+    SelectFormat(w, kMp3);
+    QObject::connect(w.cAudioCDRipper1, &cAudioCDRipper::Progress, &w, [&](long) {
+      if (w.m_lCurrentRow != 2 || aborted) return;
+      // Later tracks encode into their temporary files meanwhile (the window
+      // waits here, so track 2 stays running as the user sees it).
+      const QRegularExpression later("^\\.Track0[345]\\.");
+      for (int i = 0; i < 400 && PartFiles().filter(later).size() < 2; ++i) QThread::msleep(5);
+      EXPECT_FALSE(PartFiles().filter(later).isEmpty());
+      aborted = true;
+      ScriptedUi::get().answers.push_back(vbYes);
+      w.cmdAbort->click();
+    });
+    Rip(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Aborted.");
+    EXPECT_EQ(Messages(w).filter("Aborted.").size(), 1);
+  });
+  ASSERT_TRUE(aborted);
+  EXPECT_EQ(EveryFile(), QStringList{"Track01.mp3"});
+}
+
+// A disc image cut in the middle of its second track: the track wholly
+// behind the cut ends with its error among good ones, on four workers as on one.
+TEST_F(RipperWorkAhead, DamagedDiscGivesTheErrorsOfOneWorker) {
+  UseDisc({{1, 440}, {4, 330}, {1, 550}}, "damaged");
+  QFile bin(image.bin);
+  ASSERT_TRUE(bin.resize(image.starts[1] + 2 * 75 * DiscImage::kSectorBytes));
+  QStringList logs[2], files[2];
+  for (int workers : {1, 4}) {
+    cAudioConverter::SetWorkAheadThreads(workers);
+    out = TestEnv::FreshDir(QString("out_damaged_%1").arg(workers));
+    WithRipper([&](g_frmCDRipper& w) {
+      SelectFormat(w, kMp3);
+      Rip(w);
+      logs[workers == 4] = Messages(w);
+      EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+    });
+    files[workers == 4] = EveryFile();
+  }
+  EXPECT_EQ(logs[1], logs[0]);
+  EXPECT_EQ(logs[1].filter("Error: "), QStringList{"Error: The track 3 cannot be read.(1)"});
+  EXPECT_EQ(files[1], QStringList({"Track01.mp3", "Track02.mp3"}));
+  EXPECT_EQ(files[1], files[0]);
+}
