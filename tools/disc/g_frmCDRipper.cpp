@@ -110,7 +110,7 @@ void g_frmCDRipper::cmdConvert_Click() {
   m_lCurrentRow = 1;
   m_bRunError = false;
   m_bAbortPending = false;
-  m_runOutputs.clear();
+  ForgetRunOutputs();
   m_ltmrSecsDone = 0;
   BringLogToFront();
   m_ltmrTicks = 1;
@@ -167,7 +167,7 @@ long g_frmCDRipper::ConvertTask(long lRow) {
   cAudioCDRipper1->SetTrackNumber(lRow);
   SetID3Tags(lRow);
   AnnounceItem(lRow, "Start to rip: ");
-  const QString output = uniqueInRun(OutputPathOrError(name));
+  const QString output = UniqueInRun(OutputPathOrError(name));
   if (output.isEmpty()) return TaskSkipped;
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
   SetRowRange(*cAudioCDRipper1, *cGrid1, lRow);
@@ -190,7 +190,7 @@ void g_frmCDRipper::RipRowsAhead() {
     if (ItemRow::Icon(*cGrid1, row, "Inc") != ItemRow::kMarked) continue;
     const QString name = GetTargetFileName(row);
     if (name.isEmpty()) continue;
-    const QString output = uniqueInRun(OutputFolder() + name);
+    const QString output = UniqueInRun(OutputFolder() + name);
     if (QFileInfo::exists(output) || RowFollowsTheClock(row)) continue;
     cAudioCDRipper1->SetTrackNumber(row);
     SetID3Tags(row);
@@ -199,19 +199,6 @@ void g_frmCDRipper::RipRowsAhead() {
     if (!cAudioCDRipper1->PrepareAhead()) break;
   }
   m_runOutputs = runOutputs;
-}
-
-// Titles from a CD database can be equal: a later track of the run gets
-// " (2)", " (3)", ... so that it never replaces an earlier one. Names are
-// compared without case, as a FAT-formatted stick would.
-QString g_frmCDRipper::uniqueInRun(const QString& path) {
-  if (path.isEmpty()) return path;
-  const QString folder = mdlFunctions::GetFolderPath(path);
-  const QString file = mdlFunctions::GetFileNameFromPath(path);
-  QString unique = path;
-  for (int n = 2; m_runOutputs.contains(unique.toLower()); ++n) unique = folder + mdlFunctions::NumberedFileName(file, n);
-  m_runOutputs.insert(unique.toLower());
-  return unique;
 }
 
 void g_frmCDRipper::cmdAbort_Click() {

@@ -5,7 +5,6 @@
 // control's Done or Error event of the one before. Into a compressed format
 // later tracks are read and encoded ahead on every core (see RipRowsAhead).
 #pragma once
-#include <QSet>
 
 #include "taskframe/TaskWindow.h"
 
@@ -54,11 +53,8 @@ class g_frmCDRipper : public TaskWindow {
  private:
   void FillDeviceList();
   void endRunDone();
-  QString uniqueInRun(const QString& path);
   void RipRowsAhead();
   // An Abort confirmed while no track was running (between two tracks): the
   // run ends as aborted before the next track starts.
   bool m_bAbortPending = false;
-  // The output paths of this run so far, in lower case.
-  QSet<QString> m_runOutputs;
 };
