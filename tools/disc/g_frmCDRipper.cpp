@@ -192,6 +192,8 @@ void g_frmCDRipper::RipRowsAhead() {
     if (name.isEmpty()) continue;
     const QString output = UniqueInRun(OutputFolder() + name);
     if (QFileInfo::exists(output) || RowFollowsTheClock(row)) continue;
+    // As at its turn: "[TRACK_NUM]" in the tags is the selected row.
+    cGrid1->SetSelectedRow(row);
     cAudioCDRipper1->SetTrackNumber(row);
     SetID3Tags(row);
     SetRowRange(*cAudioCDRipper1, *cGrid1, row);
