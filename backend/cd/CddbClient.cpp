@@ -106,8 +106,12 @@ class Connection {
 
 int Code(const QByteArray& status) { return status.left(3).toInt(); }
 
-// The server's words after the status code, for an error text.
-QString Said(const QByteArray& status) { return QString::fromUtf8(status.mid(4)).trimmed(); }
+// The server's words after the status code, for an error text; its code
+// when it gave none.
+QString Said(const QByteArray& status) {
+  const QString words = QString::fromUtf8(status.mid(4)).trimmed();
+  return words.isEmpty() ? "the server answered \"" + QString::fromUtf8(status.left(3)) + "\"" : words;
+}
 
 bool Greet(Connection& c, const Greeting& g, QString* error) {
   auto fail = [&](const QString& why) {

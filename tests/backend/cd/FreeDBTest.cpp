@@ -120,6 +120,7 @@ TEST_F(FreeDBTest, FailuresEndWithErrorCode2) {
       {"no match", "202 No match found\r\n", false, {}, "is not in the CD database"},
       {"entry missing", "200 rock 0badbeef X / Y\r\n", false, {}, "cannot be read"},
       {"server refuses", "403 Database entry is corrupt\r\n", false, {}, "query failed"},
+      {"refusal without words", "403\r\n", false, {}, "query failed: the server answered \"403\"."},
       {"match without an ID", "200 rock\r\n", false, {}, "query failed: the server's match names no disc ID."},
       {"matches without IDs", "211 Found inexact matches\r\nrock\r\njazz zz\r\n.\r\n", false, {},
        "query failed: the server's match names no disc ID."},
