@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "platform/SafeFile.h"
+#include "platform/Utf8Text.h"
 #include "platform/Services.h"
 #include "platform/cBalloonTip.h"
 
@@ -130,26 +131,20 @@ QString keptExtension(const QString& name) {
 }
 
 // The stem cut so that stem and tail together fit kMaxFileNameBytes.
-QString capStem(QString stem, const QString& tail) {
-  const qsizetype budget = kMaxFileNameBytes - tail.toUtf8().size();
-  while (stem.toUtf8().size() > budget) {
-    stem.chop(1);
-    if (!stem.isEmpty() && stem.back().isHighSurrogate()) stem.chop(1);
-  }
-  return stem + tail;
+QString capStem(QStringView stem, const QString& tail) {
+  return Utf8Text::Head(stem, kMaxFileNameBytes - tail.toUtf8().size()) + tail;
 }
 }  // namespace
 
 QString CapFileNameLength(const QString& name) {
-  if (name.toUtf8().size() <= kMaxFileNameBytes) return name;
+  if (Utf8Text::Head(name, kMaxFileNameBytes).size() == name.size()) return name;
   const QString tail = keptExtension(name);
-  return capStem(name.left(name.size() - tail.size()), tail);
+  return capStem(QStringView(name).chopped(tail.size()), tail);
 }
 
 QString NumberedFileName(const QString& name, int number) {
   const QString ext = keptExtension(name);
-  const QString stem = name.left(name.size() - ext.size());
-  return capStem(stem, QString(" (%1)").arg(number) + ext);
+  return capStem(QStringView(name).chopped(ext.size()), QString(" (%1)").arg(number) + ext);
 }
 
 QString GetFileExt(const QString& name) { return GetExtension(name).left(12); }

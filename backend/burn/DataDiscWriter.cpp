@@ -10,12 +10,13 @@
 #include "backend/burn/BurnLib.h"
 #include "platform/RunFolder.h"
 #include "platform/Services.h"
+#include "platform/Utf8Text.h"
 
 namespace DataDiscWriter {
 namespace {
 using Outcome = BurnOutcome;
 
-constexpr int kIsoLabelChars = 32;
+constexpr int kIsoLabelBytes = 32;
 
 QString IsoMessage(int code) { return QString::fromLocal8Bit(iso_error_to_msg(code)); }
 
@@ -219,7 +220,7 @@ Outcome WriteImageFile(BurnJob& job, const DataBurnRequest& r, const DataBurnEve
 }
 }  // namespace
 
-QString ClampedLabel(const QString& label) { return label.left(kIsoLabelChars); }
+QString ClampedLabel(const QString& label) { return Utf8Text::Head(label, kIsoLabelBytes); }
 
 bool Readable(const QString& path) {
   const QFileInfo fi(path);

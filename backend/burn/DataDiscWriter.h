@@ -38,8 +38,9 @@ struct DataBurnEvents {
 };
 
 namespace DataDiscWriter {
-// The volume label as each standard can hold it: at most 32 characters for
-// ISO 9660 (libisofs keeps the first 16 of them for Joliet).
+// The volume label as each standard can hold it: at most 32 bytes of UTF-8
+// for ISO 9660 and UDF, never half a character (libisofs keeps the first 16
+// characters for Joliet).
 QString ClampedLabel(const QString& label);
 // True when the path is a regular file that can be read.
 bool Readable(const QString& path);

@@ -9,9 +9,12 @@
 namespace Cddb {
 namespace {
 constexpr int kFramesPerSecond = 75;
-// A line or an entry longer than this is no CD database answer.
+// An xmcd entry is a few kilobytes: a line, an answer or a text longer than
+// this is no CD database's, and the lookup ends instead of holding it.
 constexpr qint64 kMaxLineBytes = 64 * 1024;
 constexpr qint64 kMaxEntryLines = 4096;
+constexpr qint64 kMaxAnswerBytes = 1024 * 1024;
+constexpr qint64 kMaxValueBytes = 64 * 1024;
 constexpr qint64 kSliceMs = 100;
 
 int DigitSum(int n) {
@@ -19,6 +22,8 @@ int DigitSum(int n) {
   for (; n > 0; n /= 10) sum += n % 10;
   return sum;
 }
+
+const QString kSilent = "the server did not answer";
 
 // One cddbp connection; every wait ends at the lookup's limit.
 class Connection {
@@ -33,14 +38,18 @@ class Connection {
     return Wait([this](int ms) { return socket_.waitForConnected(ms); });
   }
 
+  // Why the last read or write came to nothing, in words for an error text.
+  const QString& Why() const { return why_; }
+
   // A line without its line end; empty when the server fell silent, hung up
   // or sent a line no answer has.
   std::optional<QByteArray> Line() {
     while (!socket_.canReadLine()) {
-      if (socket_.bytesAvailable() > kMaxLineBytes || !Wait([this](int ms) { return socket_.waitForReadyRead(ms); }))
-        return std::nullopt;
+      if (socket_.bytesAvailable() > kMaxLineBytes) return Fault(kLongLine);
+      if (!Wait([this](int ms) { return socket_.waitForReadyRead(ms); })) return Fault(kSilent);
     }
-    QByteArray line = socket_.readLine(kMaxLineBytes + 2);
+    QByteArray line = socket_.readLine(kMaxLineBytes + 3);  // room for the line end
+    if (!line.endsWith('\n')) return Fault(kLongLine);
     while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
     return line;
   }
@@ -54,21 +63,25 @@ class Connection {
 
   // The status line answering a command (or the greeting, for an empty one).
   std::optional<QByteArray> Ask(const QByteArray& command) {
-    if (!command.isEmpty() && !Send(command)) return std::nullopt;
+    if (!command.isEmpty() && !Send(command)) return Fault(kSilent);
     return Line();
   }
 
   // The lines up to the closing "."; a line starting with ".." stands for one
-  // starting with ".".
+  // starting with ".". Bytes are counted as they arrive, so that an answer
+  // past its cap is never held whole.
   std::optional<QByteArrayList> Block() {
     QByteArrayList lines;
-    while (lines.size() < kMaxEntryLines) {
+    qint64 bytes = 0;
+    for (;;) {
       std::optional<QByteArray> line = Line();
       if (!line) return std::nullopt;
       if (*line == ".") return lines;
+      bytes += line->size() + 2;
+      if (bytes > kMaxAnswerBytes) return Fault("the server's answer is larger than 1 MB");
+      if (lines.size() == kMaxEntryLines) return Fault("the server's answer has more than 4096 lines");
       lines << (line->startsWith("..") ? line->mid(1) : *line);
     }
-    return std::nullopt;
   }
 
  private:
@@ -81,16 +94,24 @@ class Connection {
     }
     return false;
   }
+  std::nullopt_t Fault(const QString& why) {
+    why_ = why;
+    return std::nullopt;
+  }
+  inline static const QString kLongLine = "a line of the server's answer is longer than 64 KB";
   const Limit& limit_;
   QTcpSocket socket_;
+  QString why_ = kSilent;
 };
 
 int Code(const QByteArray& status) { return status.left(3).toInt(); }
 
-// The server's words after the status code, for an error text.
-QString Said(const QByteArray& status) { return QString::fromUtf8(status.mid(4)).trimmed(); }
-
-const QString kSilent = "the server did not answer";
+// The server's words after the status code, for an error text; its code
+// when it gave none.
+QString Said(const QByteArray& status) {
+  const QString words = QString::fromUtf8(status.mid(4)).trimmed();
+  return words.isEmpty() ? "the server answered \"" + QString::fromUtf8(status.left(3)) + "\"" : words;
+}
 
 bool Greet(Connection& c, const Greeting& g, QString* error) {
   auto fail = [&](const QString& why) {
@@ -106,7 +127,7 @@ bool Greet(Connection& c, const Greeting& g, QString* error) {
                {"proto 6", {201, 502}}};
   for (const auto& step : steps) {
     const std::optional<QByteArray> status = c.Ask(step.command);
-    if (!status) return fail(kSilent);
+    if (!status) return fail(c.Why());
     if (!step.ok.contains(Code(*status))) return fail(Said(*status));
   }
   return true;
@@ -132,24 +153,30 @@ std::optional<Match> Query(Connection& c, const Toc& toc, unsigned id, QString* 
     return std::nullopt;
   };
   const QString absent = "The CD (disc ID " + hex + ") is not in the CD database.";
+  const QString failed = "The CD database query failed: ";
+  const QString noId = failed + "the server's match names no disc ID.";
   QByteArray command = QString("cddb query %1 %2").arg(hex).arg(toc.offsets.size()).toUtf8();
   for (int offset : toc.offsets) command += " " + QByteArray::number(offset);
   command += " " + QByteArray::number(toc.seconds);
   const std::optional<QByteArray> status = c.Ask(command);
-  if (!status) return fail("The CD database query failed: " + kSilent + ".");
+  if (!status) return fail(failed + c.Why() + ".");
   const int code = Code(*status);
   if (code == 202) return fail(absent);
-  if (code == 200) return MatchOf(status->mid(4));
-  if (code != 210 && code != 211) return fail("The CD database query failed: " + Said(*status) + ".");
+  if (code == 200) {
+    const std::optional<Match> m = MatchOf(status->mid(4));
+    return m ? m : fail(noId);
+  }
+  if (code != 210 && code != 211) return fail(failed + Said(*status) + ".");
   const std::optional<QByteArrayList> lines = c.Block();
-  if (!lines) return fail("The CD database query failed: " + kSilent + ".");
+  if (!lines) return fail(failed + c.Why() + ".");
   std::optional<Match> chosen;
   for (const QByteArray& line : *lines) {
     const std::optional<Match> m = MatchOf(line);
     if (m && m->id == id) return m;
     if (!chosen) chosen = m;
   }
-  return chosen ? chosen : fail(absent);
+  if (chosen) return chosen;
+  return fail(lines->isEmpty() ? absent : noId);
 }
 
 // xmcd escapes: "\n" a line break, "\t" a tab, "\\" a backslash; any other
@@ -196,7 +223,11 @@ unsigned DiscId(const Toc& toc) {
   return unsigned(sum % 255) << 24 | unsigned(length) << 8 | unsigned(toc.offsets.size());
 }
 
-std::optional<Entry> ParseEntry(const QByteArrayList& lines, size_t tracks) {
+std::optional<Entry> ParseEntry(const QByteArrayList& lines, size_t tracks, QString* error) {
+  auto fail = [&](const QString& text) {
+    *error = text;
+    return std::nullopt;
+  };
   static const QRegularExpression offsetLine("^#\\s*(\\d+)\\s*$");
   static const QRegularExpression lengthLine("^#\\s*Disc length:\\s*(\\d+)");
   std::vector<int> offsets;
@@ -214,9 +245,14 @@ std::optional<Entry> ParseEntry(const QByteArrayList& lines, size_t tracks) {
       continue;
     }
     const qsizetype eq = raw.indexOf('=');
-    if (eq > 0) values[raw.left(eq).trimmed()] += raw.mid(eq + 1);  // a long value goes on over several lines
+    if (eq <= 0) continue;
+    QByteArray& value = values[raw.left(eq).trimmed()];
+    value += raw.mid(eq + 1);  // a long value goes on over several lines
+    if (value.size() > kMaxValueBytes)
+      return fail("The CD database entry cannot be read: a text of the entry is longer than 64 KB.");
   }
-  if (offsets.size() != tracks || seconds <= 0) return std::nullopt;
+  // An entry that does not describe the disc's tracks names none of them.
+  if (offsets.size() != tracks || seconds <= 0) return fail("The CD database entry does not list the tracks of this CD.");
   Entry entry;
   // A disc title without " / " names artist and album alike.
   const QString disc = Text(values["DTITLE"]);
@@ -241,10 +277,10 @@ std::optional<QByteArrayList> Fetch(const Greeting& greeting, const Toc& toc, co
     *error = "The CD database entry cannot be read: " + why + ".";
     return std::nullopt;
   };
-  if (!status) return fail(kSilent);
+  if (!status) return fail(c.Why());
   if (Code(*status) != 210) return fail(Said(*status));
   std::optional<QByteArrayList> lines = c.Block();
-  if (!lines) return fail(kSilent);
+  if (!lines) return fail(c.Why());
   return lines;
 }
 }  // namespace Cddb

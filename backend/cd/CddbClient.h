@@ -26,10 +26,11 @@ struct Entry {
   QString artist, album;
   std::vector<Track> tracks;  // one per track of the disc, in order
 };
-// Reads an entry's lines. Empty when the entry lacks its track offsets or its
-// disc length, or lists another number of tracks than the disc has: such an
-// entry belongs to no disc we can trust it for.
-std::optional<Entry> ParseEntry(const QByteArrayList& lines, size_t tracks);
+// Reads an entry's lines. Empty, with the reason in error (a sentence), when
+// the entry lacks its track offsets or its disc length, or lists another
+// number of tracks than the disc has (such an entry belongs to no disc we can
+// trust it for), or holds a text longer than any title.
+std::optional<Entry> ParseEntry(const QByteArrayList& lines, size_t tracks, QString* error);
 
 struct Greeting {
   QString host;

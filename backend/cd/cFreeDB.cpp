@@ -107,9 +107,8 @@ void RunLookup(const Query& q, const PostFn& post, const std::function<bool()>& 
   QString error;
   const std::optional<QByteArrayList> lines = Cddb::Fetch(q.greeting, *toc, limit, matched, &error);
   if (!lines) return Fail(post, error);
-  // An entry that does not describe the disc's tracks names none of them.
-  const std::optional<Cddb::Entry> entry = Cddb::ParseEntry(*lines, toc->offsets.size());
-  if (!entry) return Fail(post, "The CD database entry does not list the tracks of this CD.");
+  const std::optional<Cddb::Entry> entry = Cddb::ParseEntry(*lines, toc->offsets.size(), &error);
+  if (!entry) return Fail(post, error);
   Report(*entry, post);
 }
 }  // namespace

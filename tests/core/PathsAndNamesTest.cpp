@@ -134,6 +134,19 @@ TEST(SafeNames, LongNamesAreCutToTheCap) {
   }
 }
 
+// A title of megabytes, as a CD database may send, is cut like a short one:
+// its extension kept, the cut on a character's first byte, and the numbered
+// form within the cap as well.
+TEST(SafeNames, NamesOfMegabytesAreCutLikeShortOnes) {
+  const QString e(u'\u00e9'), clef = QString::fromUtf8("\xf0\x9d\x84\x9e");
+  const QString piece = QString("ab") + e + clef;  // 8 bytes
+  const QString huge = piece.repeated(1 << 20) + ".flac";
+  EXPECT_EQ(CapFileNameLength(huge), piece.repeated(24) + "ab.flac");
+  EXPECT_EQ(NumberedFileName(huge, 12), piece.repeated(23) + "ab" + e + " (12).flac");
+  const QString odd = "x" + clef.repeated(3 << 20);  // the 200th UTF-16 unit is half a pair
+  EXPECT_EQ(CapFileNameLength(odd), "x" + clef.repeated(49));
+}
+
 TEST(LegalNames, NineCharactersAreIllegal) {
   for (QChar c : QString("/\\:?*<>\"|")) EXPECT_FALSE(IsLegalName(QString("a") + c + "b")) << c.toLatin1();
   EXPECT_TRUE(IsLegalName(""));

@@ -19,6 +19,17 @@
 namespace {
 constexpr long kLookupTimeout = 20;
 
+// A name made from the CD database's text, for an item or the drive: without
+// its leading dots and blanks, so that no file or folder named after it is
+// hidden; empty when the text names nothing.
+QString NameFrom(const QString& text) {
+  qsizetype start = 0;
+  while (start < text.size() && (text[start] == u'.' || text[start].isSpace())) ++start;
+  return text.mid(start);
+}
+
+bool Blank(const QString& text) { return text.trimmed().isEmpty(); }
+
 RegistryRoutines GeneralSettings() {
   RegistryRoutines r;
   r.hkey = HKEY_LOCAL_MACHINE;
@@ -128,21 +139,27 @@ void g_frmFreeDB::cFreeDB1_TrackInfo(const QString& artist, int track, const QSt
   const bool showsDisc = selected && selected->Key() == m_sDriveKey;
   if (showsDisc && main->cGrid1->Rows() == 0) return;
   if (showsDisc && track >= 1 && track <= main->cGrid1->Rows()) {
-    // A blank title would name the file ".cda": the track keeps its own name.
-    if (!title.trimmed().isEmpty()) ItemRow::SetText(*main->cGrid1, track, "Item Name", title + ".cda");
-    ItemRow::SetText(*main->cGrid1, track, "COL_TAG_ARTIST", artist);
-    ItemRow::SetText(*main->cGrid1, track, "COL_TAG_ALBUM", lblAlbumName->text());
+    // A title that names nothing would name the file ".cda": the track keeps
+    // its own name, as a blank artist or album keeps its cell.
+    if (const QString name = NameFrom(title); !name.isEmpty())
+      ItemRow::SetText(*main->cGrid1, track, "Item Name", name + ".cda");
+    if (!Blank(artist)) ItemRow::SetText(*main->cGrid1, track, "COL_TAG_ARTIST", artist);
+    if (!Blank(lblAlbumName->text())) ItemRow::SetText(*main->cGrid1, track, "COL_TAG_ALBUM", lblAlbumName->text());
   }
   if (track == m_lTracks) FinishLookup();
 }
 
-// The drive node takes the artist and the album as its caption; the list
-// title follows when that drive is still the one open.
+// The drive node takes the artist and the album as its caption (the one of
+// them that names something, or neither); the list title follows when that
+// drive is still the one open.
 void g_frmFreeDB::FinishLookup() {
   frmMain* main = loadedForm<frmMain>();
   cTreeNode* drive = g_oAudioCDsNode ? g_oAudioCDsNode->Children().Item(m_sDriveKey) : nullptr;
-  if (main && drive && frmMain::IsCDNode(m_sDriveKey)) {
-    QString text = lblArtist->text() + " - " + lblAlbumName->text();
+  QStringList names;
+  for (const QLabel* label : {lblArtist, lblAlbumName})
+    if (const QString name = NameFrom(label->text()); !name.isEmpty()) names << name;
+  if (main && drive && frmMain::IsCDNode(m_sDriveKey) && !names.isEmpty()) {
+    QString text = names.join(" - ");
     drive->SetText(text);
     if (main->cTreeView1->SelectedItem() == drive) {
       int cancel = 0;

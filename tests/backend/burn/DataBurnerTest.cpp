@@ -371,3 +371,37 @@ TEST_F(DataBurnerTest, EachChoiceOfFileSystemsReadsBackWithOtherTools) {
     EXPECT_EQ(cBurner::DiscFileSystems(iso, joliet, udf), gets[choice / 2]);
   }
 }
+
+// The UDF tool counts the label in bytes: a label of fewer than 32 characters
+// may hold more than 32 bytes of UTF-8. It is cut to 32 bytes on a character's
+// first byte, and each file system of the disc carries the cut label.
+TEST_F(DataBurnerTest, UdfLabelIsCutToThirtyTwoBytes) {
+  const QString oe(u'\u00f6');
+  struct Case {
+    QString label, kept;
+  } cases[] = {
+      {"Größe Sommerhits Ärzte Ölfeld", "Größe Sommerhits Ärzte Ölfel"},  // 29 characters, 33 bytes
+      {"x" + oe.repeated(20), "x" + oe.repeated(15)},                     // byte 32 is half an "ö"
+      {QString(40, u'a'), QString(32, u'a')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label.toStdString());
+    QFile::remove(image);
+    BurnWatcher w;
+    cBurner b;
+    Watch(b, w);
+    b.NewCompilation();
+    b.SetUseISO9660(true);
+    b.SetUseJoliet(false);
+    b.SetUseUDF(true);
+    b.SetVolumeLabel(c.label);
+    for (const QString& f : staged) b.AddFile(f);
+    b.Burn(0);
+    ASSERT_TRUE(w.Wait());
+    ASSERT_EQ(w.ends, QStringList{"End"}) << w.errorText.toStdString();
+    const QString udf = QString::fromUtf8(RunTool("udfinfo", {image}));
+    EXPECT_TRUE(udf.contains("\nlabel=" + c.kept + "\n")) << udf.toStdString();
+    const QString pvd = QString::fromUtf8(RunTool("isoinfo", {"-d", "-i", image}));
+    EXPECT_TRUE(pvd.contains("Volume id: " + c.kept + "\n")) << pvd.toStdString();
+  }
+}

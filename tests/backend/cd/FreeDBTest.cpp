@@ -120,6 +120,10 @@ TEST_F(FreeDBTest, FailuresEndWithErrorCode2) {
       {"no match", "202 No match found\r\n", false, {}, "is not in the CD database"},
       {"entry missing", "200 rock 0badbeef X / Y\r\n", false, {}, "cannot be read"},
       {"server refuses", "403 Database entry is corrupt\r\n", false, {}, "query failed"},
+      {"refusal without words", "403\r\n", false, {}, "query failed: the server answered \"403\"."},
+      {"match without an ID", "200 rock\r\n", false, {}, "query failed: the server's match names no disc ID."},
+      {"matches without IDs", "211 Found inexact matches\r\nrock\r\njazz zz\r\n.\r\n", false, {},
+       "query failed: the server's match names no disc ID."},
       {"silent server", {}, true, {}, "query failed: the server did not answer."},
       {"no disc", {}, false, "Z:", "There is no audio CD in drive Z:."},
   };
@@ -235,6 +239,36 @@ TEST_F(FreeDBTest, EntryWithoutTheDiscsLayoutFails) {
     ASSERT_TRUE(Run(e));
     EXPECT_EQ(e.errorCode, FreeDbErrLookup);
     EXPECT_TRUE(e.log.last().contains("does not list the tracks of this CD")) << e.log.join('|').toStdString();
+    EXPECT_TRUE(e.log.filter("Artist:").isEmpty());
+    EXPECT_TRUE(e.tracks.isEmpty());
+  }
+}
+
+// An xmcd entry is a few kilobytes: one that is not, however the server cuts
+// it into lines, ends the lookup with a message and names nothing.
+TEST_F(FreeDBTest, OversizedEntriesFailWithAMessage) {
+  server.queryReply = "200 rock " + id + " x / y\r\n";
+  const QByteArrayList plain = Entry(id, "Artist", "Album", {"a", "b", "c"});
+  const qsizetype title = plain.indexOf("TTITLE1=b");
+  QByteArrayList large = plain, longText = plain, longLine = plain;
+  for (int i = 0; i < 1100; ++i) large << "X" + QByteArray::number(i) + "=" + QByteArray(1000, 'x');
+  for (int i = 0; i < 20; ++i) longText.insert(title + 1, "TTITLE1=" + QByteArray(4000, 'y'));
+  longLine[title] = "TTITLE1=" + QByteArray(70000, 'z');
+  const struct {
+    QByteArrayList entry;
+    const char* text;
+  } cases[] = {
+      {large, "cannot be read: the server's answer is larger than 1 MB."},
+      {longText, "cannot be read: a text of the entry is longer than 64 KB."},
+      {longLine, "cannot be read: a line of the server's answer is longer than 64 KB."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    server.entries["rock " + id] = c.entry;
+    Events e(db);
+    ASSERT_TRUE(Run(e));
+    EXPECT_EQ(e.errorCode, FreeDbErrLookup);
+    EXPECT_TRUE(e.log.last().endsWith(c.text)) << e.log.join('|').left(300).toStdString();
     EXPECT_TRUE(e.log.filter("Artist:").isEmpty());
     EXPECT_TRUE(e.tracks.isEmpty());
   }

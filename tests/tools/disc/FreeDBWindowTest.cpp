@@ -197,4 +197,68 @@ TEST_F(FreeDBWindowTest, BrokenEntriesAndBlankTitlesKeepTheTrackNames) {
   EXPECT_EQ(drive->Text(), "The Artist - The Album");
 }
 
+// Replies that name nothing usable change nothing they cannot name: a match
+// without a disc ID is a failed lookup that says why; a blank disc title
+// leaves the caption and the artist and album cells as they were, as a blank
+// title leaves its track's name; a name made from titles never starts with a
+// dot, so no output file or folder is hidden.
+TEST_F(FreeDBWindowTest, RepliesThatNameNothingLeaveTheNamesAsTheyWere) {
+  const QString noId = "The CD database query failed: the server's match names no disc ID.(2)";
+  const QStringList own{"Track01.cda", "Track02.cda", "Track03.cda"}, mine{"Mine", "Mine", "Mine"},
+      myAlbum{"My Album", "My Album", "My Album"};
+  struct Case {
+    const char* name;
+    QString reply;        // the query's answer; empty: the disc's own match
+    QByteArray discLine;  // the entry's DTITLE line
+    QStringList titles;
+    QString prompt;   // the warning shown; empty: none
+    QString caption;  // empty: the drive keeps its caption
+    QStringList names, artists, albums;
+  } cases[] = {
+      {"match without an ID", "200 rock\r\n", "DTITLE=A / B", {"One", "Two", "Three"}, noId, {}, own, mine, myAlbum},
+      {"matches without IDs", "211 Found inexact matches\r\nrock\r\n.\r\n", "DTITLE=A / B", {"One", "Two", "Three"},
+       noId, {}, own, mine, myAlbum},
+      {"blank disc title", {}, "DTITLE=", {"One", "Guest / Two", ""}, {}, {},
+       {"One.cda", "Two.cda", "Track03.cda"}, {"Mine", "Guest", "Mine"}, myAlbum},
+      {"blank artist and album", {}, "DTITLE=  /  ", {"One", "Two", "Three"}, {}, {},
+       {"One.cda", "Two.cda", "Three.cda"}, mine, myAlbum},
+      {"titles of dots", {}, "DTITLE=.Dot Band / ..Hidden", {".", "..", "...Baby"}, {}, "Dot Band - Hidden",
+       {"Track01.cda", "Track02.cda", "Baby.cda"}, {".Dot Band", ".Dot Band", ".Dot Band"},
+       {"..Hidden", "..Hidden", "..Hidden"}},
+      {"disc title of dots", {}, "DTITLE=. / ..", {"One", "Two", "Three"}, {}, {},
+       {"One.cda", "Two.cda", "Three.cda"}, {".", ".", "."}, {"..", "..", ".."}},
+  };
+  OpenDrive();
+  const QString letter = drive->Text();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedUi::get().shown.clear();
+    drive->SetText(letter);
+    for (long r = 1; r <= 3; ++r) {
+      ItemRow::SetText(*main->cGrid1, r, "Item Name", own[r - 1]);
+      ItemRow::SetText(*main->cGrid1, r, "COL_TAG_ARTIST", "Mine");
+      ItemRow::SetText(*main->cGrid1, r, "COL_TAG_ALBUM", "My Album");
+    }
+    Answer(c.titles);
+    if (!c.reply.isEmpty()) server.queryReply = c.reply;
+    QByteArrayList& entry = server.entries["rock " + id];
+    entry[entry.indexOf("DTITLE=The Artist / The Album")] = c.discLine;
+    main->RunCommand("FreeDB");
+    ASSERT_TRUE(LookupGone());
+    if (c.prompt.isEmpty()) {
+      EXPECT_TRUE(ScriptedUi::get().shown.empty());
+    } else {
+      ASSERT_EQ(ScriptedUi::get().shown.size(), 1u);
+      EXPECT_EQ(ScriptedUi::get().shown[0].prompt, c.prompt);
+    }
+    EXPECT_EQ(drive->Text(), c.caption.isEmpty() ? letter : c.caption);
+    for (long r = 1; r <= 3; ++r) {
+      SCOPED_TRACE(r);
+      EXPECT_EQ(Cell(main, r, "Item Name"), c.names[r - 1]);
+      EXPECT_EQ(Cell(main, r, "COL_TAG_ARTIST"), c.artists[r - 1]);
+      EXPECT_EQ(Cell(main, r, "COL_TAG_ALBUM"), c.albums[r - 1]);
+    }
+  }
+}
+
 }  // namespace
