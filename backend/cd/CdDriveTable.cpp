@@ -69,7 +69,7 @@ QString SheetProblem(const QByteArray& sheet) {
   std::vector<int> numbers;  // of the TRACK lines, in order
   for (const QByteArray& line : sheet.split('\n')) {
     if (line.size() > kLongestLine)
-      return QString("has a line of %1 characters; a CUE sheet line holds at most %2.")
+      return QString("has a line of %1 bytes; a CUE sheet line holds at most %2.")
           .arg(line.size())
           .arg(kLongestLine);
     const QList<QByteArray> words = Words(line);

@@ -40,9 +40,9 @@ TEST(CdDriveTable, SheetsTheLibraryWouldMisreadAreRefused) {
     const char* refusal;   // the rest of the message; empty when the sheet opens
     int first = 0, count = 0;
   } cases[] = {
-      {"hidden", hidden, "cue", "has a line of 4109 characters; a CUE sheet line holds at most 4094."},
+      {"hidden", hidden, "cue", "has a line of 4109 bytes; a CUE sheet line holds at most 4094."},
       {"cut", Remark(4095) + Tracks(1, 1), "cue",
-       "has a line of 4095 characters; a CUE sheet line holds at most 4094."},
+       "has a line of 4095 bytes; a CUE sheet line holds at most 4094."},
       {"longest", Remark(4094) + Tracks(1, 2), "cue", "", 1, 2},
       {"byBin", Tracks(97, 97), "bin", "starts at track 97, above its number of tracks (1)."},
       {"soundByBin", Tracks(1, 3), "bin", "", 1, 3},
