@@ -3,9 +3,13 @@
 #include <cdio/cdio.h>
 
 #include <QFile>
+#include <QList>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace CdDriveTable {
 namespace {
@@ -25,14 +29,74 @@ constexpr lsn_t kDataPregap = 150;
 constexpr lsn_t kSessionGap = 11400;
 // A CUE sheet of a CD is a few kilobytes; a larger file is no CUE sheet.
 constexpr qint64 kMaxCueBytes = 1 << 20;
+// libcdio reads a sheet with fgets into 4096 bytes: a longer line reaches it
+// in pieces, and a piece that starts with TRACK is a track to it.
+constexpr qsizetype kLongestLine = 4094;
 
-// The TRACK lines of a CUE sheet; -1 when it cannot be read or is far too large.
-int CueTracks(const QString& cue) {
-  QFile file(cue);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCueBytes) return -1;
-  static const QRegularExpression track("^\\s*TRACK\\s", QRegularExpression::CaseInsensitiveOption |
-                                                              QRegularExpression::MultilineOption);
-  return int(QString::fromLatin1(file.readAll()).count(track));
+// The sheet libcdio reads for an image drive: the drive's own path when it
+// ends in "cue", the one beside it when it ends in "bin" (its case kept, as
+// libcdio matches it); empty when libcdio takes the path for no image.
+QString SheetPath(const QString& device) {
+  for (const auto& [bin, cue] : {std::pair{"bin", "cue"}, std::pair{"BIN", "CUE"}}) {
+    if (device.endsWith(cue, Qt::CaseSensitive)) return device;
+    if (device.endsWith(bin, Qt::CaseSensitive)) return device.chopped(3) + cue;
+  }
+  return {};
+}
+
+// The words of a line as libcdio splits it: a NUL ends the line for it.
+QList<QByteArray> Words(QByteArray line) {
+  const qsizetype nul = line.indexOf('\0');
+  if (nul >= 0) line.truncate(nul);
+  QList<QByteArray> words;
+  for (const QByteArray& w : line.replace('\t', ' ').replace('\r', ' ').split(' '))
+    if (!w.isEmpty()) words << w;
+  return words;
+}
+
+// A track number as libcdio's sscanf("%d") takes it from the word's start;
+// 0 (no CD track) when the word starts with no number or it is far too large.
+int TrackNumber(const QByteArray& word) {
+  static const QRegularExpression number("^[+-]?0*(\\d{1,3})(?!\\d)");
+  const QRegularExpressionMatch m = number.match(QString::fromLatin1(word));
+  if (!m.hasMatch()) return 0;
+  return word.startsWith('-') ? 0 : m.captured(1).toInt();
+}
+
+// Why libcdio would misread the sheet (it then writes outside its track
+// table), as the rest of a sentence about the drive; empty when it reads it right.
+QString SheetProblem(const QByteArray& sheet) {
+  std::vector<int> numbers;  // of the TRACK lines, in order
+  for (const QByteArray& line : sheet.split('\n')) {
+    if (line.size() > kLongestLine)
+      return QString("has a line of %1 bytes; a CUE sheet line holds at most %2.")
+          .arg(line.size())
+          .arg(kLongestLine);
+    const QList<QByteArray> words = Words(line);
+    if (!words.isEmpty() && words[0] == "TRACK") numbers.push_back(TrackNumber(words.value(1)));
+  }
+  const int count = int(numbers.size());
+  if (count == 0) return "lists no tracks.";
+  if (count > kMaxTracks) return QString("lists %1 tracks; a CD holds at most %2.").arg(count).arg(kMaxTracks);
+  if (std::any_of(numbers.begin(), numbers.end(), [](int t) { return t < 1 || t > kMaxTracks; }))
+    return QString("numbers a track outside 1 to %1.").arg(kMaxTracks);
+  if (numbers[0] > count)
+    return QString("starts at track %1, above its number of tracks (%2).").arg(numbers[0]).arg(count);
+  for (int i = 1; i < count; ++i)
+    if (numbers[size_t(i)] != numbers[0] + i)
+      return QString("lists track %1 after track %2; its tracks must follow in order.")
+          .arg(numbers[size_t(i)]).arg(numbers[size_t(i - 1)]);
+  return {};
+}
+
+// Why the image drive's sheet cannot be handed to libcdio; empty when it can.
+QString ImageProblem(const QString& device) {
+  QFile file(SheetPath(device));
+  if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly)) return "cannot be read.";
+  const QByteArray sheet = file.read(kMaxCueBytes + 1);
+  // Checking part of what libcdio reads would check nothing.
+  if (file.error() != QFileDevice::NoError || sheet.size() > kMaxCueBytes) return "cannot be read.";
+  return SheetProblem(sheet);
 }
 
 QStringList imageDevices() {
@@ -60,11 +124,8 @@ CdIo_t* Open(const Drive& drive, QString* why) {
     *why = text;
     return nullptr;
   };
-  const int tracks = drive.image ? CueTracks(drive.device) : 0;
-  if (tracks < 0) return fail("The CD image of drive " + drive.name + " cannot be read.");
-  if (tracks > kMaxTracks)
-    return fail(QString("The CD image of drive %1 lists %2 tracks; a CD holds at most %3.")
-                    .arg(drive.name).arg(tracks).arg(kMaxTracks));
+  const QString problem = drive.image ? ImageProblem(drive.device) : QString();
+  if (!problem.isEmpty()) return fail("The CD image of drive " + drive.name + " " + problem);
   // The image reader parses a CUE sheet with strtok: one open at a time in the
   // process (the list's disc check runs beside the ripper's reads).
   static std::mutex opening;

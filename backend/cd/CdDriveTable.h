@@ -16,9 +16,9 @@ struct Drive {
 };
 std::vector<Drive> Drives();
 // Opens the drive (an image through libcdio's BIN/CUE reader); null when it
-// cannot be opened, with the reason in why. A CUE sheet of more than 99
-// tracks is refused before libcdio reads it: libcdio overruns its track table
-// on one.
+// cannot be opened, with the reason in why. An image's CUE sheet is read
+// first as libcdio will read it (the one beside a ".bin" path included), and
+// one it would misread is refused: on one it writes outside its track table.
 CdIo_t* Open(const Drive& drive, QString* why);
 // The first sector after the track: the next track's start or the lead-out.
 // Before a data track the audio ends ahead of that track's pregap (2 seconds
