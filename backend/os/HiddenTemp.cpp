@@ -26,8 +26,14 @@ QByteArray native(const QString& path) { return QFile::encodeName(path); }
 // Never over a file that is there: two makers of one name must not share it.
 bool renameNoReplace(const QByteArray& from, const QByteArray& to) {
   if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) return true;
-  // A file system without the flag: the names are random, a clash is not to be met.
   if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system without the flag: a second name refuses a taken one too.
+  if (::link(from.constData(), to.constData()) == 0) {
+    ::unlink(from.constData());
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  // Nor with links (FAT): the names are random, a clash is not to be met.
   return ::rename(from.constData(), to.constData()) == 0;
 }
 
@@ -91,7 +97,8 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
 bool FileLock::Create(const QString& path, int mode, bool* taken) {
   Release();
   const QByteArray final = native(path);
-  const QByteArray passing = final + ".new";
+  // Short, so that any name that fits passes through it.
+  const QByteArray passing = native(QFileInfo(path).absolutePath() + "/." + randomHex() + ".new");
   const int fd = ::open(passing.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
   if (fd < 0) {
     if (taken) *taken = errno == EEXIST;
