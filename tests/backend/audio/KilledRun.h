@@ -5,8 +5,10 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/audio/FormatRecords.h"
 #include "platform/audio/cAudioConverter.h"
@@ -26,6 +28,7 @@ inline pid_t ConversionInChild(const QStringList& inputs, const QString& out) {
   const pid_t pid = fork();
   if (pid < 0) return -1;
   if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     cAudioConverter::SetWorkAheadThreads(int(inputs.size()));
     auto* c = new cAudioConverter;
     c->SetDestinationFormat(DestWav);
@@ -60,6 +63,20 @@ inline bool KillChild(pid_t pid) {
   int status = 0;
   return waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
+
+// Kills the child when the test ends, on any path.
+class LiveChild {
+ public:
+  explicit LiveChild(pid_t pid) : pid_(pid) {}
+  ~LiveChild() { Kill(); }
+  LiveChild(const LiveChild&) = delete;
+  LiveChild& operator=(const LiveChild&) = delete;
+  bool Started() const { return pid_ > 0; }
+  bool Kill() { return KillChild(std::exchange(pid_, -1)); }
+
+ private:
+  pid_t pid_;
+};
 
 inline bool KilledConversion(const QStringList& inputs, const QString& out) {
   return KillChild(ConversionInChild(inputs, out));

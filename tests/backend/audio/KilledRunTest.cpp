@@ -37,8 +37,8 @@ TEST(KilledRun, NextRunIntoTheFolderRemovesItsTemporariesOnly) {
   ASSERT_TRUE(KilledConversion(wavs(dir, {"one.wav", "two.wav", "three.wav"}), out));
   const QStringList killed = FilledTemporaries(out);
   ASSERT_EQ(killed.size(), 3);
-  const pid_t live = ConversionInChild(wavs(dir, {"four.wav", "five.wav"}), out);
-  ASSERT_GT(live, 0);
+  LiveChild live(ConversionInChild(wavs(dir, {"four.wav", "five.wav"}), out));
+  ASSERT_TRUE(live.Started());
   QStringList kept = FilledTemporaries(out);
   for (const QString& name : killed) kept.removeOne(name);
   ASSERT_EQ(kept.size(), 2);
@@ -61,7 +61,7 @@ TEST(KilledRun, NextRunIntoTheFolderRemovesItsTemporariesOnly) {
   c.SetOutputFile(out + "/new.wav");
   c.StartConvert();
   ASSERT_TRUE(w.Wait());
-  EXPECT_TRUE(KillChild(live));
+  EXPECT_TRUE(live.Kill());
   ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
 
   EXPECT_EQ(sorted(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System)), sorted(kept))
