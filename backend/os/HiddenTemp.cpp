@@ -61,16 +61,13 @@ QString randomHex() {
 
 QString folderKey(const QString& folder) { return QDir::cleanPath(folder); }
 
-// Work done ahead holds a lock for each file it has written: the soft limit
-// of open files (1024 by default) would be met by a long list.
+// Work done ahead holds a lock for each file it has written until the file's
+// turn comes: the usual soft limit of open files (1024) would cut a long list.
 void allowManyDescriptors() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    rlimit limit {};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
-    limit.rlim_cur = limit.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &limit);
-  });
+  rlimit limit {};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 // True the first time the folder is asked for while the program runs.
