@@ -19,7 +19,8 @@ class FileLock {
 
   // Makes the file at path new and locked: it is made under a passing name,
   // locked and only then renamed to path, so a sweep never finds it unlocked.
-  // False when it cannot be made; *taken then tells whether path exists.
+  // False when it cannot be made; *taken then tells whether a name was
+  // taken, so that another may do.
   bool Create(const QString& path, int mode, bool* taken = nullptr);
   // The descriptor the file was made with (open for writing), -1 when none.
   int Descriptor() const { return fd_; }
