@@ -7,8 +7,10 @@
 #include "core/RegistryRoutines.h"
 #include "core/g_frmSplash.h"
 #include "core/mdlModes.h"
+#include "core/mdlFunctions.h"
 #include "core/mdlRunOnStart.h"
 #include "mainwindow/frmMain.h"
+#include "platform/HiddenTemp.h"
 #include "platform/Registry.h"
 #include "platform/SafeFile.h"
 #include "platform/Services.h"
@@ -16,10 +18,12 @@
 #include "settings/g_frmAudioProp.h"
 
 namespace {
-// Temporary files of saves cut short by a crash or a power cut; the tree
+// Temporary files of saves cut short by a crash or a power cut, and those of
+// runs killed while writing into a destination folder used before; the tree
 // sweeps the lists folder itself whenever it lists it.
-void removeStaleSaves() {
+void removeLeftovers() {
   SafeFile::RemoveStale({ProgramFolder(), Hive::Folder(), QFileInfo(mdlRunOnStart::EntryPath()).path()});
+  HiddenTemp::Sweep(mdlFunctions::ReadTextFile(mdlFunctions::PathHistoryFile()).split("\r\n"));
 }
 
 // The splash fades in while the windows load; when they load quicker than
@@ -54,7 +58,7 @@ bool StartUp() {
   form<frmOptions>();
   SetSplashStatus("Loading audio properties...");
   form<g_frmAudioProp>();
-  removeStaleSaves();
+  removeLeftovers();
   SetSplashStatus("Loading GUI...");
   frmMain& main = form<frmMain>();
   finishSplashFade();

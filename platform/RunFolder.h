@@ -7,6 +7,8 @@
 #pragma once
 #include <QString>
 
+#include "platform/HiddenTemp.h"
+
 class RunFolder {
  public:
   explicit RunFolder(QString shared);
@@ -25,5 +27,5 @@ class RunFolder {
  private:
   QString shared_;
   QString path_;
-  int lock_ = -1;
+  FileLock lock_;
 };

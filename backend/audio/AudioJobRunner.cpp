@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,12 +28,6 @@ bool SameFile(const QString& a, const QString& b) {
 std::mutex encoderSetUp;
 }  // namespace
 
-QString AudioTempPathFor(const QString& output) {
-  QFileInfo fi(output);
-  return fi.absolutePath() + "/." + fi.fileName() + "." +
-         QString::number(QRandomGenerator::global()->generate64(), 16) + ".part";
-}
-
 AudioJobRunner::AudioJobRunner(QObject* context) : context_(context) {}
 
 AudioJobRunner::~AudioJobRunner() { Close(); }
@@ -48,6 +41,7 @@ void AudioJobRunner::Close() {
   if (running_) QFile::remove(tempPath_);
   running_ = false;
   adopted_.reset();
+  own_ = {};
 }
 
 void AudioJobRunner::Abort() {
@@ -77,7 +71,10 @@ int AudioJobRunner::Begin(AudioJobEvents events, const QString& tempPath) {
 
 void AudioJobRunner::Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events) {
   const QString output = settings.outputFile;
-  const QString temp = AudioTempPathFor(output);
+  // In the destination folder, so that the final rename stays on one file system.
+  own_ = HiddenTemp(output);
+  own_.Make(HiddenTemp::Folder::Make);
+  const QString temp = own_.Path();
   const int generation = Begin(std::move(events), temp);
   worker_ = std::thread([this, sources = std::move(sources), settings = std::move(settings), generation, temp,
                          output]() mutable {
@@ -89,7 +86,7 @@ void AudioJobRunner::Start(PcmSources sources, AudioJobSettings settings, AudioJ
 }
 
 void AudioJobRunner::Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJobEvents events) {
-  const int generation = Begin(std::move(events), job->tempPath);
+  const int generation = Begin(std::move(events), job->temp.Path());
   adopted_ = job;
   worker_ = std::thread([this, job, claimed, generation] {
     auto relay = [this, generation](int percent) {
@@ -98,7 +95,7 @@ void AudioJobRunner::Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJob
     if (claimed) job->Run(relay);
     else job->Follow(relay);
     const Outcome outcome = job->Outcome();
-    const QString temp = job->tempPath, output = job->settings.outputFile;
+    const QString temp = job->temp.Path(), output = job->settings.outputFile;
     Post(generation, [this, generation, outcome, temp, output] { End(generation, outcome, temp, output); });
   });
 }
@@ -159,7 +156,9 @@ AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& setti
 // job was aborted meanwhile.
 void AudioJobRunner::End(int generation, const Outcome& outcome, const QString& tempPath, const QString& output) {
   running_ = false;
-  adopted_.reset();
+  // The job's file stays locked until it is renamed or removed.
+  const std::shared_ptr<AheadJob> adopted = std::exchange(adopted_, nullptr);
+  const HiddenTemp own = std::move(own_);
   const AudioJobEvents events = events_;  // a handler may start the next job
   if (outcome.code == kAborted || abort_) {
     QFile::remove(tempPath);

@@ -14,6 +14,7 @@
 
 #include "backend/audio/AudioJobSettings.h"
 #include "backend/audio/PcmSource.h"
+#include "platform/HiddenTemp.h"
 
 using PcmSources = std::vector<std::unique_ptr<PcmSource>>;
 struct AheadJob;
@@ -30,8 +31,6 @@ struct AudioJobOutcome {
 // converting thread. A failed or aborted conversion leaves no temporary file.
 AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
                               const std::atomic<bool>& abort, const std::function<void(int, int)>& progress);
-// A hidden name in output's folder, so that the final rename stays on one file system.
-QString AudioTempPathFor(const QString& output);
 
 struct AudioJobEvents {
   std::function<void(int sourceIndex, int percent)> progress;
@@ -69,6 +68,7 @@ class AudioJobRunner {
   std::atomic<int> generation_{0};
   bool running_ = false;
   QString tempPath_;
+  HiddenTemp own_;  // the file of a job started here, locked until it ends
   std::shared_ptr<AheadJob> adopted_;
   AudioJobEvents events_;
 };

@@ -10,7 +10,8 @@ std::atomic<int> threadsSet{0};
 void AheadJob::Run(const std::function<void(int)>& report) {
   PcmSources sources;
   sources.push_back(source ? source() : MakeFileSource(input, double(start), double(length)));
-  AudioJobOutcome outcome = ConvertToTemp(sources, settings, tempPath, abort, [&](int, int percent) {
+  temp.Make(HiddenTemp::Folder::Make);
+  AudioJobOutcome outcome = ConvertToTemp(sources, settings, temp.Path(), abort, [&](int, int percent) {
     {
       std::lock_guard lock(mutex_);
       percent_ = percent;
@@ -21,7 +22,7 @@ void AheadJob::Run(const std::function<void(int)>& report) {
   std::lock_guard lock(mutex_);
   finished_ = true;
   outcome_ = std::move(outcome);
-  if (dropped_) QFile::remove(tempPath);
+  if (dropped_) QFile::remove(temp.Path());
   changed_.notify_all();
 }
 
@@ -47,7 +48,7 @@ void AheadJob::Drop() {
   abort = true;
   std::lock_guard lock(mutex_);
   dropped_ = true;
-  if (finished_) QFile::remove(tempPath);
+  if (finished_) QFile::remove(temp.Path());
 }
 
 int WorkAheadPool::Threads() {

@@ -16,12 +16,13 @@
 
 #include "backend/audio/AudioJobRunner.h"
 #include "backend/audio/AudioJobSettings.h"
+#include "platform/HiddenTemp.h"
 
 struct AheadJob {
   AudioJobSettings settings;  // the output's name included
   QString input;
   double start = -1, length = -1;  // seconds; -1 the whole file
-  QString tempPath;
+  HiddenTemp temp;  // named when queued, made when the job runs
   // Where the PCM comes from when not the input file (which then only names it).
   std::function<std::unique_ptr<PcmSource>()> source;
   std::atomic<bool> abort{false};

@@ -65,7 +65,7 @@ void cAudioConverter::SetWorkAheadThreads(int count) { WorkAheadPool::SetThreads
 bool cAudioConverter::PrepareAhead() {
   if (WorkAheadPool::Threads() < 2) return false;
   auto job = CurrentJob();
-  job->tempPath = AudioTempPathFor(job->settings.outputFile);
+  job->temp = HiddenTemp(job->settings.outputFile);
   ahead_->Add(std::move(job));
   rangeStart_ = rangeLength_ = -1;
   return true;

@@ -14,6 +14,7 @@
 #include "backend/burn/BackgroundWriter.h"
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/BurnLib.h"
+#include "platform/HiddenTemp.h"
 #include "platform/RunFolder.h"
 #include "platform/Services.h"
 
@@ -254,8 +255,11 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
   const QString bin = cueInfo.absolutePath() + "/" + cueInfo.completeBaseName() + ".bin";
   if (IsSource(r, cue) || IsSource(r, bin)) return {BurnErrWriter, "The image " + bin + " is one of the tracks."};
   if (const Outcome limits = CheckPlanned(r.tracks, kCdSectors); limits.code) return limits;
-  QFile binFile(BurnLib::HiddenTemp(bin));
-  QFile cueFile(BurnLib::HiddenTemp(cue));
+  HiddenTemp binTemp(bin), cueTemp(cue);
+  binTemp.Make();
+  cueTemp.Make();
+  QFile binFile(binTemp.Path());
+  QFile cueFile(cueTemp.Path());
   auto fail = [&](const Outcome& o) {
     binFile.remove();
     cueFile.remove();

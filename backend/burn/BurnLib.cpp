@@ -3,8 +3,6 @@
 #include <libisofs/libisofs.h>
 
 #include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
 #include <QThread>
 #include <cstdio>
 #include <mutex>
@@ -85,12 +83,6 @@ bool FollowDrive(BurnJob& job, burn::burn_drive* d, int intervalMs,
     look(status, p);
     QThread::msleep(intervalMs);
   }
-}
-
-QString HiddenTemp(const QString& path) {
-  const QFileInfo fi(path);
-  return fi.absolutePath() + "/." + fi.fileName() + "." +
-         QString::number(QRandomGenerator::global()->generate64(), 16) + ".part";
 }
 
 bool ReplaceWith(const QString& temp, const QString& path) {

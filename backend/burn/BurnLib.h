@@ -42,8 +42,6 @@ QString LastMessage();
 bool FollowDrive(BurnJob& job, burn::burn_drive* d, int intervalMs,
                  const std::function<void(burn::burn_drive_status, const burn::burn_progress&)>& look);
 
-// A hidden name beside the file, for writing it whole before it replaces the file.
-QString HiddenTemp(const QString& path);
 // Puts the complete temporary file in place of the file (replacing it at once).
 bool ReplaceWith(const QString& temp, const QString& path);
 }  // namespace BurnLib

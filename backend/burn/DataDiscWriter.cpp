@@ -8,6 +8,7 @@
 
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/BurnLib.h"
+#include "platform/HiddenTemp.h"
 #include "platform/RunFolder.h"
 #include "platform/Services.h"
 #include "platform/Utf8Text.h"
@@ -210,7 +211,9 @@ Outcome WriteImageFile(BurnJob& job, const DataBurnRequest& r, const DataBurnEve
   const QFileInfo folder(targetInfo.absolutePath());
   if (!folder.isDir() || !folder.isWritable())
     return {BurnErrWriter, "The image folder cannot be written: " + targetInfo.absolutePath()};
-  const QString temp = BurnLib::HiddenTemp(target);
+  HiddenTemp hidden(target);
+  hidden.Make();
+  const QString& temp = hidden.Path();
   Outcome outcome = Write(job, r, ev, "stdio:" + temp);
   if (!outcome.code && job.Aborting()) outcome = AbortedOutcome();
   if (!outcome.code && !BurnLib::ReplaceWith(temp, target))

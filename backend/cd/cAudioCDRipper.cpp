@@ -125,7 +125,7 @@ bool cAudioCDRipper::PrepareAhead() {
   const bool ahead = WorkAheadPool::Threads() >= 2;
   if (ahead) {
     auto job = CurrentJob(true);
-    job->tempPath = AudioTempPathFor(job->settings.outputFile);
+    job->temp = HiddenTemp(job->settings.outputFile);
     ahead_->Add(std::move(job));
   }
   rangeStart_ = rangeLength_ = -1;

@@ -3,16 +3,16 @@
 // an interrupted save from a save that is still running.
 #include "platform/SafeFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/HiddenTemp.h"
 
 namespace {
 const QString kPrefix = QStringLiteral(".tessory-save-");
@@ -34,18 +34,15 @@ QString randomSuffix() {
   return s;
 }
 
-// Creates and locks a new temporary file in the folder; -1 when that fails.
-int createTemporary(const QString& folder, mode_t mode, QString& name) {
+// Creates and locks a new temporary file in the folder.
+bool createTemporary(const QString& folder, mode_t mode, FileLock& lock, QString& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = folder + "/" + kPrefix + randomSuffix();
-    const int fd = ::open(native(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd >= 0) {
-      ::flock(fd, LOCK_EX);
-      return fd;
-    }
-    if (errno != EEXIST) return -1;
+    bool taken = false;
+    if (lock.Create(name, int(mode), &taken)) return true;
+    if (!taken) return false;
   }
-  return -1;
+  return false;
 }
 
 // Every byte or false: a full disk shows as a short count, not as an error.
@@ -72,35 +69,26 @@ bool Write(const QString& path, const QByteArray& bytes) {
   // A file the user may not write is not replaced behind their back.
   if (exists && (!S_ISREG(old.st_mode) || ::access(nativeTarget.constData(), W_OK) != 0)) return false;
   QString temporary;
-  const int fd = createTemporary(QFileInfo(target).absolutePath(), exists ? old.st_mode & 07777 : 0666, temporary);
-  if (fd < 0) return false;
+  FileLock lock;
+  if (!createTemporary(QFileInfo(target).absolutePath(), exists ? old.st_mode & 07777 : 0666, lock, temporary))
+    return false;
+  const int fd = lock.Descriptor();
   const QByteArray nativeTemporary = native(temporary);
   // The lock is held until the rename is done, so no sweep takes the file.
   const bool ok = writeAll(fd, bytes) && (!exists || ::fchmod(fd, old.st_mode & 07777) == 0) && ::fsync(fd) == 0 &&
                   ::rename(nativeTemporary.constData(), nativeTarget.constData()) == 0;
   if (!ok) ::unlink(nativeTemporary.constData());
-  ::close(fd);
   return ok;
 }
 
 // Only the exact form a save makes: a user's own ".tessory-save-notes" stays.
 bool IsTemporaryName(const QString& name) {
-  static const QRegularExpression exact("^" + QRegularExpression::escape(kPrefix) + "[a-z0-9]{6}$");
+  static const QRegularExpression exact(QRegularExpression::anchoredPattern(QRegularExpression::escape(kPrefix) + "[a-z0-9]{6}"));
   return exact.match(name).hasMatch();
 }
 
 void RemoveStale(const QStringList& folders) {
-  for (const QString& folder : folders) {
-    if (folder.isEmpty()) continue;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList({kPrefix + "*"}, QDir::Files | QDir::Hidden | QDir::System)) {
-      if (!IsTemporaryName(name)) continue;
-      const QByteArray path = native(dir.filePath(name));
-      const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-      if (fd < 0) continue;
-      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.constData());
-      ::close(fd);
-    }
-  }
+  for (const QString& folder : folders)
+    if (!folder.isEmpty()) SweepUnlocked(folder, IsTemporaryName);
 }
 }  // namespace SafeFile

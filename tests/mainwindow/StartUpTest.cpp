@@ -7,6 +7,7 @@
 #include "MainWindowFixture.h"
 #include "core/RegistryRoutines.h"
 #include "core/g_frmSplash.h"
+#include "core/mdlFunctions.h"
 #include "core/mdlMain.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Registry.h"
@@ -16,6 +17,7 @@
 #include "settings/frmOptions.h"
 #include "settings/g_frmAudioProp.h"
 #include "tests/backend/audio/JobWatcher.h"
+#include "tests/backend/audio/KilledRun.h"
 
 namespace {
 // Opacity 0, 10 ... 250, then fully opaque.
@@ -331,6 +333,25 @@ TEST_F(StartUpTest, StartingRemovesWhatInterruptedSavesLeft) {
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), "kept\r\n");
   EXPECT_FALSE(Hive::Query(HKEY_LOCAL_MACHINE, general, "big").has_value());
+}
+
+// A run killed while writing into a destination folder of the history leaves
+// its temporary files; the next start removes them there and nowhere else.
+TEST_F(StartUpTest, StartingRemovesWhatKilledRunsLeftInTheDestinationsUsed) {
+  const QString dir = TestEnv::FreshDir("killed");
+  const QString used = dir + "/used", other = dir + "/other";
+  ASSERT_TRUE(QDir().mkpath(used) && QDir().mkpath(other));
+  const QStringList inputs = {AudioFixtures::WriteWav(dir + "/a.wav", 44100, 2, 16, 3.0),
+                              AudioFixtures::WriteWav(dir + "/b.wav", 44100, 2, 16, 3.0)};
+  ASSERT_TRUE(KilledConversion(inputs, used));
+  const QStringList leftovers = FilledTemporaries(used);
+  ASSERT_EQ(leftovers.size(), 2);
+  for (const QString& name : leftovers) ASSERT_TRUE(QFile::copy(used + "/" + name, other + "/" + name));
+  ASSERT_TRUE(mdlFunctions::WriteTextFile(dir + "/missing/\r\n\r\n" + used + "/", mdlFunctions::PathHistoryFile()));
+
+  ASSERT_TRUE(mdlMain::StartUp());
+  EXPECT_EQ(FilledTemporaries(used).join(" ").toStdString(), "");
+  EXPECT_EQ(FilledTemporaries(other).join(" ").toStdString(), leftovers.join(" ").toStdString());
 }
 
 // A fresh install converts as the output-format window offers it: stereo WAV at
