@@ -113,16 +113,12 @@ TEST_F(RipperTest, AbortBehindTheLastTracksQuestionAnsweredNoEndsAborted) {
   WithRipper([&](g_frmCDRipper& w) {
     SelectFormat(w, "WAV - Waveform Audio Format (*.wav)");
     TickEndActions(w);
-    SetMsgBoxHandler([&w](const MsgBoxCall& call) {
-      if (call.prompt.startsWith("Abort operation?")) return int(vbYes);
-      w.cmdAbort->click();
-      return int(vbNo);
-    });
+    AbortAtEachQuestion(w, vbNo);
     Rip(w);
     ScriptedUi::get().install();
     EXPECT_EQ(w.lblCurrentTrack->text(), "Aborted.");
     EXPECT_EQ(w.windowTitle(), "Aborted.");
-    EXPECT_EQ(Messages(w).filter(QRegularExpression("\\S")).last(), "Aborted.");
+    EXPECT_EQ(LastMessage(w), "Aborted.");
     EXPECT_FALSE(Messages(w).mid(Messages(w).lastIndexOf("Start to rip: Track03.cda...")).contains("Done."));
   });
   EXPECT_EQ(FileBytes(out + "/Track03.wav"), "old");
