@@ -65,14 +65,16 @@ Walk walkFrames(const QByteArray& data, int version) {
 
 // Frame data behind the header: the extended header skipped, unsynchronisation
 // of a version 2.3 tag undone. *whole is false when the extended header
-// claims more than the data holds.
+// claims more than the data holds or than its fields can take (6 or 10 bytes
+// behind its size in version 2.3, 6 to 15 bytes in all in version 2.4): a
+// longer one would hide the frames and vouch for any end as padding.
 QByteArray frameData(QByteArray data, int version, uint8_t flags, qint64* skipped, bool* whole) {
   *skipped = 0;
   *whole = true;
   if (version <= 3 && (flags & kUnsync)) data = Resynchronise(data);
   if (version < 3 || !(flags & kExtended) || data.size() < 4) return data;
   const qint64 size = version == 3 ? qint64(ReadBE32(data.constData())) + 4 : qint64(ReadSynchsafe(data.constData()));
-  *whole = size <= data.size();
+  *whole = size >= (version == 3 ? 10 : 6) && size <= (version == 3 ? 14 : 15) && size <= data.size();
   *skipped = std::min<qint64>(size, data.size());
   return data.mid(*skipped);
 }
@@ -90,22 +92,36 @@ struct Extent {
   bool proven = true;  // false when the file cannot tell where the tag ends
 };
 
+// The two readings of the size field, both counted from "ID3"; equal when the
+// field is not synchsafe.
+struct Sizes {
+  qint64 plain = 0;
+  qint64 safe = 0;
+  qint64 footer = 0;  // the footer's length, inside safe
+};
+
 // The tag's length: the standard synchsafe size of the body, or the plain
 // count of the whole tag that older versions of this program wrote. The
 // frames, the file's length and where the audio starts decide between them.
-// A plain count larger than the standard size is proven only when everything
-// from the frames' end up to it is padding: audio that merely happens to hold
-// a sync there would otherwise be taken for tag and cut.
-Extent chooseExtent(QIODevice& device, qint64 tagStart, qint64 plain, qint64 safe, qint64 framesEnd, bool padded) {
+// An end is proven only by zero padding from the frames up to it or by an
+// audio frame sync at it; a plain count larger than the standard size only by
+// padding, since audio that merely happens to hold a sync there would
+// otherwise be taken for tag and cut.
+Extent chooseExtent(QIODevice& device, qint64 tagStart, const Sizes& sizes, qint64 framesEnd,
+                    const QByteArray& behindFrames) {
   const qint64 fileLength = device.size();
+  const qint64 plain = sizes.plain, safe = sizes.safe;
   auto fits = [&](qint64 e) { return e >= framesEnd; };
   auto audio = [&](qint64 e) { return startsAudio(device, tagStart + e, fileLength); };
-  const bool plainProven = plain < safe || padded;
+  auto padded = [&](qint64 e) {
+    const qint64 n = std::clamp<qint64>(e - framesEnd, 0, behindFrames.size());
+    return std::all_of(behindFrames.begin(), behindFrames.begin() + n, [](char c) { return c == 0; });
+  };
   if (fits(safe) && audio(safe)) return {safe};
-  if (fits(plain) && audio(plain)) return {plain, plainProven};
-  if (fits(safe)) return {safe};
-  if (fits(plain)) return {plain, plainProven};
-  return {std::max(safe, plain)};
+  if (fits(plain) && audio(plain)) return {plain, plain <= safe || padded(plain)};
+  if (fits(safe)) return {safe, padded(safe - sizes.footer)};
+  if (fits(plain)) return {plain, padded(plain)};
+  return {std::max(safe, plain), false};
 }
 
 uint16_t flags24To23(uint16_t f) {
@@ -258,15 +274,16 @@ Layout Read(QIODevice& device, qint64 tagStart) {
   if (layout.version < 2 || layout.version > 4 || header.size() < 7) return layout;
   const uint8_t flags = uchar(header[2]);
   const char* sizeBytes = header.constData() + 3;
-  const qint64 plain = ReadBE32(sizeBytes);
-  const qint64 safe = IsSynchsafe(sizeBytes)
-                          ? qint64(ReadSynchsafe(sizeBytes)) + kHeader + (layout.version == 4 && (flags & kFooter) ? 10 : 0)
-                          : plain;
+  Sizes sizes;
+  sizes.plain = ReadBE32(sizeBytes);
+  sizes.footer = layout.version == 4 && (flags & kFooter) ? 10 : 0;
+  sizes.safe = IsSynchsafe(sizeBytes) ? qint64(ReadSynchsafe(sizeBytes)) + kHeader + sizes.footer : sizes.plain;
+  const qint64 longest = std::max(sizes.plain, sizes.safe);
   const qint64 available = fileLength - tagStart;
-  const qint64 bound = std::min(std::max(plain, safe), available);
+  const qint64 bound = std::min(longest, available);
   if (bound <= kHeader || !device.seek(tagStart + kHeader)) {
     layout.extent = std::min<qint64>(kHeader, available);
-    layout.endKnown = std::max(plain, safe) <= available;
+    layout.endKnown = longest <= available;
     return layout;
   }
   qint64 skipped = 0;
@@ -274,8 +291,7 @@ Layout Read(QIODevice& device, qint64 tagStart) {
   const QByteArray data = frameData(device.read(bound - kHeader), layout.version, flags, &skipped, &whole);
   Walk walk = walkFrames(data, layout.version);
   const qint64 framesEnd = kHeader + skipped + walk.end;
-  const bool padded = std::all_of(data.begin() + walk.end, data.end(), [](char c) { return c == 0; });
-  const Extent claimed = safe == plain ? Extent{safe} : chooseExtent(device, tagStart, plain, safe, framesEnd, padded);
+  const Extent claimed = chooseExtent(device, tagStart, sizes, framesEnd, data.mid(walk.end));
   layout.extent = std::min(claimed.length, available);
   layout.endKnown = whole && claimed.proven && claimed.length <= available;
   for (size_t i = 0; i < walk.frames.size() && kHeader + skipped + walk.ends[i] <= layout.extent; ++i)

@@ -581,8 +581,9 @@ void TaskWindow::SetButtonsEnabled(bool enabled) {
 
 bool TaskWindow::Running() const { return !cmdConvert->isEnabled(); }
 
+// The run may end while the question is open: nothing is left to abort then.
 bool TaskWindow::ConfirmAbort() {
-  return Running() && MsgBox("Abort operation?" + QString(38, u' '), vbYesNo | vbInformation) == vbYes;
+  return Running() && MsgBox("Abort operation?" + QString(38, u' '), vbYesNo | vbInformation) == vbYes && Running();
 }
 
 QString TaskWindow::OutputPathOrError(const QString& name) {

@@ -257,7 +257,7 @@ class TaskWindow : public Form {
   void SetButtonsEnabled(bool enabled);
   bool Running() const;
   // The Abort button's question, asked only while a run goes on; true when
-  // the user answered Yes.
+  // the user answered Yes and the run still goes on.
   bool ConfirmAbort();
   // The output path of a name, or "" (logged as an error of the item and
   // m_bRunError set) when the name is empty.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -76,7 +77,16 @@ struct ApeEncoder::Impl {
     return false;
   }
   bool FileFailed() { return Fail(QString("Cannot write %1: %2").arg(path, file.errorString())); }
-  bool CheckFile() { return file.error() == QFileDevice::NoError || FileFailed(); }
+  // The file is unbuffered, so that a write that stops part way (a full
+  // disk) comes back short right away; QFile gives no reason for it, but the
+  // failed call's errno does.
+  bool Put(const char* data, qint64 n) {
+    const qint64 done = file.write(data, n);
+    if (done == n) return true;
+    if (done < 0) return FileFailed();
+    return Fail(QString("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
+  }
+  bool Put(const QByteArray& bytes) { return Put(bytes.constData(), bytes.size()); }
   bool Stopped() {
     if (!abort || !abort->load(std::memory_order_relaxed)) return false;
     Fail("Writing " + path + " was stopped.");
@@ -166,7 +176,7 @@ bool ApeEncoder::Impl::EmitStream(const uint8_t* data, size_t n) {
   }
   const char* out = reinterpret_cast<const char*>(words.data());
   md5.addData(QByteArrayView(out, qsizetype(words.size())));
-  return file.write(out, qint64(words.size())) == qint64(words.size()) || FileFailed();
+  return Put(out, qint64(words.size()));
 }
 
 // Moves the frame data towards the end of the file, last chunk first.
@@ -178,7 +188,8 @@ bool ApeEncoder::Impl::MoveData(qint64 from, qint64 to, qint64 bytes) {
     const qint64 n = std::min<qint64>(left, qint64(buf.size()));
     left -= n;
     if (!file.seek(from + left) || file.read(buf.data(), n) != n) return Fail(QString("Cannot read %1: %2").arg(path, file.errorString()));
-    if (!file.seek(to + left) || file.write(buf.data(), n) != n) return FileFailed();
+    if (!file.seek(to + left)) return FileFailed();
+    if (!Put(buf.data(), n)) return false;
   }
   return true;
 }
@@ -217,8 +228,7 @@ bool ApeEncoder::Impl::WriteHeaders(qint64 dataStart, quint32 dataBytes) {
   std::memcpy(d + 36, digest.constData(), 16);
 
   if (!file.seek(0)) return FileFailed();
-  file.write(descriptor + header + seekTable);
-  return CheckFile();
+  return Put(descriptor + header + seekTable);
 }
 
 // Writes the last frame, moves the frame data up behind the seek table and
@@ -236,12 +246,9 @@ bool ApeEncoder::Impl::Finalize(const QMap<QString, QString>& tags) {
   const QByteArray tag = ApeTag::Build(tags);
   if (dataStart + dataBytes + tag.size() > SizeFieldLimit())
     return Fail("Cannot write " + path + ": an APE file cannot be larger than 4 GB.");
-  if (!file.flush()) return FileFailed();
   if (!MoveData(oldStart, dataStart, dataBytes) || !WriteHeaders(dataStart, quint32(dataBytes))) return false;
   if (!file.seek(dataStart + dataBytes)) return FileFailed();
-  file.write(tag);
-  if (!file.flush()) return FileFailed();
-  return CheckFile();
+  return Put(tag);
 }
 
 // Workers still coding frames stop first: no frame outlives the file.
@@ -276,7 +283,7 @@ bool ApeEncoder::Open(const QString& path, int sampleRate, int channels, int bit
     return false;
   }
   d->file.setFileName(path);
-  if (!d->file.open(QIODevice::ReadWrite | QIODevice::Truncate)) {
+  if (!d->file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
     if (error) *error = QString("Cannot create %1: %2").arg(path, d->file.errorString());
     return false;
   }
@@ -284,8 +291,7 @@ bool ApeEncoder::Open(const QString& path, int sampleRate, int channels, int bit
   d->Setup(sampleRate, channels, bitsPerSample, level);
   // Frame data goes right after the descriptor and header; it moves up once
   // the seek table's size is known.
-  d->file.write(QByteArray(kDescriptorBytes + kHeaderBytes, '\0'));
-  if (d->CheckFile()) return true;
+  if (d->Put(QByteArray(kDescriptorBytes + kHeaderBytes, '\0'))) return true;
   if (error) *error = d->error;
   d->Close(true);
   return false;

@@ -41,7 +41,9 @@ bool OutputFile::Close(QString* error) {
   const bool closed = fclose(f_) == 0;
   f_ = nullptr;
   if (ok && !closed) *error = Failed();
-  return ok && closed;
+  if (ok && closed) return true;
+  QFile::remove(path_);
+  return false;
 }
 
 void OutputFile::Cancel() {

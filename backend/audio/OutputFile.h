@@ -17,6 +17,7 @@ class OutputFile {
   bool Write(const void* data, size_t size, QString* error);
   // Writes at a position, then returns to the end.
   bool WriteAt(long offset, const void* data, size_t size, QString* error);
+  // A file whose last bytes could not be written is deleted.
   bool Close(QString* error);
   // Closes and deletes the file.
   void Cancel();

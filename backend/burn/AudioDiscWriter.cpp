@@ -249,7 +249,24 @@ Outcome CacheTracks(BurnJob& job, const std::vector<AudioTrack>& tracks, const A
   return {};
 }
 
-Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents& ev) {
+// An image written under hidden names beside its place; empty for a disc.
+struct WrittenImage {
+  QString binTemp, bin, cueTemp, cue;
+  // The BIN first: a CUE never names a BIN that is not complete.
+  Outcome Place() const {
+    if (cue.isEmpty()) return {};
+    if (BurnLib::ReplaceWith(binTemp, bin) && BurnLib::ReplaceWith(cueTemp, cue)) return {};
+    Discard();
+    return {BurnErrWrite, "Cannot write the image " + cue + "."};
+  }
+  void Discard() const {
+    if (cue.isEmpty()) return;
+    QFile::remove(binTemp);
+    QFile::remove(cueTemp);
+  }
+};
+
+Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents& ev, WrittenImage* written) {
   const QString cue = r.writer.device;
   const QFileInfo cueInfo(cue);
   const QString bin = cueInfo.absolutePath() + "/" + cueInfo.completeBaseName() + ".bin";
@@ -301,10 +318,7 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
       !cueFile.flush())
     return fail({BurnErrWrite, error.isEmpty() ? "Cannot write " + cue + ": " + cueFile.errorString() : error});
   cueFile.close();
-  if (job.Aborting()) return fail(AbortedOutcome());
-  // The BIN first: a CUE never names a BIN that is not complete.
-  if (!BurnLib::ReplaceWith(binFile.fileName(), bin) || !BurnLib::ReplaceWith(cueFile.fileName(), cue))
-    return fail({BurnErrWrite, "Cannot write the image " + cue + "."});
+  *written = {binFile.fileName(), bin, cueFile.fileName(), cue};
   return {};
 }
 
@@ -438,10 +452,19 @@ long long DiscSectors(const std::vector<long long>& trackFrames) {
   return sectors;
 }
 
+// The ending is decided on the UI thread: an Abort confirmed before it arrives
+// ends the write aborted, even when the thread had already written all, and
+// the image written meanwhile (removed by the abort) never replaces the old one.
 void Run(BurnJob& job, const AudioBurnRequest& request, const AudioBurnEvents& ev) {
-  const Outcome outcome = request.writer.kind == BurnDrives::Kind::AudioImage ? WriteImage(job, request, ev)
+  WrittenImage image;
+  const Outcome outcome = request.writer.kind == BurnDrives::Kind::AudioImage ? WriteImage(job, request, ev, &image)
                                                                                : WriteReal(job, request, ev);
-  if (outcome.code) job.PostEnd([ev, outcome] { ev.error(outcome.code, outcome.text); });
-  else job.PostEnd([ev] { ev.finished(); });
+  job.PostEnd(
+      [&job, ev, outcome, image] {
+        const Outcome end = job.Aborting() ? AbortedOutcome() : outcome.code ? outcome : image.Place();
+        if (end.code) ev.error(end.code, end.text);
+        else ev.finished();
+      },
+      [image] { image.Discard(); });
 }
 }  // namespace AudioDiscWriter

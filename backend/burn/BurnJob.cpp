@@ -23,17 +23,27 @@ void BurnJob::Post(std::function<void()> event) {
       Qt::QueuedConnection);
 }
 
-void BurnJob::PostEnd(std::function<void()> event) {
+void BurnJob::PostEnd(std::function<void()> event, std::function<void()> undo) {
+  undo_ = std::move(undo);
   Post([this, event = std::move(event)] {
     running_ = false;
+    undo_ = nullptr;
     event();
   });
 }
 
+// The work may have ended before it saw the request; what it left for its
+// ending goes now, so that nothing is left when the call returns.
 void BurnJob::Abort() {
   if (!running_) return;
   abort_ = true;
   Join();
+  Undo();
+}
+
+void BurnJob::Undo() {
+  if (undo_) undo_();
+  undo_ = nullptr;
 }
 
 void BurnJob::Close() {
@@ -42,4 +52,5 @@ void BurnJob::Close() {
   Join();
   running_ = false;
   current_ = generation_;
+  Undo();
 }

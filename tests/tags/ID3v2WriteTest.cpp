@@ -210,12 +210,21 @@ TEST(ID3v2Write, TagWhoseEndIsNotKnownIsNotReplaced) {
   // a plain count (4096) points at a frame sync 4 frames into the audio.
   const QByteArray zerosThenAudio = Tag(title, 3, 2048 - title.size()) + QByteArray(370, '\0') + Audio(4);
   ASSERT_EQ(zerosThenAudio.size(), 4096);
+  // A size field that is not synchsafe (384 as a plain count) with audio
+  // right behind the frames, and an extended header stretched to the plain
+  // count (328) of a 210-byte standard tag, hiding its frames.
+  const QByteArray notSynchsafe = withSize(Tag(title, 3), "\0\0\x01\x80");
+  const QByteArray stretchedExtended =
+      Tag(QByteArray("\0\0\x01\x3a", 4) + QByteArray(6, '\0') + title, 3, 200 - 25, 0x40);
+  ASSERT_EQ(stretchedExtended.mid(6, 4), QByteArray("\0\0\x01\x48", 4));
   const struct { const char* name; QByteArray tag; QString shownTitle; } cases[] = {
       {"audio behind zeros where the older count points", zerosThenAudio, "Kept"},
       {"size 7F 7F 7F 7F", withSize(Tag(title, 3, 100), "\x7f\x7f\x7f\x7f"), "Kept"},
       {"version 2.4, size past the end", withSize(Tag(Frame("TIT2", QByteArray("\3Kept", 5), 4), 4, 100), "\0\x40\0\0"),
        "Kept"},
       {"extended header longer than the tag", badExtended, ""},
+      {"size 00 00 01 80 read as a plain count", notSynchsafe, "Kept"},
+      {"extended header reaching the plain count", stretchedExtended, ""},
   };
   for (const auto& c : cases) {
     const QByteArray original = c.tag + Audio() + V1Block("v1", 1, 2);

@@ -77,6 +77,15 @@ class TaskTest : public ListsTest {
     w.cmdConvert->click();
     ASSERT_TRUE(TestEnv::WaitUntil([&] { return w.cmdConvert->isEnabled(); }, 120000));
   }
+  // Every question but the Abort button's clicks Abort first, confirms it and
+  // is then given the answer.
+  static void AbortAtEachQuestion(TaskWindow& w, int answer) {
+    SetMsgBoxHandler([&w, answer](const MsgBoxCall& call) {
+      if (call.prompt.startsWith("Abort operation?")) return int(vbYes);
+      w.cmdAbort->click();
+      return answer;
+    });
+  }
   // The log's messages without their times.
   static QStringList Messages(TaskWindow& w) {
     QStringList lines;

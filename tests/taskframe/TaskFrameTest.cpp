@@ -9,7 +9,9 @@
 #include "core/g_frmTurnOff.h"
 #include "core/mdlFunctions.h"
 #include "platform/XP_ProgressBar.h"
+#include "platform/audio/cAudioConverter.h"
 #include "platform/cGrid.h"
+#include "platform/cSysTray.h"
 #include "platform/cStatusBar.h"
 #include "platform/cTabControl.h"
 #include "settings/FormControls.h"
@@ -167,6 +169,38 @@ TEST_F(TaskFrame, RunShowsTheLogAndTheWindowRefusesToCloseUntilItEnds) {
     w.cmdExit->click();
     EXPECT_EQ(loadedForm<g_frmConverter>(), nullptr);
   });
+}
+
+// The Abort question is left open until the run has ended, then answered
+// Yes: the run stays done, with its file, its balloon and its end action.
+TEST_F(TaskFrame, AbortAnsweredAfterTheRunEndedChangesNothing) {
+  g_sDefaultFileNameFormat = "[file_name].[dest_extension]";
+  WriteWav(media + "/a.wav", 44100, 2, 16, 10.0);
+  AddItems({"a.wav"});
+  WithConverter([&](g_frmConverter& w) {
+    ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, "MP3 - MPEG-1 Audio Layer 3 (*.mp3)"));
+    w.chkPlaySound->setChecked(true);
+    bool clicked = false, asked = false;
+    QObject::connect(w.cAudioConverter1, &cAudioConverter::Progress, &w, [&] {
+      if (clicked) return;
+      clicked = true;
+      // An open box serves the run's events until it is answered.
+      SetMsgBoxHandler([&](const MsgBoxCall&) {
+        asked = true;
+        EXPECT_TRUE(TestEnv::WaitUntil([&] { return w.cmdConvert->isEnabled(); }, 60000));
+        return int(vbYes);
+      });
+      w.cmdAbort->click();
+    });
+    Convert(w);
+    ScriptedUi::get().install();
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+    EXPECT_EQ(LastMessage(w), "Done.");
+    EXPECT_EQ(main->cSysTray1->LastBalloonText(), "Done.");
+  });
+  EXPECT_EQ(OutFiles(), QStringList({"a.mp3"}));
+  EXPECT_EQ(sounds.size(), 1);
 }
 
 TEST_F(TaskFrame, ADestinationTypedWithoutItsClosingSlashIsStillTheFolder) {

@@ -134,6 +134,8 @@ void g_frmCDRipper::ConvertTracks() {
     if (outcome == TaskCancelled) Log("Aborted.");
     if (outcome == TaskCancelled || outcome == TaskAborted) break;
   }
+  // An Abort confirmed behind the last track's question answered No.
+  if (m_bAbortPending && outcome == TaskSkipped) outcome = TaskAborted;
   cAudioCDRipper1->EndWorkAhead();
   if (outcome == TaskAborted) {
     EndRunAborted();

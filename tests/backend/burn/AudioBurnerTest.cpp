@@ -5,8 +5,10 @@
 #include <cdio/cdio.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <QThread>
 #include <cstring>
 
 #include "AudioFixtures.h"
@@ -293,6 +295,35 @@ TEST_F(AudioBurnerTest, AbortStopsTheWriteBeforeItReturns) {
   b.Burn(Letter(b), 65535);
   ASSERT_TRUE(again.Wait());
   EXPECT_EQ(again.ends, QStringList{"Finished"}) << again.errorText.toStdString();
+}
+
+// The write has ended and posted its success before Abort or Close is called
+// (no event is served in between): Abort still ends it aborted, Close with no
+// event, and neither leaves the image or a hidden file once it returns.
+TEST_F(AudioBurnerTest, AbortOrCloseMeetingTheEndOfTheWriteLeavesNoImage) {
+  const QString item = WriteWav(dir + "/x.wav", 44100, 2, 16, 4.2);
+  const QDir disc(dir + "/disc");
+  for (bool close : {false, true}) {
+    SCOPED_TRACE(close ? "Close" : "Abort");
+    cAudioBurner b;
+    BurnWatcher w;
+    Watch(b, w);
+    ASSERT_TRUE(b.AddTrack(item));
+    b.Burn(Letter(b), 65535);
+    // The CUE, in place or under its hidden name, is the thread's last file.
+    QElapsedTimer t;
+    t.start();
+    while (disc.entryList({"*.cue", ".*.cue.*"}, QDir::Files | QDir::Hidden).isEmpty() && t.elapsed() < 60000)
+      QThread::msleep(5);
+    QThread::msleep(200);
+    if (close) b.CloseBurner();
+    else b.AbortBurn();
+    EXPECT_EQ(disc.entryList(QDir::Files | QDir::Hidden).join(' '), "");
+    w.Wait(close ? 300 : 120000);
+    EXPECT_EQ(w.ends, close ? QStringList() : QStringList{"Error"});
+    EXPECT_EQ(w.errorCode, close ? 0 : 4);
+    EXPECT_EQ(disc.entryList(QDir::Files | QDir::Hidden).join(' '), "");
+  }
 }
 
 TEST_F(AudioBurnerTest, CloseDuringAWriteRaisesNothingMore) {

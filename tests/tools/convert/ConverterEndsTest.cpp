@@ -83,11 +83,7 @@ TEST_F(ConverterEnds, AbortConfirmedBeforeTheItemStartsEndsTheRunAsAborted) {
   // The overwrite question of the second item is open when the user aborts.
   WithConverter([&](g_frmConverter& w) {
     TickEndActions(w);
-    SetMsgBoxHandler([&](const MsgBoxCall& call) {
-      if (call.prompt.startsWith("Abort operation?")) return int(vbYes);
-      w.cmdAbort->click();
-      return int(vbYes);
-    });
+    AbortAtEachQuestion(w, vbYes);
     Convert(w);
     ScriptedUi::get().install();
     EXPECT_EQ(w.lblCurrentTrack->text(), "Aborted.");
@@ -189,13 +185,6 @@ TEST_F(ConverterEnds, ExistingOutputsAskEvenWhenHiddenAndAnOutputThatIsASourceIs
 TEST_F(ConverterEnds, AbortBehindTheLastItemsQuestionAnsweredNoEndsAborted) {
   MakeItems(2, 0.5);
   ListFixtures::WriteBytes(out + "/b.wav", "old");
-  auto abortThenNo = [](TaskWindow& w) {
-    SetMsgBoxHandler([&w](const MsgBoxCall& call) {
-      if (call.prompt.startsWith("Abort operation?")) return int(vbYes);
-      w.cmdAbort->click();
-      return int(vbNo);
-    });
-  };
   auto check = [&](TaskWindow& w) {
     ScriptedUi::get().install();
     EXPECT_EQ(w.lblCurrentTrack->text(), "Aborted.");
@@ -204,7 +193,7 @@ TEST_F(ConverterEnds, AbortBehindTheLastItemsQuestionAnsweredNoEndsAborted) {
   };
   WithConverter([&](g_frmConverter& w) {
     TickEndActions(w);
-    abortThenNo(w);
+    AbortAtEachQuestion(w, vbNo);
     Convert(w);
     check(w);
     EXPECT_EQ(w.Caption(), "Aborted.");
@@ -212,7 +201,7 @@ TEST_F(ConverterEnds, AbortBehindTheLastItemsQuestionAnsweredNoEndsAborted) {
   QFile::remove(out + "/a.wav");
   WithTask<g_frmACMConverter>("ACM Converter", [&](g_frmACMConverter& w) {
     TickEndActions(w);
-    abortThenNo(w);
+    AbortAtEachQuestion(w, vbNo);
     Convert(w);
     check(w);
   });

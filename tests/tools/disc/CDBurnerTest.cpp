@@ -2,9 +2,12 @@
 // writer readout, a disc written and read back by the ripper sample for
 // sample, files that cannot be added, a failed write, the per-user box.
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFont>
 
 #include "backend/audio/AudioDecoder.h"
+#include "backend/burn/BurnErrors.h"
 #include "platform/burn/cAudioBurner.h"
 #include "lists/ItemRow.h"
 #include "platform/cStatusBar.h"
@@ -207,6 +210,35 @@ TEST_F(CDBurnerTest, AbortDuringTheWriteLeavesNoImageAndRunsNoEndAction) {
     ASSERT_TRUE(TestEnv::WaitUntil([&] { return LastMessage(w).startsWith("Error:"); }, 20000));
   });
   EXPECT_FALSE(QFileInfo::exists(cue));
+  EXPECT_TRUE(sounds.isEmpty());
+  EXPECT_EQ(turnOffShown, 0);
+}
+
+// The write thread has ended and posted its success before the Abort click is
+// handled (the UI thread is held until then): the write still ends aborted,
+// with no end action, and no image or hidden file is left.
+TEST_F(CDBurnerTest, AbortMeetingTheEndOfTheWriteStillEndsAborted) {
+  MakeItems();
+  const QDir folder = QFileInfo(cue).absoluteDir();
+  WithBurner([&](g_frmCDBurner& w) {
+    TickEndActions(w);
+    w.chkOpenCDdrive->setChecked(true);
+    QObject::connect(w.cAudioBurner1, &cAudioBurner::ClosingSession, &w, [&] {
+      // The CUE, in place or under its hidden name, is the thread's last file.
+      QElapsedTimer t;
+      t.start();
+      while (folder.entryList({"*.cue", ".*.cue.*"}, QDir::Files | QDir::Hidden).isEmpty() && t.elapsed() < 60000)
+        QThread::msleep(5);
+      QThread::msleep(200);
+      ScriptedUi::get().answers.push_back(vbYes);
+      w.cmdAbort->click();
+    });
+    Burn(w);
+    ASSERT_TRUE(TestEnv::WaitUntil([&] { return LastMessage(w).startsWith("Error:") || LastMessage(w) == "Finished."; }, 20000));
+    EXPECT_EQ(LastMessage(w), "Error:Aborted(" + QString::number(BurnErrAborted) + ")");
+    EXPECT_FALSE(Messages(w).contains("Finished."));
+  });
+  EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden).join(' '), "");
   EXPECT_TRUE(sounds.isEmpty());
   EXPECT_EQ(turnOffShown, 0);
 }

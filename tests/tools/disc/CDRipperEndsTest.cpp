@@ -105,6 +105,27 @@ TEST_F(RipperTest, OverwriteQuestionAnswers) {
   }
 }
 
+// The user aborts while the last track's overwrite question is open, then
+// answers No: the run still ends aborted, with no end-of-job action.
+TEST_F(RipperTest, AbortBehindTheLastTracksQuestionAnsweredNoEndsAborted) {
+  UseThreeTracks();
+  ListFixtures::WriteBytes(out + "/Track03.wav", "old");
+  WithRipper([&](g_frmCDRipper& w) {
+    SelectFormat(w, "WAV - Waveform Audio Format (*.wav)");
+    TickEndActions(w);
+    AbortAtEachQuestion(w, vbNo);
+    Rip(w);
+    ScriptedUi::get().install();
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Aborted.");
+    EXPECT_EQ(w.windowTitle(), "Aborted.");
+    EXPECT_EQ(LastMessage(w), "Aborted.");
+    EXPECT_FALSE(Messages(w).mid(Messages(w).lastIndexOf("Start to rip: Track03.cda...")).contains("Done."));
+  });
+  EXPECT_EQ(FileBytes(out + "/Track03.wav"), "old");
+  EXPECT_TRUE(sounds.isEmpty());
+  EXPECT_EQ(turnOffShown, 0);
+}
+
 // The disc goes bad while its second track is read: that track ends with an
 // error and leaves no partial file, the run goes on to the next track and ends
 // with "Done." and its end-of-job actions, all but the turn-off.
