@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <algorithm>
 
+#include "backend/audio/ThreadBudget.h"
+
 namespace {
 // Frames coded ahead of the one being written, beyond one per thread.
 constexpr int kSpareFrames = 2;
@@ -19,7 +21,6 @@ int ApeFramePool::DefaultThreads() {
 
 ApeFramePool::ApeFramePool(int threads, int channels, int bits, const std::vector<ApeFrameCoder::Stage>& stages)
     : threads_(std::max(threads, 1)),
-      window_(size_t(threads_ == 1 ? 1 : threads_ + kSpareFrames)),
       channels_(channels),
       bits_(bits),
       stages_(stages) {}
@@ -31,10 +32,21 @@ ApeFramePool::~ApeFramePool() {
   }
   workToDo_.notify_all();
   for (std::thread& t : workers_) t.join();
+  for (size_t i = 0; i < workers_.size(); ++i) {
+    ThreadBudget::GiveCore();
+    ThreadBudget::GivePlace();
+  }
 }
 
-// Workers start with the second frame in flight: a file of one frame is
-// coded on the caller's thread alone.
+bool ApeFramePool::Full() const {
+  const size_t window = threads_ == 1 ? 1 : workers_.size() + 1 + kSpareFrames;
+  return inFlight_.size() >= window;
+}
+
+// Workers start with the second frame in flight (a file of one frame is coded
+// on the caller's thread alone) and as long as the budget gives them a core,
+// up to the count asked for: the cores others free while this file is coded
+// join in.
 void ApeFramePool::Submit(std::unique_ptr<ApeFrame> frame) {
   frame->stopped = false;
   if (threads_ > 1) {
@@ -42,7 +54,7 @@ void ApeFramePool::Submit(std::unique_ptr<ApeFrame> frame) {
     queue_.push_back(frame.get());
   }
   inFlight_.push_back(std::move(frame));
-  if (threads_ > 1 && workers_.empty() && inFlight_.size() > 1) StartWorkers();
+  if (inFlight_.size() > 1) StartWorkers();
   workToDo_.notify_one();
 }
 
@@ -64,7 +76,13 @@ std::unique_ptr<ApeFrame> ApeFramePool::Take() {
 }
 
 void ApeFramePool::StartWorkers() {
-  for (int i = 1; i < threads_; ++i) workers_.emplace_back([this] { Work(); });
+  while (int(workers_.size()) < threads_ - 1 && ThreadBudget::TakePlace()) {
+    if (!ThreadBudget::TakeCore()) {
+      ThreadBudget::GivePlace();
+      return;
+    }
+    workers_.emplace_back([this] { Work(); });
+  }
 }
 
 void ApeFramePool::Work() {

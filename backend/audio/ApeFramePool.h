@@ -1,7 +1,8 @@
 // Codes the frames of one .ape file on several threads and hands them back in
-// the order they were given. At most a window of frames is in flight, so the
-// memory stays bounded whatever the file's length; the caller's own thread
-// codes a frame it waits for that no worker has started.
+// the order they were given. The workers come from the process's thread
+// budget. At most a window of frames (a few more than the threads coding) is
+// in flight, so the memory stays bounded whatever the file's length; the
+// caller's own thread codes a frame it waits for that no worker has started.
 #pragma once
 #include <atomic>
 #include <condition_variable>
@@ -24,7 +25,8 @@ struct ApeFrame {
 
 class ApeFramePool {
  public:
-  // threads counts the caller's; 1 codes every frame on the caller's thread.
+  // threads counts the caller's (the most it uses); 1 codes every frame on the
+  // caller's thread.
   ApeFramePool(int threads, int channels, int bits, const std::vector<ApeFrameCoder::Stage>& stages);
   // Stops the workers; frames still in flight are dropped.
   ~ApeFramePool();
@@ -33,7 +35,7 @@ class ApeFramePool {
 
   void Submit(std::unique_ptr<ApeFrame> frame);
   // True when the oldest frame is to be taken before the next is submitted.
-  bool Full() const { return inFlight_.size() >= window_; }
+  bool Full() const;
   bool Empty() const { return inFlight_.empty(); }
   // The oldest frame, coded (or stopped); waits for it.
   std::unique_ptr<ApeFrame> Take();
@@ -48,7 +50,6 @@ class ApeFramePool {
   void Code(ApeFrame& frame, ApeFrameCoder& coder);
 
   const int threads_;
-  const size_t window_;
   const int channels_;
   const int bits_;
   const std::vector<ApeFrameCoder::Stage> stages_;

@@ -38,7 +38,8 @@ struct SourceProbe {
 class ProbePool {
  public:
   ~ProbePool() { Stop(); }
-  // Starts probing paths in their order, one worker per core; a running list is dropped.
+  // Starts probing paths in their order, one worker per core the thread
+  // budget gives; a running list is dropped.
   void Start(const QStringList& paths);
   // Stops the workers and drops every result.
   void Stop();
@@ -48,9 +49,12 @@ class ProbePool {
  private:
   struct Slot {
     SourceProbe probe;
+    bool started = false;  // by a worker or by Take
     bool done = false;
   };
   void Work();
+  // Probes slot i unless it was started already.
+  void Fill(size_t i);
 
   std::vector<std::thread> workers_;
   std::vector<Slot> slots_;
