@@ -14,13 +14,13 @@ FileStamp FileStamp::Of(const QString& path) {
           int64_t(s.st_mtim.tv_sec) * 1000000000 + s.st_mtim.tv_nsec};
 }
 
-SourceProbe SourceProbe::Of(const QString& path) {
+SourceProbe SourceProbe::Of(const QString& path, const std::atomic<bool>* stop) {
   SourceProbe p;
   p.path = path;
   p.stamp = FileStamp::Of(path);
   AudioDecoder decoder;
   QString error;
-  p.opened = decoder.Probe(path, &error);
+  p.opened = decoder.Probe(path, &error, stop);
   p.info = decoder.Info();
   p.tags = decoder.Tags();
   return p;
@@ -71,7 +71,7 @@ void ProbePool::Fill(size_t i) {
     if (slots_[i].started) return;
     slots_[i].started = true;
   }
-  SourceProbe probe = SourceProbe::Of(slots_[i].probe.path);
+  SourceProbe probe = SourceProbe::Of(slots_[i].probe.path, &stop_);
   std::lock_guard<std::mutex> lock(mutex_);
   slots_[i].probe = std::move(probe);
   slots_[i].done = true;

@@ -30,7 +30,8 @@ struct SourceProbe {
   AudioInfo info;
   AudioTags tags;  // empty for a file that cannot be read
 
-  static SourceProbe Of(const QString& path);
+  // Setting stop ends a long probe early, as one that failed.
+  static SourceProbe Of(const QString& path, const std::atomic<bool>* stop = nullptr);
   // True when this is path's probe and the file has not changed since.
   bool Current(const QString& path) const;
 };
