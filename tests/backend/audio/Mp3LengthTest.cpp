@@ -26,8 +26,9 @@ QString Write(const QString& path, const QByteArray& bytes) {
   EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
   return path;
 }
-QString Lame(const QString& dir, const QString& name, int rate, double seconds, const QStringList& args) {
-  const QString wav = WriteWav(dir + "/" + name + ".wav", rate, 2, 16, seconds);
+QString Lame(const QString& dir, const QString& name, int rate, double seconds, const QStringList& args,
+             int channels = 2) {
+  const QString wav = WriteWav(dir + "/" + name + ".wav", rate, channels, 16, seconds);
   const QString mp3 = dir + "/" + name + ".mp3";
   RunTool("lame", QStringList{"--quiet", "-t"} + args + QStringList{wav, mp3});
   return mp3;
@@ -47,9 +48,10 @@ QByteArray WithInserted(const QByteArray& bytes, double share, const QByteArray&
 
 struct Expected {
   int rate = 0;
+  int channels = 0;
   double ms = 0;
 };
-// What a full open (the rate) and a full decode at that rate (the length) give.
+// What a full open (the format) and a full decode at its rate (the length) give.
 Expected FullDecode(const QString& path) {
   AudioDecoder decoder;
   QString error;
@@ -57,7 +59,7 @@ Expected FullDecode(const QString& path) {
   const int rate = decoder.Info().sampleRate;
   const QByteArray pcm = RunTool("ffmpeg", {"-v", "quiet", "-i", path, "-f", "s16le", "-ac", "1", "-ar",
                                             QString::number(rate), "-"});
-  return {rate, 1000.0 * double(pcm.size() / 2) / rate};
+  return {rate, decoder.Info().channels, 1000.0 * double(pcm.size() / 2) / rate};
 }
 
 struct LengthCase {
@@ -78,6 +80,11 @@ const LengthCase kLengthCases[] = {
        return Encode(WriteWav(d + "/in.wav", 32000, 2, 16, 2.0), d + "/in.mp2", {"-c:a", "mp2", "-b:a", "128k"});
      }},
     {"LayerOneTinyFrames", [](const QString& d) { return Write(d + "/l1.mp3", SilentLayerOne(3000)); }},
+    {"StereoBrieflyThenMono",
+     [](const QString& d) {
+       return Write(d + "/sm.mp3", ReadAll(Lame(d, "s", 44100, 0.3, {"-b", "128"})) +
+                                       ReadAll(Lame(d, "m", 44100, 1.5, {"-b", "64"}, 1)));
+     }},
     {"Id3v2InFront",
      [](const QString& d) {
        return Lame(d, "id3", 44100, 1.5, {"-b", "96", "--id3v2-only", "--tt", "Title", "--pad-id3v2-size", "3000"});
@@ -110,6 +117,7 @@ TEST_P(Mp3Length, ProbeGivesTheRateAndLengthOfAFullDecode) {
   const SourceProbe probe = SourceProbe::Of(path);
   ASSERT_TRUE(probe.opened);
   EXPECT_EQ(probe.info.sampleRate, expected.rate);
+  EXPECT_EQ(probe.info.channels, expected.channels);
   EXPECT_NEAR(double(probe.info.durationMs), expected.ms, 1.0);
 }
 
