@@ -37,21 +37,16 @@ void ProbePool::Start(const QStringList& paths) {
     slots_[size_t(i)].probe.path = paths[i];
     if (!index_.contains(paths[i])) index_.insert(paths[i], size_t(i));  // a duplicate shares the first slot
   }
-  // Without places in the budget the files are probed as they are asked for.
-  while (workers_.size() < std::min<size_t>(ThreadBudget::Cores(), slots_.size()) && ThreadBudget::TakePlace()) {
-    if (!ThreadBudget::TakeCore()) {
-      ThreadBudget::GivePlace();
-      break;
-    }
+  // Probing mostly waits for the disk, so it takes places in the budget but
+  // no cores; without places the files are probed as they are asked for.
+  while (workers_.size() < std::min<size_t>(ThreadBudget::Cores(), slots_.size()) && ThreadBudget::TakePlace())
     workers_.emplace_back([this] { Work(); });
-  }
 }
 
 void ProbePool::Stop() {
   stop_ = true;
   for (std::thread& t : workers_) {
     t.join();
-    ThreadBudget::GiveCore();
     ThreadBudget::GivePlace();
   }
   workers_.clear();

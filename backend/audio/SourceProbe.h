@@ -39,8 +39,8 @@ struct SourceProbe {
 class ProbePool {
  public:
   ~ProbePool() { Stop(); }
-  // Starts probing paths in their order, one worker per core the thread
-  // budget gives; a running list is dropped.
+  // Starts probing paths in their order, one worker per core as the thread
+  // budget gives places; a running list is dropped.
   void Start(const QStringList& paths);
   // Stops the workers and drops every result.
   void Stop();
