@@ -113,7 +113,8 @@ void ApeEncoder::Impl::Setup(int rate, int ch, int bps, int lvl) {
   blockAlign = ch * bps / 8;
   const LevelSetup setup = SetupFor(lvl);
   blocksPerFrame = setup.blocksPerFrame;
-  pool = std::make_unique<ApeFramePool>(ApeFramePool::DefaultThreads(), ch, bps, setup.stages);
+  pool = std::make_unique<ApeFramePool>(ApeFramePool::DefaultThreads(), size_t(blocksPerFrame) * blockAlign, ch, bps,
+                                        setup.stages);
   filling = std::make_unique<ApeFrame>();
   filling->pcm.resize(size_t(blocksPerFrame) * blockAlign);
   spare.reset();
@@ -167,13 +168,17 @@ bool ApeEncoder::Impl::WriteAllFrames() {
 
 bool ApeEncoder::Impl::EmitStream(const uint8_t* data, size_t n) {
   streamBytes += n;
-  words.clear();
-  for (size_t i = 0; i < n; ++i) {
-    tail[tailBytes++] = data[i];
-    if (tailBytes < 4) continue;
-    words.insert(words.end(), {tail[3], tail[2], tail[1], tail[0]});
+  words.resize((size_t(tailBytes) + n) / 4 * 4);
+  uint8_t* w = words.data();
+  size_t i = 0;
+  if (tailBytes > 0) {
+    for (; i < n && tailBytes < 4; ++i) tail[tailBytes++] = data[i];
+    if (tailBytes < 4) return true;
+    w = std::reverse_copy(tail.begin(), tail.end(), w);
     tailBytes = 0;
   }
+  for (; i + 4 <= n; i += 4, w += 4) qToBigEndian(qFromLittleEndian<quint32>(data + i), w);
+  for (; i < n; ++i) tail[tailBytes++] = data[i];
   const char* out = reinterpret_cast<const char*>(words.data());
   md5.addData(QByteArrayView(out, qsizetype(words.size())));
   return Put(out, qint64(words.size()));

@@ -4,9 +4,14 @@
 #include <QtGlobal>
 #include <algorithm>
 
+#include "backend/audio/ThreadBudget.h"
+
 namespace {
-// Frames coded ahead of the one being written, beyond one per thread.
-constexpr int kSpareFrames = 2;
+// Frames waiting beyond one per coding thread, so that the coders go on while
+// the caller writes or codes a frame: as many again as there are coders, but
+// no more than these bytes of PCM, and at least two.
+constexpr size_t kSpareBytes = size_t(32) << 20;
+constexpr size_t kLeastSpare = 2;
 constexpr int kMostThreads = 64;
 }  // namespace
 
@@ -17,9 +22,10 @@ int ApeFramePool::DefaultThreads() {
   return int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kMostThreads)));
 }
 
-ApeFramePool::ApeFramePool(int threads, int channels, int bits, const std::vector<ApeFrameCoder::Stage>& stages)
+ApeFramePool::ApeFramePool(int threads, size_t frameBytes, int channels, int bits,
+                           const std::vector<ApeFrameCoder::Stage>& stages)
     : threads_(std::max(threads, 1)),
-      window_(size_t(threads_ == 1 ? 1 : threads_ + kSpareFrames)),
+      frameBytes_(std::max<size_t>(frameBytes, 1)),
       channels_(channels),
       bits_(bits),
       stages_(stages) {}
@@ -31,40 +37,67 @@ ApeFramePool::~ApeFramePool() {
   }
   workToDo_.notify_all();
   for (std::thread& t : workers_) t.join();
+  for (size_t i = 0; i < workers_.size(); ++i) {
+    ThreadBudget::GiveCore();
+    ThreadBudget::GivePlace();
+  }
 }
 
-// Workers start with the second frame in flight: a file of one frame is
-// coded on the caller's thread alone.
+bool ApeFramePool::Full() const {
+  if (threads_ == 1) return !inFlight_.empty();
+  const size_t coders = workers_.size() + 1;
+  return inFlight_.size() >= coders + std::clamp(kSpareBytes / frameBytes_, kLeastSpare, std::max(coders, kLeastSpare));
+}
+
+// Workers start with the second frame in flight (a file of one frame is coded
+// on the caller's thread alone) and as long as the budget gives them a core,
+// up to the count asked for: the cores others free while this file is coded
+// join in.
 void ApeFramePool::Submit(std::unique_ptr<ApeFrame> frame) {
   frame->stopped = false;
-  if (threads_ > 1) {
+  {
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back(frame.get());
   }
   inFlight_.push_back(std::move(frame));
-  if (threads_ > 1 && workers_.empty() && inFlight_.size() > 1) StartWorkers();
+  if (inFlight_.size() > 1) StartWorkers();
   workToDo_.notify_one();
 }
 
+// While the oldest frame is coded elsewhere, the caller codes the next one no
+// worker has started rather than wait idle.
 std::unique_ptr<ApeFrame> ApeFramePool::Take() {
   std::unique_ptr<ApeFrame> frame = std::move(inFlight_.front());
   inFlight_.pop_front();
   std::unique_lock<std::mutex> lock(mutex_);
-  const auto waiting = std::find(queue_.begin(), queue_.end(), frame.get());
-  if (threads_ == 1 || waiting != queue_.end()) {
-    if (waiting != queue_.end()) queue_.erase(waiting);
+  for (;;) {
+    const auto done = std::find(done_.begin(), done_.end(), frame.get());
+    if (done != done_.end()) {
+      done_.erase(done);
+      return frame;
+    }
+    if (queue_.empty()) {
+      frameDone_.wait(lock);
+      continue;
+    }
+    ApeFrame* next = queue_.front();
+    queue_.pop_front();
     lock.unlock();
     if (!callerCoder_) callerCoder_ = std::make_unique<ApeFrameCoder>(channels_, bits_, stages_);
-    Code(*frame, *callerCoder_);
-    return frame;
+    Code(*next, *callerCoder_);
+    lock.lock();
+    done_.push_back(next);
   }
-  frameDone_.wait(lock, [&] { return std::find(done_.begin(), done_.end(), frame.get()) != done_.end(); });
-  done_.erase(std::find(done_.begin(), done_.end(), frame.get()));
-  return frame;
 }
 
 void ApeFramePool::StartWorkers() {
-  for (int i = 1; i < threads_; ++i) workers_.emplace_back([this] { Work(); });
+  while (int(workers_.size()) < threads_ - 1 && ThreadBudget::TakePlace()) {
+    if (!ThreadBudget::TakeCore()) {
+      ThreadBudget::GivePlace();
+      return;
+    }
+    workers_.emplace_back([this] { Work(); });
+  }
 }
 
 void ApeFramePool::Work() {

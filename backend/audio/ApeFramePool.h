@@ -1,7 +1,8 @@
 // Codes the frames of one .ape file on several threads and hands them back in
-// the order they were given. At most a window of frames is in flight, so the
-// memory stays bounded whatever the file's length; the caller's own thread
-// codes a frame it waits for that no worker has started.
+// the order they were given. The workers come from the process's thread
+// budget. At most a window of frames (a few more than the threads coding) is
+// in flight, so the memory stays bounded whatever the file's length; the
+// caller's own thread codes frames no worker has started while it waits.
 #pragma once
 #include <atomic>
 #include <condition_variable>
@@ -24,8 +25,10 @@ struct ApeFrame {
 
 class ApeFramePool {
  public:
-  // threads counts the caller's; 1 codes every frame on the caller's thread.
-  ApeFramePool(int threads, int channels, int bits, const std::vector<ApeFrameCoder::Stage>& stages);
+  // threads counts the caller's (the most it uses); 1 codes every frame on the
+  // caller's thread.
+  // frameBytes: the PCM of a whole frame.
+  ApeFramePool(int threads, size_t frameBytes, int channels, int bits, const std::vector<ApeFrameCoder::Stage>& stages);
   // Stops the workers; frames still in flight are dropped.
   ~ApeFramePool();
   ApeFramePool(const ApeFramePool&) = delete;
@@ -33,7 +36,7 @@ class ApeFramePool {
 
   void Submit(std::unique_ptr<ApeFrame> frame);
   // True when the oldest frame is to be taken before the next is submitted.
-  bool Full() const { return inFlight_.size() >= window_; }
+  bool Full() const;
   bool Empty() const { return inFlight_.empty(); }
   // The oldest frame, coded (or stopped); waits for it.
   std::unique_ptr<ApeFrame> Take();
@@ -48,7 +51,7 @@ class ApeFramePool {
   void Code(ApeFrame& frame, ApeFrameCoder& coder);
 
   const int threads_;
-  const size_t window_;
+  const size_t frameBytes_;
   const int channels_;
   const int bits_;
   const std::vector<ApeFrameCoder::Stage> stages_;
@@ -59,7 +62,7 @@ class ApeFramePool {
   std::condition_variable workToDo_;
   std::condition_variable frameDone_;
   std::deque<ApeFrame*> queue_;  // submitted, not yet started
-  std::vector<ApeFrame*> done_;  // coded by a worker, not yet taken
+  std::vector<ApeFrame*> done_;  // coded, not yet taken
   std::atomic<bool> quit_{false};
   std::vector<std::thread> workers_;
 };

@@ -2,11 +2,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 
 #include "backend/audio/FfmpegUtil.h"
 #include "backend/audio/FormatLimits.h"
+#include "backend/audio/MpegFrames.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -68,39 +70,6 @@ int64_t PrerollSamples(const AVCodecContext* codec) {
   return std::max<int64_t>(frames, codec->seek_preroll);
 }
 
-// What an MPEG audio frame header states.
-struct MpegFrame {
-  int rate = 0;
-  int channels = 0;
-  int kbps = 0;
-  int samples = 0;  // per channel
-  int bytes = 0;
-};
-
-bool ReadMpegFrame(const uint8_t* p, int size, MpegFrame* frame) {
-  if (size < 4) return false;
-  const uint32_t h = uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
-  const int version = (h >> 19) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5, 1: reserved
-  const int layer = (h >> 17) & 3;     // 3: I, 2: II, 1: III
-  const int bitrate = (h >> 12) & 15;
-  const int index = (h >> 10) & 3;
-  if ((h >> 21) != 0x7FF || version == 1 || layer == 0 || bitrate == 0 || bitrate == 15 || index == 3) return false;
-  constexpr int kRates[3] = {44100, 48000, 32000};
-  constexpr int kKbps[5][15] = {
-      {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer I
-      {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer II
-      {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer III
-      {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2 and 2.5 layer I
-      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}};         // MPEG-2 and 2.5 layers II, III
-  const int table = version == 3 ? 3 - layer : layer == 3 ? 3 : 4;
-  frame->rate = kRates[index] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
-  frame->channels = ((h >> 6) & 3) == 3 ? 1 : 2;
-  frame->kbps = kKbps[table][bitrate];
-  frame->samples = layer == 3 ? 384 : layer == 1 && version != 3 ? 576 : 1152;
-  frame->bytes = size;
-  return true;
-}
-
 QString ImplausibleFormat(const QString& path, const AVCodecParameters* par) {
   return QString("The file %1 is damaged: its header states %2 Hz and %3 channels.")
       .arg(path)
@@ -155,7 +124,9 @@ struct AudioDecoder::Impl {
   bool TakeHeader();
   bool TakeMpegHeader();
   bool NextMpegFrame(MpegFrame* frame);
-  bool CountMpegFrames(const MpegFrame& first);
+  void TakeMpegFormat(const MpegFrame& frame);
+  bool CountMpegFrames();
+  const std::atomic<bool>* stop = nullptr;  // ends a probe's frame count
   bool readAhead = false;  // the header look read frames
   int64_t PositionOf(int64_t ts, const AVFrame& f) const;
 
@@ -179,9 +150,11 @@ void AudioDecoder::Close() {
 
 bool AudioDecoder::Open(const QString& path, QString* error) { return OpenFile(path, false, error); }
 
-bool AudioDecoder::Probe(const QString& path, QString* error) { return OpenFile(path, true, error); }
+bool AudioDecoder::Probe(const QString& path, QString* error, const std::atomic<bool>* stop) {
+  return OpenFile(path, true, error, stop);
+}
 
-bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error) {
+bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error, const std::atomic<bool>* stop) {
   Close();
   auto fail = [&](const QString& why) {
     *error = why;
@@ -191,6 +164,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error)
   if (!QFileInfo(path).isFile()) return fail("The file " + path + " does not exist.");
   d = std::make_unique<Impl>();
   d->path = path;
+  d->stop = stop;
   QByteArray name = QFile::encodeName(path);
   const bool vox = QFileInfo(path).suffix().compare("vox", Qt::CaseInsensitive) == 0;
   int r = vox ? OpenVox(&d->fmt, name) : avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
@@ -202,6 +176,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error)
       TakeInfo();
       return true;
     }
+    if (stop && *stop) return fail("Probing " + path + " was stopped.");
     // The full probe starts from the beginning, as it always does.
     if (d->readAhead) {
       avformat_close_input(&d->fmt);
@@ -273,9 +248,16 @@ bool AudioDecoder::Impl::TakeHeader() {
 bool AudioDecoder::Impl::NextMpegFrame(MpegFrame* frame) {
   readAhead = true;
   if (av_read_frame(fmt, pkt) < 0) return false;
-  const bool known = ReadMpegFrame(pkt->data, pkt->size, frame);
+  const bool known = pkt->size >= 4 && ReadMpegHeader(qFromBigEndian<quint32>(pkt->data), frame);
   av_packet_unref(pkt);
   return known;
+}
+
+void AudioDecoder::Impl::TakeMpegFormat(const MpegFrame& frame) {
+  AVCodecParameters* par = st->codecpar;
+  par->sample_rate = frame.rate;
+  av_channel_layout_uninit(&par->ch_layout);
+  av_channel_layout_default(&par->ch_layout, frame.channels);
 }
 
 // An MP3 states its format in each frame header and its length in a Xing/Info
@@ -283,34 +265,32 @@ bool AudioDecoder::Impl::NextMpegFrame(MpegFrame* frame) {
 // file may start with silence at one bit rate; files joined together may
 // change the rate), so every frame is counted, each at its own rate.
 bool AudioDecoder::Impl::TakeMpegHeader() {
+  if (st->duration == AV_NOPTS_VALUE || st->duration <= 0) return CountMpegFrames();
   MpegFrame first;
   if (!NextMpegFrame(&first)) return false;
-  AVCodecParameters* par = st->codecpar;
-  if ((st->duration == AV_NOPTS_VALUE || st->duration <= 0) && !CountMpegFrames(first)) return false;
-  par->sample_rate = first.rate;
-  av_channel_layout_uninit(&par->ch_layout);
-  av_channel_layout_default(&par->ch_layout, first.channels);
+  TakeMpegFormat(first);
   return true;
 }
 
-// The length and the mean bit rate of the frames from the first (just read)
-// to the end; packets that are no frame (damage) are passed over.
-bool AudioDecoder::Impl::CountMpegFrames(const MpegFrame& first) {
+// The length and the mean bit rate of the frames from where the demuxer found
+// the first (no packet read yet) to the end, read from their headers, and
+// their format. Where the format changes, it is the one a full probe reports
+// (the frames that probe reads decide it).
+bool AudioDecoder::Impl::CountMpegFrames() {
+  MpegWalk walk;
+  if (!WalkMpegFrames(path, avio_tell(fmt->pb), stop, &walk) || !walk.chained) return false;
   const AVRational tb = st->time_base;
-  const auto ticks = [&](const MpegFrame& f) { return av_rescale(f.samples, tb.den, int64_t(f.rate) * tb.num); };
-  int64_t duration = ticks(first);
-  int64_t bytes = first.bytes;
-  while (av_read_frame(fmt, pkt) >= 0) {
-    MpegFrame f;
-    if (ReadMpegFrame(pkt->data, pkt->size, &f)) {
-      duration += ticks(f);
-      bytes += f.bytes;
-    }
-    av_packet_unref(pkt);
-  }
+  int64_t duration = 0;
+  for (const auto& [rate, samples] : walk.samples) duration += av_rescale(samples, tb.den, int64_t(rate) * tb.num);
   if (duration <= 0) return false;
+  if (walk.sameFormat) {
+    TakeMpegFormat(walk.first);
+  } else {
+    readAhead = true;
+    if (avformat_find_stream_info(fmt, nullptr) < 0) return false;
+  }
   st->duration = duration;
-  st->codecpar->bit_rate = av_rescale(8 * bytes, tb.den, duration * tb.num);
+  st->codecpar->bit_rate = av_rescale(8 * walk.bytes, tb.den, duration * tb.num);
   return true;
 }
 

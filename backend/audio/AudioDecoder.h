@@ -3,6 +3,7 @@
 // ripper and the data-disc writer feed the same sinks from their own sources.
 #pragma once
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -27,8 +28,8 @@ class AudioDecoder {
   bool Open(const QString& path, QString* error);
   // Opens for Info's format and length and for Tags only, reading no more of
   // the file than that needs (pcmBits and bitrateKbps may be left unknown);
-  // such a decoder cannot Start.
-  bool Probe(const QString& path, QString* error);
+  // such a decoder cannot Start. Setting stop ends a long probe early (false).
+  bool Probe(const QString& path, QString* error, const std::atomic<bool>* stop = nullptr);
   void Close();
   const AudioInfo& Info() const { return info_; }
   AudioTags Tags() const;
@@ -45,7 +46,7 @@ class AudioDecoder {
   double Progress() const;
 
  private:
-  bool OpenFile(const QString& path, bool probeOnly, QString* error);
+  bool OpenFile(const QString& path, bool probeOnly, QString* error, const std::atomic<bool>* stop = nullptr);
   void TakeInfo();
 
   struct Impl;

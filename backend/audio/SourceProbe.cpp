@@ -5,6 +5,8 @@
 #include <QFile>
 #include <algorithm>
 
+#include "backend/audio/ThreadBudget.h"
+
 FileStamp FileStamp::Of(const QString& path) {
   struct stat s;
   if (stat(QFile::encodeName(path).constData(), &s) != 0) return {};
@@ -12,13 +14,13 @@ FileStamp FileStamp::Of(const QString& path) {
           int64_t(s.st_mtim.tv_sec) * 1000000000 + s.st_mtim.tv_nsec};
 }
 
-SourceProbe SourceProbe::Of(const QString& path) {
+SourceProbe SourceProbe::Of(const QString& path, const std::atomic<bool>* stop) {
   SourceProbe p;
   p.path = path;
   p.stamp = FileStamp::Of(path);
   AudioDecoder decoder;
   QString error;
-  p.opened = decoder.Probe(path, &error);
+  p.opened = decoder.Probe(path, &error, stop);
   p.info = decoder.Info();
   p.tags = decoder.Tags();
   return p;
@@ -35,14 +37,18 @@ void ProbePool::Start(const QStringList& paths) {
     slots_[size_t(i)].probe.path = paths[i];
     if (!index_.contains(paths[i])) index_.insert(paths[i], size_t(i));  // a duplicate shares the first slot
   }
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const size_t count = std::min<size_t>(cores, slots_.size());
-  for (size_t i = 0; i < count; ++i) workers_.emplace_back([this] { Work(); });
+  // Probing mostly waits for the disk, so it takes places in the budget but
+  // no cores; without places the files are probed as they are asked for.
+  while (workers_.size() < std::min<size_t>(ThreadBudget::Cores(), slots_.size()) && ThreadBudget::TakePlace())
+    workers_.emplace_back([this] { Work(); });
 }
 
 void ProbePool::Stop() {
   stop_ = true;
-  for (std::thread& t : workers_) t.join();
+  for (std::thread& t : workers_) {
+    t.join();
+    ThreadBudget::GivePlace();
+  }
   workers_.clear();
   slots_.clear();
   index_.clear();
@@ -51,18 +57,27 @@ void ProbePool::Stop() {
 }
 
 void ProbePool::Work() {
-  for (size_t i = next_++; i < slots_.size() && !stop_; i = next_++) {
-    SourceProbe probe = SourceProbe::Of(slots_[i].probe.path);
-    std::lock_guard<std::mutex> lock(mutex_);
-    slots_[i].probe = std::move(probe);
-    slots_[i].done = true;
-    ready_.notify_all();
-  }
+  for (size_t i = next_++; i < slots_.size() && !stop_; i = next_++) Fill(i);
 }
 
+void ProbePool::Fill(size_t i) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (slots_[i].started) return;
+    slots_[i].started = true;
+  }
+  SourceProbe probe = SourceProbe::Of(slots_[i].probe.path, &stop_);
+  std::lock_guard<std::mutex> lock(mutex_);
+  slots_[i].probe = std::move(probe);
+  slots_[i].done = true;
+  ready_.notify_all();
+}
+
+// A file no worker has started is probed here rather than waited for.
 bool ProbePool::Take(const QString& path, SourceProbe* out) {
   const auto it = index_.constFind(path);
   if (it == index_.constEnd()) return false;
+  Fill(*it);
   Slot& slot = slots_[*it];
   std::unique_lock<std::mutex> lock(mutex_);
   ready_.wait(lock, [&] { return slot.done; });

@@ -30,7 +30,8 @@ struct SourceProbe {
   AudioInfo info;
   AudioTags tags;  // empty for a file that cannot be read
 
-  static SourceProbe Of(const QString& path);
+  // Setting stop ends a long probe early, as one that failed.
+  static SourceProbe Of(const QString& path, const std::atomic<bool>* stop = nullptr);
   // True when this is path's probe and the file has not changed since.
   bool Current(const QString& path) const;
 };
@@ -38,7 +39,8 @@ struct SourceProbe {
 class ProbePool {
  public:
   ~ProbePool() { Stop(); }
-  // Starts probing paths in their order, one worker per core; a running list is dropped.
+  // Starts probing paths in their order, one worker per core as the thread
+  // budget gives places; a running list is dropped.
   void Start(const QStringList& paths);
   // Stops the workers and drops every result.
   void Stop();
@@ -48,9 +50,12 @@ class ProbePool {
  private:
   struct Slot {
     SourceProbe probe;
+    bool started = false;  // by a worker or by Take
     bool done = false;
   };
   void Work();
+  // Probes slot i unless it was started already.
+  void Fill(size_t i);
 
   std::vector<std::thread> workers_;
   std::vector<Slot> slots_;

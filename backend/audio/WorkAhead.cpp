@@ -3,6 +3,8 @@
 #include <QFile>
 #include <algorithm>
 
+#include "backend/audio/ThreadBudget.h"
+
 namespace {
 std::atomic<int> threadsSet{0};
 }
@@ -63,7 +65,8 @@ void WorkAheadPool::Add(std::shared_ptr<AheadJob> job) {
     std::lock_guard lock(mutex_);
     queue_.push_back({std::move(job)});
   }
-  if (int(workers_.size()) < Threads())
+  // Without a place in the budget the job waits for its turn, run by its runner.
+  if (int(workers_.size()) < Threads() && ThreadBudget::TakePlace())
     workers_.emplace_back([this] { Work(); });
   wake_.notify_one();
 }
@@ -80,7 +83,11 @@ void WorkAheadPool::Work() {
     next->started = true;
     const std::shared_ptr<AheadJob> job = next->job;
     lock.unlock();
+    // A job runs on this thread even when every core is taken; holding a
+    // core keeps the frame coders it starts to the cores left.
+    const bool core = ThreadBudget::TakeCore();
     job->Run([](int) {});
+    if (core) ThreadBudget::GiveCore();
     lock.lock();
   }
 }
@@ -110,7 +117,10 @@ void WorkAheadPool::Stop() {
     queue_.clear();
   }
   wake_.notify_all();
-  for (std::thread& t : workers_) t.join();
+  for (std::thread& t : workers_) {
+    t.join();
+    ThreadBudget::GivePlace();
+  }
   workers_.clear();
   stop_ = false;
 }

@@ -10,6 +10,7 @@
 #include "AudioFixtures.h"
 #include "JobWatcher.h"
 #include "TestEnv.h"
+#include "backend/audio/AudioDecoder.h"
 #include "backend/audio/SourceProbe.h"
 #include "platform/audio/cAudioConverter.h"
 #include "platform/audio/cPlayer.h"
@@ -367,7 +368,9 @@ QString Joined(const QString& out, const QStringList& parts) {
 // An MP3 whose header frame does not state its length is measured frame by
 // frame: a VBR file without Xing tag that starts with silence (its first
 // frames share the lowest bit rate) and files of two rates and bit rates
-// joined together. Without a LAME tag the decode keeps every frame whole.
+// joined together. Without a LAME tag the decode keeps every frame whole. The
+// rate is the one a full open reports: not the first frame's where the first
+// rate lasts only a few frames.
 TEST(ProbeMp3Length, WithoutAStatedLengthTheProbeGivesTheDecodedLength) {
   const QString dir = TestEnv::FreshDir("probe_mp3_length");
   const QString silence = WriteWav(dir + "/silence.wav", 44100, 2, 16, 4.0, Signal::Silence);
@@ -375,6 +378,7 @@ TEST(ProbeMp3Length, WithoutAStatedLengthTheProbeGivesTheDecodedLength) {
   const QString quietFirst = Encode(silence, dir + "/quiet_first.wav", {"-i", sine, "-filter_complex", "concat=n=2:v=0:a=1"});
   const QString at44 = Lame(WriteWav(dir + "/a44.wav", 44100, 2, 16, 3.0), dir + "/a44.mp3", {"-b", "128", "-t"});
   const QString at22 = Lame(WriteWav(dir + "/a22.wav", 22050, 2, 16, 3.0), dir + "/a22.mp3", {"-b", "32", "-t"});
+  const QString brief = Lame(WriteWav(dir + "/b16.wav", 16000, 2, 16, 0.5), dir + "/b16.mp3", {"-b", "32", "-t"});
   // A file and the files whose decodes, one after the other, are its decode.
   const struct {
     const char* name;
@@ -384,6 +388,7 @@ TEST(ProbeMp3Length, WithoutAStatedLengthTheProbeGivesTheDecodedLength) {
       {"VbrNoTagSilenceFirst", Lame(quietFirst, dir + "/vbr.mp3", {"-V", "2", "-t"}), {dir + "/vbr.mp3"}},
       {"High rate then low", Joined(dir + "/44_22.mp3", {at44, at22}), {at44, at22}},
       {"Low rate then high", Joined(dir + "/22_44.mp3", {at22, at44}), {at22, at44}},
+      {"Brief low rate then high", Joined(dir + "/16_44.mp3", {brief, at44, at22}), {brief, at44, at22}},
   };
   for (const auto& c : cases) {
     double decoded = 0;
@@ -392,5 +397,9 @@ TEST(ProbeMp3Length, WithoutAStatedLengthTheProbeGivesTheDecodedLength) {
     cAudioConverter converter;
     ASSERT_EQ(converter.OpenSource(c.file), 0) << c.name;
     EXPECT_NEAR(converter.Duration(), decoded, 1) << c.name;
+    AudioDecoder full;
+    QString error;
+    ASSERT_TRUE(full.Open(c.file, &error)) << c.name;
+    EXPECT_EQ(converter.SampleRate(), full.Info().sampleRate) << c.name;
   }
 }

@@ -1,0 +1,171 @@
+#include "backend/audio/MpegFrames.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr int kId3v1Bytes = 128;
+constexpr int kApeFooterBytes = 32;
+constexpr quint32 kApeHasHeader = 0x80000000u;
+constexpr qint64 kPieceBytes = qint64(1) << 20;
+// Until the first frames prove the file an MPEG audio stream.
+constexpr qint64 kFirstPieceBytes = qint64(64) << 10;
+
+// The end of the audio: the file's end, less an ID3v1 tag and an APE tag
+// before it or at the end. A tag's stated size counts only where the tag fits
+// between start and its footer.
+qint64 AudioEnd(QFile& file, qint64 start) {
+  qint64 end = file.size();
+  char tail[kId3v1Bytes];
+  auto readAt = [&](qint64 at, qint64 n) { return at >= start && file.seek(at) && file.read(tail, n) == n; };
+  if (readAt(end - kId3v1Bytes, kId3v1Bytes) && std::memcmp(tail, "TAG", 3) == 0) end -= kId3v1Bytes;
+  if (!readAt(end - kApeFooterBytes, kApeFooterBytes) || std::memcmp(tail, "APETAGEX", 8) != 0) return end;
+  const qint64 size = qFromLittleEndian<quint32>(tail + 12);
+  const qint64 header = (qFromLittleEndian<quint32>(tail + 20) & kApeHasHeader) ? kApeFooterBytes : 0;
+  if (size < kApeFooterBytes || size + header > end - start) return end;
+  return end - size - header;
+}
+
+// Sync, version, layer and rate: what the frames of one stream share.
+constexpr uint32_t kSameStream = 0xFFFE0C00u;
+
+// Counts the frames of one walk. Most frames repeat the header before them,
+// so the last header's frame and rate are kept at hand.
+class FrameCounter {
+ public:
+  explicit FrameCounter(MpegWalk* walk) : walk_(walk) {}
+
+  // The frame header h states; false when h is none.
+  bool Read(uint32_t h, MpegFrame* f) {
+    if (h == lastHeader_) {
+      *f = last_;
+      return true;
+    }
+    if ((h >> 21) != 0x7FF || !ReadMpegHeader(h, f)) return false;
+    lastHeader_ = h;
+    last_ = *f;
+    return true;
+  }
+  // Counts frame f, whose header h starts at byte at; false when the second
+  // frame does not follow the first right away.
+  bool Count(uint32_t h, const MpegFrame& f, qint64 at) {
+    MpegWalk& w = *walk_;
+    if (w.frames++ == 0) {
+      w.first = f;
+      firstHeader_ = h;
+      firstEnd_ = at + f.bytes;
+    } else if (w.frames == 2) {
+      w.chained = at == firstEnd_ && ((h ^ firstHeader_) & kSameStream) == 0;
+      if (!w.chained) return false;
+    }
+    if (h != countedHeader_) TakeFormat(h, f);
+    w.samples[rate_].second += f.samples;
+    return true;
+  }
+  // Before the first frame, and from its end until the second: a header
+  // there would have been found.
+  bool PastFirst(qint64 header) const { return walk_->frames == 1 && header > firstEnd_; }
+
+ private:
+  void TakeFormat(uint32_t h, const MpegFrame& f) {
+    MpegWalk& w = *walk_;
+    countedHeader_ = h;
+    w.sameFormat = w.sameFormat && f.rate == w.first.rate && f.channels == w.first.channels;
+    if (!w.samples.empty() && w.samples[rate_].first == f.rate) return;
+    const auto it = std::find_if(w.samples.begin(), w.samples.end(), [&](const auto& c) { return c.first == f.rate; });
+    rate_ = size_t(it - w.samples.begin());
+    if (it == w.samples.end()) w.samples.emplace_back(f.rate, 0);
+  }
+
+  MpegWalk* walk_;
+  uint32_t lastHeader_ = 0;
+  MpegFrame last_;
+  uint32_t countedHeader_ = 0;  // the last frame's
+  size_t rate_ = 0;             // its rate's place in samples
+  uint32_t firstHeader_ = 0;
+  qint64 firstEnd_ = 0;
+};
+}  // namespace
+
+bool ReadMpegHeader(uint32_t h, MpegFrame* frame) {
+  const int version = (h >> 19) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5, 1: reserved
+  const int layer = (h >> 17) & 3;     // 3: I, 2: II, 1: III
+  const int bitrate = (h >> 12) & 15;
+  const int index = (h >> 10) & 3;
+  if ((h >> 21) != 0x7FF || version == 1 || layer == 0 || bitrate == 0 || bitrate == 15 || index == 3) return false;
+  constexpr int kRates[3] = {44100, 48000, 32000};
+  constexpr int kKbps[5][15] = {
+      {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 layer I
+      {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 layer II
+      {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 layer III
+      {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2 and 2.5 layer I
+      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}};         // MPEG-2 and 2.5 layers II, III
+  const bool mpeg1 = version == 3;
+  const int table = mpeg1 ? 3 - layer : layer == 3 ? 3 : 4;
+  const int padding = (h >> 9) & 1;
+  frame->rate = kRates[index] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
+  frame->channels = ((h >> 6) & 3) == 3 ? 1 : 2;
+  frame->kbps = kKbps[table][bitrate];
+  frame->samples = layer == 3 ? 384 : layer == 1 && !mpeg1 ? 576 : 1152;
+  if (layer == 3)
+    frame->bytes = (12000 * frame->kbps / frame->rate + padding) * 4;
+  else if (layer == 2 || mpeg1)
+    frame->bytes = 144000 * frame->kbps / frame->rate + padding;
+  else
+    frame->bytes = 72000 * frame->kbps / frame->rate + padding;
+  return true;
+}
+
+bool WalkMpegFrames(const QString& path, int64_t start, const std::atomic<bool>* stop, MpegWalk* walk) {
+  *walk = MpegWalk();
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || start < 0 || start >= file.size()) return false;
+  const qint64 end = AudioEnd(file, start);
+  if (end <= start || !file.seek(start)) return false;
+  std::vector<uint8_t> piece(size_t(std::min(kPieceBytes, end - start)));
+  uint32_t state = 0;  // the bytes looked at since the last frame, the last four
+  bool junk = false;   // a byte other than zero came before them
+  qint64 skip = 0;     // bytes of the current frame still to pass over
+  FrameCounter counter(walk);
+  MpegFrame f;
+  for (qint64 at = start; at < end;) {
+    if (stop && stop->load(std::memory_order_relaxed)) return false;
+    const qint64 want = std::min(walk->chained ? qint64(piece.size()) : kFirstPieceBytes, end - at);
+    const qint64 n = file.read(reinterpret_cast<char*>(piece.data()), want);
+    if (n <= 0) return false;
+    const uint8_t* const begin = piece.data();
+    for (const uint8_t *p = begin, *e = p + n; p < e;) {
+      if (skip > 0) {
+        const qint64 step = std::min<qint64>(skip, e - p);
+        p += step;
+        skip -= step;
+        continue;
+      }
+      // Right after a frame (or zeros) the next header, if any, starts here:
+      // looking at its four bytes at once finds what a look byte by byte would.
+      if (state == 0 && !junk && e - p >= 4 && counter.Read(qFromBigEndian<quint32>(p), &f)) {
+        if (!counter.Count(qFromBigEndian<quint32>(p), f, at + (p - begin))) return false;
+        p += 4;
+        skip = f.bytes - 4;
+        continue;
+      }
+      junk = junk || (state >> 24) != 0;
+      state = state << 8 | *p++;
+      const qint64 header = at + (p - begin) - 4;
+      if (counter.PastFirst(header)) return false;
+      if (!counter.Read(state, &f)) continue;
+      // A frame after junk is lost to the decoder, which takes the junk for
+      // the frame's start; zeros it passes over.
+      if (junk && walk->frames == 0) return false;  // the demuxer's first frame is no frame
+      if (!junk && !counter.Count(state, f, header)) return false;
+      skip = f.bytes - 4;
+      state = 0;
+      junk = false;
+    }
+    at += n;
+  }
+  walk->bytes = end - start;
+  return walk->frames > 0;
+}

@@ -1,0 +1,45 @@
+// MPEG audio (layers I to III, MPEG-1, 2 and 2.5) frame headers, and the
+// length of a stream found by walking them, without decoding: each frame
+// counted at its own rate, split where a decoder's parser splits them.
+#pragma once
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// What an MPEG audio frame header states.
+struct MpegFrame {
+  int rate = 0;
+  int channels = 0;
+  int kbps = 0;
+  int samples = 0;  // per channel
+  int bytes = 0;    // the whole frame, header included
+};
+
+// The frame a header starts (its four bytes, the first most significant);
+// false when it is no header (free format included, which states no length).
+bool ReadMpegHeader(uint32_t header, MpegFrame* frame);
+
+struct MpegWalk {
+  MpegFrame first;
+  int64_t frames = 0;
+  int64_t bytes = 0;  // from the first frame's start to the end of the audio
+  // The first frame is followed right away by a frame of its stream (version,
+  // layer and rate), as in any MPEG audio file: a lone header is no proof.
+  bool chained = false;
+  bool sameFormat = true;  // every frame has the first's rate and channels
+  // Samples per channel counted at each rate met.
+  std::vector<std::pair<int, int64_t>> samples;
+};
+
+// Walks path's frames from the byte at start (where the demuxer found the
+// first) to the end of the audio (an ID3v1 and an APE tag at the end left
+// out), reading the file in large pieces. A header is looked for byte by byte
+// until one is found; the frame it starts is then passed over whole, a
+// truncated last frame counting as one; the next header is looked for from
+// the frame's end. This is how the decoder's parser splits the stream, so the
+// frames counted are those the decoder decodes: it loses a frame after junk
+// (zeros aside). False when no frame was found, the first is not chained, the
+// file could not be read, or stop was set (looked at between pieces).
+bool WalkMpegFrames(const QString& path, int64_t start, const std::atomic<bool>* stop, MpegWalk* walk);
