@@ -53,7 +53,7 @@ std::shared_ptr<AheadJob> ApeJob(const QString& input, const QString& output) {
   job->settings.apeLevel = 2;
   job->settings.outputFile = output;
   job->input = input;
-  job->tempPath = output + ".part";
+  job->temp = HiddenTemp(output);
   return job;
 }
 
@@ -64,7 +64,7 @@ QByteArray OneThreadApe(const QString& input, const QString& output) {
   job->Run([](int) {});
   qunsetenv("TESSORY_APE_THREADS");
   EXPECT_EQ(job->Outcome().code, 0) << job->Outcome().text.toStdString();
-  return ReadAll(job->tempPath);
+  return ReadAll(job->temp.Path());
 }
 }  // namespace
 
@@ -95,7 +95,7 @@ TEST(ThreadBudget, WorkAheadOfApeJobsStaysWithinTwoThreadsPerCoreAndEight) {
       else
         job->Follow([](int) {});
       ASSERT_EQ(job->Outcome().code, 0) << job->Outcome().text.toStdString();
-      EXPECT_TRUE(ReadAll(job->tempPath) == expected) << job->tempPath.toStdString();
+      EXPECT_TRUE(ReadAll(job->temp.Path()) == expected) << job->temp.Path().toStdString();
     }
   }
   EXPECT_LE(watch.Stop(), 2 * cores + 8);
