@@ -83,6 +83,9 @@ class frmMainLists : public Form {
   void RemoveSelectedItems();
   // Adds files to the open list and saves its file, as every add does.
   void addPaths(const QStringList& paths);
+  // The main window while an items list is open, for a tool adding its file
+  // (`what`) to it; otherwise says a list must be opened first and gives nullptr.
+  static frmMainLists* OpenListFor(const QString& what);
 
   // --- marks, grid events ---
   void cGrid1_MouseUp(int button, int shift, float x, float y);
