@@ -403,16 +403,21 @@ void frmMainLists::GetFileInfoToGridInfo() {
   cGridInfo->SetRedraw(false);
   const long row = cGrid1->SelectedRow();
   const QString path = ItemRow::Text(*cGrid1, row, "COL_FILE");
-  cPlayer1->OpenFile(path);
+  const bool track = IsCDNode(selectedKey());
+  const bool opened =
+      (track ? cPlayer1->OpenSource(trackPreview(row), double(cAudioCDRipper1->GetTrackLength(row)))
+             : cPlayer1->OpenFile(path)) == 0;
+  // What could not be opened has no details: the previous item's must not show.
+  const auto detail = [opened](const QString& value) { return opened ? value : QString(); };
   const QString lines[9][2] = {
       {"File Name", ItemRow::Text(*cGrid1, row, "Item Name")},
       {"Total Time", ItemRow::Text(*cGrid1, row, "Time")},
       {"File Size", ItemRow::Text(*cGrid1, row, "Size")},
       {"Created", ItemRow::Text(*cGrid1, row, "Created")},
       {"Format", mdlFunctions::GetFileExt(path).toUpper()},
-      {"Samples", QString::number(cPlayer1->SampleRate())},
-      {"Bitrate", QString::number(cPlayer1->Bitrate())},
-      {"Channels", cPlayer1->Channels() == 1 ? "MONO" : "STEREO"},
+      {"Samples", detail(QString::number(cPlayer1->SampleRate()))},
+      {"Bitrate", detail(QString::number(cPlayer1->Bitrate()))},
+      {"Channels", detail(cPlayer1->Channels() == 1 ? "MONO" : "STEREO")},
       {"Item", QString::number(row)},
   };
   for (long i = 0; i < 9; ++i) {

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 #include "platform/Form.h"
 #include "platform/Timer.h"
@@ -20,6 +22,7 @@
 class cAudioConverter;
 class cAudioCDRipper;
 class cPlayer;
+class PcmSource;
 struct ItemRecord;
 
 // The two roots of the tree, set each time the tree is built.
@@ -83,6 +86,9 @@ class frmMainLists : public Form {
   void RemoveSelectedItems();
   // Adds files to the open list and saves its file, as every add does.
   void addPaths(const QStringList& paths);
+  // The main window while an items list is open, for a tool adding its file
+  // (`what`) to it; otherwise says a list must be opened first and gives nullptr.
+  static frmMainLists* OpenListFor(const QString& what);
 
   // --- marks, grid events ---
   void cGrid1_MouseUp(int button, int shift, float x, float y);
@@ -138,6 +144,9 @@ class frmMainLists : public Form {
   bool eventFilter(QObject* watched, QEvent* event) override;
   cMenu* menu_;
   QString m_sRemoveMode;
+  // A drive's rows name no file ("D:/Track02.cda"): a track of the open drive
+  // is read from the drive itself.
+  std::function<std::unique_ptr<PcmSource>(double start)> trackPreview(long track);
 
  private:
   void lookUpDisc();

@@ -22,6 +22,10 @@ long frmMainLists::GetCDDriveIndex(const QString& drive) {
   return found;
 }
 
+std::function<std::unique_ptr<PcmSource>(double start)> frmMainLists::trackPreview(long track) {
+  return cAudioCDRipper1->TrackPreview(GetCDDriveIndex(GetCDNameNode(selectedKey())), track);
+}
+
 void frmMainLists::writeTrackRow(long track, const QString& drive) {
   const bool audio = cAudioCDRipper1->GetTrackType(track) == 1;
   const long seconds = cAudioCDRipper1->GetTrackLength(track);

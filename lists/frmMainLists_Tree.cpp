@@ -232,6 +232,14 @@ void frmMainLists::addPaths(const QStringList& paths) {
   DisplayGridInfoStatusBar();
 }
 
+frmMainLists* frmMainLists::OpenListFor(const QString& what) {
+  // A drive's track grid has no file behind it: what is added there is lost.
+  frmMainLists* main = MainWindow();
+  if (main && main->selectedIsList()) return main;
+  MsgBox("Open an items list first: " + what + " is added to the open list.", vbInformation);
+  return nullptr;
+}
+
 // --- removing and clearing ---------------------------------------------------
 
 void frmMainLists::tmrRemove_Timer() {

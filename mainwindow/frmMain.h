@@ -136,7 +136,7 @@ class frmMain : public frmMainLists {
  private:
   // The player strip, status bar and rows back to "nothing plays".
   void showPlayStopped();
-  long playTrack(const QString& nodeKey, long track);
+  long playTrack(long track);
   void BuildMainMenus();
   void SetAppView();
   void RestoreWindowSize();

@@ -54,7 +54,7 @@ void frmMain::StartPlay() {
     cTreeView1_NodeClick(cTreeView1->SelectedItem());
     return;
   }
-  if (const long code = track ? playTrack(key, row) : cPlayer1->Play(path, g_lAudioDevice); code != 0) {
+  if (const long code = track ? playTrack(row) : cPlayer1->Play(path, g_lAudioDevice); code != 0) {
     cPlayer1->ReportError(code);
     return;
   }
@@ -72,11 +72,8 @@ void frmMain::StartPlay() {
   SetRowBold(row, true);
 }
 
-// A drive's row names no file ("D:/Track02.cda"): the track plays from the drive.
-long frmMain::playTrack(const QString& nodeKey, long track) {
-  const long drive = GetCDDriveIndex(GetCDNameNode(nodeKey));
-  return cPlayer1->PlaySource(cAudioCDRipper1->TrackPreview(drive, track),
-                              double(cAudioCDRipper1->GetTrackLength(track)), g_lAudioDevice);
+long frmMain::playTrack(long track) {
+  return cPlayer1->PlaySource(trackPreview(track), double(cAudioCDRipper1->GetTrackLength(track)), g_lAudioDevice);
 }
 
 void frmMain::StopPlay() {

@@ -67,6 +67,8 @@ class Form : public QWidget {
   bool loaded_ = false;
   bool unloading_ = false;
   QEventLoop* modalLoop_ = nullptr;
+  // Moves a window about to show so its whole frame is on its screen's available area.
+  void keepFrameOnScreen(const QWidget* owner);
 };
 
 // The loaded windows, in the order they were loaded.

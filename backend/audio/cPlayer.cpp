@@ -36,6 +36,26 @@ void cPlayer::TakeDetails(const AudioInfo& info) {
   channels_ = info.channels;
 }
 
+long cPlayer::OpenSource(const std::function<std::unique_ptr<PcmSource>(double start)>& make, double seconds) {
+  const std::unique_ptr<PcmSource> source = make(0);
+  QString error;
+  if (!source || !source->Open(&error)) {
+    lastError_ = error;
+    return PlayErrFile;
+  }
+  const PcmFormat native = source->NativeFormat();
+  TakePcmDetails(seconds, native.sampleRate, native.channels);
+  return 0;
+}
+
+// PCM as it is played: 16-bit samples.
+void cPlayer::TakePcmDetails(double seconds, long rate, long channels) {
+  duration_ = seconds;
+  sampleRate_ = rate;
+  channels_ = channels;
+  bitrate_ = rate * channels * 16 / 1000;
+}
+
 long cPlayer::Play(const QString& path, long device) {
   StopPlay();
   if (const long code = OpenFile(path); code != 0) return code;
@@ -45,10 +65,7 @@ long cPlayer::Play(const QString& path, long device) {
 long cPlayer::PlaySource(std::function<std::unique_ptr<PcmSource>(double start)> make, double seconds, long device) {
   StopPlay();
   if (const long code = startPlayback(std::move(make), device); code != 0) return code;
-  duration_ = seconds;
-  sampleRate_ = playback_->Rate();
-  channels_ = playback_->Channels();
-  bitrate_ = sampleRate_ * channels_ * 16 / 1000;
+  TakePcmDetails(seconds, playback_->Rate(), playback_->Channels());
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QScreen>
 
 namespace {
 struct Entry {
@@ -17,6 +18,19 @@ std::vector<Entry>& registry() {
 void forget(Form* f) {
   auto& r = registry();
   std::erase_if(r, [f](const Entry& e) { return e.form == f || e.form.isNull(); });
+}
+QMargins frameMargins(const QWidget& w) {
+  const QRect f = w.frameGeometry(), g = w.geometry();
+  return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+}
+// Before its first show a window's frame is unknown: its owner's, or that of
+// another shown window, is the best guess.
+QMargins guessedMargins(const Form& f, const QWidget* owner) {
+  if (QMargins own = frameMargins(f); !own.isNull()) return own;
+  if (owner) return frameMargins(*owner->window());
+  for (const Form* other : LoadedForms())
+    if (other->isVisible() && !frameMargins(*other).isNull()) return frameMargins(*other);
+  return {};
 }
 }  // namespace
 
@@ -55,6 +69,7 @@ void Form::Load() {
 
 void Form::Show() {
   Load();
+  keepFrameOnScreen(nullptr);
   if (WindowState() == vbMinimized) showMinimized();
   else show();
   raise();
@@ -67,6 +82,7 @@ void Form::ShowModal(QWidget* owner) {
     QRect o = owner->frameGeometry();
     move(o.center() - QPoint(width() / 2, height() / 2));
   }
+  keepFrameOnScreen(owner);
   setWindowModality(Qt::ApplicationModal);
   show();
   raise();
@@ -82,6 +98,20 @@ void Form::ShowModal(QWidget* owner) {
 }
 
 void Form::Hide() { hide(); }
+
+void Form::keepFrameOnScreen(const QWidget* owner) {
+  // Only a place the program chose; a shown window stays where the user left it.
+  if (isVisible() || !testAttribute(Qt::WA_Moved) || windowState() != Qt::WindowNoState) return;
+  const QRect frame(pos(), size().grownBy(guessedMargins(*this, owner)));
+  QScreen* screen = QGuiApplication::screenAt(frame.center());
+  if (!screen) screen = owner ? owner->screen() : this->screen();
+  if (!screen) return;
+  // A frame larger than the area keeps its title bar and left edge on it.
+  const QRect area = screen->availableGeometry();
+  const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+  const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+  move(x, y);
+}
 
 bool Form::Unload() {
   if (!loaded_ || unloading_) return true;

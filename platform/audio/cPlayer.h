@@ -24,6 +24,9 @@ class cPlayer : public QObject {
   long SampleRate() const { return sampleRate_; }
   long Bitrate() const { return bitrate_; }  // kbps
   long Channels() const { return channels_; }
+  // Opens what the maker gives (a CD track) for its details only, as OpenFile
+  // does a file; seconds is the length shown. 0 when opened.
+  long OpenSource(const std::function<std::unique_ptr<PcmSource>(double start)>& make, double seconds);
 
   // 0 when playback started, else an error code for ReportError.
   long Play(const QString& path, long device);
@@ -52,6 +55,7 @@ class cPlayer : public QObject {
   void OnNaturalEnd(int generation);
   long startPlayback(std::function<std::unique_ptr<PcmSource>(double start)> make, long device);
   void TakeDetails(const AudioInfo& info);
+  void TakePcmDetails(double seconds, long rate, long channels);
   double duration_ = 0;
   long sampleRate_ = 0;
   long bitrate_ = 0;

@@ -167,6 +167,7 @@ QString g_frmAudioEditor::SaveSelectionAs() {
 }
 
 void g_frmAudioEditor::cmdAddSelection_Click() {
+  if (!frmMain::OpenListFor("the selection")) return;
   const QString path = SaveSelectionAs();
   if (path.isEmpty()) return;
   const QString source = txtWavFile->text();

@@ -226,6 +226,7 @@ void g_frmMicRecorder::cmdPath_Click() {
 }
 
 void g_frmMicRecorder::cmdAdd_Click() {
+  if (!frmMain::OpenListFor("the recording")) return;
   // A running recording is ended first; its file is added once its header is final.
   if (cWave1->IsRecording()) {
     m_bAddWhenDone = true;
@@ -246,7 +247,7 @@ void g_frmMicRecorder::AddFileToList() {
     MsgBox("The file:" + path + " is empty.", vbInformation);
     return;
   }
-  if (frmMain* main = loadedForm<frmMain>()) main->addPaths({path});
+  frmMain::MainWindow()->addPaths({path});
   Unload();
 }
 

@@ -12,7 +12,6 @@
 #include "core/mdlSetFormIcon32.h"
 #include "core/mdlSupportedDestination.h"
 #include "lists/TitleSkin.h"
-#include "lists/g_frmStat.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Services.h"
 #include "platform/UserSettings.h"
@@ -46,13 +45,6 @@ QPushButton* link(QWidget* parent, const QString& caption, const QString& tip, i
   return b;
 }
 
-// The open list of the main window, when an items-list node is selected.
-frmMain* mainWithOpenList() {
-  frmMain* main = loadedForm<frmMain>();
-  cTreeNode* node = main ? main->cTreeView1->SelectedItem() : nullptr;
-  if (!node || frmMain::IsMainNode(node->Key()) || frmMain::IsCDNode(node->Key())) return nullptr;
-  return main;
-}
 }  // namespace
 
 g_frmParlo::g_frmParlo() : cParlo1(new cParlo(this)) {
@@ -220,19 +212,13 @@ void g_frmParlo::cmdSaveAs_Click() {
 
 void g_frmParlo::cmdAdd_Click() {
   // Adding writes the open list's file, so it needs an items list to be open.
-  frmMain* main = mainWithOpenList();
-  if (!main) {
-    MsgBox("Open an items list first: the speech is added to the open list.", vbInformation);
-    return;
-  }
+  frmMainLists* main = frmMain::OpenListFor("the speech");
+  if (!main) return;
   QString name = "TTS_" + frmMain::CreateFileName(cboTargetFormat->currentText());
   name = name.left(name.size() - 3) + TargetExtension();
   const QString destination = ProgramFolder() + "/" + name;
   if (!RenderAndConvert(destination)) return;
-  form<g_frmStat>().AddFilesToList({destination}, *main->cGrid1, main);
-  unloadForm<g_frmStat>();
-  main->SaveGridToFile();
-  main->DisplayGridInfoStatusBar();
+  main->addPaths({destination});
   main->cTreeView1_NodeClick(main->cTreeView1->SelectedItem());
   Unload();
 }

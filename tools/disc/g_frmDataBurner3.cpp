@@ -269,7 +269,14 @@ void g_frmDataBurner3::cmdConvert_Click() {
   BeginRunLog("Preparing to burn: " + QString::number(cGrid1->Rows()) + " tracks.");
   if (cmbEngine->currentIndex() == 0 && !drivesReady()) return;
   SetDestination();
-  m_staging.Make();
+  // Files staged outside a locked run folder would never be swept.
+  if (!m_staging.Make()) {
+    const QString why = "The path: " + GetTempBurnFolder() + " cannot be created.";
+    Log(why);
+    MsgBox(why, vbExclamation);
+    Log("Aborted.");
+    return;
+  }
   m_lCurrentRow = 1;
   m_bRunError = false;
   m_ltmrSecsDone = 0;

@@ -9,21 +9,6 @@
 #include "backend/audio/WavFile.h"
 #include "tests/lists/ListFixtures.h"
 
-// Runs the action once a window of type F shows modally; returns at once.
-template <class F>
-void WhenShown(std::function<void(F&)> action) {
-  auto* poll = new QTimer;
-  poll->setInterval(10);
-  QObject::connect(poll, &QTimer::timeout, [poll, action] {
-    F* f = loadedForm<F>();
-    if (!f || !f->IsModalShown()) return;
-    poll->stop();
-    poll->deleteLater();
-    action(*f);
-  });
-  poll->start();
-}
-
 inline QByteArray WavSamples(const QString& path) {
   WavLayout l;
   QString error;
@@ -35,6 +20,26 @@ inline QByteArray WavSamples(const QString& path) {
 
 class AudioToolsTest : public ListsTest {
  protected:
+  // The polls of windows that never showed end with the test: their actions
+  // hold references to its locals.
+  void TearDown() override {
+    qDeleteAll(polls.children());
+    ListsTest::TearDown();
+  }
+  // Runs the action once a window of type F shows modally; returns at once.
+  template <class F>
+  void WhenShown(std::function<void(F&)> action) {
+    auto* poll = new QTimer(&polls);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, action] {
+      F* f = loadedForm<F>();
+      if (!f || !f->IsModalShown()) return;
+      poll->stop();
+      poll->deleteLater();
+      action(*f);
+    });
+    poll->start();
+  }
   // Adds generated WAV files to the open list, marks them and selects the first.
   void AddItems(const QStringList& paths) {
     QStringList names;
@@ -45,4 +50,5 @@ class AudioToolsTest : public ListsTest {
     main->cGrid1->SetSelectedRow(1);
   }
   QString Column(long row, const QString& key) const { return ItemRow::Text(*main->cGrid1, row, key); }
+  QObject polls;
 };
