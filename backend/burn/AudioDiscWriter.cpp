@@ -6,6 +6,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "backend/audio/AudioDecoder.h"
@@ -250,19 +251,21 @@ Outcome CacheTracks(BurnJob& job, const std::vector<AudioTrack>& tracks, const A
 }
 
 // An image written under hidden names beside its place; empty for a disc.
+// The hidden files stay locked until the image is placed or discarded.
 struct WrittenImage {
-  QString binTemp, bin, cueTemp, cue;
+  std::shared_ptr<HiddenTemp> binTemp, cueTemp;
+  QString bin, cue;
   // The BIN first: a CUE never names a BIN that is not complete.
   Outcome Place() const {
     if (cue.isEmpty()) return {};
-    if (BurnLib::ReplaceWith(binTemp, bin) && BurnLib::ReplaceWith(cueTemp, cue)) return {};
+    if (BurnLib::ReplaceWith(binTemp->Path(), bin) && BurnLib::ReplaceWith(cueTemp->Path(), cue)) return {};
     Discard();
     return {BurnErrWrite, "Cannot write the image " + cue + "."};
   }
   void Discard() const {
     if (cue.isEmpty()) return;
-    QFile::remove(binTemp);
-    QFile::remove(cueTemp);
+    QFile::remove(binTemp->Path());
+    QFile::remove(cueTemp->Path());
   }
 };
 
@@ -272,11 +275,11 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
   const QString bin = cueInfo.absolutePath() + "/" + cueInfo.completeBaseName() + ".bin";
   if (IsSource(r, cue) || IsSource(r, bin)) return {BurnErrWriter, "The image " + bin + " is one of the tracks."};
   if (const Outcome limits = CheckPlanned(r.tracks, kCdSectors); limits.code) return limits;
-  HiddenTemp binTemp(bin), cueTemp(cue);
-  binTemp.Make();
-  cueTemp.Make();
-  QFile binFile(binTemp.Path());
-  QFile cueFile(cueTemp.Path());
+  auto binTemp = std::make_shared<HiddenTemp>(bin), cueTemp = std::make_shared<HiddenTemp>(cue);
+  binTemp->Make();
+  cueTemp->Make();
+  QFile binFile(binTemp->Path());
+  QFile cueFile(cueTemp->Path());
   auto fail = [&](const Outcome& o) {
     binFile.remove();
     cueFile.remove();
@@ -318,7 +321,7 @@ Outcome WriteImage(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvent
       !cueFile.flush())
     return fail({BurnErrWrite, error.isEmpty() ? "Cannot write " + cue + ": " + cueFile.errorString() : error});
   cueFile.close();
-  *written = {binFile.fileName(), bin, cueFile.fileName(), cue};
+  *written = {binTemp, cueTemp, bin, cue};
   return {};
 }
 
