@@ -176,10 +176,11 @@ std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> 
 bool CdReadTurns::Ticket::Wait(const std::atomic<bool>* abort) {
   std::unique_lock lock(turns_->mutex_);
   // A dropped job sets its abort flag without knowing of this wait: look again now and then.
-  while (!turns_->pending_.empty() && *turns_->pending_.begin() != number_) {
+  while (turns_->reading_ || (!turns_->held_.empty() && *turns_->held_.begin() < place_)) {
     if (abort && *abort) return false;
     turns_->changed_.wait_for(lock, std::chrono::milliseconds(20));
   }
+  turns_->reading_ = this;
   return true;
 }
 
@@ -187,23 +188,53 @@ void CdReadTurns::Ticket::Release() {
   if (released_.exchange(true)) return;
   {
     std::lock_guard lock(turns_->mutex_);
-    turns_->pending_.erase(number_);
+    if (const auto it = turns_->held_.find(place_); it != turns_->held_.end()) turns_->held_.erase(it);
+    if (turns_->reading_ == this) turns_->reading_ = nullptr;
   }
   turns_->changed_.notify_all();
 }
 
-std::shared_ptr<CdReadTurns::Ticket> CdReadTurns::Next() {
+bool CdReadTurns::Ticket::LaterReadsWait() const {
+  std::lock_guard lock(turns_->mutex_);
+  return turns_->held_.upper_bound(place_) != turns_->held_.end();
+}
+
+long CdReadTurns::Reserve() {
   std::lock_guard lock(mutex_);
-  pending_.insert(next_);
-  return std::make_shared<Ticket>(shared_from_this(), next_++);
+  held_.insert(next_);
+  reserved_.insert(next_);
+  return next_++;
+}
+
+std::shared_ptr<CdReadTurns::Ticket> CdReadTurns::At(long place) {
+  std::lock_guard lock(mutex_);
+  if (!reserved_.erase(place)) held_.insert(place);
+  return std::make_shared<Ticket>(shared_from_this(), place);
+}
+
+void CdReadTurns::GiveUp(long place) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!reserved_.erase(place)) return;
+    held_.erase(held_.find(place));
+  }
+  changed_.notify_all();
 }
 
 namespace {
+std::mutex watcherMutex;
+std::function<void(long)> readWatcher;
+
+void TellRead(long track) {
+  std::lock_guard lock(watcherMutex);
+  if (readWatcher) readWatcher(track);
+}
+
 class TurnTakingSource : public PcmSource {
  public:
-  TurnTakingSource(std::unique_ptr<PcmSource> track, std::shared_ptr<CdReadTurns::Ticket> ticket, bool whole,
-                   const std::atomic<bool>* abort)
-      : track_(std::move(track)), ticket_(std::move(ticket)), whole_(whole), abort_(abort) {}
+  TurnTakingSource(std::unique_ptr<PcmSource> track, long number, std::shared_ptr<CdReadTurns::Ticket> ticket,
+                   bool whole, const std::atomic<bool>* abort)
+      : track_(std::move(track)), number_(number), ticket_(std::move(ticket)), whole_(whole), abort_(abort) {}
   ~TurnTakingSource() override {
     track_.reset();
     ticket_->Release();
@@ -214,6 +245,7 @@ class TurnTakingSource : public PcmSource {
       *error = "Aborted.";
       return false;
     }
+    TellRead(number_);
     return track_->Open(error);
   }
   PcmFormat NativeFormat() const override { return track_->NativeFormat(); }
@@ -258,6 +290,7 @@ class TurnTakingSource : public PcmSource {
   }
 
   std::unique_ptr<PcmSource> track_;
+  long number_;
   std::shared_ptr<CdReadTurns::Ticket> ticket_;
   bool whole_;
   const std::atomic<bool>* abort_;
@@ -272,5 +305,10 @@ std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> 
                                              long rangeLength, std::shared_ptr<CdReadTurns::Ticket> ticket,
                                              bool whole, const std::atomic<bool>* abort) {
   return std::make_unique<TurnTakingSource>(MakeCdTrackSource(std::move(drive), track, rangeStart, rangeLength),
-                                            std::move(ticket), whole, abort);
+                                            track, std::move(ticket), whole, abort);
+}
+
+void WatchCdReads(std::function<void(long track)> watcher) {
+  std::lock_guard lock(watcherMutex);
+  readWatcher = std::move(watcher);
 }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "platform/audio/cAudioJobControl.h"
@@ -67,7 +68,14 @@ class cAudioCDRipper : public cAudioJobControl {
   // either way. Returns false when there is a single worker: runs then stay
   // one rip at a time.
   bool PrepareAhead();
-  // Stops every queued rip and removes their temporary files.
+  // Holds the drive's next place in the read order for the track, so that rips
+  // queued after it read after it whether it is queued ahead or ripped at its
+  // turn; the track's PrepareAhead and RipTrack take the place.
+  void ReserveReadTurn(long track);
+  // The track will not be ripped: the rips after it no longer wait for it.
+  void GiveUpReadTurn(long track);
+  // Stops every queued rip, removes their temporary files and gives up the
+  // places still reserved.
   void EndWorkAhead();
   // The running rip and every queued one stop; Aborted follows.
   void AbortRip();
@@ -88,6 +96,7 @@ class cAudioCDRipper : public cAudioJobControl {
 
   std::unique_ptr<Disc> disc_;
   std::shared_ptr<CdReadTurns> turns_;
+  std::map<long, long> readPlaces_;  // track: its reserved place
   std::unique_ptr<WorkAheadPool> ahead_;
   long deviceIndex_ = -1;
   QString deviceError_;
