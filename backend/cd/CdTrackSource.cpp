@@ -233,8 +233,9 @@ void TellRead(long track) {
 class TurnTakingSource : public PcmSource {
  public:
   TurnTakingSource(std::unique_ptr<PcmSource> track, long number, std::shared_ptr<CdReadTurns::Ticket> ticket,
-                   bool whole, const std::atomic<bool>* abort)
-      : track_(std::move(track)), number_(number), ticket_(std::move(ticket)), whole_(whole), abort_(abort) {}
+                   std::shared_ptr<ReadAheadStore> store, const std::atomic<bool>* abort)
+      : track_(std::move(track)), number_(number), ticket_(std::move(ticket)), store_(std::move(store)),
+        abort_(abort) {}
   ~TurnTakingSource() override {
     track_.reset();
     ticket_->Release();
@@ -252,7 +253,9 @@ class TurnTakingSource : public PcmSource {
 
   bool Start(PcmFormat format, QString* error) override {
     if (!track_->Start(format, error)) return false;
-    if (!whole_) return true;
+    // The last read in line frees the drive for no one: it is read as it is encoded.
+    if (!store_ || !ticket_->LaterReadsWait()) return true;
+    held_ = std::make_unique<HeldPcm>(store_);
     const bool read = ReadWhole(format, error);
     track_.reset();
     ticket_->Release();
@@ -260,17 +263,12 @@ class TurnTakingSource : public PcmSource {
   }
 
   int Read(QString* error) override {
-    if (!whole_) return track_->Read(error);
-    if (served_ == pieces_.size()) return 0;
-    const QByteArray& piece = pieces_[served_++];
-    pcm_ = piece.constData();
-    return int(piece.size() / frameBytes_);
+    if (!held_) return track_->Read(error);
+    if (!held_->Get(&piece_, error)) return -1;
+    return int(piece_.size() / frameBytes_);
   }
-  const void* Pcm() const override { return whole_ ? pcm_ : track_->Pcm(); }
-  double Progress() const override {
-    if (!whole_) return track_->Progress();
-    return pieces_.empty() ? 1.0 : double(served_) / double(pieces_.size());
-  }
+  const void* Pcm() const override { return held_ ? piece_.constData() : track_->Pcm(); }
+  double Progress() const override { return held_ ? held_->Share() : track_->Progress(); }
   QString File() const override { return QString(); }
 
  private:
@@ -284,28 +282,27 @@ class TurnTakingSource : public PcmSource {
       }
       const int frames = track_->Read(error);
       if (frames < 0) return false;
-      if (frames == 0) return true;
-      pieces_.emplace_back(static_cast<const char*>(track_->Pcm()), qsizetype(frames) * frameBytes_);
+      if (frames == 0) return held_->EndPut(error);
+      if (!held_->Put(static_cast<const char*>(track_->Pcm()), qsizetype(frames) * frameBytes_, error)) return false;
     }
   }
 
   std::unique_ptr<PcmSource> track_;
   long number_;
   std::shared_ptr<CdReadTurns::Ticket> ticket_;
-  bool whole_;
+  std::shared_ptr<ReadAheadStore> store_;
   const std::atomic<bool>* abort_;
+  std::unique_ptr<HeldPcm> held_;
   int frameBytes_ = 4;
-  std::vector<QByteArray> pieces_;
-  size_t served_ = 0;
-  const char* pcm_ = nullptr;
+  QByteArray piece_;
 };
 }  // namespace
 
 std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
                                              long rangeLength, std::shared_ptr<CdReadTurns::Ticket> ticket,
-                                             bool whole, const std::atomic<bool>* abort) {
+                                             std::shared_ptr<ReadAheadStore> store, const std::atomic<bool>* abort) {
   return std::make_unique<TurnTakingSource>(MakeCdTrackSource(std::move(drive), track, rangeStart, rangeLength),
-                                            track, std::move(ticket), whole, abort);
+                                            track, std::move(ticket), std::move(store), abort);
 }
 
 void WatchCdReads(std::function<void(long track)> watcher) {

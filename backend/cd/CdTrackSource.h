@@ -13,6 +13,7 @@
 
 #include "backend/audio/PcmSource.h"
 #include "backend/cd/CdDriveTable.h"
+#include "backend/cd/ReadAheadStore.h"
 
 // drive is empty when there is no drive to read from. rangeStart and
 // rangeLength are whole seconds from the track's start; -1 for the whole track
@@ -63,10 +64,10 @@ class CdReadTurns : public std::enable_shared_from_this<CdReadTurns> {
 // drive is read; for tests. An empty watcher tells no one.
 void WatchCdReads(std::function<void(long track)> watcher);
 
-// The track read in its turn. whole: the track is read into memory when the
-// source starts and the drive is free for the next read while the PCM is
-// encoded (abort ends the wait for the turn); otherwise the drive is held until
-// the source is destroyed.
+// The track read in its turn. With a store, while reads at later places wait,
+// the track is read whole into the store when the source starts and the drive
+// is free for the next read while the PCM is encoded (abort ends the wait for
+// the turn); otherwise the drive is held until the source is destroyed.
 std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
                                              long rangeLength, std::shared_ptr<CdReadTurns::Ticket> ticket,
-                                             bool whole, const std::atomic<bool>* abort);
+                                             std::shared_ptr<ReadAheadStore> store, const std::atomic<bool>* abort);

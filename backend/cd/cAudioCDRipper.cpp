@@ -10,6 +10,7 @@
 #include "backend/audio/WorkAhead.h"
 #include "backend/cd/CdDriveTable.h"
 #include "backend/cd/CdTrackSource.h"
+#include "platform/Services.h"
 
 namespace {
 constexpr long kFramesPerSecond = 75;
@@ -25,7 +26,10 @@ struct cAudioCDRipper::Disc {
 };
 
 cAudioCDRipper::cAudioCDRipper(QObject* parent)
-    : cAudioJobControl(parent), turns_(std::make_shared<CdReadTurns>()), ahead_(std::make_unique<WorkAheadPool>()) {}
+    : cAudioJobControl(parent),
+      turns_(std::make_shared<CdReadTurns>()),
+      held_(std::make_shared<ReadAheadStore>(ProgramFolder() + "/ripcache")),
+      ahead_(std::make_unique<WorkAheadPool>()) {}
 cAudioCDRipper::~cAudioCDRipper() { CloseRipper(); }
 
 long cAudioCDRipper::GetDeviceCount() const { return long(CdDriveTable::Drives().size()); }
@@ -121,8 +125,8 @@ std::shared_ptr<AheadJob> cAudioCDRipper::CurrentJob(bool whole) const {
   job->length = double(rangeLength_);
   if (!whole) return job;
   job->source = [drive, track = trackNumber_, start = rangeStart_, length = rangeLength_,
-                 ticket = TurnOf(*turns_, readPlaces_, trackNumber_), abort = &job->abort] {
-    return MakeCdTrackSource(drive, track, start, length, ticket, true, abort);
+                 ticket = TurnOf(*turns_, readPlaces_, trackNumber_), store = held_, abort = &job->abort] {
+    return MakeCdTrackSource(drive, track, start, length, ticket, store, abort);
   };
   return job;
 }
@@ -167,7 +171,7 @@ long cAudioCDRipper::RipTrack() {
   }
   std::vector<std::unique_ptr<PcmSource>> sources;
   sources.push_back(MakeCdTrackSource(DriveAt(deviceIndex_), trackNumber_, rangeStart_, rangeLength_,
-                                      TurnOf(*turns_, readPlaces_, trackNumber_), false, nullptr));
+                                      TurnOf(*turns_, readPlaces_, trackNumber_), nullptr, nullptr));
   readPlaces_.erase(trackNumber_);
   const long result = StartJob(std::move(sources), progress);
   // A range belongs to the rip it was set for; the next rip takes the whole
