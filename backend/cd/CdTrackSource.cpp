@@ -9,6 +9,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <malloc.h>
+
 #include <QByteArray>
 #include <QFileInfo>
 #include <chrono>
@@ -259,6 +261,9 @@ class TurnTakingSource : public PcmSource {
     const bool read = ReadWhole(format, error);
     track_.reset();
     ticket_->Release();
+    // The reader's buffers of a few MB would stay in this worker's pool of the
+    // allocator, one such pool per worker: they go back to the system.
+    malloc_trim(0);
     return read;
   }
 

@@ -1,5 +1,9 @@
 #include "backend/cd/ReadAheadStore.h"
 
+#include <sys/mman.h>
+
+#include <cstring>
+
 ReadAheadStore::ReadAheadStore(const QString& sharedFolder, qint64 budget) : folder_(sharedFolder), budget_(budget) {}
 
 QString ReadAheadStore::NewFile(QString* error) {
@@ -24,18 +28,33 @@ void ReadAheadStore::GiveMemory(qint64 bytes) {
 }
 
 HeldPcm::~HeldPcm() {
-  store_->GiveMemory(taken_);
+  for (Pages& pages : memory_) GiveBack(pages);
   if (file_.fileName().isEmpty()) return;
   file_.close();
   file_.remove();
 }
 
+// Pieces are mapped pages rather than the allocator's: it would keep the memory
+// of the pieces given back in a pool per worker thread, every worker's pool
+// growing to the whole budget in turn.
 bool HeldPcm::Put(const char* data, qsizetype bytes, QString* error) {
   // Once a piece is in the file, the later ones follow it there, keeping their order.
   if (!filed_.empty() || !store_->TakeMemory(bytes)) return Spill(data, bytes, error);
-  memory_.emplace_back(data, bytes);
-  taken_ += bytes;
+  void* pages = mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pages == MAP_FAILED) {
+    store_->GiveMemory(bytes);
+    return Spill(data, bytes, error);
+  }
+  std::memcpy(pages, data, size_t(bytes));
+  memory_.push_back({static_cast<char*>(pages), bytes});
   return true;
+}
+
+void HeldPcm::GiveBack(Pages& pages) {
+  if (!pages.data) return;
+  munmap(pages.data, size_t(pages.size));
+  store_->GiveMemory(pages.size);
+  pages.data = nullptr;
 }
 
 bool HeldPcm::Spill(const char* data, qsizetype bytes, QString* error) {
@@ -64,16 +83,12 @@ bool HeldPcm::EndPut(QString* error) {
 }
 
 bool HeldPcm::Get(QByteArray* piece, QString* error) {
-  // The piece given before has been used: its memory goes back.
-  if (given_ > 0 && given_ <= memory_.size()) {
-    QByteArray& used = memory_[given_ - 1];
-    store_->GiveMemory(used.size());
-    taken_ -= used.size();
-    used = QByteArray();
-  }
   piece->clear();
+  // The piece given before has been used: its memory goes back.
+  if (given_ > 0 && given_ <= memory_.size()) GiveBack(memory_[given_ - 1]);
   if (given_ < memory_.size()) {
-    *piece = memory_[given_++];
+    const Pages& pages = memory_[given_++];
+    *piece = QByteArray::fromRawData(pages.data, pages.size);
     return true;
   }
   const size_t filed = given_ - memory_.size();

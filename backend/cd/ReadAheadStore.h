@@ -50,12 +50,17 @@ class HeldPcm {
   double Share() const;
 
  private:
+  // A piece in memory, in pages of its own.
+  struct Pages {
+    char* data;
+    qsizetype size;
+  };
   bool Spill(const char* data, qsizetype bytes, QString* error);
+  void GiveBack(Pages& pages);
 
   std::shared_ptr<ReadAheadStore> store_;
-  std::vector<QByteArray> memory_;  // the first pieces
+  std::vector<Pages> memory_;       // the first pieces
   std::vector<qsizetype> filed_;    // the sizes of the pieces after them, in the file
   QFile file_;
   size_t given_ = 0;
-  qint64 taken_ = 0;  // memory taken from the budget
 };
