@@ -28,7 +28,7 @@ struct cAudioCDRipper::Disc {
 cAudioCDRipper::cAudioCDRipper(QObject* parent)
     : cAudioJobControl(parent),
       turns_(std::make_shared<CdReadTurns>()),
-      held_(std::make_shared<ReadAheadStore>(ProgramFolder() + "/ripcache")),
+      store_(std::make_shared<ReadAheadStore>(ProgramFolder() + "/ripcache")),
       ahead_(std::make_unique<WorkAheadPool>()) {}
 cAudioCDRipper::~cAudioCDRipper() { CloseRipper(); }
 
@@ -125,7 +125,7 @@ std::shared_ptr<AheadJob> cAudioCDRipper::CurrentJob(bool whole) const {
   job->length = double(rangeLength_);
   if (!whole) return job;
   job->source = [drive, track = trackNumber_, start = rangeStart_, length = rangeLength_,
-                 ticket = TurnOf(*turns_, readPlaces_, trackNumber_), store = held_, abort = &job->abort] {
+                 ticket = TurnOf(*turns_, readPlaces_, trackNumber_), store = store_, abort = &job->abort] {
     return MakeCdTrackSource(drive, track, start, length, ticket, store, abort);
   };
   return job;

@@ -66,10 +66,10 @@ class cAudioCDRipper : public cAudioJobControl {
   // in the order the rips were queued (the rips started by RipTrack after
   // them), each track read whole so that its encoding runs beside the next
   // track's read: in memory up to a few tens of MB for all of them together,
-  // past that in files of a run folder of the ripper's own. Only RipTrack of the same rip
-  // gives it its name; rips passed over are dropped. The range set is used up
-  // either way. Returns false when there is a single worker: runs then stay
-  // one rip at a time.
+  // past that in files of a run folder of the ripper's own. Only RipTrack of
+  // the same rip gives it its name; rips passed over are dropped. The range
+  // set is used up either way. Returns false when there is a single worker:
+  // runs then stay one rip at a time.
   bool PrepareAhead();
   // Holds the drive's next place in the read order for the track, so that rips
   // queued after it read after it whether it is queued ahead or ripped at its
@@ -100,7 +100,7 @@ class cAudioCDRipper : public cAudioJobControl {
   std::unique_ptr<Disc> disc_;
   std::shared_ptr<CdReadTurns> turns_;
   std::map<long, long> readPlaces_;  // track: its reserved place
-  std::shared_ptr<ReadAheadStore> held_;
+  std::shared_ptr<ReadAheadStore> store_;  // where tracks read ahead wait
   std::unique_ptr<WorkAheadPool> ahead_;
   long deviceIndex_ = -1;
   QString deviceError_;
