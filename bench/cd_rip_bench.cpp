@@ -12,44 +12,16 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <functional>
 
+#include "bench/BenchDisc.h"
 #include "bench/BenchSupport.h"
 #include "platform/cd/cAudioCDRipper.h"
 
 namespace {
 constexpr int kTracks = 14;
 constexpr int kTrackSeconds = 300;
-constexpr qint64 kSectorBytes = 2352;
-
-// Two tones and a slow sweep per track, different on each track.
-QString WriteImage(const QString& dir) {
-  QFile bin(dir + "/disc.bin");
-  if (!bin.open(QIODevice::WriteOnly)) qFatal("cannot write the image");
-  QString cue = "FILE \"disc.bin\" BINARY\r\n";
-  const qint64 frames = qint64(44100) * kTrackSeconds;
-  std::vector<int16_t> pcm(size_t(frames) * 2);
-  for (int t = 0; t < kTracks; ++t) {
-    const qint64 sector = qint64(t) * kTrackSeconds * 75;
-    cue += QString("  TRACK %1 AUDIO\r\n    INDEX 01 %2:%3:00\r\n")
-               .arg(t + 1, 2, 10, QChar('0'))
-               .arg(sector / 75 / 60, 2, 10, QChar('0'))
-               .arg(sector / 75 % 60, 2, 10, QChar('0'));
-    const double f = 220 + 40 * t;
-    for (qint64 n = 0; n < frames; ++n) {
-      const double s = double(n) / 44100;
-      pcm[size_t(2 * n)] = int16_t(9000 * std::sin(2 * M_PI * f * s) + 4000 * std::sin(2 * M_PI * (200 + 5 * s) * s));
-      pcm[size_t(2 * n + 1)] = int16_t(9000 * std::sin(2 * M_PI * 1.5 * f * s) + 3000 * std::sin(2 * M_PI * 3000 * s));
-    }
-    const qint64 bytes = qint64(pcm.size()) * 2;
-    if (bin.write(reinterpret_cast<const char*>(pcm.data()), bytes) != bytes) qFatal("cannot write the image");
-  }
-  QFile c(dir + "/disc.cue");
-  if (!c.open(QIODevice::WriteOnly) || c.write(cue.toLatin1()) != cue.size()) qFatal("cannot write the cue sheet");
-  return c.fileName();
-}
 
 double Seconds(const std::function<void()>& work) {
   return TimeAfterSync([&] {
@@ -118,7 +90,7 @@ int main(int argc, char** argv) {
   auto wanted = [&](const char* name) { return picked.isEmpty() || picked.contains(name); };
   QTemporaryDir tmp;
   const QString dir = tmp.path();
-  const QString cue = WriteImage(dir);
+  const QString cue = WriteBenchImage(dir, kTracks, kTrackSeconds);
   qputenv("TESSORY_CD_IMAGES", cue.toLocal8Bit());
   cAudioCDRipper ripper;
   const long device = ripper.GetDeviceCount() - 1;

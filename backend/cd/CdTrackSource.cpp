@@ -9,6 +9,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <malloc.h>
+
 #include <QByteArray>
 #include <QFileInfo>
 #include <chrono>
@@ -176,10 +178,11 @@ std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> 
 bool CdReadTurns::Ticket::Wait(const std::atomic<bool>* abort) {
   std::unique_lock lock(turns_->mutex_);
   // A dropped job sets its abort flag without knowing of this wait: look again now and then.
-  while (!turns_->pending_.empty() && *turns_->pending_.begin() != number_) {
+  while (turns_->reading_ || (!turns_->held_.empty() && *turns_->held_.begin() < place_)) {
     if (abort && *abort) return false;
     turns_->changed_.wait_for(lock, std::chrono::milliseconds(20));
   }
+  turns_->reading_ = this;
   return true;
 }
 
@@ -187,23 +190,54 @@ void CdReadTurns::Ticket::Release() {
   if (released_.exchange(true)) return;
   {
     std::lock_guard lock(turns_->mutex_);
-    turns_->pending_.erase(number_);
+    if (const auto it = turns_->held_.find(place_); it != turns_->held_.end()) turns_->held_.erase(it);
+    if (turns_->reading_ == this) turns_->reading_ = nullptr;
   }
   turns_->changed_.notify_all();
 }
 
-std::shared_ptr<CdReadTurns::Ticket> CdReadTurns::Next() {
+bool CdReadTurns::Ticket::LaterReadsWait() const {
+  std::lock_guard lock(turns_->mutex_);
+  return turns_->held_.upper_bound(place_) != turns_->held_.end();
+}
+
+long CdReadTurns::Reserve() {
   std::lock_guard lock(mutex_);
-  pending_.insert(next_);
-  return std::make_shared<Ticket>(shared_from_this(), next_++);
+  held_.insert(next_);
+  reserved_.insert(next_);
+  return next_++;
+}
+
+std::shared_ptr<CdReadTurns::Ticket> CdReadTurns::At(long place) {
+  std::lock_guard lock(mutex_);
+  if (!reserved_.erase(place)) held_.insert(place);
+  return std::make_shared<Ticket>(shared_from_this(), place);
+}
+
+void CdReadTurns::GiveUp(long place) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!reserved_.erase(place)) return;
+    held_.erase(held_.find(place));
+  }
+  changed_.notify_all();
 }
 
 namespace {
+std::mutex watcherMutex;
+std::function<void(long)> readWatcher;
+
+void TellRead(long track) {
+  std::lock_guard lock(watcherMutex);
+  if (readWatcher) readWatcher(track);
+}
+
 class TurnTakingSource : public PcmSource {
  public:
-  TurnTakingSource(std::unique_ptr<PcmSource> track, std::shared_ptr<CdReadTurns::Ticket> ticket, bool whole,
-                   const std::atomic<bool>* abort)
-      : track_(std::move(track)), ticket_(std::move(ticket)), whole_(whole), abort_(abort) {}
+  TurnTakingSource(std::unique_ptr<PcmSource> track, long number, std::shared_ptr<CdReadTurns::Ticket> ticket,
+                   std::shared_ptr<ReadAheadStore> store, const std::atomic<bool>* abort)
+      : track_(std::move(track)), number_(number), ticket_(std::move(ticket)), store_(std::move(store)),
+        abort_(abort) {}
   ~TurnTakingSource() override {
     track_.reset();
     ticket_->Release();
@@ -214,31 +248,32 @@ class TurnTakingSource : public PcmSource {
       *error = "Aborted.";
       return false;
     }
+    TellRead(number_);
     return track_->Open(error);
   }
   PcmFormat NativeFormat() const override { return track_->NativeFormat(); }
 
   bool Start(PcmFormat format, QString* error) override {
     if (!track_->Start(format, error)) return false;
-    if (!whole_) return true;
+    // The last read in line frees the drive for no one: it is read as it is encoded.
+    if (!store_ || !ticket_->LaterReadsWait()) return true;
+    held_ = std::make_unique<HeldPcm>(store_);
     const bool read = ReadWhole(format, error);
     track_.reset();
     ticket_->Release();
+    // The reader's buffers of a few MB would stay in this worker's pool of the
+    // allocator, one such pool per worker: they go back to the system.
+    malloc_trim(0);
     return read;
   }
 
   int Read(QString* error) override {
-    if (!whole_) return track_->Read(error);
-    if (served_ == pieces_.size()) return 0;
-    const QByteArray& piece = pieces_[served_++];
-    pcm_ = piece.constData();
-    return int(piece.size() / frameBytes_);
+    if (!held_) return track_->Read(error);
+    if (!held_->Get(&piece_, error)) return -1;
+    return int(piece_.size() / frameBytes_);
   }
-  const void* Pcm() const override { return whole_ ? pcm_ : track_->Pcm(); }
-  double Progress() const override {
-    if (!whole_) return track_->Progress();
-    return pieces_.empty() ? 1.0 : double(served_) / double(pieces_.size());
-  }
+  const void* Pcm() const override { return held_ ? piece_.constData() : track_->Pcm(); }
+  double Progress() const override { return held_ ? held_->Share() : track_->Progress(); }
   QString File() const override { return QString(); }
 
  private:
@@ -252,25 +287,30 @@ class TurnTakingSource : public PcmSource {
       }
       const int frames = track_->Read(error);
       if (frames < 0) return false;
-      if (frames == 0) return true;
-      pieces_.emplace_back(static_cast<const char*>(track_->Pcm()), qsizetype(frames) * frameBytes_);
+      if (frames == 0) return held_->EndPut(error);
+      if (!held_->Put(static_cast<const char*>(track_->Pcm()), qsizetype(frames) * frameBytes_, error)) return false;
     }
   }
 
   std::unique_ptr<PcmSource> track_;
+  long number_;
   std::shared_ptr<CdReadTurns::Ticket> ticket_;
-  bool whole_;
+  std::shared_ptr<ReadAheadStore> store_;
   const std::atomic<bool>* abort_;
+  std::unique_ptr<HeldPcm> held_;
   int frameBytes_ = 4;
-  std::vector<QByteArray> pieces_;
-  size_t served_ = 0;
-  const char* pcm_ = nullptr;
+  QByteArray piece_;
 };
 }  // namespace
 
 std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
                                              long rangeLength, std::shared_ptr<CdReadTurns::Ticket> ticket,
-                                             bool whole, const std::atomic<bool>* abort) {
+                                             std::shared_ptr<ReadAheadStore> store, const std::atomic<bool>* abort) {
   return std::make_unique<TurnTakingSource>(MakeCdTrackSource(std::move(drive), track, rangeStart, rangeLength),
-                                            std::move(ticket), whole, abort);
+                                            track, std::move(ticket), std::move(store), abort);
+}
+
+void WatchCdReads(std::function<void(long track)> watcher) {
+  std::lock_guard lock(watcherMutex);
+  readWatcher = std::move(watcher);
 }

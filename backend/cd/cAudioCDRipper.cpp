@@ -10,6 +10,7 @@
 #include "backend/audio/WorkAhead.h"
 #include "backend/cd/CdDriveTable.h"
 #include "backend/cd/CdTrackSource.h"
+#include "platform/Services.h"
 
 namespace {
 constexpr long kFramesPerSecond = 75;
@@ -25,7 +26,10 @@ struct cAudioCDRipper::Disc {
 };
 
 cAudioCDRipper::cAudioCDRipper(QObject* parent)
-    : cAudioJobControl(parent), turns_(std::make_shared<CdReadTurns>()), ahead_(std::make_unique<WorkAheadPool>()) {}
+    : cAudioJobControl(parent),
+      turns_(std::make_shared<CdReadTurns>()),
+      store_(std::make_shared<ReadAheadStore>(ProgramFolder() + "/ripcache")),
+      ahead_(std::make_unique<WorkAheadPool>()) {}
 cAudioCDRipper::~cAudioCDRipper() { CloseRipper(); }
 
 long cAudioCDRipper::GetDeviceCount() const { return long(CdDriveTable::Drives().size()); }
@@ -95,6 +99,12 @@ std::optional<CdDriveTable::Drive> DriveAt(long position) {
   if (position < 0 || size_t(position) >= drives.size()) return std::nullopt;
   return drives[size_t(position)];
 }
+
+// The track's read at its reserved place, or after every place given so far.
+std::shared_ptr<CdReadTurns::Ticket> TurnOf(CdReadTurns& turns, const std::map<long, long>& places, long track) {
+  const auto it = places.find(track);
+  return it == places.end() ? turns.Next() : turns.At(it->second);
+}
 }  // namespace
 
 std::function<std::unique_ptr<PcmSource>(double start)> cAudioCDRipper::TrackPreview(long position,
@@ -115,8 +125,8 @@ std::shared_ptr<AheadJob> cAudioCDRipper::CurrentJob(bool whole) const {
   job->length = double(rangeLength_);
   if (!whole) return job;
   job->source = [drive, track = trackNumber_, start = rangeStart_, length = rangeLength_,
-                 ticket = turns_->Next(), abort = &job->abort] {
-    return MakeCdTrackSource(drive, track, start, length, ticket, true, abort);
+                 ticket = TurnOf(*turns_, readPlaces_, trackNumber_), store = store_, abort = &job->abort] {
+    return MakeCdTrackSource(drive, track, start, length, ticket, store, abort);
   };
   return job;
 }
@@ -132,7 +142,23 @@ bool cAudioCDRipper::PrepareAhead() {
   return ahead;
 }
 
-void cAudioCDRipper::EndWorkAhead() { ahead_->Stop(); }
+void cAudioCDRipper::ReserveReadTurn(long track) {
+  GiveUpReadTurn(track);
+  readPlaces_[track] = turns_->Reserve();
+}
+
+void cAudioCDRipper::GiveUpReadTurn(long track) {
+  const auto it = readPlaces_.find(track);
+  if (it == readPlaces_.end()) return;
+  turns_->GiveUp(it->second);
+  readPlaces_.erase(it);
+}
+
+void cAudioCDRipper::EndWorkAhead() {
+  ahead_->Stop();
+  for (const auto& [track, place] : readPlaces_) turns_->GiveUp(place);
+  readPlaces_.clear();
+}
 
 long cAudioCDRipper::RipTrack() {
   if (JobRunning()) return AudioErrBusy;
@@ -140,11 +166,13 @@ long cAudioCDRipper::RipTrack() {
   bool claimed = false;
   if (auto job = ahead_->Take(*CurrentJob(false), &claimed)) {
     rangeStart_ = rangeLength_ = -1;
+    readPlaces_.erase(trackNumber_);
     return AdoptJob(std::move(job), claimed, progress);
   }
   std::vector<std::unique_ptr<PcmSource>> sources;
-  sources.push_back(
-      MakeCdTrackSource(DriveAt(deviceIndex_), trackNumber_, rangeStart_, rangeLength_, turns_->Next(), false, nullptr));
+  sources.push_back(MakeCdTrackSource(DriveAt(deviceIndex_), trackNumber_, rangeStart_, rangeLength_,
+                                      TurnOf(*turns_, readPlaces_, trackNumber_), nullptr, nullptr));
+  readPlaces_.erase(trackNumber_);
   const long result = StartJob(std::move(sources), progress);
   // A range belongs to the rip it was set for; the next rip takes the whole
   // track unless a range is set again.
@@ -167,6 +195,6 @@ void cAudioCDRipper::Eject() {
 
 void cAudioCDRipper::CloseRipper() {
   AbortJob();
-  ahead_->Stop();
+  EndWorkAhead();
   CloseJob();
 }

@@ -10,11 +10,13 @@
 #include <QString>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "platform/audio/cAudioJobControl.h"
 
 class CdReadTurns;
+class ReadAheadStore;
 class WorkAheadPool;
 struct AheadJob;
 
@@ -60,14 +62,23 @@ class cAudioCDRipper : public cAudioJobControl {
   long RipTrack();
   // Work ahead: queues the rip set up now, to be encoded on a worker thread
   // into a hidden temporary file beside its output, with no events. The drive
-  // is still read one track at a time in the order the rips were queued (the
-  // rips started by RipTrack after them), each track into memory, so that its
-  // encoding runs beside the next track's read. Only RipTrack of the same rip
-  // gives it its name; rips passed over are dropped. The range set is used up
-  // either way. Returns false when there is a single worker: runs then stay
-  // one rip at a time.
+  // is still read one track at a time, at the tracks' reserved places or else
+  // in the order the rips were queued (the rips started by RipTrack after
+  // them), each track read whole so that its encoding runs beside the next
+  // track's read: in memory up to a few tens of MB for all of them together,
+  // past that in files of a run folder of the ripper's own. Only RipTrack of
+  // the same rip gives it its name; rips passed over are dropped. The range
+  // set is used up either way. Returns false when there is a single worker:
+  // runs then stay one rip at a time.
   bool PrepareAhead();
-  // Stops every queued rip and removes their temporary files.
+  // Holds the drive's next place in the read order for the track, so that rips
+  // queued after it read after it whether it is queued ahead or ripped at its
+  // turn; the track's PrepareAhead and RipTrack take the place.
+  void ReserveReadTurn(long track);
+  // The track will not be ripped: the rips after it no longer wait for it.
+  void GiveUpReadTurn(long track);
+  // Stops every queued rip, removes their temporary files and gives up the
+  // places still reserved.
   void EndWorkAhead();
   // The running rip and every queued one stop; Aborted follows.
   void AbortRip();
@@ -88,6 +99,8 @@ class cAudioCDRipper : public cAudioJobControl {
 
   std::unique_ptr<Disc> disc_;
   std::shared_ptr<CdReadTurns> turns_;
+  std::map<long, long> readPlaces_;  // track: its reserved place
+  std::shared_ptr<ReadAheadStore> store_;  // where tracks read ahead wait
   std::unique_ptr<WorkAheadPool> ahead_;
   long deviceIndex_ = -1;
   QString deviceError_;

@@ -131,6 +131,7 @@ void g_frmCDRipper::ConvertTracks() {
     if (ItemRow::Icon(*cGrid1, row, "Inc") != ItemRow::kMarked) continue;
     outcome = m_bAbortPending ? TaskAborted : ConvertTask(row);
     if (outcome == TaskStarted) return;
+    cAudioCDRipper1->GiveUpReadTurn(row);
     if (outcome == TaskCancelled) Log("Aborted.");
     if (outcome == TaskCancelled || outcome == TaskAborted) break;
   }
@@ -184,9 +185,12 @@ long g_frmCDRipper::ConvertTask(long lRow) {
 // turn will set it up (its name uniqued as its turn will unique it), so that
 // its turn takes the rip over. WAV output is as fast as the drive and stays one
 // rip at a time. A row waits for its turn when its target exists (its question
-// comes first) or when its name or tags hold the clock.
+// comes first) or when its name or tags hold the clock; it still reads the
+// drive at its place in row order, which every marked row reserves first.
 void g_frmCDRipper::RipRowsAhead() {
   if (cAudioCDRipper1->DestinationFormat() <= 2) return;
+  for (long row = 1; row <= cGrid1->Rows(); ++row)
+    if (ItemRow::Icon(*cGrid1, row, "Inc") == ItemRow::kMarked) cAudioCDRipper1->ReserveReadTurn(row);
   const QSet<QString> runOutputs = m_runOutputs;
   for (long row = 1; row <= cGrid1->Rows(); ++row) {
     if (ItemRow::Icon(*cGrid1, row, "Inc") != ItemRow::kMarked) continue;

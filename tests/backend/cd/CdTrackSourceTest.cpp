@@ -3,20 +3,42 @@
 // pregap.
 #include <gtest/gtest.h>
 
+#include <QDirIterator>
 #include <QFile>
+#include <algorithm>
 
 #include "DiscImage.h"
+#include "FileSizeLimit.h"
 #include "TestEnv.h"
 #include "backend/cd/CdTrackSource.h"
 
 namespace {
 
-QByteArray ReadAll(PcmSource& source, QString* error) {
+QByteArray ReadRest(PcmSource& source, QString* error) {
   QByteArray pcm;
-  if (!source.Open(error) || !source.Start(source.NativeFormat(), error)) return pcm;
   for (int frames; (frames = source.Read(error)) > 0;)
     pcm.append(static_cast<const char*>(source.Pcm()), frames * 4);
   return pcm;
+}
+
+QByteArray ReadAll(PcmSource& source, QString* error) {
+  if (!source.Open(error) || !source.Start(source.NativeFormat(), error)) return QByteArray();
+  return ReadRest(source, error);
+}
+
+// The sizes of the files tracks spilled into, in a store's shared folder.
+std::vector<qint64> SpillSizes(const QString& shared) {
+  std::vector<qint64> sizes;
+  for (QDirIterator it(shared, {"*.pcm"}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+    sizes.push_back(it.nextFileInfo().size());
+  std::sort(sizes.begin(), sizes.end());
+  return sizes;
+}
+
+// Whether the ticket would get the drive now (an abort set ends a wait at once).
+bool GetsTheDrive(CdReadTurns::Ticket& ticket) {
+  const std::atomic<bool> aborted{true};
+  return ticket.Wait(&aborted);
 }
 
 TEST(CdTrackSource, ReadsGiveTheImagesSamples) {
@@ -74,4 +96,90 @@ TEST(CdTrackSource, ATrackBehindACutIsRefused) {
   QString error;
   EXPECT_FALSE(source->Open(&error));
   EXPECT_EQ(error, "The track 3 cannot be read.");
+}
+
+// Tracks read ahead while later reads wait: what does not fit the store's
+// budget (shared by the tracks held together) goes to files, the pieces come
+// back as read, and the files go with their tracks. The last read in line
+// spills nothing: it holds the drive instead.
+TEST(CdTrackSource, TracksReadAheadSpillPastTheBudget) {
+  const DiscImage::Image image = DiscImage::Write(TestEnv::FreshDir("spill"), {{3, 440}, {2, 660}, {1, 880}});
+  const CdDriveTable::Drive drive{"D:", image.cue, true};
+  const qint64 piece = 75 * DiscImage::kSectorBytes;  // a read of one second
+  struct Case {
+    qint64 budget;
+    std::vector<qint64> spilled;  // by tracks 1 and 2, held together
+  } cases[] = {{0, {2 * piece, 3 * piece}},
+               {piece, {2 * piece, 2 * piece}},
+               {4 * piece, {piece}},
+               {5 * piece, {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.budget / piece);
+    const QString shared = TestEnv::FreshDir("ripcache");
+    auto store = std::make_shared<ReadAheadStore>(shared, c.budget);
+    auto turns = std::make_shared<CdReadTurns>();
+    std::vector<std::unique_ptr<PcmSource>> sources;
+    for (long track = 1; track <= 3; ++track)
+      sources.push_back(MakeCdTrackSource(drive, track, -1, -1, turns->Next(), store, nullptr));
+    QString error;
+    for (auto& source : sources)
+      ASSERT_TRUE(source->Open(&error) && source->Start({44100, 2, 16}, &error)) << error.toStdString();
+    EXPECT_EQ(SpillSizes(shared), c.spilled);
+    for (long track = 1; track <= 3; ++track) {
+      const QByteArray got = ReadRest(*sources[size_t(track - 1)], &error);
+      EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+      EXPECT_EQ(got.size(), image.TrackBytes(int(track)).size());
+      EXPECT_TRUE(got == image.TrackBytes(int(track)));
+    }
+    sources.clear();
+    EXPECT_TRUE(SpillSizes(shared).empty());
+  }
+}
+
+// A full disk under the spill fails the track's read with the reason, leaves
+// no file and frees the drive for the next read.
+TEST(CdTrackSource, AFullDiskFailsATrackReadAhead) {
+  const DiscImage::Image image = DiscImage::Write(TestEnv::FreshDir("full"), {{3, 440}, {1, 660}});
+  const QString shared = TestEnv::FreshDir("ripcache-full");
+  auto turns = std::make_shared<CdReadTurns>();
+  auto source = MakeCdTrackSource(CdDriveTable::Drive{"D:", image.cue, true}, 1, -1, -1, turns->Next(),
+                                  std::make_shared<ReadAheadStore>(shared, 0), nullptr);
+  const auto next = turns->Next();
+  QString error;
+  ASSERT_TRUE(source->Open(&error)) << error.toStdString();
+  {
+    FileSizeLimit full(75 * DiscImage::kSectorBytes + 1000);
+    EXPECT_FALSE(source->Start(source->NativeFormat(), &error));
+  }
+  EXPECT_TRUE(error.startsWith("Cannot write " + shared)) << error.toStdString();
+  EXPECT_TRUE(GetsTheDrive(*next));
+  source.reset();
+  EXPECT_TRUE(SpillSizes(shared).empty());
+}
+
+// Reads go in the order of their places, reserved or not, one at a time: a
+// reservation holds the later reads back until a read takes it over or it is
+// given up; a read at a place whose first read was dropped still goes first.
+TEST(CdTrackSource, ReadsKeepTheirPlaces) {
+  auto turns = std::make_shared<CdReadTurns>();
+  const long first = turns->Reserve(), second = turns->Reserve(), third = turns->Reserve();
+  const auto late = turns->At(third);
+  EXPECT_FALSE(GetsTheDrive(*late));
+  auto dropped = turns->At(first);
+  const auto middle = turns->At(second);
+  dropped->Release();
+  const auto again = turns->At(first);
+  EXPECT_FALSE(GetsTheDrive(*middle));
+  EXPECT_TRUE(GetsTheDrive(*again));
+  EXPECT_FALSE(GetsTheDrive(*middle));  // the drive is being read
+  again->Release();
+  EXPECT_TRUE(GetsTheDrive(*middle));
+  middle->Release();
+  const long given = turns->Reserve();
+  const auto last = turns->At(turns->Reserve());
+  EXPECT_TRUE(GetsTheDrive(*late));
+  late->Release();
+  EXPECT_FALSE(GetsTheDrive(*last));
+  turns->GiveUp(given);
+  EXPECT_TRUE(GetsTheDrive(*last));
 }

@@ -5,7 +5,9 @@
 // Abort leaves no temporary file.
 #include <QDir>
 #include <QThread>
+#include <mutex>
 
+#include "backend/cd/CdTrackSource.h"
 #include "platform/audio/cAudioConverter.h"
 #include "tests/tools/disc/RipperFixture.h"
 
@@ -94,6 +96,32 @@ TEST_F(RipperWorkAhead, ManyWorkersGiveTheFilesLogQuestionAndEndOfOne) {
     for (const auto& [file, bytes] : seen[0].bytes) EXPECT_TRUE(seen[1].bytes[file] == bytes) << file.toStdString();
   }
   EXPECT_EQ(DecodePcm(out + "/Same.cda.ape"), TrackSamples(1));
+}
+
+// Rows that are not read ahead (their targets exist, so their question comes
+// first) still read the drive at their place in row order, and a row skipped
+// at its question gives its place up, so the rows after it read on.
+TEST_F(RipperWorkAhead, EveryRowReadsTheDriveAtItsPlace) {
+  UseDisc({{1, 440}, {1, 550}, {1, 660}, {1, 770}, {1, 880}}, "order");
+  cAudioConverter::SetWorkAheadThreads(3);
+  WriteBytes(out + "/Track01.mp3", "old");
+  WriteBytes(out + "/Track03.mp3", "old");
+  ScriptedUi::get().answers = {vbYes, vbNo};
+  std::mutex mutex;
+  std::vector<long> reads;
+  WatchCdReads([&](long track) {
+    std::lock_guard lock(mutex);
+    reads.push_back(track);
+  });
+  WithRipper([&](g_frmCDRipper& w) {
+    SelectFormat(w, kMp3);
+    Rip(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+  });
+  WatchCdReads({});
+  EXPECT_EQ(reads, (std::vector<long>{1, 2, 4, 5}));
+  EXPECT_EQ(FileBytes(out + "/Track03.mp3"), "old");
+  EXPECT_EQ(EveryFile(), QStringList({"Track01.mp3", "Track02.mp3", "Track03.mp3", "Track04.mp3", "Track05.mp3"}));
 }
 
 // An Abort while later tracks are read and encoded ahead: nothing of any
