@@ -3,6 +3,7 @@
 // write, and the guards while files are staged or written.
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTime>
 
 #include "tests/tools/disc/DataBurnerFixture.h"
@@ -177,9 +178,11 @@ TEST_F(DataBurnerTest, BusyGuardsWhileStagingAndWriting) {
         EXPECT_FALSE(w.cmdConvert->isEnabled());
         EXPECT_FALSE(w.cmdExit->isEnabled());
         EXPECT_FALSE(w.Unload());
-        const QStringList before = Staged();
+        // Files converted ahead appear and are renamed meanwhile; the staged ones must stay.
+        auto staged = [&] { return Staged().filter(QRegularExpression("^[^.]")); };
+        const QStringList before = staged();
         w.lblErasetempfilesnow_Click();
-        EXPECT_EQ(Staged(), before);
+        EXPECT_EQ(staged(), before);
         EXPECT_EQ(w.cmdAbort->isEnabled(), !writing);
         if (writing) w.cmdAbort_Click();
         ++checked;
