@@ -25,7 +25,7 @@ struct cAudioCDRipper::Disc {
 };
 
 cAudioCDRipper::cAudioCDRipper(QObject* parent)
-    : cAudioJobControl(parent), turns_(std::make_shared<CdReadTurns>()), ahead_(std::make_unique<WorkAheadPool>()) {}
+    : cAudioJobControl(parent), turns_(std::make_shared<CdReadTurns>()) {}
 cAudioCDRipper::~cAudioCDRipper() { CloseRipper(); }
 
 long cAudioCDRipper::GetDeviceCount() const { return long(CdDriveTable::Drives().size()); }
@@ -104,59 +104,31 @@ std::function<std::unique_ptr<PcmSource>(double start)> cAudioCDRipper::TrackPre
   return [drive, track](double start) { return MakeCdTrackSource(drive, track, long(start), -1); };
 }
 
-// The rip set up now. Its source takes its turn at the drive only when it
-// starts, and reads the whole track at once when it works ahead.
-std::shared_ptr<AheadJob> cAudioCDRipper::CurrentJob(bool whole) const {
+// The rip set up now. Worked ahead, it takes its place in the drive's read
+// order when queued and reads the whole track at once; at its turn, when it
+// starts, reading as it encodes.
+std::shared_ptr<AheadJob> cAudioCDRipper::CurrentJob(bool ahead) const {
   auto job = std::make_shared<AheadJob>();
   job->settings = Settings();
   const auto drive = DriveAt(deviceIndex_);
   job->input = (drive ? drive->device : QString()) + "#" + QString::number(trackNumber_);
   job->start = double(rangeStart_);
   job->length = double(rangeLength_);
-  if (!whole) return job;
-  job->source = [drive, track = trackNumber_, start = rangeStart_, length = rangeLength_,
-                 ticket = turns_->Next(), abort = &job->abort] {
-    return MakeCdTrackSource(drive, track, start, length, ticket, true, abort);
+  job->sources = [drive, track = trackNumber_, start = rangeStart_, length = rangeLength_, turns = turns_,
+                  ticket = ahead ? turns_->Next() : nullptr, ahead](const std::atomic<bool>& abort) {
+    PcmSources sources;
+    sources.push_back(MakeCdTrackSource(drive, track, start, length, ticket ? ticket : turns->Next(), ahead, &abort));
+    return sources;
   };
   return job;
 }
 
-bool cAudioCDRipper::PrepareAhead() {
-  const bool ahead = WorkAheadPool::Threads() >= 2;
-  if (ahead) {
-    auto job = CurrentJob(true);
-    job->tempPath = AudioTempPathFor(job->settings.outputFile);
-    ahead_->Add(std::move(job));
-  }
-  rangeStart_ = rangeLength_ = -1;
-  return ahead;
-}
-
-void cAudioCDRipper::EndWorkAhead() { ahead_->Stop(); }
-
 long cAudioCDRipper::RipTrack() {
-  if (JobRunning()) return AudioErrBusy;
-  auto progress = [this](int, int percent) { emit Progress(percent); };
-  bool claimed = false;
-  if (auto job = ahead_->Take(*CurrentJob(false), &claimed)) {
-    rangeStart_ = rangeLength_ = -1;
-    return AdoptJob(std::move(job), claimed, progress);
-  }
-  std::vector<std::unique_ptr<PcmSource>> sources;
-  sources.push_back(
-      MakeCdTrackSource(DriveAt(deviceIndex_), trackNumber_, rangeStart_, rangeLength_, turns_->Next(), false, nullptr));
-  const long result = StartJob(std::move(sources), progress);
-  // A range belongs to the rip it was set for; the next rip takes the whole
-  // track unless a range is set again.
-  if (result == 0) rangeStart_ = rangeLength_ = -1;
-  return result;
+  return StartTurn([this](int, int percent) { emit Progress(percent); });
 }
 
 // The running rip is told first: a worker may be encoding it for it.
-void cAudioCDRipper::AbortRip() {
-  AbortJob();
-  ahead_->Stop();
-}
+void cAudioCDRipper::AbortRip() { AbortJob(); }
 
 void cAudioCDRipper::Eject() {
   const auto drive = DriveAt(deviceIndex_);
@@ -165,8 +137,4 @@ void cAudioCDRipper::Eject() {
   cdio_eject_media_drive(drive->device.toLocal8Bit().constData());
 }
 
-void cAudioCDRipper::CloseRipper() {
-  AbortJob();
-  ahead_->Stop();
-  CloseJob();
-}
+void cAudioCDRipper::CloseRipper() { CloseJob(); }

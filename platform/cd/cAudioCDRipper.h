@@ -15,8 +15,6 @@
 #include "platform/audio/cAudioJobControl.h"
 
 class CdReadTurns;
-class WorkAheadPool;
-struct AheadJob;
 
 class cAudioCDRipper : public cAudioJobControl {
   Q_OBJECT
@@ -58,17 +56,10 @@ class cAudioCDRipper : public cAudioJobControl {
   // returns 0 at once (AudioErrBusy, without an event, while a rip runs). A
   // rip queued ahead that is the same in every setting is taken over.
   long RipTrack();
-  // Work ahead: queues the rip set up now, to be encoded on a worker thread
-  // into a hidden temporary file beside its output, with no events. The drive
-  // is still read one track at a time in the order the rips were queued (the
-  // rips started by RipTrack after them), each track into memory, so that its
-  // encoding runs beside the next track's read. Only RipTrack of the same rip
-  // gives it its name; rips passed over are dropped. The range set is used up
-  // either way. Returns false when there is a single worker: runs then stay
-  // one rip at a time.
-  bool PrepareAhead();
-  // Stops every queued rip and removes their temporary files.
-  void EndWorkAhead();
+  // Work ahead (PrepareAhead) queues the rip set up now: the drive is still
+  // read one track at a time in the order the rips were queued (the rips
+  // started by RipTrack after them), each track into memory, so that its
+  // encoding runs beside the next track's read.
   // The running rip and every queued one stop; Aborted follows.
   void AbortRip();
   // The preview player's source of a track of the device at that position,
@@ -84,14 +75,16 @@ class cAudioCDRipper : public cAudioJobControl {
 
  private:
   struct Disc;
-  std::shared_ptr<AheadJob> CurrentJob(bool whole) const;
 
   std::unique_ptr<Disc> disc_;
   std::shared_ptr<CdReadTurns> turns_;
-  std::unique_ptr<WorkAheadPool> ahead_;
   long deviceIndex_ = -1;
   QString deviceError_;
   long trackNumber_ = 1;
   long rangeStart_ = -1;
   long rangeLength_ = -1;
+
+ protected:
+  std::shared_ptr<AheadJob> CurrentJob(bool ahead) const override;
+  void UseUpRange() override { rangeStart_ = rangeLength_ = -1; }
 };

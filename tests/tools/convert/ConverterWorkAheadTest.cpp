@@ -145,5 +145,8 @@ TEST_F(ConverterWorkAhead, AbortRemovesEveryFileConvertedAhead) {
     EXPECT_EQ(LastMessage(w), "Aborted.");
   });
   ASSERT_TRUE(aborted);
+  // The stopped jobs' files go as they end, after the run's end.
+  EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
   EXPECT_EQ(OutFiles(), QStringList{"a.mp3"});
+  EXPECT_EQ(PartFiles(), QStringList());
 }

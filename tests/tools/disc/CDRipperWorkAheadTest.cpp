@@ -120,6 +120,8 @@ TEST_F(RipperWorkAhead, AbortRemovesEveryTrackRippedAhead) {
     EXPECT_EQ(Messages(w).filter("Aborted.").size(), 1);
   });
   ASSERT_TRUE(aborted);
+  // The stopped rips' files go as they end, after the run's end.
+  EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
   EXPECT_EQ(EveryFile(), QStringList{"Track01.mp3"});
 }
 
