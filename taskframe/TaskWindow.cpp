@@ -22,6 +22,7 @@
 #include "core/mdlSupportedDestination.h"
 #include "lists/ItemRow.h"
 #include "mainwindow/frmMain.h"
+#include "platform/FileIdentity.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
 #include "platform/XP_ProgressBar.h"
@@ -523,14 +524,14 @@ void TaskWindow::ConvertRowsAhead(cAudioConverter& converter, long& tagRow) {
     const QString name = GetTargetFileName(row);
     if (!name.isEmpty()) {
       outputs[row] = OutputFolder() + name;
-      uses[QFileInfo(outputs[row]).absoluteFilePath()] += 1;
+      uses[FileKey(outputs[row])] += 1;
     }
-    uses[QFileInfo(ItemRow::Text(*cGrid1, row, "COL_FILE")).absoluteFilePath()] += 1;
+    uses[FileKey(ItemRow::Text(*cGrid1, row, "COL_FILE"))] += 1;
   }
   const long shownRow = tagRow;
   for (long row = 1; row <= rows; ++row) {
     const QString& output = outputs[row];
-    if (output.isEmpty() || uses.value(QFileInfo(output).absoluteFilePath()) > 1 || QFileInfo::exists(output) ||
+    if (output.isEmpty() || uses.value(FileKey(output)) > 1 || QFileInfo::exists(output) ||
         RowFollowsTheClock(row))
       continue;
     tagRow = row;

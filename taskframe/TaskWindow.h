@@ -242,7 +242,8 @@ class TaskWindow : public Form {
   // its turn will set it up (tagRow set to the row while its tags expand), so
   // that its turn takes the job over. A row waits for its turn when its
   // target exists (its question comes first), when another row writes the
-  // same target or reads it as its source, or when its name or tags hold the clock.
+  // same file or reads it as its source (by the file a path leads to, links
+  // and other spellings followed), or when its name or tags hold the clock.
   void ConvertRowsAhead(cAudioConverter& converter, long& tagRow);
   // True when the row's name or tags hold the time of day, known only when its turn comes.
   bool RowFollowsTheClock(long row) const;

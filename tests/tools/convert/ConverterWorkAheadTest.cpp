@@ -150,3 +150,36 @@ TEST_F(ConverterWorkAhead, AbortRemovesEveryFileConvertedAhead) {
   EXPECT_EQ(OutFiles(), QStringList{"a.mp3"});
   EXPECT_EQ(PartFiles(), QStringList());
 }
+
+// A later row whose source is a link to the first row's target converts the
+// target the first row wrote, on four workers as on one, not the file that
+// was there before.
+TEST_F(ConverterWorkAhead, ASourceReachedThroughALinkIsReadAfterTheRowThatWritesIt) {
+  g_sDefaultFileNameFormat = "[123].[dest_extension]";
+  const QString target = TestEnv::FreshDir("written") + "/1.wav";
+  WriteWav(media + "/a.wav", 44100, 2, 16, 3.0);
+  WriteWav(target, 22050, 1, 16, 0.5);
+  ASSERT_TRUE(QFile::link(target, media + "/link.wav"));
+  AddItems({"a.wav", "link.wav"});
+  ASSERT_EQ(main->cGrid1->Rows(), 2);
+  QStringList logs[2];
+  std::map<QString, QByteArray> bytes[2];
+  for (int workers : {1, 4}) {
+    cAudioConverter::SetWorkAheadThreads(workers);
+    WriteWav(target, 22050, 1, 16, 0.5);
+    out = QFileInfo(target).absolutePath();
+    QFile::remove(out + "/2.wav");
+    WithConverter([&](g_frmConverter& w) {
+      ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, "WAV - Waveform Audio Format (*.wav)"));
+      w.chkOverWrite->setChecked(true);
+      Convert(w);
+      logs[workers == 4] = Messages(w);
+    });
+    ASSERT_EQ(OutFiles(), QStringList({"1.wav", "2.wav"}));
+    for (const QString& file : OutFiles()) bytes[workers == 4][file] = FileBytes(out + "/" + file);
+  }
+  EXPECT_EQ(logs[1], logs[0]);
+  EXPECT_EQ(DecodePcm(out + "/2.wav"), DecodePcm(media + "/a.wav"));
+  for (const QString& file : {"1.wav", "2.wav"})
+    EXPECT_TRUE(bytes[1][file] == bytes[0][file]) << file.toStdString();
+}
