@@ -41,6 +41,8 @@ bool OutputFile::Close(QString* error) {
   const bool closed = fclose(f_) == 0;
   f_ = nullptr;
   if (ok && !closed) *error = Failed();
+  // A file whose last bytes did not reach the disk is no output.
+  if (!ok || !closed) QFile::remove(path_);
   return ok && closed;
 }
 

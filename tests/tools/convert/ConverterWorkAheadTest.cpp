@@ -2,6 +2,8 @@
 // temporary files, and what the user sees and gets is the run of one worker:
 // the same files byte for byte, the same log, questions and end; an Abort
 // leaves no temporary file.
+#include <sys/mount.h>
+
 #include <QDir>
 #include <QLabel>
 #include <QThread>
@@ -182,4 +184,42 @@ TEST_F(ConverterWorkAhead, ASourceReachedThroughALinkIsReadAfterTheRowThatWrites
   EXPECT_EQ(DecodePcm(out + "/2.wav"), DecodePcm(media + "/a.wav"));
   for (const QString& file : {"1.wav", "2.wav"})
     EXPECT_TRUE(bytes[1][file] == bytes[0][file]) << file.toStdString();
+}
+
+// Six items to MP3 on a disk with room for three: the rows written and the
+// rows failed are those of one worker, whatever the workers wrote ahead.
+TEST_F(ConverterWorkAhead, AFullDiskFailsTheRowsOfOneWorker) {
+  const QString disk = TestEnv::FreshDir("small_disk");
+  // About 80 kB each at 128 kbit/s; the disk holds three and a half.
+  if (mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=286720") != 0)
+    GTEST_SKIP() << "no small disk can be mounted here";
+  struct Unmount {
+    QByteArray path;
+    ~Unmount() { umount2(path.constData(), MNT_DETACH); }
+  } unmount{QFile::encodeName(disk)};
+  const QStringList names = {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav"};
+  for (const QString& n : names) WriteWav(media + "/" + n, 44100, 2, 16, 5.0);
+  AddItems(names);
+  std::map<int, QStringList> logs, files;
+  for (int workers : {1, 4, 8}) {
+    cAudioConverter::SetWorkAheadThreads(workers);
+    out = disk;
+    for (const QString& file : FilesIn(out)) QFile::remove(out + "/" + file);
+    WithConverter([&](g_frmConverter& w) {
+      ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, kMp3));
+      Convert(w);
+      logs[workers] = Messages(w).filter(QRegularExpression("^(Done|Error)"));
+    });
+    EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
+    files[workers] = OutFiles();
+  }
+  const QStringList full = logs[1].filter("Error: Cannot write " + disk);
+  EXPECT_EQ(logs[1].mid(0, 3), QStringList(3, "Done."));
+  EXPECT_EQ(full.size(), 3);
+  EXPECT_EQ(files[1], QStringList({"a.mp3", "b.mp3", "c.mp3"}));
+  for (int workers : {4, 8}) {
+    SCOPED_TRACE(workers);
+    EXPECT_EQ(logs[workers], logs[1]);
+    EXPECT_EQ(files[workers], files[1]);
+  }
 }
