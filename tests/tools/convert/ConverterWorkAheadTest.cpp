@@ -2,13 +2,12 @@
 // temporary files, and what the user sees and gets is the run of one worker:
 // the same files byte for byte, the same log, questions and end; an Abort
 // leaves no temporary file.
-#include <sys/mount.h>
-
 #include <QDir>
 #include <QLabel>
 #include <QThread>
 
 #include "platform/audio/cAudioConverter.h"
+#include "SmallDisk.h"
 #include "settings/FormControls.h"
 #include "settings/OutputFormatStore.h"
 #include "tests/taskframe/TaskFixture.h"
@@ -191,12 +190,8 @@ TEST_F(ConverterWorkAhead, ASourceReachedThroughALinkIsReadAfterTheRowThatWrites
 TEST_F(ConverterWorkAhead, AFullDiskFailsTheRowsOfOneWorker) {
   const QString disk = TestEnv::FreshDir("small_disk");
   // About 80 kB each at 128 kbit/s; the disk holds three and a half.
-  if (mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=286720") != 0)
-    GTEST_SKIP() << "no small disk can be mounted here";
-  struct Unmount {
-    QByteArray path;
-    ~Unmount() { umount2(path.constData(), MNT_DETACH); }
-  } unmount{QFile::encodeName(disk)};
+  const SmallDisk small(disk, 286720);
+  if (!small.Mounted()) GTEST_SKIP() << "no small disk can be mounted here";
   const QStringList names = {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav"};
   for (const QString& n : names) WriteWav(media + "/" + n, 44100, 2, 16, 5.0);
   AddItems(names);
