@@ -218,3 +218,29 @@ TEST_F(ConverterWorkAhead, AFullDiskFailsTheRowsOfOneWorker) {
     EXPECT_EQ(files[workers], files[1]);
   }
 }
+
+// Two items whose names differ only in case: the second's turn names it
+// " (2)", and it works ahead under that name, so that its turn takes it.
+TEST_F(ConverterWorkAhead, ARowWorksAheadUnderTheNameItsTurnGivesIt) {
+  for (const QString& n : {"A.wav", "a.wav"}) WriteWav(media + "/" + n, 44100, 2, 16, 4.0);
+  AddItems({"A.wav", "a.wav"});
+  ASSERT_EQ(main->cGrid1->Rows(), 2);
+  cAudioConverter::SetWorkAheadThreads(3);
+  bool workedAhead = false;
+  WithConverter([&](g_frmConverter& w) {
+    ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, kMp3));
+    bool looked = false;
+    QObject::connect(w.cAudioConverter1, &cAudioConverter::Progress, &w, [&](long) {
+      if (w.m_lCurrentRow != 1 || looked) return;
+      looked = true;
+      const QRegularExpression second("^\\.[aA] \\(2\\)\\.mp3\\.", QRegularExpression::CaseInsensitiveOption);
+      for (int i = 0; i < 1000 && !workedAhead; ++i, QThread::msleep(5))
+        workedAhead = !PartFiles().filter(second).isEmpty();
+    });
+    Convert(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+  });
+  EXPECT_TRUE(workedAhead);
+  EXPECT_EQ(OutFiles().size(), 2);
+  EXPECT_EQ(OutFiles().filter(QRegularExpression("^[aA] \\(2\\)\\.mp3$")).size(), 1);
+}
