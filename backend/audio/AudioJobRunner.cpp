@@ -109,9 +109,7 @@ void AudioJobRunner::Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJob
     // Events go out only while the runner and the run are there to take them.
     auto post = [&](std::function<void()> fn) {
       std::lock_guard lock(link->mutex);
-      if (run->left || !link->context) return false;
-      QMetaObject::invokeMethod(link->context, std::move(fn), Qt::QueuedConnection);
-      return true;
+      if (!run->left && link->context) QMetaObject::invokeMethod(link->context, std::move(fn), Qt::QueuedConnection);
     };
     auto relay = [&](int source, int percent) {
       post([this, run, source, percent] {
