@@ -54,12 +54,11 @@ class cAudioCDRipper : public cAudioJobControl {
 
   // Starts ripping TrackNumber of the DeviceIndex drive into OutputFile;
   // returns 0 at once (AudioErrBusy, without an event, while a rip runs). A
-  // rip queued ahead that is the same in every setting is taken over.
+  // rip queued ahead (PrepareAhead) that is the same in every setting is
+  // taken over. Rips worked ahead still read the drive one track at a time,
+  // in the order they were queued (the rips started here after them), each
+  // track into memory, so that its encoding runs beside the next track's read.
   long RipTrack();
-  // Work ahead (PrepareAhead) queues the rip set up now: the drive is still
-  // read one track at a time in the order the rips were queued (the rips
-  // started by RipTrack after them), each track into memory, so that its
-  // encoding runs beside the next track's read.
   // The running rip and every queued one stop; Aborted follows.
   void AbortRip();
   // The preview player's source of a track of the device at that position,
