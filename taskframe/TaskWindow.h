@@ -20,6 +20,8 @@
 //  - ApplyTags(tags): the seven expanded tags to its job control (windows that
 //    write tags); ExtraTagValues(): placeholders only it knows;
 //  - DestExtension(): only when "[dest_extension]" is not the format box's;
+//  - SetUpRowJob(row, output): a row's job on its control, the one set-up its
+//    turn and work ahead share (windows that work ahead);
 //  - its run, wired to cmdConvert and cmdAbort, using the run helpers below.
 #pragma once
 #include <QSet>
