@@ -159,12 +159,12 @@ int PeakThreads(const std::function<void()>& run) {
 }
 
 std::shared_ptr<AheadJob> ApeJob(const QString& wav, const QString& ape) {
-  auto job = std::make_shared<AheadJob>();
-  job->settings.destinationFormat = DestApe;
-  job->settings.apeLevel = kLevel / 1000 - 1;
-  job->settings.outputFile = ape;
-  job->input = wav;
-  job->tempPath = ape + ".part";
+  AudioJobSettings settings;
+  settings.destinationFormat = DestApe;
+  settings.apeLevel = kLevel / 1000 - 1;
+  settings.outputFile = ape;
+  auto job = FileJob(settings, wav);
+  job->temp = HiddenTemp(ape);
   return job;
 }
 
@@ -181,11 +181,11 @@ bool WorkAhead(const QString& wav, const QString& dir, int jobs) {
     bool claimed = false;
     if (pool.Take(*job, &claimed) != job) return false;
     if (claimed)
-      job->Run([](int) {});
+      job->Run([](int, int) {});
     else
-      job->Follow([](int) {});
+      job->Follow([](int, int) {});
     ok = ok && job->Outcome().code == 0;
-    QFile::remove(job->tempPath);
+    QFile::remove(job->temp.Path());
   }
   return ok;
 }

@@ -14,6 +14,7 @@
 #include "platform/Registry.h"
 #include "platform/SafeFile.h"
 #include "platform/Services.h"
+#include "platform/audio/cAudioJobControl.h"
 #include "settings/frmOptions.h"
 #include "settings/g_frmAudioProp.h"
 
@@ -77,7 +78,10 @@ int Run() {
   // The program ends when the main window unloads, not when its last window hides.
   QApplication::setQuitOnLastWindowClosed(false);
   if (!StartUp()) return 1;
-  return QApplication::exec();
+  const int code = QApplication::exec();
+  // Jobs stopped in a slow read remove their temporary files as they end.
+  cAudioJobControl::WaitForStoppedJobs(2000);
+  return code;
 }
 
 void SetSplashStatus(const QString& text) {

@@ -22,6 +22,7 @@
 #include "core/mdlSupportedDestination.h"
 #include "lists/ItemRow.h"
 #include "mainwindow/frmMain.h"
+#include "platform/FileIdentity.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
 #include "platform/XP_ProgressBar.h"
@@ -514,34 +515,43 @@ void TaskWindow::ShowTrayBalloon(const QString& text, int seconds) {
 
 // ---------------------------------------------------------------- run helpers
 
-void TaskWindow::ConvertRowsAhead(cAudioConverter& converter, long& tagRow) {
+void TaskWindow::WorkRowsAhead(cAudioJobControl& control) {
+  // Ended at the run's end even when nothing is queued: a control may hold places for the run.
+  aheadControl_ = &control;
   const long rows = cGrid1->Rows();
-  if (rows < 2 || cAudioConverter::WorkAheadThreads() < 2) return;
+  if (rows < 2 || cAudioJobControl::WorkAheadThreads() < 2) return;
+  // Named as their turns will name them; the turns take the names again.
+  const QSet<QString> runOutputs = m_runOutputs;
   std::vector<QString> outputs(rows + 1);
   QHash<QString, int> uses;
   for (long row = 1; row <= rows; ++row) {
+    if (!RowInRun(row)) continue;
     const QString name = GetTargetFileName(row);
-    if (!name.isEmpty()) {
-      outputs[row] = OutputFolder() + name;
-      uses[QFileInfo(outputs[row]).absoluteFilePath()] += 1;
-    }
-    uses[QFileInfo(ItemRow::Text(*cGrid1, row, "COL_FILE")).absoluteFilePath()] += 1;
+    outputs[row] = RowOutput(name.isEmpty() ? QString() : OutputFolder() + name);
+    if (!outputs[row].isEmpty()) uses[FileKey(outputs[row])] += 1;
+    uses[FileKey(ItemRow::Text(*cGrid1, row, "COL_FILE"))] += 1;
   }
-  const long shownRow = tagRow;
+  m_runOutputs = runOutputs;
   for (long row = 1; row <= rows; ++row) {
     const QString& output = outputs[row];
-    if (output.isEmpty() || uses.value(QFileInfo(output).absoluteFilePath()) > 1 || QFileInfo::exists(output) ||
-        RowFollowsTheClock(row))
+    if (output.isEmpty() || uses.value(FileKey(output)) > 1 || QFileInfo::exists(output) || RowFollowsTheClock(row))
       continue;
-    tagRow = row;
-    cGrid1->SetSelectedRow(row);
-    SetID3Tags(row);
-    converter.SetInputFile(ItemRow::Text(*cGrid1, row, "COL_FILE"));
-    SetRowRange(converter, *cGrid1, row);
-    converter.SetOutputFile(output);
-    converter.PrepareAhead();
+    SetUpRowJob(row, output);
+    control.PrepareAhead();
   }
-  tagRow = shownRow;
+}
+
+void TaskWindow::EndWorkAhead() {
+  if (aheadControl_) aheadControl_->EndWorkAhead();
+  aheadControl_ = nullptr;
+}
+
+void TaskWindow::SetUpConversion(cAudioConverter& converter, long row, const QString& output) {
+  cGrid1->SetSelectedRow(row);
+  SetID3Tags(row);
+  converter.SetInputFile(ItemRow::Text(*cGrid1, row, "COL_FILE"));
+  SetRowRange(converter, *cGrid1, row);
+  converter.SetOutputFile(output);
 }
 
 bool TaskWindow::RowFollowsTheClock(long row) const {

@@ -20,6 +20,8 @@
 //  - ApplyTags(tags): the seven expanded tags to its job control (windows that
 //    write tags); ExtraTagValues(): placeholders only it knows;
 //  - DestExtension(): only when "[dest_extension]" is not the format box's;
+//  - SetUpRowJob(row, output): a row's job on its control, the one set-up its
+//    turn and work ahead share (windows that work ahead);
 //  - its run, wired to cmdConvert and cmdAbort, using the run helpers below.
 #pragma once
 #include <QSet>
@@ -40,6 +42,7 @@ class QPushButton;
 class Timer;
 class XP_ProgressBar;
 class cAudioConverter;
+class cAudioJobControl;
 class cGrid;
 class cStatusBar;
 class cTabControl;
@@ -78,9 +81,10 @@ void SetControlTags(Control& control, const TagSet& tags) {
   control.SetTagYear(tags.year);
 }
 
-// Hands a row's range to a job control unless the row is taken whole. The
-// range cells are read as the main list reads them: the number each begins
-// with, in seconds, fractions kept ("1.5" from other tools' list files).
+// Hands a row's range to a job control, -1 for both when the row is taken
+// whole. The range cells are read as the main list reads them: the number
+// each begins with, in seconds, fractions kept ("1.5" from other tools' list
+// files).
 bool RowIsWhole(const cGrid& grid, long row);
 double RowRangeStart(const cGrid& grid, long row);
 double RowRangeLength(const cGrid& grid, long row);
@@ -238,12 +242,26 @@ class TaskWindow : public Form {
   std::vector<std::pair<QString, QString>> ItemTagValues(long row);
 
   // --- run helpers ---
-  // Later rows convert ahead on the converter's workers, each job set up as
-  // its turn will set it up (tagRow set to the row while its tags expand), so
-  // that its turn takes the job over. A row waits for its turn when its
-  // target exists (its question comes first), when another row writes the
-  // same target or reads it as its source, or when its name or tags hold the clock.
-  void ConvertRowsAhead(cAudioConverter& converter, long& tagRow);
+  // Later rows work ahead on the control's workers. Each is set up by the
+  // set-up its turn uses (SetUpRowJob) with the output its turn will name
+  // (RowOutput), so that its turn takes the job over. A row waits for its
+  // turn when its target exists (its question comes first), when another row
+  // writes the same file or reads it as its source (by the file a path leads
+  // to, links and other spellings followed), or when its name or tags hold
+  // the clock.
+  void WorkRowsAhead(cAudioJobControl& control);
+  // The run's work ahead ends: the jobs no turn took stop.
+  void EndWorkAhead();
+  // A row's job on its control, at its turn and ahead alike: the row
+  // selected (its tags' "[TRACK_NUM]"), its tags, source, range and output.
+  virtual void SetUpRowJob(long row, const QString& output) { Q_UNUSED(row); Q_UNUSED(output); }
+  // The set-up of a converting row (converter, ACM converter, data-disc staging).
+  void SetUpConversion(cAudioConverter& converter, long row, const QString& output);
+  // The output a row's turn writes for a path: the path made unique in the
+  // run, unless the window keeps names as they are.
+  virtual QString RowOutput(const QString& path) { return UniqueInRun(path); }
+  // Whether a row is worked in the run: every row unless a window marks them.
+  virtual bool RowInRun(long row) const { Q_UNUSED(row); return true; }
   // True when the row's name or tags hold the time of day, known only when its turn comes.
   bool RowFollowsTheClock(long row) const;
   void Log(const QString& message);
@@ -280,6 +298,7 @@ class TaskWindow : public Form {
   QSet<QString> m_runOutputs;
 
  private:
+  cAudioJobControl* aheadControl_ = nullptr;
   void buildFrame();
   void buildEventsPage();
   void buildSettingsBlocks();
@@ -291,7 +310,7 @@ class TaskWindow : public Form {
 
 template <class Control>
 void SetRowRange(Control& control, const cGrid& grid, long row) {
-  if (RowIsWhole(grid, row)) return;
-  control.SetRangeStart(RowRangeStart(grid, row));
-  control.SetRangeLength(RowRangeLength(grid, row));
+  const bool whole = RowIsWhole(grid, row);
+  control.SetRangeStart(whole ? -1 : RowRangeStart(grid, row));
+  control.SetRangeLength(whole ? -1 : RowRangeLength(grid, row));
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,8 @@
 
 namespace {
 constexpr long kAborted = AudioJobOutcome::kAborted;
+using Outcome = AudioJobOutcome;
+constexpr int kAbortGraceMs = 250;
 
 bool SameFile(const QString& a, const QString& b) {
   struct stat sa, sb;
@@ -28,81 +31,100 @@ bool SameFile(const QString& a, const QString& b) {
 std::mutex encoderSetUp;
 }  // namespace
 
-AudioJobRunner::AudioJobRunner(QObject* context) : context_(context) {}
+// What a job's thread shares with the runner: the context events go to,
+// cleared when the runner goes, and whether the job was left to end alone.
+struct AudioJobRunner::Link {
+  std::mutex mutex;
+  QObject* context;
+};
 
-AudioJobRunner::~AudioJobRunner() { Close(); }
+struct AudioJobRunner::Run {
+  std::shared_ptr<AheadJob> job;
+  bool aborting = false;
+  bool left = false;   // no one takes its file
+  bool ended = false;  // its thread has posted the ending
+};
+
+AudioJobRunner::AudioJobRunner(QObject* context) : link_(std::make_shared<Link>()) { link_->context = context; }
+
+AudioJobRunner::~AudioJobRunner() {
+  Close();
+  std::lock_guard lock(link_->mutex);
+  link_->context = nullptr;
+}
+
+bool AudioJobRunner::Leave() {
+  if (!current_) return false;
+  current_->job->abort = true;
+  std::lock_guard lock(link_->mutex);
+  current_->left = true;
+  // A job that completed but whose ending was not delivered leaves its temporary file.
+  if (current_->ended) QFile::remove(current_->job->temp.Path());
+  return true;
+}
 
 void AudioJobRunner::Close() {
-  ++generation_;
-  Abort();
-  abort_ = true;
-  if (worker_.joinable()) worker_.join();
-  // A job that completed but whose ending was not delivered leaves its temporary file.
-  if (running_) QFile::remove(tempPath_);
-  running_ = false;
-  adopted_.reset();
-  own_ = {};
+  Leave();
+  current_.reset();
 }
 
+// The job usually ends at its next look at the flag, its file removed, and
+// ends as aborted then; one stuck in a read is left to end on its own.
 void AudioJobRunner::Abort() {
-  if (!running_) return;
-  abort_ = true;
-  if (adopted_) adopted_->abort = true;
-}
-
-void AudioJobRunner::Post(int generation, std::function<void()> fn) {
-  QMetaObject::invokeMethod(
-      context_,
-      [this, generation, fn = std::move(fn)] {
-        if (generation == generation_) fn();
-      },
-      Qt::QueuedConnection);
-}
-
-int AudioJobRunner::Begin(AudioJobEvents events, const QString& tempPath) {
-  if (worker_.joinable()) worker_.join();  // the previous job has already ended
-  events_ = std::move(events);
-  running_ = true;
-  abort_ = false;
-  tempPath_ = tempPath;
-  adopted_.reset();
-  return ++generation_;
-}
-
-void AudioJobRunner::Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events) {
-  const QString output = settings.outputFile;
-  // In the destination folder, so that the final rename stays on one file system.
-  own_ = HiddenTemp(output);
-  own_.Make(HiddenTemp::Folder::Make);
-  const QString temp = own_.Path();
-  const int generation = Begin(std::move(events), temp);
-  worker_ = std::thread([this, sources = std::move(sources), settings = std::move(settings), generation, temp,
-                         output]() mutable {
-    const Outcome outcome = ConvertToTemp(sources, settings, temp, abort_, [this, generation](int i, int percent) {
-      Post(generation, [this, i, percent] { events_.progress(i, percent); });
-    });
-    Post(generation, [this, generation, outcome, temp, output] { End(generation, outcome, temp, output); });
+  if (!current_ || current_->aborting) return;
+  current_->aborting = true;
+  current_->job->abort = true;
+  QTimer::singleShot(kAbortGraceMs, link_->context, [this, run = current_] {
+    if (run != current_) return;
+    Leave();
+    current_.reset();
+    const AudioJobEvents events = events_;
+    events.aborted();
   });
 }
 
+void AudioJobRunner::Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events) {
+  auto job = std::make_shared<AheadJob>();
+  job->settings = std::move(settings);
+  job->temp = HiddenTemp(job->settings.outputFile);
+  auto held = std::make_shared<PcmSources>(std::move(sources));
+  job->sources = [held](const std::atomic<bool>&) { return std::move(*held); };
+  Adopt(std::move(job), true, std::move(events));
+}
+
 void AudioJobRunner::Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJobEvents events) {
-  const int generation = Begin(std::move(events), job->temp.Path());
-  adopted_ = job;
-  worker_ = std::thread([this, job, claimed, generation] {
-    auto relay = [this, generation](int percent) {
-      Post(generation, [this, percent] { events_.progress(0, percent); });
+  Close();
+  events_ = std::move(events);
+  auto run = std::make_shared<Run>();
+  run->job = std::move(job);
+  current_ = run;
+  StartDetached([this, link = link_, run, claimed] {
+    // Events go out only while the runner and the run are there to take them.
+    auto post = [&](std::function<void()> fn) {
+      std::lock_guard lock(link->mutex);
+      if (!run->left && link->context) QMetaObject::invokeMethod(link->context, std::move(fn), Qt::QueuedConnection);
     };
-    if (claimed) job->Run(relay);
-    else job->Follow(relay);
-    const Outcome outcome = job->Outcome();
-    const QString temp = job->temp.Path(), output = job->settings.outputFile;
-    Post(generation, [this, generation, outcome, temp, output] { End(generation, outcome, temp, output); });
+    auto relay = [&](int source, int percent) {
+      post([this, run, source, percent] {
+        if (run == current_) events_.progress(source, percent);
+      });
+    };
+    AheadJob& job = *run->job;
+    if (claimed) job.Run(relay);
+    else job.Follow(relay);
+    const Outcome outcome = job.Outcome();
+    std::lock_guard lock(link->mutex);
+    run->ended = true;
+    if (run->left || !link->context) {
+      QFile::remove(job.temp.Path());
+      return;
+    }
+    QMetaObject::invokeMethod(link->context, [this, run, outcome] { End(run, outcome); }, Qt::QueuedConnection);
   });
 }
 
 AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
                               const std::atomic<bool>& abort, const std::function<void(int, int)>& progress) {
-  using Outcome = AudioJobOutcome;
   const QString& output = settings.outputFile;
   if (output.isEmpty()) return {AudioErrOutput, "No output file is given."};
   if (sources.empty()) return {AudioErrNothingToDo, "There is no file to convert."};
@@ -152,17 +174,19 @@ AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& setti
   return {};
 }
 
-// On the UI thread: the complete temporary file replaces the output, unless the
-// job was aborted meanwhile.
-void AudioJobRunner::End(int generation, const Outcome& outcome, const QString& tempPath, const QString& output) {
-  running_ = false;
-  // The job's file stays locked until it is renamed or removed.
-  const std::shared_ptr<AheadJob> adopted = std::exchange(adopted_, nullptr);
-  const HiddenTemp own = std::move(own_);
+// On the UI thread: the complete temporary file replaces the output.
+void AudioJobRunner::End(const std::shared_ptr<Run>& run, const Outcome& outcome) {
+  if (run != current_ || run->left) return;
+  current_.reset();
   const AudioJobEvents events = events_;  // a handler may start the next job
-  if (outcome.code == kAborted || abort_) {
+  const QString tempPath = run->job->temp.Path(), output = run->job->settings.outputFile;
+  if (outcome.code == kAborted || run->aborting) {
     QFile::remove(tempPath);
     events.aborted();
+    return;
+  }
+  if (events.again && events.again(outcome, *run->job)) {
+    QFile::remove(tempPath);
     return;
   }
   if (outcome.code != 0) {

@@ -9,12 +9,10 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "backend/audio/AudioJobSettings.h"
 #include "backend/audio/PcmSource.h"
-#include "platform/HiddenTemp.h"
 
 using PcmSources = std::vector<std::unique_ptr<PcmSource>>;
 struct AheadJob;
@@ -37,38 +35,41 @@ struct AudioJobEvents {
   std::function<void()> done;
   std::function<void()> aborted;
   std::function<void(long code, const QString& text)> error;
+  // Asked before an error or a completed job ends: true when the caller runs
+  // the job anew instead (its file is removed; no event follows).
+  std::function<bool(const AudioJobOutcome& outcome, AheadJob& job)> again;
 };
 
+// Every job runs on a thread of its own that nothing waits for: Abort and
+// Close return at once, and a job stopped in a slow read removes its
+// temporary file when it ends.
 class AudioJobRunner {
  public:
   explicit AudioJobRunner(QObject* context);
   ~AudioJobRunner();
 
   // True from Start until the ending event has been delivered.
-  bool Running() const { return running_; }
+  bool Running() const { return current_ != nullptr; }
   void Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events);
-  // Runs a job converted ahead as its own: waits for it (running it here when
-  // claimed, i.e. no worker has started it), relays its progress as source 0
-  // and ends as Start's jobs do, renaming its temporary file to its output.
+  // Runs a job (one converted ahead, or one set up now) as its own: waits for
+  // it (running it here when claimed, i.e. no worker has started it), relays
+  // its progress and ends as Start's jobs do, renaming its temporary file to
+  // its output.
   void Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJobEvents events);
-  // The running job stops and ends with the aborted event.
+  // The running job stops and ends with the aborted event: once it has
+  // stopped, or soon whatever it is doing.
   void Abort();
-  // Stops a running job without any further event and waits for its thread.
+  // Stops a running job without any further event.
   void Close();
 
  private:
-  using Outcome = AudioJobOutcome;
-  int Begin(AudioJobEvents events, const QString& tempPath);
-  void Post(int generation, std::function<void()> fn);
-  void End(int generation, const Outcome& outcome, const QString& tempPath, const QString& output);
+  struct Link;
+  struct Run;
+  // The running job is left to end on its own; false when none runs.
+  bool Leave();
+  void End(const std::shared_ptr<Run>& run, const AudioJobOutcome& outcome);
 
-  QObject* context_;
-  std::thread worker_;
-  std::atomic<bool> abort_{false};
-  std::atomic<int> generation_{0};
-  bool running_ = false;
-  QString tempPath_;
-  HiddenTemp own_;  // the file of a job started here, locked until it ends
-  std::shared_ptr<AheadJob> adopted_;
+  std::shared_ptr<Link> link_;
+  std::shared_ptr<Run> current_;
   AudioJobEvents events_;
 };

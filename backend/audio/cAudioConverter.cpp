@@ -12,12 +12,9 @@ struct cAudioConverter::Probes {
 };
 
 cAudioConverter::cAudioConverter(QObject* parent)
-    : cAudioJobControl(parent), probes_(std::make_unique<Probes>()), ahead_(std::make_unique<WorkAheadPool>()) {}
+    : cAudioJobControl(parent), probes_(std::make_unique<Probes>()) {}
 
-cAudioConverter::~cAudioConverter() {
-  CloseJob();
-  ahead_->Stop();
-}
+cAudioConverter::~cAudioConverter() { CloseJob(); }
 
 void cAudioConverter::PrefetchSources(const QStringList& paths) {
   if (paths.isEmpty())
@@ -50,54 +47,17 @@ long cAudioConverter::ReadSourceTags(const QString& path) {
 
 QTime cAudioConverter::SecondsToTime(long seconds) const { return QTime(0, 0).addSecs(int(seconds)); }
 
-std::shared_ptr<AheadJob> cAudioConverter::CurrentJob() const {
-  auto job = std::make_shared<AheadJob>();
-  job->settings = Settings();
-  job->input = inputFile_;
-  job->start = rangeStart_;
-  job->length = rangeLength_;
-  return job;
+std::shared_ptr<AheadJob> cAudioConverter::CurrentJob(bool) const {
+  return FileJob(Settings(), inputFile_, rangeStart_, rangeLength_);
 }
-
-int cAudioConverter::WorkAheadThreads() { return WorkAheadPool::Threads(); }
-void cAudioConverter::SetWorkAheadThreads(int count) { WorkAheadPool::SetThreads(count); }
-
-bool cAudioConverter::PrepareAhead() {
-  if (WorkAheadPool::Threads() < 2) return false;
-  auto job = CurrentJob();
-  job->temp = HiddenTemp(job->settings.outputFile);
-  ahead_->Add(std::move(job));
-  rangeStart_ = rangeLength_ = -1;
-  return true;
-}
-
-void cAudioConverter::EndWorkAhead() { ahead_->Stop(); }
 
 long cAudioConverter::StartConvert() {
-  if (JobRunning()) return AudioErrBusy;
-  bool claimed = false;
-  if (auto job = ahead_->Take(*CurrentJob(), &claimed)) {
-    rangeStart_ = rangeLength_ = -1;
-    return AdoptJob(std::move(job), claimed, [this](int, int percent) { emit Progress(percent); });
-  }
-  std::vector<std::unique_ptr<PcmSource>> sources;
-  sources.push_back(MakeFileSource(inputFile_, rangeStart_, rangeLength_));
-  const long result = StartJob(std::move(sources), [this](int, int percent) { emit Progress(percent); });
-  // A range belongs to the job it was set for; the next job converts the whole
-  // file unless a range is set again.
-  if (result == 0) rangeStart_ = rangeLength_ = -1;
-  return result;
+  return StartTurn([this](int, int percent) { emit Progress(percent); });
 }
 
-void cAudioConverter::AbortConvert() {
-  AbortJob();
-  ahead_->Stop();
-}
+void cAudioConverter::AbortConvert() { AbortJob(); }
 
-void cAudioConverter::CloseConverter() {
-  CloseJob();
-  ahead_->Stop();
-}
+void cAudioConverter::CloseConverter() { CloseJob(); }
 
 void cAudioConverter::EnumAcmTags(long formatTag, long sampleRate, long channels, long bits, long flags) {
   const bool convert = (flags & ACM_FORMATENUMF_CONVERT) != 0;

@@ -2,12 +2,14 @@
 
 #include "backend/audio/AudioJobRunner.h"
 #include "backend/audio/AudioJobSettings.h"
+#include "backend/audio/WorkAhead.h"
 
 cAudioJobControl::cAudioJobControl(QObject* parent)
     : QObject(parent),
       settings_(std::make_unique<AudioJobSettings>()),
-      runner_(std::make_unique<AudioJobRunner>(this)) {}
-cAudioJobControl::~cAudioJobControl() = default;
+      runner_(std::make_unique<AudioJobRunner>(this)),
+      ahead_(std::make_shared<WorkAheadPool>()) {}
+cAudioJobControl::~cAudioJobControl() { CloseJob(); }
 
 AudioJobEvents cAudioJobControl::Events(std::function<void(int, int)> progress) {
   AudioJobEvents events;
@@ -25,14 +27,71 @@ long cAudioJobControl::StartJob(std::vector<std::unique_ptr<PcmSource>> sources,
   return 0;
 }
 
-long cAudioJobControl::AdoptJob(std::shared_ptr<AheadJob> job, bool claimed, std::function<void(int, int)> progress) {
+std::shared_ptr<AheadJob> cAudioJobControl::CurrentJob(bool) const { return nullptr; }
+
+int cAudioJobControl::WorkAheadThreads() { return WorkAheadPool::Threads(); }
+void cAudioJobControl::SetWorkAheadThreads(int count) { WorkAheadPool::SetThreads(count); }
+bool cAudioJobControl::WaitForStoppedJobs(int ms) { return WaitForDetached(ms); }
+
+bool cAudioJobControl::PrepareAhead() {
+  auto job = WorkAheadPool::Threads() >= 2 ? CurrentJob(true) : nullptr;
+  UseUpRange();
+  if (!job) return false;
+  job->temp = HiddenTemp(job->settings.outputFile);
+  ahead_->Add(std::move(job));
+  return true;
+}
+
+void cAudioJobControl::EndWorkAhead() { ahead_->Stop(); }
+
+long cAudioJobControl::StartTurn(std::function<void(int, int)> progress) {
   if (runner_->Running()) return AudioErrBusy;
-  runner_->Adopt(std::move(job), claimed, Events(std::move(progress)));
+  turn_ = CurrentJob(false);
+  turn_->temp = HiddenTemp(turn_->settings.outputFile);
+  turnAgain_ = false;
+  turnProgress_ = progress;
+  UseUpRange();
+  bool claimed = true;
+  auto job = ahead_->Take(*turn_, &claimed);
+  runner_->Adopt(job ? std::move(job) : turn_, claimed, TurnEvents());
   return 0;
 }
 
-void cAudioJobControl::AbortJob() { runner_->Abort(); }
-void cAudioJobControl::CloseJob() { runner_->Close(); }
+AudioJobEvents cAudioJobControl::TurnEvents() {
+  AudioJobEvents events = Events(turnProgress_);
+  events.again = [this](const AudioJobOutcome& outcome, AheadJob& job) { return RunTurnAgain(outcome, job); };
+  return events;
+}
+
+// One worker's outcome, whatever was worked ahead: a job that read its input
+// before it was replaced, or that failed while files written ahead took room
+// on the disk, runs again, once the files ahead are gone. An input that
+// cannot be read is an error either way.
+bool cAudioJobControl::RunTurnAgain(const AudioJobOutcome& outcome, AheadJob& job) {
+  const bool stale = !job.InputUnchanged();
+  const bool crowded = outcome.code != 0 && outcome.code != AudioErrInput && ahead_->Busy();
+  if (turnAgain_ || !turn_ || !(stale || crowded)) return false;
+  turnAgain_ = true;
+  ahead_->Stop();
+  auto again = turn_->Again();
+  again->sources = [pool = ahead_, sources = again->sources](const std::atomic<bool>& abort) {
+    pool->WaitIdle(abort);
+    return sources(abort);
+  };
+  runner_->Adopt(std::move(again), true, TurnEvents());
+  return true;
+}
+
+void cAudioJobControl::AbortJob() {
+  runner_->Abort();
+  ahead_->Stop();
+}
+
+void cAudioJobControl::CloseJob() {
+  runner_->Close();
+  ahead_->Stop();
+}
+
 bool cAudioJobControl::JobRunning() const { return runner_->Running(); }
 
 AudioJobSettings& cAudioJobControl::Settings() { return *settings_; }

@@ -34,8 +34,9 @@ QString TrackText(long track) { return QString("track %1").arg(track); }
 
 class CdTrackSource : public PcmSource {
  public:
-  CdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart, long rangeLength)
-      : drive_(std::move(drive)), track_(track), rangeStart_(rangeStart), rangeLength_(rangeLength) {}
+  CdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart, long rangeLength,
+                const std::atomic<bool>* abort = nullptr)
+      : drive_(std::move(drive)), track_(track), rangeStart_(rangeStart), rangeLength_(rangeLength), abort_(abort) {}
   ~CdTrackSource() override {
     swr_free(&swr_);
     if (paranoia_) cdio_paranoia_free(paranoia_);
@@ -131,6 +132,8 @@ class CdTrackSource : public PcmSource {
   // data is sure; a sector it had to give up on fails the track.
   bool ReadChecked(int sectors) {
     for (int s = 0; s < sectors; ++s, ++next_) {
+      // A sector's retries take long on a scratched disc: a stopped rip ends between sectors.
+      if (abort_ && *abort_) return false;
       t_sectorLost = false;
       const int16_t* data = cdio_paranoia_read_limited(paranoia_, OnParanoiaEvent, kRetries);
       if (!data || t_sectorLost) return false;
@@ -157,6 +160,7 @@ class CdTrackSource : public PcmSource {
 
   std::optional<CdDriveTable::Drive> drive_;
   long track_, rangeStart_, rangeLength_;
+  const std::atomic<bool>* abort_;
   CdIo_t* cdio_ = nullptr;
   cdrom_drive_t* cdda_ = nullptr;
   cdrom_paranoia_t* paranoia_ = nullptr;
@@ -306,8 +310,9 @@ class TurnTakingSource : public PcmSource {
 std::unique_ptr<PcmSource> MakeCdTrackSource(std::optional<CdDriveTable::Drive> drive, long track, long rangeStart,
                                              long rangeLength, std::shared_ptr<CdReadTurns::Ticket> ticket,
                                              std::shared_ptr<ReadAheadStore> store, const std::atomic<bool>* abort) {
-  return std::make_unique<TurnTakingSource>(MakeCdTrackSource(std::move(drive), track, rangeStart, rangeLength),
-                                            track, std::move(ticket), std::move(store), abort);
+  return std::make_unique<TurnTakingSource>(
+      std::make_unique<CdTrackSource>(std::move(drive), track, rangeStart, rangeLength, abort), track,
+      std::move(ticket), std::move(store), abort);
 }
 
 void WatchCdReads(std::function<void(long track)> watcher) {

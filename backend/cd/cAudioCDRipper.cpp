@@ -28,8 +28,7 @@ struct cAudioCDRipper::Disc {
 cAudioCDRipper::cAudioCDRipper(QObject* parent)
     : cAudioJobControl(parent),
       turns_(std::make_shared<CdReadTurns>()),
-      store_(std::make_shared<ReadAheadStore>(ProgramFolder() + "/ripcache")),
-      ahead_(std::make_unique<WorkAheadPool>()) {}
+      store_(std::make_shared<ReadAheadStore>(ProgramFolder() + "/ripcache")) {}
 cAudioCDRipper::~cAudioCDRipper() { CloseRipper(); }
 
 long cAudioCDRipper::GetDeviceCount() const { return long(CdDriveTable::Drives().size()); }
@@ -99,12 +98,6 @@ std::optional<CdDriveTable::Drive> DriveAt(long position) {
   if (position < 0 || size_t(position) >= drives.size()) return std::nullopt;
   return drives[size_t(position)];
 }
-
-// The track's read at its reserved place, or after every place given so far.
-std::shared_ptr<CdReadTurns::Ticket> TurnOf(CdReadTurns& turns, const std::map<long, long>& places, long track) {
-  const auto it = places.find(track);
-  return it == places.end() ? turns.Next() : turns.At(it->second);
-}
 }  // namespace
 
 std::function<std::unique_ptr<PcmSource>(double start)> cAudioCDRipper::TrackPreview(long position,
@@ -114,32 +107,34 @@ std::function<std::unique_ptr<PcmSource>(double start)> cAudioCDRipper::TrackPre
   return [drive, track](double start) { return MakeCdTrackSource(drive, track, long(start), -1); };
 }
 
-// The rip set up now. Its source takes its turn at the drive only when it
-// starts, and reads the whole track at once when it works ahead.
-std::shared_ptr<AheadJob> cAudioCDRipper::CurrentJob(bool whole) const {
+// The rip set up now. Worked ahead, it takes its place in the drive's read
+// order when queued (its reserved place, or the next) and reads the whole
+// track at once; at its turn, when it starts (at its reserved place, or the
+// next), reading as it encodes.
+std::shared_ptr<AheadJob> cAudioCDRipper::CurrentJob(bool ahead) const {
   auto job = std::make_shared<AheadJob>();
   job->settings = Settings();
   const auto drive = DriveAt(deviceIndex_);
   job->input = (drive ? drive->device : QString()) + "#" + QString::number(trackNumber_);
   job->start = double(rangeStart_);
   job->length = double(rangeLength_);
-  if (!whole) return job;
-  job->source = [drive, track = trackNumber_, start = rangeStart_, length = rangeLength_,
-                 ticket = TurnOf(*turns_, readPlaces_, trackNumber_), store = store_, abort = &job->abort] {
-    return MakeCdTrackSource(drive, track, start, length, ticket, store, abort);
+  const auto reserved = readPlaces_.find(trackNumber_);
+  const long place = reserved == readPlaces_.end() ? -1 : reserved->second;
+  auto turnAt = [turns = turns_, place] { return place < 0 ? turns->Next() : turns->At(place); };
+  job->sources = [drive, track = trackNumber_, start = rangeStart_, length = rangeLength_, turnAt,
+                  ticket = ahead ? turnAt() : nullptr, store = ahead ? store_ : nullptr](const std::atomic<bool>& abort) {
+    PcmSources sources;
+    sources.push_back(MakeCdTrackSource(drive, track, start, length, ticket ? ticket : turnAt(), store, &abort));
+    return sources;
   };
   return job;
 }
 
-bool cAudioCDRipper::PrepareAhead() {
-  const bool ahead = WorkAheadPool::Threads() >= 2;
-  if (ahead) {
-    auto job = CurrentJob(true);
-    job->temp = HiddenTemp(job->settings.outputFile);
-    ahead_->Add(std::move(job));
-  }
-  rangeStart_ = rangeLength_ = -1;
-  return ahead;
+long cAudioCDRipper::RipTrack() {
+  const long result = StartTurn([this](int, int percent) { emit Progress(percent); });
+  // The rip started, or the one queued for it, holds the place now.
+  if (result == 0) readPlaces_.erase(trackNumber_);
+  return result;
 }
 
 void cAudioCDRipper::ReserveReadTurn(long track) {
@@ -155,35 +150,15 @@ void cAudioCDRipper::GiveUpReadTurn(long track) {
 }
 
 void cAudioCDRipper::EndWorkAhead() {
-  ahead_->Stop();
+  cAudioJobControl::EndWorkAhead();
   for (const auto& [track, place] : readPlaces_) turns_->GiveUp(place);
   readPlaces_.clear();
-}
-
-long cAudioCDRipper::RipTrack() {
-  if (JobRunning()) return AudioErrBusy;
-  auto progress = [this](int, int percent) { emit Progress(percent); };
-  bool claimed = false;
-  if (auto job = ahead_->Take(*CurrentJob(false), &claimed)) {
-    rangeStart_ = rangeLength_ = -1;
-    readPlaces_.erase(trackNumber_);
-    return AdoptJob(std::move(job), claimed, progress);
-  }
-  std::vector<std::unique_ptr<PcmSource>> sources;
-  sources.push_back(MakeCdTrackSource(DriveAt(deviceIndex_), trackNumber_, rangeStart_, rangeLength_,
-                                      TurnOf(*turns_, readPlaces_, trackNumber_), nullptr, nullptr));
-  readPlaces_.erase(trackNumber_);
-  const long result = StartJob(std::move(sources), progress);
-  // A range belongs to the rip it was set for; the next rip takes the whole
-  // track unless a range is set again.
-  if (result == 0) rangeStart_ = rangeLength_ = -1;
-  return result;
 }
 
 // The running rip is told first: a worker may be encoding it for it.
 void cAudioCDRipper::AbortRip() {
   AbortJob();
-  ahead_->Stop();
+  EndWorkAhead();
 }
 
 void cAudioCDRipper::Eject() {
@@ -194,7 +169,6 @@ void cAudioCDRipper::Eject() {
 }
 
 void cAudioCDRipper::CloseRipper() {
-  AbortJob();
-  EndWorkAhead();
   CloseJob();
+  EndWorkAhead();
 }

@@ -8,8 +8,6 @@
 
 #include "platform/audio/cAudioJobControl.h"
 
-class WorkAheadPool;
-
 // EnumAcmTags flag: only tags that can convert from the given source format.
 constexpr long ACM_FORMATENUMF_CONVERT = 0x100000;
 
@@ -45,22 +43,8 @@ class cAudioConverter : public cAudioJobControl {
   double RangeLength() const { return rangeLength_; }
   void SetRangeLength(double seconds) { rangeLength_ = seconds; }
   // Returns 0 at once when the job was started; its events follow. A job
-  // queued ahead that is the same in every setting is taken over.
+  // queued ahead (PrepareAhead) that is the same in every setting is taken over.
   long StartConvert();
-  // Work ahead: queues the job set up now (source, range, format, tags and
-  // output), to be converted on a worker thread into a hidden temporary file
-  // beside its output, with no events. Only StartConvert of the same job gives
-  // it its name. Jobs are worked in the order they were queued; a job whose
-  // output file comes after another queued job's is taken by StartConvert
-  // only in that order, the ones passed over being dropped. Returns false when
-  // there is a single worker: runs then stay one job at a time.
-  bool PrepareAhead();
-  // Stops every queued job and removes their temporary files.
-  void EndWorkAhead();
-  // Workers for the jobs queued ahead: one per core unless a count is set
-  // (tests and benches; 0 goes back to one per core).
-  static int WorkAheadThreads();
-  static void SetWorkAheadThreads(int count);
   void AbortConvert();
   // Stops a running job without further events and releases the source.
   void CloseConverter();
@@ -92,6 +76,8 @@ class cAudioConverter : public cAudioJobControl {
   // and the files being probed ahead.
   struct Probes;
   std::unique_ptr<Probes> probes_;
-  std::unique_ptr<WorkAheadPool> ahead_;
-  std::shared_ptr<AheadJob> CurrentJob() const;
+
+ protected:
+  std::shared_ptr<AheadJob> CurrentJob(bool ahead) const override;
+  void UseUpRange() override { rangeStart_ = rangeLength_ = -1; }
 };

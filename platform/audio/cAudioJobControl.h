@@ -14,7 +14,9 @@
 struct AudioJobSettings;
 class PcmSource;
 class AudioJobRunner;
+class WorkAheadPool;
 struct AheadJob;
+struct AudioJobOutcome;
 
 // Error codes carried by the Error event.
 enum AudioErrorCode : long {
@@ -61,6 +63,23 @@ class cAudioJobControl : public QObject {
   QString OutputFile() const;
   void SetOutputFile(const QString& path);
 
+  // Work ahead: queues the job set up now (source, range, format, tags and
+  // output), to be converted on a worker thread into a hidden temporary file
+  // beside its output, with no events. Only the start of the same job at its
+  // turn gives it its name; the ones passed over are dropped. The range set
+  // is used up either way. Returns false when there is a single worker: runs
+  // then stay one job at a time.
+  bool PrepareAhead();
+  // Stops every queued job; their temporary files go as they end.
+  virtual void EndWorkAhead();
+  // Workers for the jobs queued ahead: one per core unless a count is set
+  // (tests and benches; 0 goes back to one per core).
+  static int WorkAheadThreads();
+  static void SetWorkAheadThreads(int count);
+  // Waits up to ms for the jobs stopped by an abort or a close to end, their
+  // temporary files removed; false when one still runs.
+  static bool WaitForStoppedJobs(int ms);
+
  signals:
   void Done();
   void Aborted();
@@ -73,16 +92,31 @@ class cAudioJobControl : public QObject {
   // AudioErrBusy (and no event) while a job runs. progress gets the source's
   // position from 0 and its percent.
   long StartJob(std::vector<std::unique_ptr<PcmSource>> sources, std::function<void(int, int)> progress);
-  // Runs a job converted ahead as if started here (see AudioJobRunner::Adopt).
-  long AdoptJob(std::shared_ptr<AheadJob> job, bool claimed, std::function<void(int, int)> progress);
+  // The job set up now, its sources made when it runs; ahead: it is queued
+  // to be worked ahead (and may take its place in a read order now).
+  virtual std::shared_ptr<AheadJob> CurrentJob(bool ahead) const;
+  // The range set applies to one job only.
+  virtual void UseUpRange() {}
+  // Starts the job set up now at its turn: the job queued ahead for it when
+  // it is the same in every setting, otherwise a new one. 0 when started,
+  // AudioErrBusy (and no event) while a job runs.
+  long StartTurn(std::function<void(int, int)> progress);
+  // Stops the running job and every queued one; Aborted follows.
   void AbortJob();
-  // Stops a running job without further events.
+  // Stops a running job and every queued one without further events.
   void CloseJob();
   bool JobRunning() const;
 
  private:
   struct AudioJobEvents Events(std::function<void(int, int)> progress);
+  struct AudioJobEvents TurnEvents();
+  bool RunTurnAgain(const AudioJobOutcome& outcome, AheadJob& job);
 
   std::unique_ptr<AudioJobSettings> settings_;
   std::unique_ptr<AudioJobRunner> runner_;
+  std::shared_ptr<WorkAheadPool> ahead_;
+  // The turn running: its set-up, whether it already ran anew, its progress.
+  std::shared_ptr<AheadJob> turn_;
+  bool turnAgain_ = false;
+  std::function<void(int, int)> turnProgress_;
 };

@@ -17,8 +17,6 @@
 
 class CdReadTurns;
 class ReadAheadStore;
-class WorkAheadPool;
-struct AheadJob;
 
 class cAudioCDRipper : public cAudioJobControl {
   Q_OBJECT
@@ -58,28 +56,21 @@ class cAudioCDRipper : public cAudioJobControl {
 
   // Starts ripping TrackNumber of the DeviceIndex drive into OutputFile;
   // returns 0 at once (AudioErrBusy, without an event, while a rip runs). A
-  // rip queued ahead that is the same in every setting is taken over.
+  // rip queued ahead (PrepareAhead) that is the same in every setting is
+  // taken over. Rips worked ahead still read the drive one track at a time,
+  // at the tracks' reserved places or else in the order they were queued (the
+  // rips started here after them), each track read whole so that its encoding
+  // runs beside the next track's read: in memory up to a few tens of MB for
+  // all of them together, past that in files of a run folder of the ripper's own.
   long RipTrack();
-  // Work ahead: queues the rip set up now, to be encoded on a worker thread
-  // into a hidden temporary file beside its output, with no events. The drive
-  // is still read one track at a time, at the tracks' reserved places or else
-  // in the order the rips were queued (the rips started by RipTrack after
-  // them), each track read whole so that its encoding runs beside the next
-  // track's read: in memory up to a few tens of MB for all of them together,
-  // past that in files of a run folder of the ripper's own. Only RipTrack of
-  // the same rip gives it its name; rips passed over are dropped. The range
-  // set is used up either way. Returns false when there is a single worker:
-  // runs then stay one rip at a time.
-  bool PrepareAhead();
   // Holds the drive's next place in the read order for the track, so that rips
   // queued after it read after it whether it is queued ahead or ripped at its
-  // turn; the track's PrepareAhead and RipTrack take the place.
+  // turn; the track's rip, ahead or at its turn, takes the place.
   void ReserveReadTurn(long track);
   // The track will not be ripped: the rips after it no longer wait for it.
   void GiveUpReadTurn(long track);
-  // Stops every queued rip, removes their temporary files and gives up the
-  // places still reserved.
-  void EndWorkAhead();
+  // Stops every queued rip and gives up the places still reserved.
+  void EndWorkAhead() override;
   // The running rip and every queued one stop; Aborted follows.
   void AbortRip();
   // The preview player's source of a track of the device at that position,
@@ -95,16 +86,18 @@ class cAudioCDRipper : public cAudioJobControl {
 
  private:
   struct Disc;
-  std::shared_ptr<AheadJob> CurrentJob(bool whole) const;
 
   std::unique_ptr<Disc> disc_;
   std::shared_ptr<CdReadTurns> turns_;
-  std::map<long, long> readPlaces_;  // track: its reserved place
+  std::map<long, long> readPlaces_;        // track: its reserved place
   std::shared_ptr<ReadAheadStore> store_;  // where tracks read ahead wait
-  std::unique_ptr<WorkAheadPool> ahead_;
   long deviceIndex_ = -1;
   QString deviceError_;
   long trackNumber_ = 1;
   long rangeStart_ = -1;
   long rangeLength_ = -1;
+
+ protected:
+  std::shared_ptr<AheadJob> CurrentJob(bool ahead) const override;
+  void UseUpRange() override { rangeStart_ = rangeLength_ = -1; }
 };

@@ -60,7 +60,11 @@ void g_frmConverter::HandOverFormat(long position) { OutputFormatStore::HandOver
 
 void g_frmConverter::ApplyTags(const TagSet& tags) { SetControlTags(*cAudioConverter1, tags); }
 
-std::vector<std::pair<QString, QString>> g_frmConverter::ExtraTagValues() { return ItemTagValues(m_lCurrentRow); }
+std::vector<std::pair<QString, QString>> g_frmConverter::ExtraTagValues() {
+  return ItemTagValues(cGrid1->SelectedRow());
+}
+
+void g_frmConverter::SetUpRowJob(long row, const QString& output) { SetUpConversion(*cAudioConverter1, row, output); }
 
 // ---------------------------------------------------------------- the run
 
@@ -75,7 +79,7 @@ void g_frmConverter::cmdConvert_Click() {
   m_lSecsDone = 0;
   BringLogToFront();
   m_lTimerTicks = 1;
-  ConvertRowsAhead(*cAudioConverter1, m_lCurrentRow);
+  WorkRowsAhead(*cAudioConverter1);
   ConvertTracks();
 }
 
@@ -95,7 +99,7 @@ void g_frmConverter::ConvertTracks() {
   }
   // An Abort confirmed behind the last item's question answered No.
   if (m_bAbortPending && outcome == TaskSkipped) outcome = TaskAborted;
-  cAudioConverter1->EndWorkAhead();
+  EndWorkAhead();
   ItemLoopEnded();
   if (outcome == TaskAborted) {
     cAudioConverter1_Aborted();
@@ -125,14 +129,11 @@ long g_frmConverter::ConvertTask(long lRow) {
   cGrid1->SetSelectedRow(lRow);
   m_lItemSecs = ItemSeconds(lRow);
   m_lItemSecsDone = 0;
-  SetID3Tags(lRow);
   AnnounceItem(lRow, "Start to convert: ");
-  const QString output = UniqueInRun(OutputPathOrError(name));
+  const QString output = RowOutput(OutputPathOrError(name));
   if (output.isEmpty()) return TaskSkipped;
-  cAudioConverter1->SetInputFile(ItemRow::Text(*cGrid1, lRow, "COL_FILE"));
+  SetUpRowJob(lRow, output);
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
-  SetRowRange(*cAudioConverter1, *cGrid1, lRow);
-  cAudioConverter1->SetOutputFile(output);
   if (m_bAbortPending) return TaskAborted;
   cAudioConverter1->StartConvert();
   return TaskStarted;

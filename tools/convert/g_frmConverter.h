@@ -43,6 +43,7 @@ class g_frmConverter : public TaskWindow {
   void HandOverFormat(long position) override;
   void ApplyTags(const TagSet& tags) override;
   std::vector<std::pair<QString, QString>> ExtraTagValues() override;
+  void SetUpRowJob(long row, const QString& output) override;
 
   // What differs in the ACM converter's run: the caption while it runs and
   // when done, the error's status label, the steps after the item loop.

@@ -1,7 +1,6 @@
 #include "tools/disc/g_frmCDRipper.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -115,7 +114,13 @@ void g_frmCDRipper::cmdConvert_Click() {
   BringLogToFront();
   m_ltmrTicks = 1;
   cAudioCDRipper1->SetDeviceIndex(cboDevices->currentIndex());
-  RipRowsAhead();
+  // WAV output is as fast as the drive and stays one rip at a time.
+  if (cAudioCDRipper1->DestinationFormat() > 2) {
+    // Every marked row reads the drive at its place in row order, worked ahead or not.
+    for (long row = 1; row <= cGrid1->Rows(); ++row)
+      if (RowInRun(row)) cAudioCDRipper1->ReserveReadTurn(row);
+    WorkRowsAhead(*cAudioCDRipper1);
+  }
   ConvertTracks();
 }
 
@@ -128,7 +133,7 @@ void g_frmCDRipper::ConvertTracks() {
   for (long row = m_lCurrentRow; row <= rows; ++row) {
     m_lCurrentRow = row;
     SetBusy(true);
-    if (ItemRow::Icon(*cGrid1, row, "Inc") != ItemRow::kMarked) continue;
+    if (!RowInRun(row)) continue;
     outcome = m_bAbortPending ? TaskAborted : ConvertTask(row);
     if (outcome == TaskStarted) return;
     cAudioCDRipper1->GiveUpReadTurn(row);
@@ -137,7 +142,7 @@ void g_frmCDRipper::ConvertTracks() {
   }
   // An Abort confirmed behind the last track's question answered No.
   if (m_bAbortPending && outcome == TaskSkipped) outcome = TaskAborted;
-  cAudioCDRipper1->EndWorkAhead();
+  EndWorkAhead();
   if (outcome == TaskAborted) {
     EndRunAborted();
     return;
@@ -167,47 +172,27 @@ long g_frmCDRipper::ConvertTask(long lRow) {
   cGrid1->SetSelectedRow(lRow);
   m_ltmrItemSecs = ItemSeconds(lRow);
   m_ltmrItemSecsDone = 0;
-  cAudioCDRipper1->SetTrackNumber(lRow);
-  SetID3Tags(lRow);
   AnnounceItem(lRow, "Start to rip: ");
-  const QString output = UniqueInRun(OutputPathOrError(name));
+  const QString output = RowOutput(OutputPathOrError(name));
   if (output.isEmpty()) return TaskSkipped;
+  SetUpRowJob(lRow, output);
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
-  SetRowRange(*cAudioCDRipper1, *cGrid1, lRow);
-  cAudioCDRipper1->SetOutputFile(output);
   if (m_bAbortPending) return TaskAborted;
   cAudioCDRipper1->RipTrack();
   return TaskStarted;
 }
 
-// Encoding is what takes long, not reading: the marked rows are queued to be
-// read in row order and encoded on the control's workers, each set up as its
-// turn will set it up (its name uniqued as its turn will unique it), so that
-// its turn takes the rip over. WAV output is as fast as the drive and stays one
-// rip at a time. A row waits for its turn when its target exists (its question
-// comes first) or when its name or tags hold the clock; it still reads the
-// drive at its place in row order, which every marked row reserves first.
-void g_frmCDRipper::RipRowsAhead() {
-  if (cAudioCDRipper1->DestinationFormat() <= 2) return;
-  for (long row = 1; row <= cGrid1->Rows(); ++row)
-    if (ItemRow::Icon(*cGrid1, row, "Inc") == ItemRow::kMarked) cAudioCDRipper1->ReserveReadTurn(row);
-  const QSet<QString> runOutputs = m_runOutputs;
-  for (long row = 1; row <= cGrid1->Rows(); ++row) {
-    if (ItemRow::Icon(*cGrid1, row, "Inc") != ItemRow::kMarked) continue;
-    const QString name = GetTargetFileName(row);
-    if (name.isEmpty()) continue;
-    const QString output = UniqueInRun(OutputFolder() + name);
-    if (QFileInfo::exists(output) || RowFollowsTheClock(row)) continue;
-    // As at its turn: "[TRACK_NUM]" in the tags is the selected row.
-    cGrid1->SetSelectedRow(row);
-    cAudioCDRipper1->SetTrackNumber(row);
-    SetID3Tags(row);
-    SetRowRange(*cAudioCDRipper1, *cGrid1, row);
-    cAudioCDRipper1->SetOutputFile(output);
-    if (!cAudioCDRipper1->PrepareAhead()) break;
-  }
-  m_runOutputs = runOutputs;
+// Encoding is what takes long, not reading: the marked rows are read in row
+// order and encoded on the control's workers (see WorkRowsAhead).
+void g_frmCDRipper::SetUpRowJob(long row, const QString& output) {
+  cGrid1->SetSelectedRow(row);
+  cAudioCDRipper1->SetTrackNumber(row);
+  SetID3Tags(row);
+  SetRowRange(*cAudioCDRipper1, *cGrid1, row);
+  cAudioCDRipper1->SetOutputFile(output);
 }
+
+bool g_frmCDRipper::RowInRun(long row) const { return ItemRow::Icon(*cGrid1, row, "Inc") == ItemRow::kMarked; }
 
 void g_frmCDRipper::cmdAbort_Click() {
   if (!ConfirmAbort()) return;

@@ -3,7 +3,7 @@
 // holds every track of the disc, so a row number is the track number; the
 // run passes over the unmarked rows. Each track is started from the ripper
 // control's Done or Error event of the one before. Into a compressed format
-// later tracks are read and encoded ahead on every core (see RipRowsAhead).
+// later tracks are read and encoded ahead on every core (see WorkRowsAhead).
 #pragma once
 
 #include "taskframe/TaskWindow.h"
@@ -49,11 +49,12 @@ class g_frmCDRipper : public TaskWindow {
   void HandOverFormat(long position) override;
   void ApplyTags(const TagSet& tags) override;
   void EndOfJobDiscAction() override;
+  void SetUpRowJob(long row, const QString& output) override;
+  bool RowInRun(long row) const override;
 
  private:
   void FillDeviceList();
   void endRunDone();
-  void RipRowsAhead();
   // An Abort confirmed while no track was running (between two tracks): the
   // run ends as aborted before the next track starts.
   bool m_bAbortPending = false;

@@ -306,7 +306,7 @@ void g_frmDataBurner3::ConvertTracks(bool startOfRun) {
   Timer1->SetEnabled(true);
   lblCurrentTrack->setText("Ready.");
   if (startOfRun) EraseTempBurnFolder();
-  if (startOfRun && !m_bCopyMode) ConvertRowsAhead(*cAudioConverter1, m_lCurrentRow);
+  if (startOfRun && !m_bCopyMode) WorkRowsAhead(*cAudioConverter1);
   if (m_bCopyMode) copyLoop();
   else convertLoop();
 }
@@ -380,14 +380,14 @@ void g_frmDataBurner3::convertLoop() {
     // An Abort given while the row was prepared ends the run, whatever the row became.
     if (outcome != TaskStarted && m_bAbort) outcome = TaskAborted;
     if (outcome == TaskStarted) return;
-    if (outcome == TaskCancelled || outcome == TaskAborted) {
-      cAudioConverter1->EndWorkAhead();
-      Log("Aborted.");
-      endStagingCancelled();
-      return;
-    }
+    if (outcome == TaskCancelled || outcome == TaskAborted) break;
   }
-  cAudioConverter1->EndWorkAhead();
+  EndWorkAhead();
+  if (outcome == TaskCancelled || outcome == TaskAborted) {
+    Log("Aborted.");
+    endStagingCancelled();
+    return;
+  }
   endStagingNormally();
 }
 
@@ -396,20 +396,19 @@ long g_frmDataBurner3::ConvertTask(long lRow) {
   cGrid1->SetSelectedRow(lRow);
   m_ltmrItemSecs = ItemSeconds(lRow);
   m_ltmrItemSecsDone = 0;
-  SetID3Tags(lRow);
   AnnounceItem(lRow, "Start to convert: ");
   lblCurrentTrack->setText("Start to convert: " + lblCurrentTrack->text() + "...");
-  cAudioConverter1->SetInputFile(ItemRow::Text(*cGrid1, lRow, "COL_FILE"));
-  const QString output = OutputPathOrError(name);
+  const QString output = RowOutput(OutputPathOrError(name));
   if (output.isEmpty()) return TaskSkipped;
+  SetUpRowJob(lRow, output);
   if (const long answer = AskOverwrite(output); answer != TaskStarted) return answer;
-  SetRowRange(*cAudioConverter1, *cGrid1, lRow);
-  cAudioConverter1->SetOutputFile(output);
   // An Abort given while the conversion was prepared stops it before it starts.
   if (m_bAbort) return TaskAborted;
   cAudioConverter1->StartConvert();
   return TaskStarted;
 }
+
+void g_frmDataBurner3::SetUpRowJob(long row, const QString& output) { SetUpConversion(*cAudioConverter1, row, output); }
 
 void g_frmDataBurner3::endStagingNormally() {
   SetButtonsEnabled(true);

@@ -120,6 +120,9 @@ class g_frmDataBurner3 : public TaskWindow {
   QString OutputFolder() const override { return GetTempBurnFolder(); }
   QString FolderToOpenWhenDone() const override;
   void EndOfJobDiscAction() override;
+  void SetUpRowJob(long row, const QString& output) override;
+  // Two rows of one name: the second asks before it replaces the first.
+  QString RowOutput(const QString& path) override { return path; }
 
  private:
   // The selected writer's letter ("E") and drive name ("E:").

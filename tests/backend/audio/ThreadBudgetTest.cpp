@@ -48,11 +48,11 @@ QByteArray ReadAll(const QString& path) {
 QString ApeInput(const QString& dir) { return WriteWav(dir + "/in.wav", 8000, 2, 16, 60.0); }
 
 std::shared_ptr<AheadJob> ApeJob(const QString& input, const QString& output) {
-  auto job = std::make_shared<AheadJob>();
-  job->settings.destinationFormat = DestApe;
-  job->settings.apeLevel = 2;
-  job->settings.outputFile = output;
-  job->input = input;
+  AudioJobSettings settings;
+  settings.destinationFormat = DestApe;
+  settings.apeLevel = 2;
+  settings.outputFile = output;
+  auto job = FileJob(settings, input);
   job->temp = HiddenTemp(output);
   return job;
 }
@@ -61,7 +61,7 @@ std::shared_ptr<AheadJob> ApeJob(const QString& input, const QString& output) {
 QByteArray OneThreadApe(const QString& input, const QString& output) {
   qputenv("TESSORY_APE_THREADS", "1");
   auto job = ApeJob(input, output);
-  job->Run([](int) {});
+  job->Run([](int, int) {});
   qunsetenv("TESSORY_APE_THREADS");
   EXPECT_EQ(job->Outcome().code, 0) << job->Outcome().text.toStdString();
   return ReadAll(job->temp.Path());
@@ -91,9 +91,9 @@ TEST(ThreadBudget, WorkAheadOfApeJobsStaysWithinTwoThreadsPerCoreAndEight) {
       const auto taken = pool.Take(*job, &claimed);
       ASSERT_EQ(taken, job);
       if (claimed)
-        job->Run([](int) {});
+        job->Run([](int, int) {});
       else
-        job->Follow([](int) {});
+        job->Follow([](int, int) {});
       ASSERT_EQ(job->Outcome().code, 0) << job->Outcome().text.toStdString();
       EXPECT_TRUE(ReadAll(job->temp.Path()) == expected) << job->temp.Path().toStdString();
     }
@@ -110,7 +110,7 @@ TEST(ThreadBudget, ApeJobAloneCodesOnEveryCore) {
   const int before = ThreadsNow();
   ThreadWatch watch;
   auto job = ApeJob(input, dir + "/alone.ape");
-  job->Run([](int) {});
+  job->Run([](int, int) {});
   ASSERT_EQ(job->Outcome().code, 0) << job->Outcome().text.toStdString();
   // The watch, and a coder beside this thread for every other core.
   EXPECT_GE(watch.Stop(), before + 1 + ThreadBudget::Cores() - 1);

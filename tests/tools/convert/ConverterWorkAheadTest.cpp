@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "platform/audio/cAudioConverter.h"
+#include "SmallDisk.h"
 #include "settings/FormControls.h"
 #include "settings/OutputFormatStore.h"
 #include "tests/taskframe/TaskFixture.h"
@@ -145,5 +146,101 @@ TEST_F(ConverterWorkAhead, AbortRemovesEveryFileConvertedAhead) {
     EXPECT_EQ(LastMessage(w), "Aborted.");
   });
   ASSERT_TRUE(aborted);
+  // The stopped jobs' files go as they end, after the run's end.
+  EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
   EXPECT_EQ(OutFiles(), QStringList{"a.mp3"});
+  EXPECT_EQ(PartFiles(), QStringList());
+}
+
+// A later row whose source is a link to the first row's target converts the
+// target the first row wrote, on four workers as on one, not the file that
+// was there before.
+TEST_F(ConverterWorkAhead, ASourceReachedThroughALinkIsReadAfterTheRowThatWritesIt) {
+  g_sDefaultFileNameFormat = "[123].[dest_extension]";
+  const QString target = TestEnv::FreshDir("written") + "/1.wav";
+  WriteWav(media + "/a.wav", 44100, 2, 16, 3.0);
+  WriteWav(target, 22050, 1, 16, 0.5);
+  ASSERT_TRUE(QFile::link(target, media + "/link.wav"));
+  AddItems({"a.wav", "link.wav"});
+  ASSERT_EQ(main->cGrid1->Rows(), 2);
+  QStringList logs[2];
+  std::map<QString, QByteArray> bytes[2];
+  for (int workers : {1, 4}) {
+    cAudioConverter::SetWorkAheadThreads(workers);
+    WriteWav(target, 22050, 1, 16, 0.5);
+    out = QFileInfo(target).absolutePath();
+    QFile::remove(out + "/2.wav");
+    WithConverter([&](g_frmConverter& w) {
+      ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, "WAV - Waveform Audio Format (*.wav)"));
+      w.chkOverWrite->setChecked(true);
+      Convert(w);
+      logs[workers == 4] = Messages(w);
+    });
+    ASSERT_EQ(OutFiles(), QStringList({"1.wav", "2.wav"}));
+    for (const QString& file : OutFiles()) bytes[workers == 4][file] = FileBytes(out + "/" + file);
+  }
+  EXPECT_EQ(logs[1], logs[0]);
+  EXPECT_EQ(DecodePcm(out + "/2.wav"), DecodePcm(media + "/a.wav"));
+  for (const QString& file : {"1.wav", "2.wav"})
+    EXPECT_TRUE(bytes[1][file] == bytes[0][file]) << file.toStdString();
+}
+
+// Six items to MP3 on a disk with room for three: the rows written and the
+// rows failed are those of one worker, whatever the workers wrote ahead.
+TEST_F(ConverterWorkAhead, AFullDiskFailsTheRowsOfOneWorker) {
+  const QString disk = TestEnv::FreshDir("small_disk");
+  // About 80 kB each at 128 kbit/s; the disk holds three and a half.
+  const SmallDisk small(disk, 286720);
+  if (!small.Mounted()) GTEST_SKIP() << "no small disk can be mounted here";
+  const QStringList names = {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav"};
+  for (const QString& n : names) WriteWav(media + "/" + n, 44100, 2, 16, 5.0);
+  AddItems(names);
+  std::map<int, QStringList> logs, files;
+  for (int workers : {1, 4, 8}) {
+    cAudioConverter::SetWorkAheadThreads(workers);
+    out = disk;
+    for (const QString& file : FilesIn(out)) QFile::remove(out + "/" + file);
+    WithConverter([&](g_frmConverter& w) {
+      ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, kMp3));
+      Convert(w);
+      logs[workers] = Messages(w).filter(QRegularExpression("^(Done|Error)"));
+    });
+    EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
+    files[workers] = OutFiles();
+  }
+  const QStringList full = logs[1].filter("Error: Cannot write " + disk);
+  EXPECT_EQ(logs[1].mid(0, 3), QStringList(3, "Done."));
+  EXPECT_EQ(full.size(), 3);
+  EXPECT_EQ(files[1], QStringList({"a.mp3", "b.mp3", "c.mp3"}));
+  for (int workers : {4, 8}) {
+    SCOPED_TRACE(workers);
+    EXPECT_EQ(logs[workers], logs[1]);
+    EXPECT_EQ(files[workers], files[1]);
+  }
+}
+
+// Two items whose names differ only in case: the second's turn names it
+// " (2)", and it works ahead under that name, so that its turn takes it.
+TEST_F(ConverterWorkAhead, ARowWorksAheadUnderTheNameItsTurnGivesIt) {
+  for (const QString& n : {"A.wav", "a.wav"}) WriteWav(media + "/" + n, 44100, 2, 16, 4.0);
+  AddItems({"A.wav", "a.wav"});
+  ASSERT_EQ(main->cGrid1->Rows(), 2);
+  cAudioConverter::SetWorkAheadThreads(3);
+  bool workedAhead = false;
+  WithConverter([&](g_frmConverter& w) {
+    ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, kMp3));
+    bool looked = false;
+    QObject::connect(w.cAudioConverter1, &cAudioConverter::Progress, &w, [&](long) {
+      if (w.m_lCurrentRow != 1 || looked) return;
+      looked = true;
+      const QRegularExpression second("^\\.[aA] \\(2\\)\\.mp3\\.", QRegularExpression::CaseInsensitiveOption);
+      for (int i = 0; i < 1000 && !workedAhead; ++i, QThread::msleep(5))
+        workedAhead = !PartFiles().filter(second).isEmpty();
+    });
+    Convert(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+  });
+  EXPECT_TRUE(workedAhead);
+  EXPECT_EQ(OutFiles().size(), 2);
+  EXPECT_EQ(OutFiles().filter(QRegularExpression("^[aA] \\(2\\)\\.mp3$")).size(), 1);
 }

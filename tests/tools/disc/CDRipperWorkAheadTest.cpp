@@ -7,6 +7,7 @@
 #include <QThread>
 #include <mutex>
 
+#include "SmallDisk.h"
 #include "backend/cd/CdTrackSource.h"
 #include "platform/audio/cAudioConverter.h"
 #include "tests/tools/disc/RipperFixture.h"
@@ -148,6 +149,8 @@ TEST_F(RipperWorkAhead, AbortRemovesEveryTrackRippedAhead) {
     EXPECT_EQ(Messages(w).filter("Aborted.").size(), 1);
   });
   ASSERT_TRUE(aborted);
+  // The stopped rips' files go as they end, after the run's end.
+  EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
   EXPECT_EQ(EveryFile(), QStringList{"Track01.mp3"});
 }
 
@@ -173,4 +176,34 @@ TEST_F(RipperWorkAhead, DamagedDiscGivesTheErrorsOfOneWorker) {
   EXPECT_EQ(logs[1].filter("Error: "), QStringList{"Error: The track 3 cannot be read.(1)"});
   EXPECT_EQ(files[1], QStringList({"Track01.mp3", "Track02.mp3"}));
   EXPECT_EQ(files[1], files[0]);
+}
+
+// Six tracks to MP3 on a disk with room for the first two, the first one
+// long: the tracks ripped and the tracks failed are those of one worker,
+// whatever was encoded ahead meanwhile.
+TEST_F(RipperWorkAhead, AFullDiskFailsTheTracksOfOneWorker) {
+  UseDisc({{10, 440}, {5, 550}, {5, 660}, {5, 770}, {5, 880}, {5, 990}}, "full");
+  g_tMp3Settings.Quality = 0;  // the slowest coding: encoding ahead outlasts the reads
+  const QString disk = TestEnv::FreshDir("small_disk");
+  // About 16 kB a second at 128 kbit/s; the disk holds seventeen and a half.
+  const SmallDisk small(disk, 286720);
+  if (!small.Mounted()) GTEST_SKIP() << "no small disk can be mounted here";
+  std::map<int, QStringList> logs, files;
+  for (int workers : {1, 4}) {
+    cAudioConverter::SetWorkAheadThreads(workers);
+    out = disk;
+    for (const QString& file : EveryFile()) QFile::remove(out + "/" + file);
+    WithRipper([&](g_frmCDRipper& w) {
+      SelectFormat(w, kMp3);
+      Rip(w);
+      logs[workers] = Messages(w).filter(QRegularExpression("^(Done|Error)"));
+    });
+    EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
+    files[workers] = EveryFile();
+  }
+  EXPECT_EQ(logs[1].mid(0, 2), QStringList(2, "Done."));
+  EXPECT_EQ(logs[1].filter("Error: Cannot write " + disk).size(), 4);
+  EXPECT_EQ(files[1], QStringList({"Track01.mp3", "Track02.mp3"}));
+  EXPECT_EQ(logs[4], logs[1]);
+  EXPECT_EQ(files[4], files[1]);
 }
