@@ -86,7 +86,7 @@ TEST(WorkAhead, AbortAndCloseReturnWhileReadsHang) {
   // Should a call wait for the reads after all, they go on after a while.
   std::atomic<bool> released{false}, finished{false};
   std::thread safety([&] {
-    for (int i = 0; i < 1000 && !finished; ++i) QThread::msleep(10);
+    for (int i = 0; i < 3000 && !finished; ++i) QThread::msleep(10);
     released = true;
     gate->Open();
   });
