@@ -174,30 +174,32 @@ AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& setti
   return {};
 }
 
-// On the UI thread: the complete temporary file replaces the output.
+// On the UI thread: the complete temporary file replaces the output. The
+// job's temporary file goes (and its lock with it) before any event, whatever
+// the ending: a handler may start the next job.
 void AudioJobRunner::End(const std::shared_ptr<Run>& run, const Outcome& outcome) {
   if (run != current_ || run->left) return;
   current_.reset();
-  const AudioJobEvents events = events_;  // a handler may start the next job
-  const QString tempPath = run->job->temp.Path(), output = run->job->settings.outputFile;
+  const AudioJobEvents events = events_;
+  HiddenTemp temp = std::move(run->job->temp);
+  const QString tempPath = temp.Path(), output = run->job->settings.outputFile;
   if (outcome.code == kAborted || run->aborting) {
-    QFile::remove(tempPath);
+    temp = {};
     events.aborted();
     return;
   }
-  if (events.again && events.again(outcome, *run->job)) {
-    QFile::remove(tempPath);
-    return;
-  }
+  if (events.again && events.again(outcome, *run->job)) return;
   if (outcome.code != 0) {
+    temp = {};
     events.error(outcome.code, outcome.text);
     return;
   }
   if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(output).constData()) != 0) {
     const QString why = QString::fromLocal8Bit(strerror(errno));
-    QFile::remove(tempPath);
+    temp = {};
     events.error(AudioErrOutput, "Cannot write " + output + " (" + why + ").");
     return;
   }
+  temp = {};
   events.done();
 }
