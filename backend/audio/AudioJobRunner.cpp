@@ -152,7 +152,7 @@ AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& setti
   for (size_t i = 0; i < sources.size(); ++i) {
     PcmSource& source = *sources[i];
     if (i > 0 && !source.Open(&error)) return fail(AudioErrInput);
-    if (!source.Start(format, &error)) return fail(AudioErrInput);
+    if (!source.Start(format, &error)) return fail(source.FailedOnWrite() ? AudioErrOutput : AudioErrInput);
     int shown = -1;
     for (;;) {
       if (abort) return fail(kAborted);

@@ -30,6 +30,9 @@ class PcmSource {
   virtual double Progress() const = 0;
   // The file read, if any: a job never writes over it.
   virtual QString File() const = 0;
+  // True when the last failure was in writing what the source holds aside
+  // (a full disk), not in reading its audio.
+  virtual bool FailedOnWrite() const { return false; }
 };
 
 // A file, whole or a range in seconds (negative start: the beginning;

@@ -64,12 +64,13 @@ AudioJobEvents cAudioJobControl::TurnEvents() {
 }
 
 // One worker's outcome, whatever was worked ahead: a job that read its input
-// before it was replaced, or that failed while files written ahead took room
-// on the disk, runs again, once the files ahead are gone. An input that
-// cannot be read is an error either way.
+// before it was replaced, or that failed on writing ahead of its turn or
+// while files written ahead took room on the disk, runs again, once the
+// files ahead are gone. An input that cannot be read is an error either way.
 bool cAudioJobControl::RunTurnAgain(const AudioJobOutcome& outcome, AheadJob& job) {
   const bool stale = !job.InputUnchanged();
-  const bool crowded = outcome.code != 0 && outcome.code != AudioErrInput && ahead_->Busy();
+  const bool ranAhead = &job != turn_.get();
+  const bool crowded = outcome.code != 0 && outcome.code != AudioErrInput && (ranAhead || ahead_->Busy());
   if (turnAgain_ || !turn_ || !(stale || crowded)) return false;
   turnAgain_ = true;
   ahead_->Stop();

@@ -279,6 +279,7 @@ class TurnTakingSource : public PcmSource {
   const void* Pcm() const override { return held_ ? piece_.constData() : track_->Pcm(); }
   double Progress() const override { return held_ ? held_->Share() : track_->Progress(); }
   QString File() const override { return QString(); }
+  bool FailedOnWrite() const override { return writeFailed_; }
 
  private:
   // Piece by piece as the track delivers them, so the encoder gets the same writes.
@@ -291,8 +292,10 @@ class TurnTakingSource : public PcmSource {
       }
       const int frames = track_->Read(error);
       if (frames < 0) return false;
-      if (frames == 0) return held_->EndPut(error);
-      if (!held_->Put(static_cast<const char*>(track_->Pcm()), qsizetype(frames) * frameBytes_, error)) return false;
+      const bool held = frames == 0 ? held_->EndPut(error)
+                                    : held_->Put(static_cast<const char*>(track_->Pcm()), qsizetype(frames) * frameBytes_, error);
+      writeFailed_ = !held;
+      if (!held || frames == 0) return held;
     }
   }
 
@@ -303,6 +306,7 @@ class TurnTakingSource : public PcmSource {
   const std::atomic<bool>* abort_;
   std::unique_ptr<HeldPcm> held_;
   int frameBytes_ = 4;
+  bool writeFailed_ = false;
   QByteArray piece_;
 };
 }  // namespace

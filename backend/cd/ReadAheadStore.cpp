@@ -2,7 +2,15 @@
 
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cstring>
+
+namespace {
+std::atomic<qint64> defaultBudget{ReadAheadStore::kBudget};
+}
+
+qint64 ReadAheadStore::DefaultBudget() { return defaultBudget; }
+void ReadAheadStore::SetDefaultBudget(qint64 bytes) { defaultBudget = bytes; }
 
 ReadAheadStore::ReadAheadStore(const QString& sharedFolder, qint64 budget) : folder_(sharedFolder), budget_(budget) {}
 

@@ -16,8 +16,11 @@
 class ReadAheadStore {
  public:
   static constexpr qint64 kBudget = qint64(48) << 20;
+  // The budget of stores made without one: kBudget unless tests set another.
+  static qint64 DefaultBudget();
+  static void SetDefaultBudget(qint64 bytes);
   // budget: bytes of PCM all the tracks together hold in memory.
-  explicit ReadAheadStore(const QString& sharedFolder, qint64 budget = kBudget);
+  explicit ReadAheadStore(const QString& sharedFolder, qint64 budget = DefaultBudget());
   // A new file name in the run folder, made now; empty (error set) when it cannot be made.
   QString NewFile(QString* error);
   // True when that much more fits in the budget, which it then takes.

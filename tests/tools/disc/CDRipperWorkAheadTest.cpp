@@ -9,6 +9,8 @@
 
 #include "SmallDisk.h"
 #include "backend/cd/CdTrackSource.h"
+#include "backend/cd/ReadAheadStore.h"
+#include "platform/Services.h"
 #include "platform/audio/cAudioConverter.h"
 #include "tests/tools/disc/RipperFixture.h"
 
@@ -206,4 +208,31 @@ TEST_F(RipperWorkAhead, AFullDiskFailsTheTracksOfOneWorker) {
   EXPECT_EQ(files[1], QStringList({"Track01.mp3", "Track02.mp3"}));
   EXPECT_EQ(logs[4], logs[1]);
   EXPECT_EQ(files[4], files[1]);
+}
+
+// Tracks read ahead that cannot be held aside (nothing fits in memory and the
+// folder for them cannot be made) are ripped again at their turns, which read
+// as they encode: the files and log of one worker.
+TEST_F(RipperWorkAhead, TracksThatCannotBeHeldAsideAreRippedAtTheirTurns) {
+  UseDisc({{1, 440}, {1.5, 550}, {1, 660}, {1.2, 770}}, "aside");
+  WriteBytes(ProgramFolder() + "/ripcache", "a file where the folder goes");
+  ReadAheadStore::SetDefaultBudget(0);
+  std::map<int, QStringList> logs;
+  std::map<int, std::map<QString, QByteArray>> bytes;
+  for (int workers : {1, 4}) {
+    cAudioConverter::SetWorkAheadThreads(workers);
+    out = TestEnv::FreshDir(QString("aside_%1").arg(workers));
+    WithRipper([&](g_frmCDRipper& w) {
+      SelectFormat(w, kMp3);
+      Rip(w);
+      logs[workers] = Messages(w);
+    });
+    EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
+    for (const QString& file : EveryFile()) bytes[workers][file] = FileBytes(out + "/" + file);
+  }
+  ReadAheadStore::SetDefaultBudget(ReadAheadStore::kBudget);
+  EXPECT_EQ(logs[1].filter("Done.").size(), 4);
+  EXPECT_EQ(logs[4], logs[1]);
+  EXPECT_EQ(bytes[1].size(), 4u);
+  EXPECT_TRUE(bytes[4] == bytes[1]);
 }
