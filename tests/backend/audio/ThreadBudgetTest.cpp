@@ -98,6 +98,8 @@ TEST(ThreadBudget, WorkAheadOfApeJobsStaysWithinTwoThreadsPerCoreAndEight) {
       EXPECT_TRUE(ReadAll(job->temp.Path()) == expected) << job->temp.Path().toStdString();
     }
   }
+  // Workers end on their own once the queue is empty.
+  EXPECT_TRUE(WaitForDetached(10000));
   EXPECT_LE(watch.Stop(), 2 * cores + 8);
   EXPECT_EQ(ThreadBudget::PlacesHeld(), 0);
   EXPECT_EQ(ThreadBudget::CoresHeld(), 0);
