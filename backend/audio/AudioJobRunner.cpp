@@ -1,7 +1,5 @@
 #include "backend/audio/AudioJobRunner.h"
 
-#include <sys/stat.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,19 +11,13 @@
 
 #include "backend/audio/AudioSink.h"
 #include "backend/audio/WorkAhead.h"
+#include "platform/FileIdentity.h"
 #include "platform/audio/cAudioJobControl.h"
 
 namespace {
 constexpr long kAborted = AudioJobOutcome::kAborted;
 using Outcome = AudioJobOutcome;
 constexpr int kAbortGraceMs = 250;
-
-bool SameFile(const QString& a, const QString& b) {
-  struct stat sa, sb;
-  if (stat(QFile::encodeName(a).constData(), &sa) == 0 && stat(QFile::encodeName(b).constData(), &sb) == 0)
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-  return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
-}
 
 // Encoder libraries fill shared tables when their first encoder is set up.
 std::mutex encoderSetUp;
@@ -129,7 +121,7 @@ AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& setti
   if (output.isEmpty()) return {AudioErrOutput, "No output file is given."};
   if (sources.empty()) return {AudioErrNothingToDo, "There is no file to convert."};
   for (const auto& s : sources)
-    if (!s->File().isEmpty() && SameFile(s->File(), output))
+    if (!s->File().isEmpty() && FileKey(s->File()) == FileKey(output))
       return {AudioErrSameFile, "The output file " + output + " is the source file " + s->File() + "."};
   QString error;
   if (!sources[0]->Open(&error)) return {AudioErrInput, error};
