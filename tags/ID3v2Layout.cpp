@@ -14,7 +14,7 @@ constexpr uint8_t kUnsync = 0x80, kExtended = 0x40, kFooter = 0x10;
 
 struct Walk {
   std::vector<RawFrame> frames;
-  qint64 end = 0;            // right behind the last frame
+  qint64 end = 0;  // right behind the last frame
 };
 
 // True when a frame of this size would end on the tag's end, its padding or
@@ -77,7 +77,7 @@ QByteArray frameData(QByteArray data, int version, uint8_t flags, bool* whole) {
 
 // Whether four bytes are an MPEG audio frame header: the sync, then a
 // version, layer, bit rate and sampling rate that are not reserved (free
-// format, which states no rate, is no proof either).
+// format, which states no bit rate, is no proof either).
 bool isFrameHeader(const QByteArray& b) {
   if (b.size() < 4 || uchar(b[0]) != 0xFF || (uchar(b[1]) & 0xE0) != 0xE0) return false;
   const int version = (uchar(b[1]) >> 3) & 3, layer = (uchar(b[1]) >> 1) & 3;

@@ -322,8 +322,8 @@ bool cMP3ID3v2::CanReplaceTag() {
 
 // Opens the file and finds where its old tag ends (0 without one); only a tag
 // at the file's start is replaced. A tag whose end is not known (sizes past
-// the file's end, or an older size form that would take more than padding)
-// is refused: writing over it could cut the audio.
+// the file's end, or an end that neither what follows nor padding shows) is
+// refused: writing over it could cut the audio.
 bool cMP3ID3v2::OpenOldTag(QFile& file, qint64* oldExtent) {
   *oldExtent = 0;
   if (!file.open(QIODevice::ReadOnly)) return Fail(FileError(file, kClass));

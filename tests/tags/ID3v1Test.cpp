@@ -178,7 +178,7 @@ TEST(ID3v1, FailedAppendIsReportedAndLeavesTheFile) {
     EXPECT_FALSE(tag.Update());
   }
   EXPECT_NE(tag.LastError().Number, 0);
-  EXPECT_EQ(tag.LastError().Description, QString::fromLocal8Bit(std::strerror(EFBIG)));
+  EXPECT_EQ(tag.LastError().Description.toStdString(), std::strerror(EFBIG));
   EXPECT_EQ(Read(path).size(), audio.size());
   EXPECT_EQ(Read(path), audio);
 }

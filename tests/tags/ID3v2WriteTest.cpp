@@ -332,7 +332,7 @@ TEST(ID3v2Write, FailuresLeaveTheFileUntouched) {
       EXPECT_FALSE(t.Update());
     }
     EXPECT_EQ(t.LastError().Number, tagErrDeviceIO);
-    EXPECT_EQ(t.LastError().Description, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_EQ(t.LastError().Description.toStdString(), std::strerror(EFBIG));
     EXPECT_EQ(Read(path), original);
     EXPECT_EQ(QDir(d).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary file left
   }
@@ -349,7 +349,7 @@ TEST(ID3v2Write, FullDiskSaysSo) {
   t.SetMP3File(path);
   t.SetTitle("New");
   EXPECT_FALSE(t.Update());
-  EXPECT_EQ(t.LastError().Description, QString::fromLocal8Bit(std::strerror(ENOSPC)));
+  EXPECT_EQ(t.LastError().Description.toStdString(), std::strerror(ENOSPC));
   EXPECT_EQ(Read(path), original);
   EXPECT_EQ(QDir(d).entryList(QDir::Files | QDir::Hidden), QStringList{"a.mp3"});
 }
