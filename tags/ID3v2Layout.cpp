@@ -14,8 +14,7 @@ constexpr uint8_t kUnsync = 0x80, kExtended = 0x40, kFooter = 0x10;
 
 struct Walk {
   std::vector<RawFrame> frames;
-  std::vector<qint64> ends;  // where each frame ends in the frame data
-  qint64 end = 0;            // right behind the last frame
+  qint64 end = 0;  // right behind the last frame
 };
 
 // True when a frame of this size would end on the tag's end, its padding or
@@ -57,7 +56,6 @@ Walk walkFrames(const QByteArray& data, int version) {
     pos += headerLength + size;
     if (size == 0) continue;
     w.frames.push_back(std::move(f));
-    w.ends.push_back(pos);
   }
   w.end = pos;
   return w;
@@ -68,60 +66,84 @@ Walk walkFrames(const QByteArray& data, int version) {
 // claims more than the data holds or than its fields can take (6 or 10 bytes
 // behind its size in version 2.3, 6 to 15 bytes in all in version 2.4): a
 // longer one would hide the frames and vouch for any end as padding.
-QByteArray frameData(QByteArray data, int version, uint8_t flags, qint64* skipped, bool* whole) {
-  *skipped = 0;
+QByteArray frameData(QByteArray data, int version, uint8_t flags, bool* whole) {
   *whole = true;
   if (version <= 3 && (flags & kUnsync)) data = Resynchronise(data);
   if (version < 3 || !(flags & kExtended) || data.size() < 4) return data;
   const qint64 size = version == 3 ? qint64(ReadBE32(data.constData())) + 4 : qint64(ReadSynchsafe(data.constData()));
   *whole = size >= (version == 3 ? 10 : 6) && size <= (version == 3 ? 14 : 15) && size <= data.size();
-  *skipped = std::min<qint64>(size, data.size());
-  return data.mid(*skipped);
+  return data.mid(std::min<qint64>(size, data.size()));
 }
 
-bool startsAudio(QIODevice& device, qint64 at, qint64 fileLength) {
+// Whether four bytes are an MPEG audio frame header: the sync, then a
+// version, layer, bit rate and sampling rate that are not reserved (free
+// format, which states no bit rate, is no proof either).
+bool isFrameHeader(const QByteArray& b) {
+  if (b.size() < 4 || uchar(b[0]) != 0xFF || (uchar(b[1]) & 0xE0) != 0xE0) return false;
+  const int version = (uchar(b[1]) >> 3) & 3, layer = (uchar(b[1]) >> 1) & 3;
+  const int bitrate = uchar(b[2]) >> 4, rate = (uchar(b[2]) >> 2) & 3;
+  return version != 1 && layer != 0 && bitrate != 0 && bitrate != 15 && rate != 3;
+}
+
+// Whether what starts at a tag's end shows that the tag ends there: an audio
+// frame, an ID3v1 tag at the file's end, an APE tag, or the file's end.
+bool endsTag(QIODevice& device, qint64 at) {
+  const qint64 fileLength = device.size();
   if (at == fileLength) return true;
   if (at > fileLength || !device.seek(at)) return false;
-  const QByteArray b = device.read(3);
-  if (b.size() >= 2 && uchar(b[0]) == 0xFF && (uchar(b[1]) & 0xE0) == 0xE0) return true;
-  return b == "TAG" && fileLength - at == 128;
+  const QByteArray b = device.read(8);
+  return isFrameHeader(b) || (b.startsWith("TAG") && fileLength - at == 128) || b == "APETAGEX";
 }
 
-struct Extent {
-  qint64 length = 0;
-  bool proven = true;  // false when the file cannot tell where the tag ends
+struct Header {
+  int version = 0;
+  uint8_t flags = 0;
+  qint64 plain = 0;   // the size field as a plain count
+  qint64 safe = 0;    // the standard reading, header and footer included
+  qint64 footer = 0;
 };
 
-// The two readings of the size field, both counted from "ID3"; equal when the
-// field is not synchsafe.
-struct Sizes {
-  qint64 plain = 0;
-  qint64 safe = 0;
-  qint64 footer = 0;  // the footer's length, inside safe
+// The tag read as extent bytes long, counted from "ID3".
+struct Reading {
+  qint64 extent = 0;
+  std::vector<RawFrame> frames;
+  bool whole = true;    // the extended header is as long as its fields
+  bool padded = false;  // the frames, then zero bytes only, fill it
+  bool known = true;
 };
 
-// The tag's length: the standard synchsafe size of the body, or the plain
-// count of the whole tag that older versions of this program wrote. The
-// frames, the file's length and where the audio starts decide between them.
-// An end is proven only by zero padding from the frames up to it or by an
-// audio frame sync at it; a plain count larger than the standard size only by
-// padding, since audio that merely happens to hold a sync there would
-// otherwise be taken for tag and cut.
-Extent chooseExtent(QIODevice& device, qint64 tagStart, const Sizes& sizes, qint64 framesEnd,
-                    const QByteArray& behindFrames) {
-  const qint64 fileLength = device.size();
-  const qint64 plain = sizes.plain, safe = sizes.safe;
-  auto fits = [&](qint64 e) { return e >= framesEnd; };
-  auto audio = [&](qint64 e) { return startsAudio(device, tagStart + e, fileLength); };
-  auto padded = [&](qint64 e) {
-    const qint64 n = std::clamp<qint64>(e - framesEnd, 0, behindFrames.size());
-    return std::all_of(behindFrames.begin(), behindFrames.begin() + n, [](char c) { return c == 0; });
-  };
-  if (fits(safe) && audio(safe)) return {safe};
-  if (fits(plain) && audio(plain)) return {plain, plain <= safe || padded(plain)};
-  if (fits(safe)) return {safe, padded(safe - sizes.footer)};
-  if (fits(plain)) return {plain, padded(plain)};
-  return {std::max(safe, plain), false};
+Reading readAs(QIODevice& device, qint64 tagStart, const Header& h, qint64 extent, qint64 footer) {
+  Reading r;
+  r.extent = extent;
+  if (!device.seek(tagStart + kHeader)) return r;
+  const QByteArray data =
+      frameData(device.read(std::max<qint64>(extent - kHeader - footer, 0)), h.version, h.flags, &r.whole);
+  Walk walk = walkFrames(data, h.version);
+  r.frames = std::move(walk.frames);
+  r.padded = std::all_of(data.begin() + walk.end, data.end(), [](char c) { return c == 0; });
+  return r;
+}
+
+// The tag's end is where the standard synchsafe size puts it when the file
+// shows a tag ending there. Otherwise the plain count of the whole tag that
+// older versions of this program wrote is taken where the file shows an end
+// and only padding lies before it; else the standard size where only padding
+// fills it. Any other end is not known: taking it could cut the audio.
+Reading readTag(QIODevice& device, qint64 tagStart, const Header& h) {
+  const qint64 available = device.size() - tagStart;
+  auto shown = [&](qint64 extent) { return extent <= available && endsTag(device, tagStart + extent); };
+  if (shown(h.safe)) return readAs(device, tagStart, h, h.safe, h.footer);
+  if (h.plain != h.safe && shown(h.plain)) {
+    Reading older = readAs(device, tagStart, h, h.plain, 0);
+    if (older.padded) return older;
+  }
+  if (h.safe <= available) {
+    Reading padded = readAs(device, tagStart, h, h.safe, h.footer);
+    if (padded.padded) return padded;
+  }
+  Reading unknown = readAs(device, tagStart, h, std::min(h.safe, available), 0);
+  unknown.known = false;
+  return unknown;
 }
 
 uint16_t flags24To23(uint16_t f) {
@@ -266,37 +288,23 @@ QByteArray MapV22FrameId(const QByteArray& id) {
 
 Layout Read(QIODevice& device, qint64 tagStart) {
   Layout layout;
-  const qint64 fileLength = device.size();
   if (!device.seek(tagStart + 3)) return layout;
-  const QByteArray header = device.read(7);
-  if (header.isEmpty()) return layout;
-  layout.version = uchar(header[0]);
-  if (layout.version < 2 || layout.version > 4 || header.size() < 7) return layout;
-  const uint8_t flags = uchar(header[2]);
-  const char* sizeBytes = header.constData() + 3;
-  Sizes sizes;
-  sizes.plain = ReadBE32(sizeBytes);
-  sizes.footer = layout.version == 4 && (flags & kFooter) ? 10 : 0;
-  sizes.safe = IsSynchsafe(sizeBytes) ? qint64(ReadSynchsafe(sizeBytes)) + kHeader + sizes.footer : sizes.plain;
-  const qint64 longest = std::max(sizes.plain, sizes.safe);
-  const qint64 available = fileLength - tagStart;
-  const qint64 bound = std::min(longest, available);
-  if (bound <= kHeader || !device.seek(tagStart + kHeader)) {
-    layout.extent = std::min<qint64>(kHeader, available);
-    layout.endKnown = longest <= available;
-    return layout;
-  }
-  qint64 skipped = 0;
-  bool whole = true;
-  const QByteArray data = frameData(device.read(bound - kHeader), layout.version, flags, &skipped, &whole);
-  Walk walk = walkFrames(data, layout.version);
-  const qint64 framesEnd = kHeader + skipped + walk.end;
-  const Extent claimed = chooseExtent(device, tagStart, sizes, framesEnd, data.mid(walk.end));
-  layout.extent = std::min(claimed.length, available);
-  layout.endKnown = whole && claimed.proven && claimed.length <= available;
-  for (size_t i = 0; i < walk.frames.size() && kHeader + skipped + walk.ends[i] <= layout.extent; ++i)
-    layout.frames.push_back(std::move(walk.frames[i]));
-  convertFrames(layout.frames, layout.version, flags);
+  const QByteArray bytes = device.read(7);
+  if (bytes.isEmpty()) return layout;
+  layout.version = uchar(bytes[0]);
+  if (layout.version < 2 || layout.version > 4 || bytes.size() < 7) return layout;
+  Header h;
+  h.version = layout.version;
+  h.flags = uchar(bytes[2]);
+  const char* size = bytes.constData() + 3;
+  h.footer = h.version == 4 && (h.flags & kFooter) ? 10 : 0;
+  h.plain = ReadBE32(size);
+  h.safe = IsSynchsafe(size) ? qint64(ReadSynchsafe(size)) + kHeader + h.footer : h.plain;
+  Reading r = readTag(device, tagStart, h);
+  layout.extent = r.extent;
+  layout.endKnown = r.known && r.whole;
+  layout.frames = std::move(r.frames);
+  convertFrames(layout.frames, layout.version, h.flags);
   return layout;
 }
 

@@ -19,9 +19,9 @@ struct RawFrame {
 struct Layout {
   int version = 0;     // the major version byte; 0 when not even that was read
   qint64 extent = 0;   // the whole tag's length from "ID3", header included
-  // False when the tag's sizes claim more bytes than the file or the tag
-  // holds, or when the older size form points past bytes that are not
-  // padding: its extent is then not known to be where the audio starts.
+  // False when neither what follows the tag nor its padding shows where it
+  // ends, or its extended header claims more than its fields: its extent is
+  // then not known to be where the audio starts.
   bool endKnown = true;
   std::vector<RawFrame> frames;
 };

@@ -1,6 +1,7 @@
 // The numbered error a tag class leaves behind when a call fails: its number,
 // its source (the program's name followed by the class name) and its text.
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 class QFileDevice;
@@ -27,6 +28,10 @@ enum TagErrorNumber : long {
 
 // "<program>.<className>", the program's file name without its extension.
 QString TagErrorSource(const char* className);
-// The error for a failed open, read or write of the file.
-TagError FileError(const QFileDevice& file, const char* className);
+// The error for a failed open, read or write of the file; a write's reason
+// (errno) from WriteWhole, when given, is its text.
+TagError FileError(const QFileDevice& file, const char* className, int reason = 0);
+// Writes the bytes whole; false, with the system's reason in *reason, when
+// not. Qt itself gives a write that stops part way (a full disk) no reason.
+bool WriteWhole(QFileDevice& file, const QByteArray& bytes, int* reason);
 TagError MakeTagError(long number, const QString& description, const char* className);

@@ -123,10 +123,10 @@ bool cMP3ID3v1::WriteTagV1() {
   const bool inPlace = file.read(3) == "TAG";
   const QByteArray block = BuildBlock();
   const QByteArray data = inPlace ? block.mid(3) : block;
-  const bool written = file.seek(inPlace ? length - kBlock + 3 : length) &&
-                       file.write(data) == data.size() && file.flush();
+  int reason = 0;
+  const bool written = file.seek(inPlace ? length - kBlock + 3 : length) && WriteWhole(file, data, &reason);
   if (!written) {
-    TagError error = FileError(file, kClass);
+    TagError error = FileError(file, kClass, reason);
     if (!inPlace) file.resize(length);
     return Fail(error);
   }

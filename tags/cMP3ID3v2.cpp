@@ -322,8 +322,8 @@ bool cMP3ID3v2::CanReplaceTag() {
 
 // Opens the file and finds where its old tag ends (0 without one); only a tag
 // at the file's start is replaced. A tag whose end is not known (sizes past
-// the file's end, or an older size form that would take more than padding)
-// is refused: writing over it could cut the audio.
+// the file's end, or an end that neither what follows nor padding shows) is
+// refused: writing over it could cut the audio.
 bool cMP3ID3v2::OpenOldTag(QFile& file, qint64* oldExtent) {
   *oldExtent = 0;
   if (!file.open(QIODevice::ReadOnly)) return Fail(FileError(file, kClass));
@@ -372,22 +372,23 @@ bool cMP3ID3v2::WriteTagV2() {
 // The file is written anew beside the original: the tag (keeping the old
 // tag's length when it fits, else with room to grow), then everything behind
 // the old tag; it replaces the original only when complete, so a failure part
-// way never leaves a damaged tag.
+// way never leaves a damaged tag. Unbuffered, every write fails where its
+// reason is still known.
 bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag) {
   const qint64 size = tag.size() < oldExtent ? oldExtent : (tag.size() / 2048 + 1) * 2048;
   tag.append(QByteArray(size - tag.size(), '\0'));
   tag.replace(6, 4, Synchsafe(uint32_t(size - 10)));
   QSaveFile out(m_sMP3File);
-  if (!out.open(QIODevice::WriteOnly)) return Fail(FileError(out, kClass));
-  bool ok = out.write(tag) == tag.size() && source.seek(oldExtent);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return Fail(FileError(out, kClass));
+  int reason = 0;
+  bool ok = WriteWhole(out, tag, &reason) && source.seek(oldExtent);
   while (ok && !source.atEnd()) {
     const QByteArray piece = source.read(1 << 16);
-    ok = !piece.isEmpty() && out.write(piece) == piece.size();
+    ok = !piece.isEmpty() && WriteWhole(out, piece, &reason);
   }
-  // Small files sit in the write buffer until here: its failure counts too.
-  ok = ok && out.flush();
   if (!ok) {
-    const TagError error = source.error() != QFileDevice::NoError ? FileError(source, kClass) : FileError(out, kClass);
+    const bool readFailed = source.error() != QFileDevice::NoError;
+    const TagError error = readFailed ? FileError(source, kClass) : FileError(out, kClass, reason);
     out.cancelWriting();
     return Fail(error);
   }

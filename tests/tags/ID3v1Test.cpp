@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 
 #include "FileSizeLimit.h"
 #include "TagFixtures.h"
@@ -176,6 +178,7 @@ TEST(ID3v1, FailedAppendIsReportedAndLeavesTheFile) {
     EXPECT_FALSE(tag.Update());
   }
   EXPECT_NE(tag.LastError().Number, 0);
+  EXPECT_EQ(tag.LastError().Description.toStdString(), std::strerror(EFBIG));
   EXPECT_EQ(Read(path).size(), audio.size());
   EXPECT_EQ(Read(path), audio);
 }

@@ -3,14 +3,19 @@
 #include <QDir>
 #include <QFile>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
 
+#include "AudioFixtures.h"
 #include "FileSizeLimit.h"
+#include "SmallDisk.h"
 #include "TagFixtures.h"
 #include "TestEnv.h"
 #include "tags/ID3Text.h"
 #include "tags/cMP3ID3v2.h"
 
 using namespace TagFixtures;
+using AudioFixtures::DecodePcm;
 
 namespace {
 QString dir() { return TestEnv::FreshDir("id3v2write"); }
@@ -25,6 +30,16 @@ QByteArray update(const QString& path, const std::function<void(cMP3ID3v2&)>& ed
   edit(t);
   EXPECT_TRUE(t.Update()) << t.LastError().Description.toStdString();
   return Read(path);
+}
+
+// A second of a stereo sine as the lame command encodes it: its first frame
+// is the Info frame that states the encoder delay and padding.
+QString LameFile(const QString& d, const QString& bitrate) {
+  const QString wav = AudioFixtures::WriteWav(d + "/sine.wav", 44100, 2, 16, 1.0);
+  const QString path = d + "/lame" + bitrate + ".mp3";
+  AudioFixtures::RunTool("lame", {"--quiet", bitrate, wav, path});
+  EXPECT_TRUE(QByteArrayList({"Xing", "Info"}).contains(Read(path).mid(36, 4))) << bitrate.toStdString();
+  return path;
 }
 }  // namespace
 
@@ -198,7 +213,8 @@ TEST(ID3v2Write, StandardTagOfOtherWritersIsReplacedWithoutLosingAudio) {
   }
 }
 
-TEST(ID3v2Write, TagWhoseEndIsNotKnownIsNotReplaced) {
+TEST(ID3v2Write, TagIsReplacedOnlyWhereItsEndIsKnown) {
+  const QString d = dir();
   const QByteArray title = Frame("TIT2", QByteArray("\0Kept", 5));
   auto withSize = [](QByteArray tag, const char* size) { return tag.replace(6, 4, QByteArray(size, 4)); };
   // Read as the standard size the tag ends inside the file, as a plain count
@@ -206,10 +222,6 @@ TEST(ID3v2Write, TagWhoseEndIsNotKnownIsNotReplaced) {
   const QByteArray extendedHeader = QByteArray("\x7f\xff\xff\xf0", 4) + QByteArray(6, '\0');
   const QByteArray badExtended = Tag(extendedHeader + title, 3, 16256 - 25, 0x40);
   ASSERT_EQ(badExtended.mid(6, 4), QByteArray("\0\0\x7f\0", 4));
-  // A standard tag of 2058 bytes, zeros, then audio: the size field read as
-  // a plain count (4096) points at a frame sync 4 frames into the audio.
-  const QByteArray zerosThenAudio = Tag(title, 3, 2048 - title.size()) + QByteArray(370, '\0') + Audio(4);
-  ASSERT_EQ(zerosThenAudio.size(), 4096);
   // A size field that is not synchsafe (384 as a plain count) with audio
   // right behind the frames, and an extended header stretched to the plain
   // count (328) of a 210-byte standard tag, hiding its frames.
@@ -217,28 +229,78 @@ TEST(ID3v2Write, TagWhoseEndIsNotKnownIsNotReplaced) {
   const QByteArray stretchedExtended =
       Tag(QByteArray("\0\0\x01\x3a", 4) + QByteArray(6, '\0') + title, 3, 200 - 25, 0x40);
   ASSERT_EQ(stretchedExtended.mid(6, 4), QByteArray("\0\0\x01\x48", 4));
-  const struct { const char* name; QByteArray tag; QString shownTitle; } cases[] = {
-      {"audio behind zeros where the older count points", zerosThenAudio, "Kept"},
-      {"size 7F 7F 7F 7F", withSize(Tag(title, 3, 100), "\x7f\x7f\x7f\x7f"), "Kept"},
+  constexpr qint64 kRefused = -1;
+  // samples: what the file decodes to, 0 when it is no real audio.
+  struct Case { std::string name; QByteArray file; qint64 end; QString shownTitle; size_t samples = 0; };
+  std::vector<Case> cases = {
+      {"size 7F 7F 7F 7F", withSize(Tag(title, 3, 100), "\x7f\x7f\x7f\x7f"), kRefused, "Kept"},
       {"version 2.4, size past the end", withSize(Tag(Frame("TIT2", QByteArray("\3Kept", 5), 4), 4, 100), "\0\x40\0\0"),
-       "Kept"},
-      {"extended header longer than the tag", badExtended, ""},
-      {"size 00 00 01 80 read as a plain count", notSynchsafe, "Kept"},
-      {"extended header reaching the plain count", stretchedExtended, ""},
+       kRefused, "Kept"},
+      {"extended header longer than the tag", badExtended, kRefused, ""},
+      {"size 00 00 01 80 read as a plain count", notSynchsafe, kRefused, "Kept"},
+      {"extended header reaching the plain count", stretchedExtended, kRefused, ""},
   };
+  for (auto& c : cases) c.file += Audio() + V1Block("v1", 1, 2);
+  // This program's own 2048-byte tag in front of 242 zero bytes and audio:
+  // its size field read as a plain count (3958) points at the fifth frame.
+  const QByteArray zerosThenAudio = QByteArray(1910 - 4 * 417, '\0') + Audio(8);
+  const QByteArray ownTag = update(Write(d, "own.mp3", zerosThenAudio), [](cMP3ID3v2& t) { t.SetTitle("Kept"); });
+  ASSERT_EQ(ID3Text::ReadBE32(ownTag.constData() + 6) - 2048 - zerosThenAudio.indexOf('\xff'), 4 * 417);
+  cases.push_back({"own tag, zeros, then audio where the plain count points", ownTag + V1Block("v1", 1, 2), 2048, "Kept"});
+  // Last frames that run from the standard end (276) to the plain count
+  // (522): a version 2.4 frame with a plain size, and an overlong comment in
+  // an unsynchronised version 2.2 tag, 1 byte shorter once resynchronised.
+  const QByteArray longNote = QByteArray("\3note\0", 6) + QByteArray(235, 'x');
+  const QByteArray plainSized = Tag(Frame("TIT2", QByteArray("\3Kept", 5), 4) + "TXXX" +
+                                    QByteArray("\0\0\x01\xe7\0\0", 6) + longNote, 4);
+  const QByteArray comment = QByteArray("\0eng\0a\xff\0b", 9) + QByteArray(240, 'c');
+  const QByteArray overlongComment =
+      Tag(QByteArray("TT2\0\0\x05\0Kept", 11) + QByteArray("COM\0\x01\xee", 6) + comment, 2, 0, 0x80);
+  for (const QByteArray& tag : {plainSized, overlongComment}) ASSERT_EQ(tag.mid(6, 4), QByteArray("\0\0\x02\x0a", 4));
+  cases.push_back({"version 2.4 frame with a plain size", plainSized + Audio(), 276, "Kept"});
+  cases.push_back({"version 2.2 comment past the end", overlongComment + Audio(), 276, "Kept"});
+  // Tags without padding in front of encoder output whose first frame, the
+  // Info frame, states the encoder delay and padding; the text frame is long
+  // enough for its synchsafe and plain sizes to differ. With the longer
+  // title the tag's plain count lies past the Info frame.
+  for (const char* bitrate : {"-V2", "-b192"}) {
+    const QString lame = LameFile(d, bitrate);
+    const QByteArray encoded = Read(lame);
+    const size_t samples = DecodePcm(lame).size();
+    for (int titleLength : {4, 150}) {
+      for (int n : {356, 377}) {
+        const QByteArray frames = Frame("TIT2", "\3" + QByteArray(titleLength, 'K'), 4) +
+                                  Frame("TXXX", QByteArray("\3note\0", 6) + QByteArray(n, 'x'), 4);
+        const QByteArray tag = Tag(frames, 4);
+        cases.push_back({std::string(bitrate) + " audio, title " + std::to_string(titleLength) + ", text " +
+                             std::to_string(n), tag + encoded, tag.size(), QString(titleLength, 'K'), samples});
+      }
+    }
+  }
   for (const auto& c : cases) {
-    const QByteArray original = c.tag + Audio() + V1Block("v1", 1, 2);
-    const QString path = Write(dir(), "a.mp3", original);
+    SCOPED_TRACE(c.name);
+    const QString path = Write(d, "a.mp3", c.file);
     cMP3ID3v2 t;
-    EXPECT_TRUE(t.SetMP3File(path)) << c.name;
-    EXPECT_EQ(t.Title(), c.shownTitle) << c.name;
+    EXPECT_TRUE(t.SetMP3File(path));
+    EXPECT_EQ(t.Title(), c.shownTitle);
     t.SetTitle("New");
-    EXPECT_FALSE(t.CanReplaceTag()) << c.name;
-    EXPECT_EQ(t.LastError().Number, tagErrDamagedTag) << c.name;
-    EXPECT_FALSE(t.Update()) << c.name;
-    EXPECT_EQ(t.LastError().Number, tagErrDamagedTag) << c.name;
-    EXPECT_TRUE(t.LastError().Description.contains(path)) << t.LastError().Description.toStdString();
-    EXPECT_EQ(Read(path), original) << c.name;
+    const bool known = c.end != kRefused;
+    EXPECT_EQ(t.CanReplaceTag(), known);
+    EXPECT_EQ(t.Update(), known) << t.LastError().Description.toStdString();
+    const QByteArray bytes = Read(path);
+    if (!known) {
+      EXPECT_EQ(t.LastError().Number, tagErrDamagedTag);
+      EXPECT_TRUE(t.LastError().Description.contains(path)) << t.LastError().Description.toStdString();
+      EXPECT_EQ(bytes, c.file);
+      continue;
+    }
+    EXPECT_EQ(bytes.mid(tagLength(bytes)), c.file.mid(c.end));
+    if (c.samples) {
+      EXPECT_EQ(DecodePcm(path).size(), c.samples);
+    }
+    cMP3ID3v2 back;
+    back.SetMP3File(path);
+    EXPECT_EQ(back.Title(), "New");
   }
 }
 
@@ -258,7 +320,8 @@ TEST(ID3v2Write, FailuresLeaveTheFileUntouched) {
   EXPECT_EQ(t.LastError().Number, 53);
   EXPECT_FALSE(QFile::exists(d + "/missing.mp3"));
 
-  // A rewrite that fails half way, for a file larger and smaller than a write buffer.
+  // A rewrite that fails half way, for a file larger and smaller than a write
+  // buffer, says the system's reason.
   for (int frames : {40, 2}) {
     const QByteArray original = Tag(Frame("TIT2", QByteArray("\0Keep", 5))) + Audio(frames);
     const QString path = Write(d, "a.mp3", original);
@@ -268,11 +331,27 @@ TEST(ID3v2Write, FailuresLeaveTheFileUntouched) {
       FileSizeLimit limit(original.size());
       EXPECT_FALSE(t.Update());
     }
-    EXPECT_NE(t.LastError().Number, 0);
-    EXPECT_FALSE(t.LastError().Description.isEmpty());
+    EXPECT_EQ(t.LastError().Number, tagErrDeviceIO);
+    EXPECT_EQ(t.LastError().Description.toStdString(), std::strerror(EFBIG));
     EXPECT_EQ(Read(path), original);
     EXPECT_EQ(QDir(d).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary file left
   }
+}
+
+TEST(ID3v2Write, FullDiskSaysSo) {
+  const QString d = dir();
+  const SmallDisk small(d, 64 << 10);
+  if (!small.Mounted()) GTEST_SKIP() << "no small disk can be mounted here";
+  const QByteArray original = Tag(Frame("TIT2", QByteArray("\0Keep", 5))) + Audio(100);
+  const QString path = Write(d, "a.mp3", original);
+  ASSERT_EQ(Read(path), original);
+  cMP3ID3v2 t;
+  t.SetMP3File(path);
+  t.SetTitle("New");
+  EXPECT_FALSE(t.Update());
+  EXPECT_EQ(t.LastError().Description.toStdString(), std::strerror(ENOSPC));
+  EXPECT_EQ(Read(path), original);
+  EXPECT_EQ(QDir(d).entryList(QDir::Files | QDir::Hidden), QStringList{"a.mp3"});
 }
 
 TEST(ID3v2Write, RewriteKeepsPermissions) {
