@@ -137,9 +137,14 @@ const LengthCase kLengthCases[] = {
     {"LameCbrInfo", [](const QString& d) { return LameWithInfo(d, "cbr", 44100, 2.0, {"-b", "128"}); }},
     {"LameVbrInfo", [](const QString& d) { return LameWithInfo(d, "vbr", 44100, 2.0, {"-V", "2"}); }},
     {"LameVbrMonoInfo", [](const QString& d) { return LameWithInfo(d, "mono", 44100, 2.0, {"-V", "2"}, 1); }},
-    {"LameMpeg2MonoInfo", [](const QString& d) { return LameWithInfo(d, "m2", 16000, 2.0, {"-b", "32"}, 1); }},
+    {"LameMpeg2MonoInfo", [](const QString& d) { return LameWithInfo(d, "m2", 16000, 2.0, {"-b", "64"}, 1); }},
     {"LameVbrInfoWithPicture",
      [](const QString& d) { return LameWithInfo(d, "pic", 44100, 2.0, {"-V", "2", "--ti", Cover(d)}); }},
+    {"JoinedInfoFiles",
+     [](const QString& d) {
+       return Write(d + "/joined.mp3", ReadAll(LameWithInfo(d, "a", 44100, 1.0, {"-V", "2"})) +
+                                          ReadAll(LameWithInfo(d, "b", 44100, 1.5, {"-b", "128"})));
+     }},
     {"FfmpegCbrInfo", [](const QString& d) { return Ffmpeg(d, {"-b:a", "128k"}); }},
     {"FfmpegVbrInfo", [](const QString& d) { return Ffmpeg(d, {"-q:a", "4"}); }},
 };
