@@ -77,6 +77,9 @@ QString ImplausibleFormat(const QString& path, const AVCodecParameters* par) {
       .arg(par->ch_layout.nb_channels);
 }
 
+// An MP3 stream's time base is a multiple of every MPEG rate: exact in ticks.
+int64_t SampleTicks(int64_t samples, int rate, AVRational tb) { return av_rescale(samples, tb.den, int64_t(rate) * tb.num); }
+
 AVSampleFormat SampleFormatFor(int bits) {
   return bits == 8 ? AV_SAMPLE_FMT_U8 : bits == 24 ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
 }
@@ -126,6 +129,8 @@ struct AudioDecoder::Impl {
   bool NextMpegFrame(MpegFrame* frame);
   void TakeMpegFormat(const MpegFrame& frame);
   bool CountMpegFrames();
+  void TrimEncoderGap();
+  MpegEncoderGap gap;  // rate 0: none the decoder drops
   const std::atomic<bool>* stop = nullptr;  // ends a probe's frame count
   bool readAhead = false;  // the header look read frames
   int64_t PositionOf(int64_t ts, const AVFrame& f) const;
@@ -167,7 +172,13 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error,
   d->stop = stop;
   QByteArray name = QFile::encodeName(path);
   const bool vox = QFileInfo(path).suffix().compare("vox", Qt::CaseInsensitive) == 0;
-  int r = vox ? OpenVox(&d->fmt, name) : avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
+  auto openInput = [&] {
+    if (vox) return OpenVox(&d->fmt, name);
+    const int opened = avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
+    if (opened >= 0) d->TrimEncoderGap();
+    return opened;
+  };
+  int r = openInput();
   if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
   if (probeOnly && !vox) {
     if (d->TakeHeader()) {
@@ -180,7 +191,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error,
     // The full probe starts from the beginning, as it always does.
     if (d->readAhead) {
       avformat_close_input(&d->fmt);
-      r = avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
+      r = openInput();
       if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
     }
   }
@@ -232,12 +243,14 @@ void AudioDecoder::TakeInfo() {
 // properties). These give the values a full probe gives, without decoding;
 // any other file is probed in full.
 bool AudioDecoder::Impl::TakeHeader() {
-  if (fmt->nb_streams != 1) return false;
+  if (fmt->nb_streams < 1) return false;
   st = fmt->streams[0];
   const AVCodecParameters* par = st->codecpar;
   if (par->codec_type != AVMEDIA_TYPE_AUDIO) return false;
   const QByteArray format = fmt->iformat->name;
+  // An MP3's pictures (ID3v2 tag) come as streams after its audio.
   if (format == "mp3") return TakeMpegHeader();
+  if (fmt->nb_streams != 1) return false;
   const AVCodecID codec = par->codec_id;
   const bool stated = (format == "wav" && IsPcmCodec(codec)) || (format == "ogg" && codec == AV_CODEC_ID_VORBIS) ||
                       (format == "asf" && (codec == AV_CODEC_ID_WMAV1 || codec == AV_CODEC_ID_WMAV2));
@@ -247,7 +260,10 @@ bool AudioDecoder::Impl::TakeHeader() {
 
 bool AudioDecoder::Impl::NextMpegFrame(MpegFrame* frame) {
   readAhead = true;
-  if (av_read_frame(fmt, pkt) < 0) return false;
+  do {
+    av_packet_unref(pkt);
+    if (av_read_frame(fmt, pkt) < 0) return false;
+  } while (pkt->stream_index != st->index);  // a picture comes first
   const bool known = pkt->size >= 4 && ReadMpegHeader(qFromBigEndian<quint32>(pkt->data), frame);
   av_packet_unref(pkt);
   return known;
@@ -281,7 +297,8 @@ bool AudioDecoder::Impl::CountMpegFrames() {
   if (!WalkMpegFrames(path, avio_tell(fmt->pb), stop, &walk) || !walk.chained) return false;
   const AVRational tb = st->time_base;
   int64_t duration = 0;
-  for (const auto& [rate, samples] : walk.samples) duration += av_rescale(samples, tb.den, int64_t(rate) * tb.num);
+  for (const auto& [rate, samples] : walk.samples) duration += SampleTicks(samples, rate, tb);
+  if (gap.rate > 0) duration -= SampleTicks(gap.StartSkip(), gap.rate, tb);
   if (duration <= 0) return false;
   if (walk.sameFormat) {
     TakeMpegFormat(walk.first);
@@ -292,6 +309,22 @@ bool AudioDecoder::Impl::CountMpegFrames() {
   st->duration = duration;
   st->codecpar->bit_rate = av_rescale(8 * walk.bytes, tb.den, duration * tb.num);
   return true;
+}
+
+// The decoder drops the encoder's delay and padding a LAME tag states, where
+// the demuxer read one (it starts the stream after the skip); the length the
+// demuxer takes from the Info frame's frame count holds them. A length
+// counted later loses the delay only (CountMpegFrames).
+void AudioDecoder::Impl::TrimEncoderGap() {
+  gap = MpegEncoderGap();
+  if (QByteArray(fmt->iformat->name) != "mp3" || fmt->nb_streams < 1) return;
+  MpegEncoderGap read;
+  if (!ReadMpegEncoderGap(path, &read)) return;
+  AVStream* audio = fmt->streams[0];
+  if (audio->start_time != SampleTicks(read.StartSkip(), read.rate, audio->time_base)) return;
+  gap = read;
+  const int64_t trimmed = audio->duration - SampleTicks(gap.StartSkip() + gap.EndSkip(), gap.rate, audio->time_base);
+  if (audio->duration != AV_NOPTS_VALUE && trimmed > 0) audio->duration = trimmed;
 }
 
 AudioTags AudioDecoder::Tags() const {

@@ -39,11 +39,13 @@ class FrameCounter {
 
   // The frame header h states; false when h is none.
   bool Read(uint32_t h, MpegFrame* f) {
+    // Without a sync no header, whatever was kept (zeros before the first).
+    if ((h >> 21) != 0x7FF) return false;
     if (h == lastHeader_) {
       *f = last_;
       return true;
     }
-    if ((h >> 21) != 0x7FF || !ReadMpegHeader(h, f)) return false;
+    if (!ReadMpegHeader(h, f)) return false;
     lastHeader_ = h;
     last_ = *f;
     return true;
@@ -168,4 +170,67 @@ bool WalkMpegFrames(const QString& path, int64_t start, const std::atomic<bool>*
   }
   walk->bytes = end - start;
   return walk->frames > 0;
+}
+
+namespace {
+constexpr int kId3v2HeaderBytes = 10;
+
+bool IsId3v2Header(const uchar* h) {
+  return std::memcmp(h, "ID3", 3) == 0 && h[3] != 0xFF && h[4] != 0xFF && ((h[6] | h[7] | h[8] | h[9]) & 0x80) == 0;
+}
+
+// Where the ID3v2 tags at the start end, as the demuxer passes them: each by
+// its header's size, a version 2.4 footer included.
+qint64 Id3v2End(QFile& file) {
+  qint64 at = 0;
+  uchar h[kId3v2HeaderBytes];
+  while (file.seek(at) && file.read(reinterpret_cast<char*>(h), sizeof h) == sizeof h && IsId3v2Header(h)) {
+    at += kId3v2HeaderBytes + (h[6] << 21 | h[7] << 14 | h[8] << 7 | h[9]);
+    if (h[3] == 4 && (h[5] & 0x10)) at += kId3v2HeaderBytes;
+  }
+  return at;
+}
+
+// Reads the fields of an Info frame in their order; every read stays inside
+// the bytes read from the file.
+class FieldReader {
+ public:
+  explicit FieldReader(const QByteArray& bytes) : bytes_(bytes) {}
+  bool Skip(qsizetype n) { return (at_ += n) <= bytes_.size(); }
+  bool Read(qsizetype n, uint32_t* value) {
+    if (at_ + n > bytes_.size()) return false;
+    *value = 0;
+    for (qsizetype i = 0; i < n; ++i) *value = *value << 8 | uchar(bytes_[at_ + i]);
+    at_ += n;
+    return true;
+  }
+  QByteArray Take(qsizetype n) { return Skip(n) ? bytes_.mid(at_ - n, n) : QByteArray(); }
+
+ private:
+  const QByteArray& bytes_;
+  qsizetype at_ = 0;
+};
+}  // namespace
+
+bool ReadMpegEncoderGap(const QString& path, MpegEncoderGap* gap) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly) || !file.seek(Id3v2End(file))) return false;
+  constexpr qint64 kInfoBytes = 192;  // header, side information and LAME tag up to the gap
+  const QByteArray bytes = file.read(kInfoBytes);
+  FieldReader r(bytes);
+  uint32_t header = 0, tag = 0, flags = 0, gapBits = 0;
+  MpegFrame frame;
+  if (!r.Read(4, &header) || !ReadMpegHeader(header, &frame) || ((header >> 17) & 3) != 1) return false;
+  const bool mpeg1 = ((header >> 19) & 3) == 3;
+  const int sideInfo = mpeg1 ? (frame.channels == 1 ? 17 : 32) : (frame.channels == 1 ? 9 : 17);
+  if (!r.Skip(sideInfo) || !r.Read(4, &tag) || (tag != 0x58696E67u && tag != 0x496E666Fu)) return false;  // Xing, Info
+  if (!r.Read(4, &flags)) return false;
+  const qsizetype fields = (flags & 1 ? 4 : 0) + (flags & 2 ? 4 : 0) + (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
+  if (!r.Skip(fields)) return false;
+  const QByteArray encoder = r.Take(9).left(4);
+  if (encoder != "LAME" && encoder != "Lavf" && encoder != "Lavc") return false;
+  // Revision, low-pass, peak, two gains, flags, bit rate: then the gap.
+  if (!r.Skip(12) || !r.Read(3, &gapBits)) return false;
+  *gap = {frame.rate, int(gapBits >> 12), int(gapBits & 0xFFF)};
+  return true;
 }

@@ -3,6 +3,7 @@
 // counted at its own rate, split where a decoder's parser splits them.
 #pragma once
 #include <QString>
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <utility>
@@ -43,3 +44,21 @@ struct MpegWalk {
 // (zeros aside). False when no frame was found, the first is not chained, the
 // file could not be read, or stop was set (looked at between pieces).
 bool WalkMpegFrames(const QString& path, int64_t start, const std::atomic<bool>* stop, MpegWalk* walk);
+
+// What the LAME tag of an Info (Xing) frame states of the encoder's delay and
+// padding, in samples per channel at the frame's rate. The decoder drops the
+// delay and its own 529 samples at the start, and where the Info frame gives
+// the frame count, the padding past those 529 at the end.
+struct MpegEncoderGap {
+  int rate = 0;
+  int delay = 0;
+  int padding = 0;
+  int64_t StartSkip() const { return delay + kDecoderDelay; }
+  int64_t EndSkip() const { return std::max(padding - kDecoderDelay, 0); }
+  static constexpr int kDecoderDelay = 529;
+};
+
+// Reads the tag where the demuxer reads it: in the layer III frame right
+// behind the ID3v2 tags at the file's start, from an encoder whose tag the
+// demuxer trusts (LAME or FFmpeg's). False when there is none.
+bool ReadMpegEncoderGap(const QString& path, MpegEncoderGap* gap);

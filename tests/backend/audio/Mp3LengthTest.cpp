@@ -1,6 +1,7 @@
-// The length of an MP3 that states none is counted from its frame headers:
-// the probe gives the length and rate a full decode gives, for every layer,
-// rate and damage, and stops when asked.
+// The length of an MP3 that states none is counted from its frame headers,
+// and one an Info frame states loses the encoder's delay and padding its LAME
+// tag states: the probe gives the length and rate a full decode gives, for
+// every layer, rate, damage and writer, and stops when asked.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -26,12 +27,26 @@ QString Write(const QString& path, const QByteArray& bytes) {
   EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
   return path;
 }
-QString Lame(const QString& dir, const QString& name, int rate, double seconds, const QStringList& args,
-             int channels = 2) {
+// As lame writes it by default: an Info frame with its LAME tag first.
+QString LameWithInfo(const QString& dir, const QString& name, int rate, double seconds, const QStringList& args,
+                     int channels = 2) {
   const QString wav = WriteWav(dir + "/" + name + ".wav", rate, channels, 16, seconds);
   const QString mp3 = dir + "/" + name + ".mp3";
-  RunTool("lame", QStringList{"--quiet", "-t"} + args + QStringList{wav, mp3});
+  RunTool("lame", QStringList{"--quiet"} + args + QStringList{wav, mp3});
   return mp3;
+}
+// Without the Info frame: nothing states the length.
+QString Lame(const QString& dir, const QString& name, int rate, double seconds, const QStringList& args,
+             int channels = 2) {
+  return LameWithInfo(dir, name, rate, seconds, QStringList{"-t"} + args, channels);
+}
+QString Ffmpeg(const QString& dir, const QStringList& args) {
+  return Encode(WriteWav(dir + "/ff.wav", 44100, 2, 16, 2.0), dir + "/ff.mp3", QStringList{"-c:a", "libmp3lame"} + args);
+}
+// A picture for the ID3v2 tag.
+QString Cover(const QString& dir) {
+  RunTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "color=red:s=32x32", "-frames:v", "1", dir + "/cover.png"});
+  return dir + "/cover.png";
 }
 // Frames of silence, mono, each a header and zero bits: no subband carries
 // samples. Layer I, MPEG-1 at 48 kHz, 32 kbit/s: 32 bytes per frame.
@@ -106,6 +121,32 @@ const LengthCase kLengthCases[] = {
        QByteArray id3v1 = "TAG" + QByteArray(125, '\xFF');
        return Write(d + "/tags.mp3", cbr + ApeTag::Build({{"Title", QString(300, QChar(0xFF))}}) + id3v1);
      }},
+    // More zeros than the demuxer looks through for the first frame.
+    {"ZerosBeforeTheAudio",
+     [](const QString& d) {
+       return Write(d + "/zeros.mp3", QByteArray(100000, '\0') + ReadAll(Lame(d, "cbr", 44100, 2.0, {"-b", "128"})));
+     }},
+    {"Id3v2ThenZeros",
+     [](const QString& d) {
+       const QByteArray tag = QByteArray("ID3\x03\0\0\0\0\0\x06", 10) + QByteArray(6, '\0');
+       return Write(d + "/tagzeros.mp3",
+                    tag + QByteArray(70000, '\0') + ReadAll(Lame(d, "cbr", 44100, 2.0, {"-b", "128"})));
+     }},
+    {"VbrWithPicture", [](const QString& d) { return Lame(d, "pic", 44100, 2.0, {"-V", "4", "--ti", Cover(d)}); }},
+    // The decoder drops the delay and padding the LAME tag states.
+    {"LameCbrInfo", [](const QString& d) { return LameWithInfo(d, "cbr", 44100, 2.0, {"-b", "128"}); }},
+    {"LameVbrInfo", [](const QString& d) { return LameWithInfo(d, "vbr", 44100, 2.0, {"-V", "2"}); }},
+    {"LameVbrMonoInfo", [](const QString& d) { return LameWithInfo(d, "mono", 44100, 2.0, {"-V", "2"}, 1); }},
+    {"LameMpeg2MonoInfo", [](const QString& d) { return LameWithInfo(d, "m2", 16000, 2.0, {"-b", "64"}, 1); }},
+    {"LameVbrInfoWithPicture",
+     [](const QString& d) { return LameWithInfo(d, "pic", 44100, 2.0, {"-V", "2", "--ti", Cover(d)}); }},
+    {"JoinedInfoFiles",
+     [](const QString& d) {
+       return Write(d + "/joined.mp3", ReadAll(LameWithInfo(d, "a", 44100, 1.0, {"-V", "2"})) +
+                                          ReadAll(LameWithInfo(d, "b", 44100, 1.5, {"-b", "128"})));
+     }},
+    {"FfmpegCbrInfo", [](const QString& d) { return Ffmpeg(d, {"-b:a", "128k"}); }},
+    {"FfmpegVbrInfo", [](const QString& d) { return Ffmpeg(d, {"-q:a", "4"}); }},
 };
 class Mp3Length : public ::testing::TestWithParam<LengthCase> {};
 }  // namespace
@@ -121,7 +162,7 @@ TEST_P(Mp3Length, ProbeGivesTheRateAndLengthOfAFullDecode) {
   EXPECT_NEAR(double(probe.info.durationMs), expected.ms, 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Mp3WithoutStatedLength, Mp3Length, ::testing::ValuesIn(kLengthCases),
+INSTANTIATE_TEST_SUITE_P(Mp3Files, Mp3Length, ::testing::ValuesIn(kLengthCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 namespace {

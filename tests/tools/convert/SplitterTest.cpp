@@ -85,6 +85,31 @@ TEST_F(SplitterTest, BothModesCutTheSourceExactlyAndKeepItsBaseName) {
   }
 }
 
+// A 20-s MP3 whose LAME tag states the encoder's delay and padding decodes to
+// 20 s: four parts asked, four 5-s parts made, and none past the end.
+TEST_F(SplitterTest, AnMp3SplitsIntoTheNumberOfPartsAsked) {
+  const QString wav = WriteWav(media + "/tmp.wav", 44100, 1, 16, 20.0);
+  RunTool("lame", {"--quiet", "-b", "128", wav, media + "/song.mp3"});
+  QFile::remove(wav);
+  AddItems({"song.mp3"});
+  WithSplitter([&](g_frmSplitter& w) {
+    w.txtSplitParts->setText("4");
+    Convert(w);
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+    EXPECT_EQ(Messages(w).filter("Error").join("\n"), "");
+  });
+  ASSERT_EQ(OutFiles(), QStringList({"Part_1_song.WAV", "Part_2_song.WAV", "Part_3_song.WAV", "Part_4_song.WAV"}));
+  // Each part within a frame of 5 s, and together the whole decode.
+  constexpr double kFrame = 1152;
+  std::vector<int16_t> joined;
+  for (int n = 1; n <= 4; ++n) {
+    const std::vector<int16_t> part = DecodePcm(Part(n));
+    EXPECT_NEAR(double(part.size()), 5 * 44100, kFrame) << n;
+    joined.insert(joined.end(), part.begin(), part.end());
+  }
+  EXPECT_TRUE(joined == DecodePcm(media + "/song.mp3"));
+}
+
 TEST_F(SplitterTest, CountsThatGiveNoWholeSecondAreRefusedBeforeAnythingStarts) {
   AddSong();
   struct Case {
