@@ -13,8 +13,9 @@ extern "C" {
 
 #include <QByteArray>
 #include <QFileInfo>
-#include <chrono>
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -82,10 +83,12 @@ class CdTrackSource : public PcmSource {
   }
 
   int Read(QString* error) override {
-    const int sectors = int(std::min<long>(kSectorsPerRead, last_ - next_ + 1));
-    if (sectors <= 0) return Drain(error);
-    raw_.resize(size_t(sectors) * CDIO_CD_FRAMESIZE_RAW);
-    if (!ReadChecked(sectors)) {
+    if (next_ > last_) return Drain(error);
+    // Past the end of an image's data paranoia reads silence, or nothing for
+    // ever: the track ends there in a read error.
+    const int sectors = int(std::min({long(kSectorsPerRead), last_ - next_ + 1, DataEnd() - next_}));
+    raw_.resize(size_t(std::max(sectors, 0)) * CDIO_CD_FRAMESIZE_RAW);
+    if (sectors <= 0 || !ReadChecked(sectors)) {
       const long at = (next_ - first_) / kSectorsPerSecond;
       Fail(error, QString("Read error on %1 at %2:%3.").arg(TrackText(track_)).arg(at / 60).arg(at % 60, 2, 10, QChar('0')));
       return -1;
@@ -126,6 +129,13 @@ class CdTrackSource : public PcmSource {
     if (rangeLength_ >= 0) last_ = std::min<long>(last_, first_ + rangeLength_ * kSectorsPerSecond - 1);
     if (last_ < first_) return Fail(error, "The range of " + TrackText(track_) + " is empty.");
     return true;
+  }
+
+  // The first sector an image's BIN does not hold, looked up at each read (a
+  // BIN can be cut while it is read); a disc in a drive has no such end.
+  long DataEnd() const {
+    if (!drive_->image) return LONG_MAX;
+    return long(QFileInfo(CdDriveTable::ImageData(*drive_)).size() / CDIO_CD_FRAMESIZE_RAW);
   }
 
   // Sector by sector through paranoia, which re-reads and compares until the
