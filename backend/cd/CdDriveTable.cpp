@@ -1,11 +1,15 @@
 #include "backend/cd/CdDriveTable.h"
 
 #include <cdio/cdio.h>
+#include <cdio/logging.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <mutex>
 #include <utility>
@@ -33,16 +37,17 @@ constexpr qint64 kMaxCueBytes = 1 << 20;
 // in pieces, and a piece that starts with TRACK is a track to it.
 constexpr qsizetype kLongestLine = 4094;
 
-// The sheet libcdio reads for an image drive: the drive's own path when it
-// ends in "cue", the one beside it when it ends in "bin" (its case kept, as
-// libcdio matches it); empty when libcdio takes the path for no image.
-QString SheetPath(const QString& device) {
+// The sheet (or the BIN) libcdio reads for an image drive: the drive's own
+// path when it ends so, the one beside it under the same name otherwise (its
+// case kept, as libcdio matches it); empty when libcdio takes the path for no image.
+QString ImagePath(const QString& device, bool sheet) {
   for (const auto& [bin, cue] : {std::pair{"bin", "cue"}, std::pair{"BIN", "CUE"}}) {
-    if (device.endsWith(cue, Qt::CaseSensitive)) return device;
-    if (device.endsWith(bin, Qt::CaseSensitive)) return device.chopped(3) + cue;
+    if (device.endsWith(cue, Qt::CaseSensitive)) return sheet ? device : device.chopped(3) + bin;
+    if (device.endsWith(bin, Qt::CaseSensitive)) return sheet ? device.chopped(3) + cue : device;
   }
   return {};
 }
+QString SheetPath(const QString& device) { return ImagePath(device, true); }
 
 // The words of a line as libcdio splits it: a NUL ends the line for it.
 QList<QByteArray> Words(QByteArray line) {
@@ -89,14 +94,97 @@ QString SheetProblem(const QByteArray& sheet) {
   return {};
 }
 
-// Why the image drive's sheet cannot be handed to libcdio; empty when it can.
-QString ImageProblem(const QString& device) {
+// The sheet without what libcdio refuses although no track depends on it: a
+// UTF-8 byte-order mark, postgaps (silence the BIN does not hold) and remarks
+// too long for its line buffer. Lines keep their numbers, so that libcdio's
+// reasons point into the user's sheet.
+QByteArray Cleaned(const QByteArray& sheet) {
+  QList<QByteArray> lines = (sheet.startsWith("\xEF\xBB\xBF") ? sheet.mid(3) : sheet).split('\n');
+  for (QByteArray& line : lines) {
+    const QList<QByteArray> words = Words(line);
+    const QByteArray first = words.value(0);
+    if (first == "POSTGAP" || (first == "REM" && line.size() > kLongestLine)) line.clear();
+  }
+  return lines.join('\n');
+}
+
+// The image drive's sheet as libcdio is to read it, cleaned, in sheet (and
+// whether that is the sheet as saved); why it cannot be handed over, as the
+// rest of a sentence about the drive.
+QString ReadSheet(const QString& device, QByteArray* sheet, bool* asSaved) {
   QFile file(SheetPath(device));
   if (file.fileName().isEmpty() || !file.open(QIODevice::ReadOnly)) return "cannot be read.";
-  const QByteArray sheet = file.read(kMaxCueBytes + 1);
+  const QByteArray text = file.read(kMaxCueBytes + 1);
   // Checking part of what libcdio reads would check nothing.
-  if (file.error() != QFileDevice::NoError || sheet.size() > kMaxCueBytes) return "cannot be read.";
-  return SheetProblem(sheet);
+  if (file.error() != QFileDevice::NoError || text.size() > kMaxCueBytes) return "cannot be read.";
+  *sheet = Cleaned(text);
+  *asSaved = *sheet == text;
+  return SheetProblem(*sheet);
+}
+
+// libcdio's messages while this thread opens a drive; null when no open gathers them.
+thread_local QStringList* t_messages = nullptr;
+
+void OnLibraryMessage(cdio_log_level_t level, const char message[]) {
+  if (t_messages && level >= CDIO_LOG_INFO && level < CDIO_LOG_ASSERT) {
+    t_messages->append(QString::fromLocal8Bit(message));
+    return;
+  }
+  // Its own handler ends the program on an error, which is no more than a sheet or disc it cannot read.
+  if (level >= CDIO_LOG_WARN) cdio_default_log_handler(std::min(level, CDIO_LOG_WARN), message);
+}
+
+// libcdio's reasons as one text, naming files without their folder: a
+// message ending in a colon goes on in the next. A message quotes the sheet,
+// which can hold anything: a long one is cut.
+QString Reasons(const QStringList& messages, const QString& folder) {
+  constexpr qsizetype kLongest = 200;
+  QString out;
+  for (QString m : messages) {
+    m.replace(folder + "/", "");
+    if (m.size() > kLongest) m = m.left(kLongest) + "...";
+    if (!out.isEmpty()) out += out.endsWith(':') ? " " : "; ";
+    out += m;
+  }
+  return out;
+}
+
+// Opens the path with libcdio, gathering its reasons when it cannot.
+CdIo_t* OpenPath(const QString& path, driver_id_t driver, QStringList* messages) {
+  static std::once_flag handler;
+  std::call_once(handler, [] {
+    // Its reasons for refusing a sheet come as information.
+    cdio_loglevel_default = CDIO_LOG_INFO;
+    cdio_log_set_handler(OnLibraryMessage);
+  });
+  t_messages = messages;
+  CdIo_t* cdio = cdio_open(QFile::encodeName(path).constData(), driver);
+  t_messages = nullptr;
+  return cdio;
+}
+
+// libcdio reads the sheet at the path it is given and the BIN beside it under
+// the sheet's name: a cleaned sheet goes into a private folder, beside a link
+// to the drive's BIN, and the folder goes once libcdio holds the BIN open.
+CdIo_t* OpenCleaned(const QString& device, const QByteArray& sheet, QStringList* messages) {
+  const QTemporaryDir folder;
+  const QString copy = folder.filePath(QFileInfo(SheetPath(device)).fileName());
+  QFile file(copy);
+  if (!folder.isValid() || !file.open(QIODevice::WriteOnly) || file.write(sheet) != sheet.size() || !file.flush()) {
+    const QString reason = folder.isValid() ? file.errorString() : folder.errorString();
+    messages->append("a cleaned copy of its sheet cannot be written in " + QDir::tempPath() + ": " + reason);
+    return nullptr;
+  }
+  file.close();
+  if (!QFile::link(QFileInfo(ImagePath(device, false)).absoluteFilePath(), ImagePath(copy, false))) {
+    messages->append("its BIN cannot be linked in " + QDir::tempPath());
+    return nullptr;
+  }
+  CdIo_t* cdio = OpenPath(copy, DRIVER_BINCUE, messages);
+  // The reasons name the user's files, not the private copies.
+  const QString user = QFileInfo(SheetPath(device)).absolutePath();
+  for (QString& m : *messages) m.replace(folder.path(), user);
+  return cdio;
 }
 
 QStringList imageDevices() {
@@ -124,15 +212,24 @@ CdIo_t* Open(const Drive& drive, QString* why) {
     *why = text;
     return nullptr;
   };
-  const QString problem = drive.image ? ImageProblem(drive.device) : QString();
-  if (!problem.isEmpty()) return fail("The CD image of drive " + drive.name + " " + problem);
+  const QString image = "The CD image of drive " + drive.name + " ";
+  QByteArray sheet;
+  bool asSaved = true;
+  const QString problem = drive.image ? ReadSheet(drive.device, &sheet, &asSaved) : QString();
+  if (!problem.isEmpty()) return fail(image + problem);
   // The image reader parses a CUE sheet with strtok: one open at a time in the
   // process (the list's disc check runs beside the ripper's reads).
   static std::mutex opening;
   std::lock_guard lock(opening);
-  CdIo_t* cdio = cdio_open(drive.device.toLocal8Bit().constData(), drive.image ? DRIVER_BINCUE : DRIVER_DEVICE);
-  return cdio ? cdio : fail("Drive " + drive.name + " cannot be opened.");
+  QStringList messages;
+  CdIo_t* cdio = asSaved ? OpenPath(drive.device, drive.image ? DRIVER_BINCUE : DRIVER_DEVICE, &messages)
+                         : OpenCleaned(drive.device, sheet, &messages);
+  if (cdio) return cdio;
+  if (!drive.image || messages.isEmpty()) return fail("Drive " + drive.name + " cannot be opened.");
+  return fail(image + "cannot be opened: " + Reasons(messages, QFileInfo(SheetPath(drive.device)).absolutePath()));
 }
+
+QString ImageData(const Drive& drive) { return ImagePath(drive.device, false); }
 
 lsn_t TrackEnd(CdIo_t* cdio, track_t track) {
   const track_t last = cdio_get_last_track_num(cdio);

@@ -13,8 +13,9 @@ extern "C" {
 
 #include <QByteArray>
 #include <QFileInfo>
-#include <chrono>
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -82,12 +83,13 @@ class CdTrackSource : public PcmSource {
   }
 
   int Read(QString* error) override {
-    const int sectors = int(std::min<long>(kSectorsPerRead, last_ - next_ + 1));
-    if (sectors <= 0) return Drain(error);
-    raw_.resize(size_t(sectors) * CDIO_CD_FRAMESIZE_RAW);
-    if (!ReadChecked(sectors)) {
-      const long at = (next_ - first_) / kSectorsPerSecond;
-      Fail(error, QString("Read error on %1 at %2:%3.").arg(TrackText(track_)).arg(at / 60).arg(at % 60, 2, 10, QChar('0')));
+    if (next_ > last_) return Drain(error);
+    // Past the end of an image's data paranoia reads silence, or nothing for
+    // ever: the track ends there in a read error.
+    const int sectors = int(std::min({long(kSectorsPerRead), last_ - next_ + 1, DataEnd() - next_}));
+    raw_.resize(size_t(std::max(sectors, 0)) * CDIO_CD_FRAMESIZE_RAW);
+    if (sectors <= 0 || !ReadChecked(sectors)) {
+      Fail(error, ReadError(next_ - first_));
       return -1;
     }
     const int frames = sectors * CDIO_CD_FRAMESIZE_RAW / 4;
@@ -108,15 +110,22 @@ class CdTrackSource : public PcmSource {
     return false;
   }
 
+  QString ReadError(long sector) const {
+    const long at = sector / kSectorsPerSecond;
+    return QString("Read error on %1 at %2:%3.").arg(TrackText(track_)).arg(at / 60).arg(at % 60, 2, 10, QChar('0'));
+  }
+
   // The sectors to read: the track from its start to the next track's start
   // (so its pregap goes with this track; a data track's pregap does not), or
   // the asked range of it.
   bool SetExtent(QString* error) {
     first_ = cdio_cddap_track_firstsector(cdda_, track_t(track_));
     last_ = long(CdDriveTable::TrackEnd(cdio_, track_t(track_))) - 1;
-    // A cut image makes the reader's track table disagree with the disc's own
-    // (a later track starting where an earlier one does): nothing is read then.
     const lsn_t listed = cdio_get_track_lsn(cdio_, track_t(track_));
+    // A track behind the end of an image's data fails at its start.
+    if (listed != CDIO_INVALID_LSN && DataEnd() <= listed) return Fail(error, ReadError(0));
+    // Otherwise, a reader's track table that disagrees with the disc's own (a
+    // later track starting where an earlier one does) reads nothing.
     if (first_ < 0 || last_ < first_ || first_ != listed)
       return Fail(error, "The " + TrackText(track_) + " cannot be read.");
     if (rangeStart_ < 0) return true;
@@ -126,6 +135,13 @@ class CdTrackSource : public PcmSource {
     if (rangeLength_ >= 0) last_ = std::min<long>(last_, first_ + rangeLength_ * kSectorsPerSecond - 1);
     if (last_ < first_) return Fail(error, "The range of " + TrackText(track_) + " is empty.");
     return true;
+  }
+
+  // The first sector an image's BIN does not hold, looked up at each read (a
+  // BIN can be cut while it is read); a disc in a drive has no such end.
+  long DataEnd() const {
+    if (!drive_->image) return LONG_MAX;
+    return long(QFileInfo(CdDriveTable::ImageData(*drive_)).size() / CDIO_CD_FRAMESIZE_RAW);
   }
 
   // Sector by sector through paranoia, which re-reads and compares until the

@@ -18,8 +18,8 @@ QByteArray Tracks(int from, int to) {
   return out;
 }
 
-// A remark of this many bytes, then text on the same line.
-QByteArray Remark(int bytes, const QByteArray& then = {}) { return "REM " + QByteArray(bytes - 4, 'x') + then + "\n"; }
+// A title of this many bytes, then text on the same line.
+QByteArray Title(int bytes, const QByteArray& then = {}) { return "TITLE " + QByteArray(bytes - 6, 'x') + then + "\n"; }
 
 // The lines, each behind a NUL.
 QByteArray BehindNul(const QByteArray& lines) {
@@ -31,8 +31,8 @@ QByteArray BehindNul(const QByteArray& lines) {
 
 TEST(CdDriveTable, SheetsTheLibraryWouldMisreadAreRefused) {
   const QString dir = TestEnv::FreshDir("sheets");
-  QByteArray hidden = Tracks(1, 99);  // 51 more tracks behind the cut of long remarks
-  for (int i = 0; i < 51; ++i) hidden += Remark(4095, "TRACK 99 AUDIO");
+  QByteArray hidden = Tracks(1, 99);  // 51 more tracks behind the cut of long titles
+  for (int i = 0; i < 51; ++i) hidden += Title(4095, "TRACK 99 AUDIO");
   struct Case {
     const char* name;
     QByteArray body;       // after the FILE line
@@ -41,9 +41,9 @@ TEST(CdDriveTable, SheetsTheLibraryWouldMisreadAreRefused) {
     int first = 0, count = 0;
   } cases[] = {
       {"hidden", hidden, "cue", "has a line of 4109 bytes; a CUE sheet line holds at most 4094."},
-      {"cut", Remark(4095) + Tracks(1, 1), "cue",
+      {"cut", Title(4095) + Tracks(1, 1), "cue",
        "has a line of 4095 bytes; a CUE sheet line holds at most 4094."},
-      {"longest", Remark(4094) + Tracks(1, 2), "cue", "", 1, 2},
+      {"longest", Title(4094) + Tracks(1, 2), "cue", "", 1, 2},
       {"byBin", Tracks(97, 97), "bin", "starts at track 97, above its number of tracks (1)."},
       {"soundByBin", Tracks(1, 3), "bin", "", 1, 3},
       {"none", "REM no tracks\n", "cue", "lists no tracks."},

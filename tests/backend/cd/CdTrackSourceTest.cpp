@@ -87,15 +87,15 @@ TEST(CdTrackSource, ADamagedDiscFailsTheRead) {
 }
 
 // An image cut short before a track is opened: the reader's table then puts a
-// later track where an earlier one starts. The track behind the cut is refused,
-// not read from another track's place.
+// later track where an earlier one starts. The track behind the cut fails at
+// its start, not read from another track's place.
 TEST(CdTrackSource, ATrackBehindACutIsRefused) {
   const DiscImage::Image image = DiscImage::Write(TestEnv::FreshDir("cut"), {{2, 440}, {60, 330}, {2, 550}});
   QFile::resize(image.bin, image.starts[1] + 30 * 75 * DiscImage::kSectorBytes);
   auto source = MakeCdTrackSource(CdDriveTable::Drive{"D:", image.cue, true}, 3, -1, -1);
   QString error;
   EXPECT_FALSE(source->Open(&error));
-  EXPECT_EQ(error, "The track 3 cannot be read.");
+  EXPECT_EQ(error, "Read error on track 3 at 0:00.");
 }
 
 // Tracks read ahead while later reads wait: what does not fit the store's

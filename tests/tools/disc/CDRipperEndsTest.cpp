@@ -154,7 +154,7 @@ TEST_F(RipperTest, DamagedDiscMidTrackEndsThatTrackWithError) {
     EXPECT_TRUE(errors[0].startsWith("Error: Read error on track 2 at 0:")) << errors[0].toStdString();
     EXPECT_TRUE(errors[0].endsWith("(1)"));
     EXPECT_EQ(log[log.indexOf(errors[0]) - 1], "Start to rip: Track02.cda...");
-    EXPECT_EQ(errors.last(), "Error: The track 3 cannot be read.(1)");
+    EXPECT_EQ(errors.last(), "Error: Read error on track 3 at 0:00.(1)");
     EXPECT_EQ(log[log.indexOf(errors.last()) - 1], "Start to rip: Track03.cda...");
     EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
   });

@@ -156,8 +156,9 @@ TEST_F(RipperWorkAhead, AbortRemovesEveryTrackRippedAhead) {
   EXPECT_EQ(EveryFile(), QStringList{"Track01.mp3"});
 }
 
-// A disc image cut in the middle of its second track: the track wholly
-// behind the cut ends with its error among good ones, on four workers as on one.
+// A disc image cut in the middle of its second track: that track ends in a
+// read error at the cut, not in silence, and the track wholly behind the cut
+// in one at its start, among good ones, on four workers as on one.
 TEST_F(RipperWorkAhead, DamagedDiscGivesTheErrorsOfOneWorker) {
   UseDisc({{1, 440}, {4, 330}, {1, 550}}, "damaged");
   QFile bin(image.bin);
@@ -175,8 +176,9 @@ TEST_F(RipperWorkAhead, DamagedDiscGivesTheErrorsOfOneWorker) {
     files[workers == 4] = EveryFile();
   }
   EXPECT_EQ(logs[1], logs[0]);
-  EXPECT_EQ(logs[1].filter("Error: "), QStringList{"Error: The track 3 cannot be read.(1)"});
-  EXPECT_EQ(files[1], QStringList({"Track01.mp3", "Track02.mp3"}));
+  EXPECT_EQ(logs[1].filter("Error: "),
+            QStringList({"Error: Read error on track 2 at 0:02.(1)", "Error: Read error on track 3 at 0:00.(1)"}));
+  EXPECT_EQ(files[1], QStringList({"Track01.mp3"}));
   EXPECT_EQ(files[1], files[0]);
 }
 
