@@ -31,6 +31,7 @@ struct Gate {
   std::mutex mutex;
   std::condition_variable changed;
   bool open = false;
+  int held = 0;  // reads that came to the gate
   void Open() {
     std::lock_guard lock(mutex);
     open = true;
@@ -38,7 +39,13 @@ struct Gate {
   }
   void Wait() {
     std::unique_lock lock(mutex);
+    ++held;
+    changed.notify_all();
     changed.wait(lock, [&] { return open; });
+  }
+  bool WaitForARead(int ms) {
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, std::chrono::milliseconds(ms), [&] { return held > 0; });
   }
 };
 
@@ -311,11 +318,11 @@ TEST_F(WorkAhead, AJobStillRunningAtTheExitLosesItsTemporary) {
     const auto gate = std::make_shared<Gate>();  // never opened
     auto* converter = new HangingConverter(gate);
     converter->SetDestinationFormat(DestWav);
+    converter->SetWavFormat({44100, 2, 16});
     converter->SetInputFile(in);
     converter->SetOutputFile(dir + "/out.wav");
     if (converter->StartConvert() != 0) _exit(2);
-    for (int i = 0; i < 6000 && Temporaries(dir).isEmpty(); ++i) usleep(10000);
-    if (Temporaries(dir).isEmpty()) _exit(3);
+    if (!gate->WaitForARead(60000) || Temporaries(dir).isEmpty()) _exit(3);
     delete converter;
     exit(cAudioConverter::EndStoppedJobs(0) ? 4 : 0);
   }
