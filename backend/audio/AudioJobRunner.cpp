@@ -162,10 +162,10 @@ AudioJobOutcome Convert(PcmSources& sources, const AudioJobSettings& settings, c
   const QString folder = QFileInfo(output).absolutePath();
   if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
     return {AudioErrOutput, "Cannot write " + output + ": the folder cannot be written to."};
-  auto fail = [&](long code) {
+  auto fail = [&](long code, bool shortage = false) {
     sink->Cancel();
     // The sink names the file it writes; the user knows only the output's name.
-    return Outcome{abort ? kAborted : code, QString(error).replace(tempPath, output)};
+    return Outcome{abort ? kAborted : code, QString(error).replace(tempPath, output), shortage};
   };
   const bool opened = sink->Open(tempPath, settings.tags, &error);
   setUp.unlock();
@@ -174,7 +174,9 @@ AudioJobOutcome Convert(PcmSources& sources, const AudioJobSettings& settings, c
   for (size_t i = 0; i < sources.size(); ++i) {
     PcmSource& source = *sources[i];
     if (i > 0 && !source.Open(&error)) return fail(AudioErrInput);
-    if (!source.Start(format, &error)) return fail(source.FailedOnWrite() ? AudioErrOutput : AudioErrInput);
+    // What a source holds aside ahead of its turn is the work ahead's, not the row's.
+    if (!source.Start(format, &error))
+      return source.FailedOnWrite() ? fail(AudioErrOutput, true) : fail(AudioErrInput);
     int shown = -1;
     for (;;) {
       if (abort) return fail(kAborted);
@@ -200,7 +202,7 @@ AudioJobOutcome Convert(PcmSources& sources, const AudioJobSettings& settings, c
 AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
                               const std::atomic<bool>& abort, const std::function<void(int, int)>& progress) {
   AudioJobOutcome outcome = Convert(sources, settings, tempPath, abort, progress);
-  outcome.shortage = outcome.code > 0 && ForWantOfShared(outcome.text);
+  outcome.shortage = outcome.code > 0 && (outcome.shortage || ForWantOfShared(outcome.text));
   return outcome;
 }
 

@@ -24,7 +24,7 @@ struct AudioJobOutcome {
   long code = 0;  // 0: the temporary file is complete
   QString text;
   // Failed for want of what every job shares (room on the disk, open
-  // files), not for anything of its own.
+  // files) or of room to hold a source aside, not for anything of its own.
   bool shortage = false;
 };
 
