@@ -79,8 +79,9 @@ int Run() {
   QApplication::setQuitOnLastWindowClosed(false);
   if (!StartUp()) return 1;
   const int code = QApplication::exec();
-  // Jobs stopped in a slow read remove their temporary files as they end.
-  cAudioJobControl::WaitForStoppedJobs(2000);
+  // Jobs stopped in a slow read remove their temporary files as they end;
+  // those still in one after the wait lose them now.
+  cAudioJobControl::EndStoppedJobs(2000);
   return code;
 }
 

@@ -4,7 +4,6 @@
 #include <QtGlobal>
 #include <algorithm>
 
-#include "backend/audio/ThreadBudget.h"
 
 namespace {
 // Frames waiting beyond one per coding thread, so that the coders go on while
@@ -37,10 +36,6 @@ ApeFramePool::~ApeFramePool() {
   }
   workToDo_.notify_all();
   for (std::thread& t : workers_) t.join();
-  for (size_t i = 0; i < workers_.size(); ++i) {
-    ThreadBudget::GiveCore();
-    ThreadBudget::GivePlace();
-  }
 }
 
 bool ApeFramePool::Full() const {
@@ -91,11 +86,12 @@ std::unique_ptr<ApeFrame> ApeFramePool::Take() {
 }
 
 void ApeFramePool::StartWorkers() {
-  while (int(workers_.size()) < threads_ - 1 && ThreadBudget::TakePlace()) {
-    if (!ThreadBudget::TakeCore()) {
-      ThreadBudget::GivePlace();
-      return;
-    }
+  while (int(workers_.size()) < threads_ - 1) {
+    ThreadBudget::Held place = ThreadBudget::TakePlace();
+    ThreadBudget::Held core = place ? ThreadBudget::TakeCore() : ThreadBudget::Held();
+    if (!core) return;
+    held_.push_back(std::move(place));
+    held_.push_back(std::move(core));
     workers_.emplace_back([this] { Work(); });
   }
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "backend/audio/ApeFrameCoder.h"
+#include "backend/audio/ThreadBudget.h"
 
 struct ApeFrame {
   std::vector<uint8_t> pcm;  // interleaved, as the file's format holds it
@@ -65,4 +66,5 @@ class ApeFramePool {
   std::vector<ApeFrame*> done_;  // coded, not yet taken
   std::atomic<bool> quit_{false};
   std::vector<std::thread> workers_;
+  std::vector<ThreadBudget::Held> held_;  // each worker's place and core
 };

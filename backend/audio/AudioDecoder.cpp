@@ -29,6 +29,13 @@ void QuietFfmpegLog() { av_log_set_level(AV_LOG_QUIET); }
 namespace {
 constexpr int64_t NoEnd = INT64_MAX;
 
+// Running out of open files says nothing of the file: it is not called damaged.
+QString OpenFailure(const QString& path, int code) {
+  if (code == AVERROR(EMFILE) || code == AVERROR(ENFILE))
+    return "The file " + path + " cannot be opened (" + AvErrorText(code) + ").";
+  return "The file " + path + " is not an audio file or is damaged (" + AvErrorText(code) + ").";
+}
+
 // Dialogic VOX files are headerless 4-bit ADPCM, 8000 Hz mono: read them as
 // raw bytes (one byte holds two samples) and decode them as OKI ADPCM.
 int OpenVox(AVFormatContext** fmt, const QByteArray& name) {
@@ -179,7 +186,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error,
     return opened;
   };
   int r = openInput();
-  if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
+  if (r < 0) return fail(OpenFailure(path, r));
   if (probeOnly && !vox) {
     if (d->TakeHeader()) {
       if (!PlausibleFormat(d->st->codecpar->sample_rate, d->st->codecpar->ch_layout.nb_channels))
@@ -192,7 +199,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error,
     if (d->readAhead) {
       avformat_close_input(&d->fmt);
       r = openInput();
-      if (r < 0) return fail("The file " + path + " is not an audio file or is damaged (" + AvErrorText(r) + ").");
+      if (r < 0) return fail(OpenFailure(path, r));
     }
   }
   r = vox ? 0 : avformat_find_stream_info(d->fmt, nullptr);

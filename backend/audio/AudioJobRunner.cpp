@@ -31,10 +31,16 @@ struct AudioJobRunner::Link {
 };
 
 struct AudioJobRunner::Run {
-  std::shared_ptr<AheadJob> job;
+  AudioJobTurn turn;
   bool aborting = false;
   bool left = false;   // no one takes its file
   bool ended = false;  // its thread has posted the ending
+  bool again = false;  // the turn ran again: its own set-up is the job
+  AheadJob& Job() const { return again ? *turn.again : *turn.job; }
+  void Stop() {
+    turn.job->abort = true;
+    if (turn.again) turn.again->abort = true;
+  }
 };
 
 AudioJobRunner::AudioJobRunner(QObject* context) : link_(std::make_shared<Link>()) { link_->context = context; }
@@ -47,11 +53,11 @@ AudioJobRunner::~AudioJobRunner() {
 
 bool AudioJobRunner::Leave() {
   if (!current_) return false;
-  current_->job->abort = true;
+  current_->Stop();
   std::lock_guard lock(link_->mutex);
   current_->left = true;
   // A job that completed but whose ending was not delivered leaves its temporary file.
-  if (current_->ended) QFile::remove(current_->job->temp.Path());
+  if (current_->ended) QFile::remove(current_->Job().temp.Path());
   return true;
 }
 
@@ -65,7 +71,7 @@ void AudioJobRunner::Close() {
 void AudioJobRunner::Abort() {
   if (!current_ || current_->aborting) return;
   current_->aborting = true;
-  current_->job->abort = true;
+  current_->Stop();
   QTimer::singleShot(kAbortGraceMs, link_->context, [this, run = current_] {
     if (run != current_) return;
     Leave();
@@ -81,16 +87,16 @@ void AudioJobRunner::Start(PcmSources sources, AudioJobSettings settings, AudioJ
   job->temp = HiddenTemp(job->settings.outputFile);
   auto held = std::make_shared<PcmSources>(std::move(sources));
   job->sources = [held](const std::atomic<bool>&) { return std::move(*held); };
-  Adopt(std::move(job), true, std::move(events));
+  Adopt({std::move(job), true, nullptr, nullptr}, std::move(events));
 }
 
-void AudioJobRunner::Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJobEvents events) {
+void AudioJobRunner::Adopt(AudioJobTurn turn, AudioJobEvents events) {
   Close();
   events_ = std::move(events);
   auto run = std::make_shared<Run>();
-  run->job = std::move(job);
+  run->turn = std::move(turn);
   current_ = run;
-  StartDetached([this, link = link_, run, claimed] {
+  StartDetached([this, link = link_, run] {
     // Events go out only while the runner and the run are there to take them.
     auto post = [&](std::function<void()> fn) {
       std::lock_guard lock(link->mutex);
@@ -101,9 +107,8 @@ void AudioJobRunner::Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJob
         if (run == current_) events_.progress(source, percent);
       });
     };
-    AheadJob& job = *run->job;
-    if (claimed) job.Run(relay);
-    else job.Follow(relay);
+    Work(run, relay);
+    AheadJob& job = run->Job();
     const Outcome outcome = job.Outcome();
     std::lock_guard lock(link->mutex);
     run->ended = true;
@@ -115,7 +120,32 @@ void AudioJobRunner::Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJob
   });
 }
 
-AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
+// The turn's job; then, when the work ahead asks for it, the turn's own set-up
+// once more, alone, with the work ahead held until it has ended.
+void AudioJobRunner::Work(const std::shared_ptr<Run>& run, const std::function<void(int, int)>& relay) {
+  AudioJobTurn& turn = run->turn;
+  if (turn.claimed) turn.job->Run(relay);
+  else turn.job->Follow(relay);
+  if (!turn.again || !turn.ahead || !turn.ahead->RunsAgain(*turn.job, !turn.claimed)) return;
+  turn.job->temp = {};  // its room on the disk is given back first
+  turn.ahead->WaitIdle(turn.again->abort);
+  run->again = true;
+  turn.again->Run(relay);
+  turn.ahead->Resume();
+}
+
+namespace {
+// Whether an error text ends with the system's reason for want of what every
+// job shares; the text's names, which come before the reason, do not count.
+bool ForWantOfShared(const QString& text) {
+  for (const int reason : {ENOSPC, EDQUOT, EMFILE, ENFILE}) {
+    const QString why = QString::fromLocal8Bit(strerror(reason));
+    if (text.endsWith("(" + why + ").") || text.endsWith(": " + why)) return true;
+  }
+  return false;
+}
+
+AudioJobOutcome Convert(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
                               const std::atomic<bool>& abort, const std::function<void(int, int)>& progress) {
   const QString& output = settings.outputFile;
   if (output.isEmpty()) return {AudioErrOutput, "No output file is given."};
@@ -132,10 +162,10 @@ AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& setti
   const QString folder = QFileInfo(output).absolutePath();
   if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
     return {AudioErrOutput, "Cannot write " + output + ": the folder cannot be written to."};
-  auto fail = [&](long code) {
+  auto fail = [&](long code, bool shortage = false) {
     sink->Cancel();
     // The sink names the file it writes; the user knows only the output's name.
-    return Outcome{abort ? kAborted : code, QString(error).replace(tempPath, output)};
+    return Outcome{abort ? kAborted : code, QString(error).replace(tempPath, output), shortage};
   };
   const bool opened = sink->Open(tempPath, settings.tags, &error);
   setUp.unlock();
@@ -144,7 +174,9 @@ AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& setti
   for (size_t i = 0; i < sources.size(); ++i) {
     PcmSource& source = *sources[i];
     if (i > 0 && !source.Open(&error)) return fail(AudioErrInput);
-    if (!source.Start(format, &error)) return fail(source.FailedOnWrite() ? AudioErrOutput : AudioErrInput);
+    // What a source holds aside ahead of its turn is the work ahead's, not the row's.
+    if (!source.Start(format, &error))
+      return source.FailedOnWrite() ? fail(AudioErrOutput, true) : fail(AudioErrInput);
     int shown = -1;
     for (;;) {
       if (abort) return fail(kAborted);
@@ -165,6 +197,14 @@ AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& setti
   if (!sink->Finish(&error)) return fail(AudioErrOutput);
   return {};
 }
+}  // namespace
+
+AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
+                              const std::atomic<bool>& abort, const std::function<void(int, int)>& progress) {
+  AudioJobOutcome outcome = Convert(sources, settings, tempPath, abort, progress);
+  outcome.shortage = outcome.code > 0 && (outcome.shortage || ForWantOfShared(outcome.text));
+  return outcome;
+}
 
 // On the UI thread: the complete temporary file replaces the output. The
 // job's temporary file goes (and its lock with it) before any event, whatever
@@ -173,14 +213,14 @@ void AudioJobRunner::End(const std::shared_ptr<Run>& run, const Outcome& outcome
   if (run != current_ || run->left) return;
   current_.reset();
   const AudioJobEvents events = events_;
-  HiddenTemp temp = std::move(run->job->temp);
-  const QString tempPath = temp.Path(), output = run->job->settings.outputFile;
+  AheadJob& job = run->Job();
+  HiddenTemp temp = std::move(job.temp);
+  const QString tempPath = temp.Path(), output = job.settings.outputFile;
   if (outcome.code == kAborted || run->aborting) {
     temp = {};
     events.aborted();
     return;
   }
-  if (events.again && events.again(outcome, *run->job)) return;
   if (outcome.code != 0) {
     temp = {};
     events.error(outcome.code, outcome.text);

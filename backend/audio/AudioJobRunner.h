@@ -16,12 +16,26 @@
 
 using PcmSources = std::vector<std::unique_ptr<PcmSource>>;
 struct AheadJob;
+class WorkAheadPool;
 
 // How converting sources into a temporary file ended.
 struct AudioJobOutcome {
   static constexpr long kAborted = -1;
   long code = 0;  // 0: the temporary file is complete
   QString text;
+  // Failed for want of what every job shares (room on the disk, open
+  // files) or of room to hold a source aside, not for anything of its own.
+  bool shortage = false;
+};
+
+// A job's turn in a run that works ahead: the job taken for it (claimed: no
+// worker started it, the runner runs it), and the turn's own set-up, run again
+// alone when the work ahead asks for it (WorkAheadPool::RunsAgain).
+struct AudioJobTurn {
+  std::shared_ptr<AheadJob> job;
+  bool claimed = true;
+  std::shared_ptr<AheadJob> again;
+  std::shared_ptr<WorkAheadPool> ahead;
 };
 
 // Converts the sources into tempPath with the settings (whose outputFile is the
@@ -35,9 +49,6 @@ struct AudioJobEvents {
   std::function<void()> done;
   std::function<void()> aborted;
   std::function<void(long code, const QString& text)> error;
-  // Asked before an error or a completed job ends: true when the caller runs
-  // the job anew instead (its file is removed; no event follows).
-  std::function<bool(const AudioJobOutcome& outcome, AheadJob& job)> again;
 };
 
 // Every job runs on a thread of its own that nothing waits for: Abort and
@@ -51,11 +62,11 @@ class AudioJobRunner {
   // True from Start until the ending event has been delivered.
   bool Running() const { return current_ != nullptr; }
   void Start(PcmSources sources, AudioJobSettings settings, AudioJobEvents events);
-  // Runs a job (one converted ahead, or one set up now) as its own: waits for
-  // it (running it here when claimed, i.e. no worker has started it), relays
-  // its progress and ends as Start's jobs do, renaming its temporary file to
-  // its output.
-  void Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJobEvents events);
+  // Runs a turn's job (one converted ahead, or one set up now) as its own:
+  // waits for it (running it here when claimed), runs the turn again when the
+  // work ahead asks for it, relays the progress and ends as Start's jobs do,
+  // renaming the temporary file to the output.
+  void Adopt(AudioJobTurn turn, AudioJobEvents events);
   // The running job stops and ends with the aborted event: once it has
   // stopped, or soon whatever it is doing.
   void Abort();
@@ -68,6 +79,7 @@ class AudioJobRunner {
   // The running job is left to end on its own; false when none runs.
   bool Leave();
   void End(const std::shared_ptr<Run>& run, const AudioJobOutcome& outcome);
+  static void Work(const std::shared_ptr<Run>& run, const std::function<void(int, int)>& relay);
 
   std::shared_ptr<Link> link_;
   std::shared_ptr<Run> current_;

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <algorithm>
 
-#include "backend/audio/ThreadBudget.h"
 
 FileStamp FileStamp::Of(const QString& path) {
   struct stat s;
@@ -39,17 +38,19 @@ void ProbePool::Start(const QStringList& paths) {
   }
   // Probing mostly waits for the disk, so it takes places in the budget but
   // no cores; without places the files are probed as they are asked for.
-  while (workers_.size() < std::min<size_t>(ThreadBudget::Cores(), slots_.size()) && ThreadBudget::TakePlace())
+  while (workers_.size() < std::min<size_t>(ThreadBudget::Cores(), slots_.size())) {
+    ThreadBudget::Held place = ThreadBudget::TakePlace();
+    if (!place) break;
+    places_.push_back(std::move(place));
     workers_.emplace_back([this] { Work(); });
+  }
 }
 
 void ProbePool::Stop() {
   stop_ = true;
-  for (std::thread& t : workers_) {
-    t.join();
-    ThreadBudget::GivePlace();
-  }
+  for (std::thread& t : workers_) t.join();
   workers_.clear();
+  places_.clear();
   slots_.clear();
   index_.clear();
   next_ = 0;

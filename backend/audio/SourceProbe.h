@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "backend/audio/AudioDecoder.h"
+#include "backend/audio/ThreadBudget.h"
 
 struct FileStamp {
   uint64_t device = 0, inode = 0;
@@ -58,6 +59,7 @@ class ProbePool {
   void Fill(size_t i);
 
   std::vector<std::thread> workers_;
+  std::vector<ThreadBudget::Held> places_;  // one per worker
   std::vector<Slot> slots_;
   QHash<QString, size_t> index_;  // path to its first slot
   std::atomic<size_t> next_{0};

@@ -1,8 +1,8 @@
 #include "backend/audio/ThreadBudget.h"
 
 #include <algorithm>
-#include <atomic>
 #include <thread>
+#include <utility>
 
 namespace {
 std::atomic<int> placesHeld{0};
@@ -19,13 +19,26 @@ bool TakeOne(std::atomic<int>& held, int limit) {
 
 namespace ThreadBudget {
 
+Held::Held(Held&& other) noexcept : counter_(std::exchange(other.counter_, nullptr)) {}
+
+Held& Held::operator=(Held&& other) noexcept {
+  if (this != &other) {
+    GiveBack();
+    counter_ = std::exchange(other.counter_, nullptr);
+  }
+  return *this;
+}
+
+void Held::GiveBack() {
+  if (counter_) --*counter_;
+  counter_ = nullptr;
+}
+
 int Cores() { return std::max(1, int(std::thread::hardware_concurrency())); }
 int Places() { return 2 * Cores(); }
 
-bool TakePlace() { return TakeOne(placesHeld, Places()); }
-void GivePlace() { --placesHeld; }
-bool TakeCore() { return TakeOne(coresHeld, Cores()); }
-void GiveCore() { --coresHeld; }
+Held TakePlace() { return TakeOne(placesHeld, Places()) ? Held(&placesHeld) : Held(); }
+Held TakeCore() { return TakeOne(coresHeld, Cores()) ? Held(&coresHeld) : Held(); }
 
 int PlacesHeld() { return placesHeld; }
 int CoresHeld() { return coresHeld; }

@@ -3,37 +3,70 @@
 #include <QFile>
 #include <algorithm>
 #include <chrono>
+#include <set>
 #include <thread>
+#include <unistd.h>
 
 #include "backend/audio/ThreadBudget.h"
 
 namespace {
 std::atomic<int> threadsSet{0};
 
-// Threads started detached, so that a caller can wait for their end.
-std::mutex detachedMutex;
-std::condition_variable detachedEnded;
-int detachedCount = 0;
+// Threads started detached, so that a caller can wait for their end, and the
+// jobs converting on them, so that the program's exit can remove their files.
+// Never destroyed: a thread the exit did not wait for may still use it while
+// the program's statics go.
+struct Detached {
+  std::mutex mutex;
+  std::condition_variable ended;
+  int count = 0;
+  bool exiting = false;
+  std::set<AheadJob*> converting;
+};
+
+Detached& detached() {
+  static Detached* const state = new Detached;
+  return *state;
+}
+
+void removeFile(const QString& path) {
+  if (!path.isEmpty()) ::unlink(QFile::encodeName(path).constData());
+}
 
 constexpr auto kLookAgain = std::chrono::milliseconds(20);
 }  // namespace
 
 void StartDetached(std::function<void()> body) {
+  Detached& d = detached();
   {
-    std::lock_guard lock(detachedMutex);
-    ++detachedCount;
+    std::lock_guard lock(d.mutex);
+    ++d.count;
   }
-  std::thread([body = std::move(body)] {
+  std::thread([&d, body = std::move(body)]() mutable {
     body();
-    std::lock_guard lock(detachedMutex);
-    --detachedCount;
-    detachedEnded.notify_all();
+    body = nullptr;  // what it held (a place of the thread budget) goes before the thread counts as ended
+    std::lock_guard lock(d.mutex);
+    --d.count;
+    d.ended.notify_all();
   }).detach();
 }
 
 bool WaitForDetached(int ms) {
-  std::unique_lock lock(detachedMutex);
-  return detachedEnded.wait_for(lock, std::chrono::milliseconds(ms), [] { return detachedCount == 0; });
+  Detached& d = detached();
+  std::unique_lock lock(d.mutex);
+  return d.ended.wait_for(lock, std::chrono::milliseconds(ms), [&] { return d.count == 0; });
+}
+
+bool EndDetached(int ms) {
+  if (WaitForDetached(ms)) return true;
+  Detached& d = detached();
+  std::lock_guard lock(d.mutex);
+  d.exiting = true;
+  for (AheadJob* job : d.converting) {
+    job->abort = true;
+    removeFile(job->temp.Path());
+  }
+  return d.count == 0;
 }
 
 std::shared_ptr<AheadJob> FileJob(const AudioJobSettings& settings, const QString& input, double start,
@@ -63,9 +96,20 @@ std::shared_ptr<AheadJob> AheadJob::Again() const {
 }
 
 void AheadJob::Run(const std::function<void(int, int)>& report) {
+  Detached& d = detached();
+  {
+    std::lock_guard lock(d.mutex);
+    if (d.exiting) abort = true;
+    d.converting.insert(this);
+  }
   const FileStamp read = FileStamp::Of(input);
   PcmSources sources = this->sources(abort);
   temp.Make(HiddenTemp::Folder::Make);
+  {
+    // Made after the exit removed the files: nothing removes it later.
+    std::lock_guard lock(d.mutex);
+    if (d.exiting) removeFile(temp.Path());
+  }
   AudioJobOutcome outcome = ConvertToTemp(sources, settings, temp.Path(), abort, [&](int source, int percent) {
     {
       std::lock_guard lock(mutex_);
@@ -76,6 +120,10 @@ void AheadJob::Run(const std::function<void(int, int)>& report) {
     report(source, percent);
   });
   sources.clear();  // a drive read in turns is free for the next read
+  {
+    std::lock_guard lock(d.mutex);
+    d.converting.erase(this);
+  }
   std::lock_guard lock(mutex_);
   finished_ = true;
   outcome_ = std::move(outcome);
@@ -126,11 +174,18 @@ struct WorkAheadPool::State {
   std::deque<Queued> queue;
   std::vector<std::shared_ptr<AheadJob>> running;
   int workers = 0;
+  bool held = false;  // a job runs again alone: no worker starts another
 
   // Workers busy with a dropped job do not count: they end soon, and the
   // pool is at once as usable as before.
   int Serving() const {
     return workers - int(std::count_if(running.begin(), running.end(), [](const auto& j) { return j->Dropped(); }));
+  }
+  // The next job for a worker, or the end of the queue when none may start.
+  std::deque<Queued>::iterator Next() {
+    const auto started = std::count_if(queue.begin(), queue.end(), [](const Queued& q) { return q.started; });
+    if (held || started >= kAheadPerWorker * Threads()) return queue.end();
+    return std::find_if(queue.begin(), queue.end(), [](const Queued& q) { return !q.started; });
   }
 };
 
@@ -146,33 +201,43 @@ void WorkAheadPool::SetThreads(int count) { threadsSet = std::max(0, count); }
 void WorkAheadPool::Add(std::shared_ptr<AheadJob> job) {
   std::lock_guard lock(state_->mutex);
   state_->queue.push_back({std::move(job)});
-  // Without a place in the budget the job waits for its turn, run by its runner.
-  if (state_->Serving() >= Threads() || !ThreadBudget::TakePlace()) return;
-  ++state_->workers;
-  StartDetached([state = state_] { Work(state); });
+  StartWorkers(state_);
 }
 
-// A worker ends when no queued job waits for one, so none is left to join.
+// With the state locked. Without a place in the budget a job waits for its
+// turn, run by its runner.
+void WorkAheadPool::StartWorkers(const std::shared_ptr<State>& state) {
+  for (int wanted = int(std::distance(state->Next(), state->queue.end())); wanted > 0; --wanted) {
+    if (state->Serving() >= Threads()) return;
+    auto place = std::make_shared<ThreadBudget::Held>(ThreadBudget::TakePlace());
+    if (!*place) return;
+    ++state->workers;
+    StartDetached([state, place] { Work(state); });
+  }
+}
+
+// A worker ends when no queued job waits for one, or when enough wait ahead,
+// so none is left to join.
 void WorkAheadPool::Work(const std::shared_ptr<State>& state) {
   std::unique_lock lock(state->mutex);
   for (;;) {
-    auto next = std::find_if(state->queue.begin(), state->queue.end(), [](const State::Queued& q) { return !q.started; });
+    const auto next = state->Next();
     if (next == state->queue.end() || state->Serving() > Threads()) break;
     next->started = true;
     const std::shared_ptr<AheadJob> job = next->job;
     state->running.push_back(job);
     lock.unlock();
-    // A job runs on this thread even when every core is taken; holding a
-    // core keeps the frame coders it starts to the cores left.
-    const bool core = ThreadBudget::TakeCore();
-    job->Run([](int, int) {});
-    if (core) ThreadBudget::GiveCore();
+    {
+      // A job runs on this thread even when every core is taken; holding a
+      // core keeps the frame coders it starts to the cores left.
+      const ThreadBudget::Held core = ThreadBudget::TakeCore();
+      job->Run([](int, int) {});
+    }
     lock.lock();
     std::erase(state->running, job);
     state->changed.notify_all();
   }
   --state->workers;
-  ThreadBudget::GivePlace();
 }
 
 std::shared_ptr<AheadJob> WorkAheadPool::Take(const AheadJob& like, bool* claimed) {
@@ -185,6 +250,8 @@ std::shared_ptr<AheadJob> WorkAheadPool::Take(const AheadJob& like, bool* claime
   for (auto it = queue.begin(); it != found; ++it) it->job->Drop();
   const State::Queued taken = *found;
   queue.erase(queue.begin(), found + 1);
+  // Room ahead for the next jobs.
+  StartWorkers(state_);
   if (!taken.job->SameAs(like)) {
     taken.job->Drop();
     return nullptr;
@@ -207,4 +274,25 @@ bool WorkAheadPool::Busy() const {
 void WorkAheadPool::WaitIdle(const std::atomic<bool>& abort) const {
   std::unique_lock lock(state_->mutex);
   while (!state_->running.empty() && !abort) state_->changed.wait_for(lock, kLookAgain);
+}
+
+bool WorkAheadPool::RunsAgain(AheadJob& job, bool ranAhead) {
+  if (job.abort) return false;
+  const AudioJobOutcome outcome = job.Outcome();
+  const bool stale = !job.InputUnchanged();
+  const bool squeezed = outcome.code != 0 && outcome.shortage && (ranAhead || Busy());
+  if (!stale && !squeezed) return false;
+  std::lock_guard lock(state_->mutex);
+  state_->held = true;
+  auto& queue = state_->queue;
+  for (State::Queued& q : queue)
+    if (q.started) q.job->Drop();
+  std::erase_if(queue, [](const State::Queued& q) { return q.started; });
+  return true;
+}
+
+void WorkAheadPool::Resume() {
+  std::lock_guard lock(state_->mutex);
+  state_->held = false;
+  StartWorkers(state_);
 }

@@ -6,6 +6,9 @@
 //
 // Nothing here waits for a worker on the caller's thread: a dropped job ends
 // on its own (at its next look at its abort flag) and removes its file then.
+// What waits ahead is bounded: workers stop short of kAheadPerWorker jobs per
+// worker started and not yet taken, so a list of any length holds a few open
+// files and a few outputs on disk at a time.
 #pragma once
 #include <QString>
 #include <atomic>
@@ -64,9 +67,17 @@ std::shared_ptr<AheadJob> FileJob(const AudioJobSettings& settings, const QStrin
 void StartDetached(std::function<void()> body);
 // Waits up to ms for every such thread to end; false when one still runs.
 bool WaitForDetached(int ms);
+// At the program's exit: waits up to ms as WaitForDetached does; each job
+// still converting then is told to stop and its temporary file is removed,
+// and no job starts after it. False when a thread still runs.
+bool EndDetached(int ms);
 
 class WorkAheadPool {
  public:
+  // Jobs started ahead and not yet taken, per worker: each holds its output
+  // (and an open file while it waits for its turn).
+  static constexpr int kAheadPerWorker = 2;
+
   WorkAheadPool();
   ~WorkAheadPool() { Stop(); }
   // The number of workers: one per core (at least one), or the count set
@@ -86,9 +97,19 @@ class WorkAheadPool {
   bool Busy() const;
   // Waits until no job runs any more, or abort is set.
   void WaitIdle(const std::atomic<bool>& abort) const;
+  // Whether a turn's job (ranAhead: a worker ran it before its turn) runs
+  // again, alone and once: when its input changed after it was read, or when
+  // it failed for want of what it shares with the work ahead (room on the
+  // disk, open files). Any other outcome is the job's own. When it does, the
+  // jobs started ahead are dropped and no worker starts another until
+  // Resume, so the job runs again as it would have run one at a time.
+  bool RunsAgain(AheadJob& job, bool ranAhead);
+  // Work ahead goes on after a job ran again.
+  void Resume();
 
  private:
   struct State;
+  static void StartWorkers(const std::shared_ptr<State>& state);
   static void Work(const std::shared_ptr<State>& state);
   std::shared_ptr<State> state_;
 };

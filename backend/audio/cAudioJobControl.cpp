@@ -32,6 +32,7 @@ std::shared_ptr<AheadJob> cAudioJobControl::CurrentJob(bool) const { return null
 int cAudioJobControl::WorkAheadThreads() { return WorkAheadPool::Threads(); }
 void cAudioJobControl::SetWorkAheadThreads(int count) { WorkAheadPool::SetThreads(count); }
 bool cAudioJobControl::WaitForStoppedJobs(int ms) { return WaitForDetached(ms); }
+bool cAudioJobControl::EndStoppedJobs(int ms) { return EndDetached(ms); }
 
 bool cAudioJobControl::PrepareAhead() {
   auto job = WorkAheadPool::Threads() >= 2 ? CurrentJob(true) : nullptr;
@@ -44,43 +45,18 @@ bool cAudioJobControl::PrepareAhead() {
 
 void cAudioJobControl::EndWorkAhead() { ahead_->Stop(); }
 
+// A control that sets up no job of its own has no turn to start.
 long cAudioJobControl::StartTurn(std::function<void(int, int)> progress) {
   if (runner_->Running()) return AudioErrBusy;
-  turn_ = CurrentJob(false);
-  turn_->temp = HiddenTemp(turn_->settings.outputFile);
-  turnAgain_ = false;
-  turnProgress_ = progress;
+  auto turn = CurrentJob(false);
   UseUpRange();
+  if (!turn) return AudioErrNothingToDo;
+  turn->temp = HiddenTemp(turn->settings.outputFile);
   bool claimed = true;
-  auto job = ahead_->Take(*turn_, &claimed);
-  runner_->Adopt(job ? std::move(job) : turn_, claimed, TurnEvents());
+  auto job = ahead_->Take(*turn, &claimed);
+  auto again = turn->Again();
+  runner_->Adopt({job ? std::move(job) : std::move(turn), claimed, std::move(again), ahead_}, Events(std::move(progress)));
   return 0;
-}
-
-AudioJobEvents cAudioJobControl::TurnEvents() {
-  AudioJobEvents events = Events(turnProgress_);
-  events.again = [this](const AudioJobOutcome& outcome, AheadJob& job) { return RunTurnAgain(outcome, job); };
-  return events;
-}
-
-// One worker's outcome, whatever was worked ahead: a job that read its input
-// before it was replaced, or that failed on writing ahead of its turn or
-// while files written ahead took room on the disk, runs again, once the
-// files ahead are gone. An input that cannot be read is an error either way.
-bool cAudioJobControl::RunTurnAgain(const AudioJobOutcome& outcome, AheadJob& job) {
-  const bool stale = !job.InputUnchanged();
-  const bool ranAhead = &job != turn_.get();
-  const bool crowded = outcome.code != 0 && outcome.code != AudioErrInput && (ranAhead || ahead_->Busy());
-  if (turnAgain_ || !turn_ || !(stale || crowded)) return false;
-  turnAgain_ = true;
-  ahead_->Stop();
-  auto again = turn_->Again();
-  again->sources = [pool = ahead_, sources = again->sources](const std::atomic<bool>& abort) {
-    pool->WaitIdle(abort);
-    return sources(abort);
-  };
-  runner_->Adopt(std::move(again), true, TurnEvents());
-  return true;
 }
 
 void cAudioJobControl::AbortJob() {

@@ -15,7 +15,6 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -60,15 +59,6 @@ QString randomHex() {
 }
 
 QString folderKey(const QString& folder) { return QDir::cleanPath(folder); }
-
-// Work done ahead holds a lock for each file it has written until the file's
-// turn comes: the usual soft limit of open files (1024) would cut a long list.
-void allowManyDescriptors() {
-  rlimit limit {};
-  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
-  limit.rlim_cur = limit.rlim_max;
-  ::setrlimit(RLIMIT_NOFILE, &limit);
-}
 
 // True the first time the folder is asked for while the program runs.
 bool firstVisit(const QString& folder) {
@@ -146,7 +136,6 @@ bool HiddenTemp::Make(Folder folder) {
   const QString dir = QFileInfo(path_).absolutePath();
   if (folder == Folder::Make) QDir().mkpath(dir);
   if (QFileInfo(dir).isDir() && firstVisit(folderKey(dir))) SweepUnlocked(dir, IsTemporaryName);
-  allowManyDescriptors();
   // The name is random: another maker's file of that name is not to be met.
   return lock_.Create(path_, 0666);
 }

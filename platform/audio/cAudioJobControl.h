@@ -16,7 +16,6 @@ class PcmSource;
 class AudioJobRunner;
 class WorkAheadPool;
 struct AheadJob;
-struct AudioJobOutcome;
 
 // Error codes carried by the Error event.
 enum AudioErrorCode : long {
@@ -79,6 +78,10 @@ class cAudioJobControl : public QObject {
   // Waits up to ms for the jobs stopped by an abort or a close to end, their
   // temporary files removed; false when one still runs.
   static bool WaitForStoppedJobs(int ms);
+  // At the program's exit: waits as WaitForStoppedJobs does; a job still
+  // running then is stopped and its temporary file removed, and no job
+  // starts after it.
+  static bool EndStoppedJobs(int ms);
 
  signals:
   void Done();
@@ -99,7 +102,8 @@ class cAudioJobControl : public QObject {
   virtual void UseUpRange() {}
   // Starts the job set up now at its turn: the job queued ahead for it when
   // it is the same in every setting, otherwise a new one. 0 when started,
-  // AudioErrBusy (and no event) while a job runs.
+  // AudioErrBusy (and no event) while a job runs, AudioErrNothingToDo when
+  // no job is set up.
   long StartTurn(std::function<void(int, int)> progress);
   // Stops the running job and every queued one; Aborted follows.
   void AbortJob();
@@ -109,14 +113,8 @@ class cAudioJobControl : public QObject {
 
  private:
   struct AudioJobEvents Events(std::function<void(int, int)> progress);
-  struct AudioJobEvents TurnEvents();
-  bool RunTurnAgain(const AudioJobOutcome& outcome, AheadJob& job);
 
   std::unique_ptr<AudioJobSettings> settings_;
   std::unique_ptr<AudioJobRunner> runner_;
   std::shared_ptr<WorkAheadPool> ahead_;
-  // The turn running: its set-up, whether it already ran anew, its progress.
-  std::shared_ptr<AheadJob> turn_;
-  bool turnAgain_ = false;
-  std::function<void(int, int)> turnProgress_;
 };

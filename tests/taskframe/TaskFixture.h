@@ -4,16 +4,20 @@
 #pragma once
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "AudioFixtures.h"
 #include "core/g_frmTurnOff.h"
 #include "platform/audio/Sound.h"
+#include "platform/audio/cAudioJobControl.h"
 #include "tests/lists/ListFixtures.h"
 #include "tools/convert/g_frmConverter.h"
 
@@ -42,6 +46,7 @@ class TaskTest : public ListsTest {
   void TearDown() override {
     watch_.stop();
     SetSoundHandler(nullptr);
+    cAudioJobControl::SetWorkAheadThreads(0);
     ListsTest::TearDown();
   }
 
@@ -115,3 +120,44 @@ struct RunSeen {
   std::map<QString, QByteArray> bytes;
   bool workedAhead = false;
 };
+
+// The same run on each count of work-ahead workers, one among them:
+// run(workers, seen) runs it and records what it shows and leaves. The jobs a
+// run stopped have ended before the next run.
+inline std::map<int, RunSeen> RunOnWorkers(const std::vector<int>& counts,
+                                           const std::function<void(int workers, RunSeen& seen)>& run) {
+  std::map<int, RunSeen> seen;
+  for (int workers : counts) {
+    cAudioJobControl::SetWorkAheadThreads(workers);
+    run(workers, seen[workers]);
+    EXPECT_TRUE(cAudioJobControl::WaitForStoppedJobs(60000));
+  }
+  return seen;
+}
+
+// Every run on several workers shows and leaves what the run on one does:
+// the log, the end, the questions, the files byte for byte.
+inline void ExpectWhatOneWorkerGives(const std::map<int, RunSeen>& seen) {
+  const RunSeen& one = seen.at(1);
+  for (const auto& [workers, s] : seen) {
+    SCOPED_TRACE(QString("%1 workers").arg(workers).toStdString());
+    EXPECT_EQ(s.log, one.log);
+    EXPECT_EQ(s.end, one.end);
+    EXPECT_TRUE(s.prompts == one.prompts) << s.prompts.join('|').toStdString();
+    EXPECT_EQ(s.files, one.files);
+    for (const auto& [file, bytes] : one.bytes)
+      EXPECT_TRUE(s.bytes.count(file) && s.bytes.at(file) == bytes) << file.toStdString();
+  }
+}
+
+// Waits, without serving events, until the condition holds (files a worker
+// writes ahead while the window waits); false only past a long safety net.
+inline bool HoldsSoon(const std::function<bool()>& condition) {
+  QElapsedTimer t;
+  t.start();
+  while (!condition()) {
+    if (t.elapsed() > 60000) return false;
+    QThread::msleep(5);
+  }
+  return true;
+}

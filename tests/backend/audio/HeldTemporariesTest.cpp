@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include "AudioFixtures.h"
@@ -72,47 +71,4 @@ TEST(HeldTemporaries, NextRunIntoTheFolderRemovesItsTemporariesOnly) {
   QFile linked(dir + "/target.mp3");
   ASSERT_TRUE(linked.open(QIODevice::ReadOnly));
   EXPECT_EQ(linked.readAll(), "linked");
-}
-
-// Each file worked ahead stays locked until its turn, on a descriptor of its
-// own: a list longer than a desktop session's limit of open files (lowered
-// here below the list's length) still converts every row.
-TEST(HeldTemporaries, AListLongerThanTheOpenFileLimitConvertsEveryRow) {
-  rlimit old {};
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
-  constexpr int kRows = 400;
-  if (old.rlim_max < 2 * kRows) GTEST_SKIP() << "the hard limit of open files is below the list";
-  const QString dir = TestEnv::FreshDir("longlist");
-  const QString out = dir + "/out";
-  const QString in = WriteWav(dir + "/short.wav", 8000, 1, 16, 0.05, Signal::Ramp);
-  const rlimit low{256, old.rlim_max};
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-  cAudioConverter::SetWorkAheadThreads(4);
-  {
-    cAudioConverter c;
-    c.SetDestinationFormat(DestWav);
-    c.SetWavFormat({8000, 1, 16});
-    c.SetInputFile(in);
-    auto output = [&](int row) { return out + QString("/row %1.wav").arg(row); };
-    for (int row = 1; row <= kRows; ++row) {
-      c.SetOutputFile(output(row));
-      ASSERT_TRUE(c.PrepareAhead());
-    }
-    // Every row is converted ahead before the first takes its turn.
-    auto made = [&] { return QDir(out).entryList({".*.part"}, QDir::Files | QDir::Hidden).size(); };
-    for (int i = 0; i < 3000 && made() < kRows; ++i) usleep(10000);
-    QStringList ends;
-    for (int row = 1; row <= kRows; ++row) {
-      JobWatcher w(c);
-      c.SetOutputFile(output(row));
-      c.StartConvert();
-      ASSERT_TRUE(w.Wait(60000, 0));
-      ends << w.ends;
-    }
-    EXPECT_EQ(ends.count("Done"), kRows) << ends.filter("Error").size() << " rows failed";
-    EXPECT_EQ(DecodePcm(output(kRows)), DecodePcm(in));
-  }
-  cAudioConverter::SetWorkAheadThreads(0);
-  setrlimit(RLIMIT_NOFILE, &old);
-  EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), kRows);
 }

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <algorithm>
 #include <atomic>
+#include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "AudioFixtures.h"
 #include "TestEnv.h"
@@ -123,8 +125,8 @@ TEST(ThreadBudget, ApeJobAloneCodesOnEveryCore) {
 TEST(ThreadBudget, PoolsRefusedAPlaceWorkOnTheCallersThread) {
   const QString dir = TestEnv::FreshDir("budget_full");
   const QString wav = WriteWav(dir + "/a.wav", 8000, 1, 16, 0.5);
-  int held = 0;
-  while (ThreadBudget::TakePlace()) ++held;
+  std::vector<ThreadBudget::Held> held;
+  while (ThreadBudget::Held place = ThreadBudget::TakePlace()) held.push_back(std::move(place));
   const int before = ThreadsNow();
 
   ProbePool probes;
@@ -143,6 +145,25 @@ TEST(ThreadBudget, PoolsRefusedAPlaceWorkOnTheCallersThread) {
   bool claimed = false;
   EXPECT_EQ(pool.Take(*job, &claimed), job);
   EXPECT_TRUE(claimed);
+}
 
-  for (; held > 0; --held) ThreadBudget::GivePlace();
+// A place or core taken goes back however its holder ends: an early return,
+// an exception, or a new place given to the same holder.
+TEST(ThreadBudget, PlacesAndCoresGoBackWhateverEndsTheirHolder) {
+  const int places = ThreadBudget::PlacesHeld(), cores = ThreadBudget::CoresHeld();
+  auto holdThenThrow = [] {
+    const ThreadBudget::Held place = ThreadBudget::TakePlace();
+    const ThreadBudget::Held core = ThreadBudget::TakeCore();
+    if (place && core) throw std::runtime_error("the job failed");
+  };
+  EXPECT_THROW(holdThenThrow(), std::runtime_error);
+  ThreadBudget::Held moved = ThreadBudget::TakePlace();
+  ASSERT_TRUE(moved);
+  ThreadBudget::Held other = std::move(moved);
+  EXPECT_FALSE(moved);
+  other = ThreadBudget::TakeCore();
+  EXPECT_EQ(ThreadBudget::PlacesHeld(), places);
+  other = {};
+  EXPECT_EQ(ThreadBudget::PlacesHeld(), places);
+  EXPECT_EQ(ThreadBudget::CoresHeld(), cores);
 }

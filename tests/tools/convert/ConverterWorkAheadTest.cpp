@@ -32,10 +32,6 @@ class ConverterWorkAhead : public TaskTest {
     g_sTagSong = "[ITEM_NAME] #[TRACK_NUM]";
     g_sTagComment = "[SOURCE_NAME] [RANGE] [YEAR]";
   }
-  void TearDown() override {
-    cAudioConverter::SetWorkAheadThreads(0);
-    TaskTest::TearDown();
-  }
   // Hidden temporary files in the output folder, by the output they are for.
   QStringList PartFiles() const {
     return QDir(out).entryList({".*.part"}, QDir::Files | QDir::Hidden);
@@ -72,10 +68,7 @@ TEST_F(ConverterWorkAhead, ManyWorkersGiveTheFilesLogQuestionsAndEndOfOne) {
                  {"WAV - Waveform Audio Format (*.wav)", "wav"}};
   for (const Format& f : formats) {
     SCOPED_TRACE(f.ext);
-    RunSeen seen[2];
-    for (int workers : {1, 4}) {
-      RunSeen& s = seen[workers == 4];
-      cAudioConverter::SetWorkAheadThreads(workers);
+    const auto seen = RunOnWorkers({1, 4}, [&](int workers, RunSeen& s) {
       out = TestEnv::FreshDir(QString("out_%1_%2").arg(f.ext).arg(workers));
       WriteBytes(out + "/d." + QString(f.ext), "old d");
       WriteBytes(out + "/f." + QString(f.ext), "old f");
@@ -88,34 +81,31 @@ TEST_F(ConverterWorkAhead, ManyWorkersGiveTheFilesLogQuestionsAndEndOfOne) {
         QObject::connect(w.cAudioConverter1, &cAudioConverter::Progress, &w, [&](long) {
           if (w.m_lCurrentRow != 1 || looked) return;
           looked = true;
-          for (int i = 0; i < 1000 && !s.workedAhead; ++i, QThread::msleep(5))
-            s.workedAhead = !PartFiles().filter(QRegularExpression("^\\.[bg]\\.")).isEmpty();
+          auto ahead = [&] { return !PartFiles().filter(QRegularExpression("^\\.[bg]\\.")).isEmpty(); };
+          s.workedAhead = workers > 1 ? HoldsSoon(ahead) : ahead();
         });
         Convert(w);
         s.log = Messages(w);
         s.end = w.lblCurrentTrack->text();
       });
-      s.prompts = ScriptedUi::get().prompts();
+      s.prompts = ScriptedUi::get().prompts().replaceInStrings(out, "<out>");
       s.files = OutFiles();
       for (const QString& file : s.files)
         s.bytes[file] = file.endsWith(".ogg") ? WithoutOggSerials(FileBytes(out + "/" + file)) : FileBytes(out + "/" + file);
-    }
-    EXPECT_FALSE(seen[0].workedAhead);
-    EXPECT_TRUE(seen[1].workedAhead);
-    EXPECT_EQ(seen[1].log, seen[0].log);
-    EXPECT_EQ(seen[1].end, "Done.");
-    EXPECT_EQ(seen[1].end, seen[0].end);
-    EXPECT_EQ(seen[1].prompts.size(), 2);
-    EXPECT_EQ(seen[1].prompts.size(), seen[0].prompts.size());
-    EXPECT_EQ(seen[1].files, seen[0].files);
-    EXPECT_EQ(seen[1].log.filter("Error: ").size(), 1);
+    });
+    ExpectWhatOneWorkerGives(seen);
+    const RunSeen& four = seen.at(4);
+    EXPECT_FALSE(seen.at(1).workedAhead);
+    EXPECT_TRUE(four.workedAhead);
+    EXPECT_EQ(four.end, "Done.");
+    EXPECT_EQ(four.prompts.size(), 2);
+    EXPECT_EQ(four.log.filter("Error: ").size(), 1);
     const QString ext = f.ext;
-    EXPECT_EQ(seen[1].files, QStringList({"a (2)." + ext, "a." + ext, "b." + ext, "d." + ext, "e." + ext, "f." + ext, "g." + ext}));
-    EXPECT_EQ(seen[1].bytes["f." + ext], "old f");
-    EXPECT_EQ(seen[1].bytes["a." + ext].size(), FileBytes(out + "/a." + ext).size());
-    EXPECT_NE(seen[1].bytes["a (2)." + ext], seen[1].bytes["a." + ext]);
-    EXPECT_NE(seen[1].bytes["d." + ext], "old d");
-    for (const auto& [file, bytes] : seen[0].bytes) EXPECT_TRUE(seen[1].bytes[file] == bytes) << file.toStdString();
+    EXPECT_EQ(four.files, QStringList({"a (2)." + ext, "a." + ext, "b." + ext, "d." + ext, "e." + ext, "f." + ext, "g." + ext}));
+    EXPECT_EQ(four.bytes.at("f." + ext), "old f");
+    EXPECT_EQ(four.bytes.at("a." + ext).size(), FileBytes(out + "/a." + ext).size());
+    EXPECT_NE(four.bytes.at("a (2)." + ext), four.bytes.at("a." + ext));
+    EXPECT_NE(four.bytes.at("d." + ext), "old d");
   }
 }
 
@@ -133,10 +123,7 @@ TEST_F(ConverterWorkAhead, AbortRemovesEveryFileConvertedAhead) {
       if (w.m_lCurrentRow != 2 || aborted) return;
       // Later rows convert into their temporary files meanwhile (the window
       // waits here, so row 2 stays running as the user sees it).
-      for (int i = 0; i < 400 && PartFiles().filter(QRegularExpression("^\\.[cde]\\.")).size() < 3; ++i)
-        QThread::msleep(5);
-      QThread::msleep(300);
-      EXPECT_FALSE(PartFiles().isEmpty());
+      EXPECT_TRUE(HoldsSoon([&] { return PartFiles().filter(QRegularExpression("^\\.[cde]\\.")).size() >= 3; }));
       aborted = true;
       ScriptedUi::get().answers.push_back(vbYes);
       w.cmdAbort->click();
@@ -163,10 +150,7 @@ TEST_F(ConverterWorkAhead, ASourceReachedThroughALinkIsReadAfterTheRowThatWrites
   ASSERT_TRUE(QFile::link(target, media + "/link.wav"));
   AddItems({"a.wav", "link.wav"});
   ASSERT_EQ(main->cGrid1->Rows(), 2);
-  QStringList logs[2];
-  std::map<QString, QByteArray> bytes[2];
-  for (int workers : {1, 4}) {
-    cAudioConverter::SetWorkAheadThreads(workers);
+  const auto seen = RunOnWorkers({1, 4}, [&](int, RunSeen& s) {
     WriteWav(target, 22050, 1, 16, 0.5);
     out = QFileInfo(target).absolutePath();
     QFile::remove(out + "/2.wav");
@@ -174,15 +158,14 @@ TEST_F(ConverterWorkAhead, ASourceReachedThroughALinkIsReadAfterTheRowThatWrites
       ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, "WAV - Waveform Audio Format (*.wav)"));
       w.chkOverWrite->setChecked(true);
       Convert(w);
-      logs[workers == 4] = Messages(w);
+      s.log = Messages(w);
     });
-    ASSERT_EQ(OutFiles(), QStringList({"1.wav", "2.wav"}));
-    for (const QString& file : OutFiles()) bytes[workers == 4][file] = FileBytes(out + "/" + file);
-  }
-  EXPECT_EQ(logs[1], logs[0]);
+    s.files = OutFiles();
+    for (const QString& file : s.files) s.bytes[file] = FileBytes(out + "/" + file);
+  });
+  ExpectWhatOneWorkerGives(seen);
+  EXPECT_EQ(seen.at(1).files, QStringList({"1.wav", "2.wav"}));
   EXPECT_EQ(DecodePcm(out + "/2.wav"), DecodePcm(media + "/a.wav"));
-  for (const QString& file : {"1.wav", "2.wav"})
-    EXPECT_TRUE(bytes[1][file] == bytes[0][file]) << file.toStdString();
 }
 
 // Six items to MP3 on a disk with room for three: the rows written and the
@@ -195,28 +178,21 @@ TEST_F(ConverterWorkAhead, AFullDiskFailsTheRowsOfOneWorker) {
   const QStringList names = {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav"};
   for (const QString& n : names) WriteWav(media + "/" + n, 44100, 2, 16, 5.0);
   AddItems(names);
-  std::map<int, QStringList> logs, files;
-  for (int workers : {1, 4, 8}) {
-    cAudioConverter::SetWorkAheadThreads(workers);
+  const auto seen = RunOnWorkers({1, 4, 8}, [&](int, RunSeen& s) {
     out = disk;
     for (const QString& file : FilesIn(out)) QFile::remove(out + "/" + file);
     WithConverter([&](g_frmConverter& w) {
       ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, kMp3));
       Convert(w);
-      logs[workers] = Messages(w).filter(QRegularExpression("^(Done|Error)"));
+      s.log = Messages(w).filter(QRegularExpression("^(Done|Error)"));
     });
-    EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
-    files[workers] = OutFiles();
-  }
-  const QStringList full = logs[1].filter("Error: Cannot write " + disk);
-  EXPECT_EQ(logs[1].mid(0, 3), QStringList(3, "Done."));
-  EXPECT_EQ(full.size(), 3);
-  EXPECT_EQ(files[1], QStringList({"a.mp3", "b.mp3", "c.mp3"}));
-  for (int workers : {4, 8}) {
-    SCOPED_TRACE(workers);
-    EXPECT_EQ(logs[workers], logs[1]);
-    EXPECT_EQ(files[workers], files[1]);
-  }
+    s.files = OutFiles();
+  });
+  ExpectWhatOneWorkerGives(seen);
+  const QStringList& log = seen.at(1).log;
+  EXPECT_EQ(log.mid(0, 3), QStringList(3, "Done."));
+  EXPECT_EQ(log.filter("Error: Cannot write " + disk).size(), 3);
+  EXPECT_EQ(seen.at(1).files, QStringList({"a.mp3", "b.mp3", "c.mp3"}));
 }
 
 // Two items whose names differ only in case: the second's turn names it
@@ -234,8 +210,7 @@ TEST_F(ConverterWorkAhead, ARowWorksAheadUnderTheNameItsTurnGivesIt) {
       if (w.m_lCurrentRow != 1 || looked) return;
       looked = true;
       const QRegularExpression second("^\\.[aA] \\(2\\)\\.mp3\\.", QRegularExpression::CaseInsensitiveOption);
-      for (int i = 0; i < 1000 && !workedAhead; ++i, QThread::msleep(5))
-        workedAhead = !PartFiles().filter(second).isEmpty();
+      workedAhead = HoldsSoon([&] { return !PartFiles().filter(second).isEmpty(); });
     });
     Convert(w);
     EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");

@@ -32,7 +32,7 @@ class RipperWorkAhead : public RipperTest {
     g_sTagSong = "Song [TRACK_NUM]";
   }
   void TearDown() override {
-    cAudioConverter::SetWorkAheadThreads(0);
+    ReadAheadStore::SetDefaultBudget(ReadAheadStore::kBudget);
     RipperTest::TearDown();
   }
   QStringList PartFiles() const { return QDir(out).entryList({".*.part"}, QDir::Files | QDir::Hidden); }
@@ -58,10 +58,7 @@ TEST_F(RipperWorkAhead, ManyWorkersGiveTheFilesLogQuestionAndEndOfOne) {
   for (const Format& f : formats) {
     SCOPED_TRACE(f.ext);
     const QString ext = f.ext;
-    RunSeen seen[2];
-    for (int workers : {1, 4}) {
-      RunSeen& s = seen[workers == 4];
-      cAudioConverter::SetWorkAheadThreads(workers);
+    const auto seen = RunOnWorkers({1, 4}, [&](int workers, RunSeen& s) {
       out = TestEnv::FreshDir(QString("out_%1_%2").arg(ext).arg(workers));
       WriteBytes(out + "/Exists.cda." + ext, "old");
       ScriptedUi::get().reset();
@@ -73,8 +70,8 @@ TEST_F(RipperWorkAhead, ManyWorkersGiveTheFilesLogQuestionAndEndOfOne) {
         QObject::connect(w.cAudioCDRipper1, &cAudioCDRipper::Progress, &w, [&](long) {
           if (w.m_lCurrentRow != 1 || looked) return;
           looked = true;
-          for (int i = 0; i < 1000 && !s.workedAhead; ++i, QThread::msleep(5))
-            s.workedAhead = !PartFiles().filter(QRegularExpression("^\\.(Cut|Last)\\.")).isEmpty();
+          auto ahead = [&] { return !PartFiles().filter(QRegularExpression("^\\.(Cut|Last)\\.")).isEmpty(); };
+          s.workedAhead = workers > 1 ? HoldsSoon(ahead) : ahead();
         });
         Rip(w);
         s.log = Messages(w);
@@ -83,20 +80,17 @@ TEST_F(RipperWorkAhead, ManyWorkersGiveTheFilesLogQuestionAndEndOfOne) {
       s.prompts = ScriptedUi::get().prompts().replaceInStrings(out, "<out>");
       s.files = EveryFile();
       for (const QString& file : s.files) s.bytes[file] = FileBytes(out + "/" + file);
-    }
-    EXPECT_FALSE(seen[0].workedAhead);
-    EXPECT_TRUE(seen[1].workedAhead);
-    EXPECT_EQ(seen[1].log, seen[0].log);
-    EXPECT_EQ(seen[1].log.filter("Done.").size(), 5);
-    EXPECT_EQ(seen[1].end, "Done.");
-    EXPECT_EQ(seen[1].end, seen[0].end);
-    EXPECT_EQ(seen[1].prompts.size(), 1);
-    EXPECT_TRUE(seen[1].prompts == seen[0].prompts) << seen[1].prompts.join('|').toStdString();
-    EXPECT_EQ(seen[1].files, QStringList({"Cut.cda." + ext, "Exists.cda." + ext, "Last.cda." + ext,
-                                          "Same.cda (2)." + ext, "Same.cda." + ext}));
-    EXPECT_EQ(seen[1].files, seen[0].files);
-    EXPECT_NE(seen[1].bytes["Exists.cda." + ext], "old");
-    for (const auto& [file, bytes] : seen[0].bytes) EXPECT_TRUE(seen[1].bytes[file] == bytes) << file.toStdString();
+    });
+    ExpectWhatOneWorkerGives(seen);
+    const RunSeen& four = seen.at(4);
+    EXPECT_FALSE(seen.at(1).workedAhead);
+    EXPECT_TRUE(four.workedAhead);
+    EXPECT_EQ(four.log.filter("Done.").size(), 5);
+    EXPECT_EQ(four.end, "Done.");
+    EXPECT_EQ(four.prompts.size(), 1);
+    EXPECT_EQ(four.files, QStringList({"Cut.cda." + ext, "Exists.cda." + ext, "Last.cda." + ext,
+                                       "Same.cda (2)." + ext, "Same.cda." + ext}));
+    EXPECT_NE(four.bytes.at("Exists.cda." + ext), "old");
   }
   EXPECT_EQ(DecodePcm(out + "/Same.cda.ape"), TrackSamples(1));
 }
@@ -140,8 +134,7 @@ TEST_F(RipperWorkAhead, AbortRemovesEveryTrackRippedAhead) {
       // Later tracks encode into their temporary files meanwhile (the window
       // waits here, so track 2 stays running as the user sees it).
       const QRegularExpression later("^\\.Track0[345]\\.");
-      for (int i = 0; i < 400 && PartFiles().filter(later).size() < 2; ++i) QThread::msleep(5);
-      EXPECT_FALSE(PartFiles().filter(later).isEmpty());
+      EXPECT_TRUE(HoldsSoon([&] { return PartFiles().filter(later).size() >= 2; }));
       aborted = true;
       ScriptedUi::get().answers.push_back(vbYes);
       w.cmdAbort->click();
@@ -163,23 +156,21 @@ TEST_F(RipperWorkAhead, DamagedDiscGivesTheErrorsOfOneWorker) {
   UseDisc({{1, 440}, {4, 330}, {1, 550}}, "damaged");
   QFile bin(image.bin);
   ASSERT_TRUE(bin.resize(image.starts[1] + 2 * 75 * DiscImage::kSectorBytes));
-  QStringList logs[2], files[2];
-  for (int workers : {1, 4}) {
-    cAudioConverter::SetWorkAheadThreads(workers);
+  const auto seen = RunOnWorkers({1, 4}, [&](int workers, RunSeen& s) {
     out = TestEnv::FreshDir(QString("out_damaged_%1").arg(workers));
     WithRipper([&](g_frmCDRipper& w) {
       SelectFormat(w, kMp3);
       Rip(w);
-      logs[workers == 4] = Messages(w);
-      EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+      s.log = Messages(w);
+      s.end = w.lblCurrentTrack->text();
     });
-    files[workers == 4] = EveryFile();
-  }
-  EXPECT_EQ(logs[1], logs[0]);
-  EXPECT_EQ(logs[1].filter("Error: "),
+    s.files = EveryFile();
+  });
+  ExpectWhatOneWorkerGives(seen);
+  EXPECT_EQ(seen.at(1).end, "Done.");
+  EXPECT_EQ(seen.at(1).log.filter("Error: "),
             QStringList({"Error: Read error on track 2 at 0:02.(1)", "Error: Read error on track 3 at 0:00.(1)"}));
-  EXPECT_EQ(files[1], QStringList({"Track01.mp3"}));
-  EXPECT_EQ(files[1], files[0]);
+  EXPECT_EQ(seen.at(1).files, QStringList({"Track01.mp3"}));
 }
 
 // Six tracks to MP3 on a disk with room for the first two, the first one
@@ -192,24 +183,20 @@ TEST_F(RipperWorkAhead, AFullDiskFailsTheTracksOfOneWorker) {
   // About 16 kB a second at 128 kbit/s; the disk holds seventeen and a half.
   const SmallDisk small(disk, 286720);
   if (!small.Mounted()) GTEST_SKIP() << "no small disk can be mounted here";
-  std::map<int, QStringList> logs, files;
-  for (int workers : {1, 4}) {
-    cAudioConverter::SetWorkAheadThreads(workers);
+  const auto seen = RunOnWorkers({1, 4}, [&](int, RunSeen& s) {
     out = disk;
     for (const QString& file : EveryFile()) QFile::remove(out + "/" + file);
     WithRipper([&](g_frmCDRipper& w) {
       SelectFormat(w, kMp3);
       Rip(w);
-      logs[workers] = Messages(w).filter(QRegularExpression("^(Done|Error)"));
+      s.log = Messages(w).filter(QRegularExpression("^(Done|Error)"));
     });
-    EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
-    files[workers] = EveryFile();
-  }
-  EXPECT_EQ(logs[1].mid(0, 2), QStringList(2, "Done."));
-  EXPECT_EQ(logs[1].filter("Error: Cannot write " + disk).size(), 4);
-  EXPECT_EQ(files[1], QStringList({"Track01.mp3", "Track02.mp3"}));
-  EXPECT_EQ(logs[4], logs[1]);
-  EXPECT_EQ(files[4], files[1]);
+    s.files = EveryFile();
+  });
+  ExpectWhatOneWorkerGives(seen);
+  EXPECT_EQ(seen.at(1).log.mid(0, 2), QStringList(2, "Done."));
+  EXPECT_EQ(seen.at(1).log.filter("Error: Cannot write " + disk).size(), 4);
+  EXPECT_EQ(seen.at(1).files, QStringList({"Track01.mp3", "Track02.mp3"}));
 }
 
 // Tracks read ahead that cannot be held aside (nothing fits in memory and the
@@ -219,22 +206,17 @@ TEST_F(RipperWorkAhead, TracksThatCannotBeHeldAsideAreRippedAtTheirTurns) {
   UseDisc({{1, 440}, {1.5, 550}, {1, 660}, {1.2, 770}}, "aside");
   WriteBytes(ProgramFolder() + "/ripcache", "a file where the folder goes");
   ReadAheadStore::SetDefaultBudget(0);
-  std::map<int, QStringList> logs;
-  std::map<int, std::map<QString, QByteArray>> bytes;
-  for (int workers : {1, 4}) {
-    cAudioConverter::SetWorkAheadThreads(workers);
+  const auto seen = RunOnWorkers({1, 4}, [&](int workers, RunSeen& s) {
     out = TestEnv::FreshDir(QString("aside_%1").arg(workers));
     WithRipper([&](g_frmCDRipper& w) {
       SelectFormat(w, kMp3);
       Rip(w);
-      logs[workers] = Messages(w);
+      s.log = Messages(w);
     });
-    EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(10000));
-    for (const QString& file : EveryFile()) bytes[workers][file] = FileBytes(out + "/" + file);
-  }
-  ReadAheadStore::SetDefaultBudget(ReadAheadStore::kBudget);
-  EXPECT_EQ(logs[1].filter("Done.").size(), 4);
-  EXPECT_EQ(logs[4], logs[1]);
-  EXPECT_EQ(bytes[1].size(), 4u);
-  EXPECT_TRUE(bytes[4] == bytes[1]);
+    s.files = EveryFile();
+    for (const QString& file : s.files) s.bytes[file] = FileBytes(out + "/" + file);
+  });
+  ExpectWhatOneWorkerGives(seen);
+  EXPECT_EQ(seen.at(1).log.filter("Done.").size(), 4);
+  EXPECT_EQ(seen.at(1).bytes.size(), 4u);
 }

@@ -143,25 +143,23 @@ TEST_F(DataBurnerTest, AnotherWindowsRunAndCloseLeaveTheStagedFilesAlone) {
 TEST_F(DataBurnerTest, ManyWorkersStageTheFilesAndLogOfOne) {
   AddSources({"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"});
   ListFixtures::WriteBytes(media + "/c.wav", QByteArray(3000, 'z'));
-  QStringList logs[2];
-  QMap<QString, QByteArray> staged[2];
-  for (int workers : {1, 4}) {
-    const int i = workers == 4;
-    cAudioConverter::SetWorkAheadThreads(workers);
+  const auto seen = RunOnWorkers({1, 4}, [&](int, RunSeen& s) {
     ScriptedUi::get().reset();
     OnPrompt("Burn CD?", [&] {
-      for (const QString& name : Staged()) staged[i][name] = ListFixtures::FileBytes(staging + name);
+      for (const QString& name : Staged()) s.bytes[name] = ListFixtures::FileBytes(staging + name);
       return int(vbCancel);
     });
     WithBurner(0, [&](g_frmDataBurner3& w) {
       w.chkDoNotConvertSource->setChecked(false);
       Burn(w);
-      logs[i] = Messages(w);
+      s.log = Messages(w);
     });
-  }
-  cAudioConverter::SetWorkAheadThreads(0);
-  EXPECT_EQ(QStringList(staged[1].keys()), QStringList({"a.mp3", "b.mp3", "d.mp3", "e.mp3"}));
-  EXPECT_EQ(staged[1], staged[0]);
-  EXPECT_EQ(logs[1], logs[0]);
-  EXPECT_EQ(logs[1].filter("Error: ").size(), 1);
+  });
+  ExpectWhatOneWorkerGives(seen);
+  const RunSeen& four = seen.at(4);
+  QStringList staged;
+  for (const auto& [name, bytes] : four.bytes) staged << name;
+  EXPECT_EQ(staged, QStringList({"a.mp3", "b.mp3", "d.mp3", "e.mp3"}));
+  EXPECT_EQ(four.bytes.size(), seen.at(1).bytes.size());
+  EXPECT_EQ(four.log.filter("Error: ").size(), 1);
 }
