@@ -53,9 +53,11 @@ bool ProbeTrack(const TrackPath& t, AudioInfo* info, QString* error) {
 }
 }  // namespace
 
+bool IsCdTrackPath(const QString& path) { return ParseTrackPath(path).has_value(); }
+
 void ServeCdTrackPaths() {
   PathReader reader;
-  reader.serves = [](const QString& path) { return ParseTrackPath(path).has_value(); };
+  reader.serves = IsCdTrackPath;
   reader.source = [](const QString& path, double start, double length) {
     const auto t = ParseTrackPath(path);
     // A length from the beginning is a range from second 0: the track source reads a range only from a start.
