@@ -4,38 +4,28 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <cstring>
 
 #include "platform/cSysTray.h"
-#include "settings/FormControls.h"
-#include "settings/OutputFormatStore.h"
-#include "tests/taskframe/TaskFixture.h"
+#include "tests/tools/disc/RipperFixture.h"
 #include "tools/convert/g_frmJoiner.h"
 #include "tools/convert/g_frmSplitter.h"
 
 using namespace AudioFixtures;
 
 namespace {
-const QString kWavFormat = "WAV - Waveform Audio Format (*.wav)";
-
-class CdTracksTest : public TaskTest {
+class CdTracksTest : public RipperTest {
  protected:
   void SetUp() override {
-    TaskTest::SetUp();
-    g_sDefaultFileNameFormat = "[file_name].[dest_extension]";
-    g_lWavSampleRate = 44100, g_lWavChannelsIndex = 1, g_lWavBits = 16;
-    // Tones of their own; the third track carries the second's one-second pregap.
-    image = OpenDiscImage({{2, 440}, {1.6, 660}, {1, 880, 1}});
-    ASSERT_EQ(main->cGrid1->Rows(), 3);
+    RipperTest::SetUp();
+    UseThreeTracks();
   }
-  // The samples of an output, as the bytes of the image hold them.
+  static void ToWav(TaskWindow& w) {
+    ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, "WAV - Waveform Audio Format (*.wav)"));
+  }
   static QByteArray Pcm(const QString& path) {
     const std::vector<int16_t> pcm = DecodePcm(path);
     return QByteArray(reinterpret_cast<const char*>(pcm.data()), qsizetype(pcm.size() * 2));
   }
-  static void ToWav(TaskWindow& w) { ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, kWavFormat)); }
-
-  DiscImage::Image image;
 };
 }  // namespace
 
