@@ -21,7 +21,8 @@ std::optional<TrackPath> ParseTrackPath(const QString& path) {
   const QRegularExpressionMatch match = pattern.match(path);
   if (!match.hasMatch()) return std::nullopt;
   for (const CdDriveTable::Drive& drive : CdDriveTable::Drives())
-    if (drive.name.compare(match.captured(1), Qt::CaseInsensitive) == 0) return TrackPath{drive, match.captured(2).toLong()};
+    if (drive.name.compare(match.captured(1), Qt::CaseInsensitive) == 0)
+      return TrackPath{drive, match.captured(2).toLong()};
   return std::nullopt;
 }
 
@@ -47,7 +48,8 @@ bool ProbeTrack(const TrackPath& t, AudioInfo* info, QString* error) {
   const QString where = QString("Track %1 of the CD in drive %2").arg(t.track).arg(t.drive.name);
   if (!listed) return Fail(error, where + " does not exist.");
   if (!audio) return Fail(error, where + " is not an audio track.");
-  if (first == CDIO_INVALID_LSN || end == CDIO_INVALID_LSN || end <= first) return Fail(error, where + " cannot be read.");
+  if (first == CDIO_INVALID_LSN || end == CDIO_INVALID_LSN || end <= first)
+    return Fail(error, where + " cannot be read.");
   *info = AudioInfo{44100, 2, 16, 16, int64_t(end - first) * 1000 / kSectorsPerSecond, 1411};
   return true;
 }

@@ -295,7 +295,8 @@ void g_frmDataBurner3::cmdConvert_Click() {
 bool g_frmDataBurner3::copiesCdTracks() {
   if (CheckValue(chkDoNotConvertSource) != 1) return false;
   bool tracks = false;
-  for (long row = 1; row <= cGrid1->Rows(); ++row) tracks = tracks || IsCdTrackPath(ItemRow::Text(*cGrid1, row, "COL_FILE"));
+  for (long row = 1; row <= cGrid1->Rows(); ++row)
+    tracks = tracks || IsCdTrackPath(ItemRow::Text(*cGrid1, row, "COL_FILE"));
   if (!tracks) return false;
   const QString why = "CD tracks are no files that can be copied as they are. Untick \"Do not convert the source "
                       "items\" to convert them, or rip them first with the Audio CD Ripper.";

@@ -16,7 +16,8 @@ QByteArray ReadTrack(const QString& cue, int track) {
   QString error;
   QByteArray pcm;
   if (!source->Open(&error) || !source->Start(source->NativeFormat(), &error)) return pcm;
-  for (int frames; (frames = source->Read(&error)) > 0;) pcm.append(static_cast<const char*>(source->Pcm()), frames * 4);
+  for (int frames; (frames = source->Read(&error)) > 0;)
+    pcm.append(static_cast<const char*>(source->Pcm()), frames * 4);
   return pcm;
 }
 
