@@ -19,6 +19,7 @@
 #include "platform/Services.h"
 #include "platform/audio/cAudioConverter.h"
 #include "platform/audio/cPlayer.h"
+#include "platform/cd/CdTrackPaths.h"
 #include "platform/cd/cAudioCDRipper.h"
 #include "tools/disc/g_frmFreeDB.h"
 
@@ -56,6 +57,8 @@ frmMainLists::frmMainLists(QWidget* parent)
       menu_(new cMenu(this)) {
   setObjectName("frmMain");
   g_mainWindow = this;
+  // A drive's rows go to the tools by their paths: the tools read them from the drive.
+  ServeCdTrackPaths();
   tmrCDs->SetInterval(5000);
   tmrRemove->SetInterval(50);
   prgStatus->hide();

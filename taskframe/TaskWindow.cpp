@@ -631,6 +631,14 @@ void TaskWindow::EndRunCancelled() {
   ShowTrayBalloon("Aborted.");
 }
 
+void TaskWindow::EndRunFailed(const QString& text, const QString& caption) {
+  Log(text);
+  lblCurrentTrack->setText(text);
+  SetCaption(caption);
+  ShowTrayBalloon(text);
+  Timer1->SetEnabled(false);
+}
+
 void TaskWindow::EndRunAborted() {
   SetButtonsEnabled(true);
   Log("Aborted.");

@@ -155,6 +155,8 @@ class TaskWindow : public Form {
 
   // True once an item of the current run failed; keeps the computer on.
   bool m_bRunError = false;
+  // True once an item of the current run was done.
+  bool m_bItemDone = false;
 
   QWidget* picTitle;
   QLabel* lblTitle;
@@ -293,6 +295,11 @@ class TaskWindow : public Form {
   void EndRunCancelled();
   // "Aborted." logged and shown after the job control's Aborted event.
   void EndRunAborted();
+  // A run whose items failed, none done, ends as failed, never "Done.": the
+  // text in the log, the label and a balloon, the caption given; no end-of-job action.
+  void EndRunFailed(const QString& text, const QString& caption);
+  // True when the run's items failed and none was done.
+  bool RunFailed() const { return m_bRunError && !m_bItemDone; }
 
   TaskWindowLook look_;
   QSet<QString> m_runOutputs;

@@ -1,4 +1,5 @@
 #include "backend/audio/AudioDecoder.h"
+#include "backend/audio/PathSources.h"
 #include "backend/audio/PcmSource.h"
 
 namespace {
@@ -27,5 +28,6 @@ class FileSource : public PcmSource {
 }  // namespace
 
 std::unique_ptr<PcmSource> MakeFileSource(const QString& path, double start, double length) {
+  if (const PathReader reader = PathReaderFor(path); reader.source) return reader.source(path, start, length);
   return std::make_unique<FileSource>(path, start, length);
 }

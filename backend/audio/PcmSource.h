@@ -36,5 +36,6 @@ class PcmSource {
 };
 
 // A file, whole or a range in seconds (negative start: the beginning;
-// negative length: to the end).
+// negative length: to the end); a path that names no file but a source the
+// path reader serves (a CD track, see PathSources.h) is read through it.
 std::unique_ptr<PcmSource> MakeFileSource(const QString& path, double start, double length);

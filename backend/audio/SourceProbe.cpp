@@ -5,6 +5,7 @@
 #include <QFile>
 #include <algorithm>
 
+#include "backend/audio/PathSources.h"
 
 FileStamp FileStamp::Of(const QString& path) {
   struct stat s;
@@ -17,6 +18,11 @@ SourceProbe SourceProbe::Of(const QString& path, const std::atomic<bool>* stop) 
   SourceProbe p;
   p.path = path;
   p.stamp = FileStamp::Of(path);
+  if (const PathReader reader = PathReaderFor(path); reader.probe) {
+    QString error;
+    p.opened = reader.probe(path, &p.info, &error);
+    return p;
+  }
   AudioDecoder decoder;
   QString error;
   p.opened = decoder.Probe(path, &error, stop);

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "backend/audio/AudioDecoder.h"
+#include "backend/audio/PathSources.h"
 #include "backend/audio/PcmSource.h"
 #include "backend/audio/WavFile.h"
 #include "backend/burn/BackgroundWriter.h"
@@ -109,10 +109,10 @@ long long PlannedFrames(const AudioTrack& track) {
     NarrowToRange(track, &offset, &size);
     return size / 4;
   }
-  AudioDecoder probe;
+  AudioInfo info;
   QString error;
-  if (!probe.Open(track.path, &error)) return -1;
-  const double whole = double(probe.Info().durationMs) / 1000.0;
+  if (!ProbeSourcePath(track.path, &info, &error)) return -1;
+  const double whole = double(info.durationMs) / 1000.0;
   const double from = std::clamp(track.start, 0.0, whole);
   const double seconds = track.length >= 0 ? std::min(track.length, whole - from) : whole - from;
   return llround(seconds * 44100);

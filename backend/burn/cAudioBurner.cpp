@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "backend/audio/AudioDecoder.h"
+#include "backend/audio/PathSources.h"
 #include "backend/burn/AudioDiscWriter.h"
 #include "backend/burn/BurnErrors.h"
 #include "backend/burn/WriterList.h"
@@ -75,9 +75,9 @@ void cAudioBurner::CloseTray(const QString& letter) {
 }
 
 bool cAudioBurner::AddTrack(const QString& path, double start, double length) {
-  AudioDecoder probe;
+  AudioInfo info;
   QString error;
-  if (!probe.Open(path, &error) || probe.Info().channels <= 0) return false;
+  if (!ProbeSourcePath(path, &info, &error) || info.channels <= 0) return false;
   queue_.push_back({path, start, length});
   return true;
 }

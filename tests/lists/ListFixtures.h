@@ -123,6 +123,17 @@ class ListsTest : public MainWindowTest {
     ScriptedUi::get().dialogAnswers.push_back(paths);
     main->RunCommand("Add Files");
   }
+  // Writes a disc image, lists it as the last drive and opens that drive: its
+  // tracks are the grid's rows.
+  DiscImage::Image OpenDiscImage(const std::vector<DiscImage::Track>& tracks, const QString& name = "disc") {
+    DiscImage::Image image = DiscImage::Write(TestEnv::FreshDir("img-" + name), tracks, name);
+    qputenv("TESSORY_CD_IMAGES", image.cue.toLocal8Bit());
+    main->setTree();
+    cTreeNode* drive = g_oAudioCDsNode->Children().Item(g_oAudioCDsNode->Children().Count());
+    drive->SetSelected(true);
+    main->cTreeView1_NodeClick(drive);
+    return image;
+  }
   QString media;
   frmMain* main = nullptr;
 };

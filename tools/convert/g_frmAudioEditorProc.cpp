@@ -32,7 +32,7 @@ g_frmAudioEditorProc::g_frmAudioEditorProc()
   cmdAbort = place(new QPushButton("Abort", this), 3960, 900, 1320, 375);
   Timer1->SetInterval(10);
   connect(Timer1, &Timer::Tick, this, &g_frmAudioEditorProc::ConvertX);
-  connect(cmdAbort, &QPushButton::clicked, cAudioConverter1, &cAudioConverter::AbortConvert);
+  connect(cmdAbort, &QPushButton::clicked, this, &g_frmAudioEditorProc::cmdAbort_Click);
   connect(cAudioConverter1, &cAudioConverter::Progress, this, &g_frmAudioEditorProc::cAudioConverter1_Progress);
   connect(cAudioConverter1, &cAudioConverter::Done, this, &g_frmAudioEditorProc::cAudioConverter1_Done);
   connect(cAudioConverter1, &cAudioConverter::Aborted, this, &g_frmAudioEditorProc::cAudioConverter1_Aborted);
@@ -109,6 +109,13 @@ void g_frmAudioEditorProc::cAudioConverter1_Aborted() {
 }
 
 void g_frmAudioEditorProc::cAudioConverter1_Error(long code, const QString& text) {
-  // The window stays open with the reason until the user closes it.
+  // The window stays open with the reason until the user closes it: with its button, or the title bar's.
   Finish(Failed, text + "(" + QString::number(code) + ")");
+  cmdAbort->setText("Close");
+}
+
+// Nothing is left to abort once the conversion failed: the button closes the window.
+void g_frmAudioEditorProc::cmdAbort_Click() {
+  if (lastOutcome_ == Failed) Unload();
+  else cAudioConverter1->AbortConvert();
 }

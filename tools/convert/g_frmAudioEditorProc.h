@@ -1,8 +1,8 @@
 // The one-file conversion window: converts one file into another behind a
 // small progress window that starts by itself once shown, closes itself when
 // the conversion is done or aborted and stays open with the error after a
-// failure. A caller reads LastOutcome() after the modal show returns and uses
-// the destination only when it reads Done.
+// failure, its Abort button then a Close button. A caller reads LastOutcome()
+// after the modal show returns and uses the destination only when it reads Done.
 #pragma once
 #include "platform/Form.h"
 
@@ -47,6 +47,7 @@ class g_frmAudioEditorProc : public Form {
   void cAudioConverter1_Done();
   void cAudioConverter1_Aborted();
   void cAudioConverter1_Error(long code, const QString& text);
+  void cmdAbort_Click();
   void Finish(Outcome outcome, const QString& text);
   QString m_sSourceFile, m_sDestinationFile;
   static Outcome lastOutcome_;

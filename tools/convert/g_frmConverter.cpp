@@ -75,6 +75,7 @@ void g_frmConverter::cmdConvert_Click() {
   m_lCurrentRow = 1;
   ForgetRunOutputs();
   m_bRunError = false;
+  m_bItemDone = false;
   m_bAbortPending = false;
   m_lSecsDone = 0;
   BringLogToFront();
@@ -109,6 +110,11 @@ void g_frmConverter::ConvertTracks() {
   setBusyPointer(false);
   if (outcome == TaskCancelled) {
     EndRunCancelled();
+    return;
+  }
+  if (RunFailed()) {
+    const QString text = "Failed: no item could be converted.";
+    EndRunFailed(text, RunCaption(text));
     return;
   }
   endRunDone();
@@ -158,6 +164,7 @@ void g_frmConverter::cAudioConverter1_Progress(long percent) {
 }
 
 void g_frmConverter::cAudioConverter1_Done() {
+  m_bItemDone = true;
   Log("Done.");
   lblCurrentTrack->setText("Done.");
   m_lSecsDone += m_lItemSecs;

@@ -108,6 +108,7 @@ void g_frmCDRipper::cmdConvert_Click() {
   CreateSubFolderWhenTicked();
   m_lCurrentRow = 1;
   m_bRunError = false;
+  m_bItemDone = false;
   m_bAbortPending = false;
   ForgetRunOutputs();
   m_ltmrSecsDone = 0;
@@ -151,6 +152,11 @@ void g_frmCDRipper::ConvertTracks() {
   SetBusy(false);
   if (outcome == TaskCancelled) {
     EndRunCancelled();
+    return;
+  }
+  if (RunFailed()) {
+    const QString text = "Failed: no track could be ripped.";
+    EndRunFailed(text, text);
     return;
   }
   endRunDone();
@@ -213,6 +219,7 @@ void g_frmCDRipper::cAudioCDRipper1_Progress(long percent) {
 }
 
 void g_frmCDRipper::cAudioCDRipper1_Done() {
+  m_bItemDone = true;
   Log("Done.");
   lblCurrentTrack->setText("Done.");
   m_ltmrSecsDone += m_ltmrItemSecs;

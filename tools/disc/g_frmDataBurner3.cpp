@@ -22,6 +22,7 @@
 #include "platform/audio/cAudioConverter.h"
 #include "platform/burn/cAudioDataBurner.h"
 #include "platform/burn/cBurner.h"
+#include "platform/cd/CdTrackPaths.h"
 #include "platform/cGrid.h"
 #include "settings/FormControls.h"
 #include "settings/OutputFormatStore.h"
@@ -267,6 +268,7 @@ void g_frmDataBurner3::cmdConvert_Click() {
   prgCurrnet->SetValue(0);
   prgTotal->SetValue(0);
   BeginRunLog("Preparing to burn: " + QString::number(cGrid1->Rows()) + " tracks.");
+  if (copiesCdTracks()) return;
   if (cmbEngine->currentIndex() == 0 && !drivesReady()) return;
   SetDestination();
   // Files staged outside a locked run folder would never be swept.
@@ -287,6 +289,20 @@ void g_frmDataBurner3::cmdConvert_Click() {
   m_ltmrTicks = 1;
   cmdAbort->setEnabled(true);
   ConvertTracks(true);
+}
+
+// A CD track is read from its drive: it converts, but there is no file to copy.
+bool g_frmDataBurner3::copiesCdTracks() {
+  if (CheckValue(chkDoNotConvertSource) != 1) return false;
+  bool tracks = false;
+  for (long row = 1; row <= cGrid1->Rows(); ++row)
+    tracks = tracks || IsCdTrackPath(ItemRow::Text(*cGrid1, row, "COL_FILE"));
+  if (!tracks) return false;
+  const QString why = "CD tracks are no files that can be copied as they are. Untick \"Do not convert the source "
+                      "items\" to convert them, or rip them first with the Audio CD Ripper.";
+  Log(why);
+  MsgBox(why, vbInformation);
+  return true;
 }
 
 bool g_frmDataBurner3::drivesReady() {

@@ -129,6 +129,8 @@ class g_frmDataBurner3 : public TaskWindow {
   QString driveLetter() const;
   QString driveName() const;
   bool drivesReady();
+  // True (after its message) when the copy mode would copy a CD track.
+  bool copiesCdTracks();
   // The row's name in the staging folder, recorded as the row's staged file.
   QString stageName(long row);
   void copyLoop();

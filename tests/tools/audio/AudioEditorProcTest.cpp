@@ -2,6 +2,7 @@
 // with the default tags, the flags it resets, and an error that keeps it
 // open without passing for an abort.
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 
 #include "AudioToolsFixture.h"
@@ -76,4 +77,20 @@ TEST_F(AudioEditorProcTest, AnErrorKeepsTheWindowOpenWithItsReason) {
   EXPECT_FALSE(g_frmAudioEditorProc::g_bConvertTo);
   EXPECT_FALSE(main->g_bAbortedAudioEditor);
   EXPECT_FALSE(QFile::exists(media + "/out.mp3"));
+}
+
+// Nothing is left to abort after a failure: the window's own button closes it.
+TEST_F(AudioEditorProcTest, AfterAnErrorTheWindowsButtonClosesIt) {
+  QString button;
+  bool closed = false;
+  WhenShown<g_frmAudioEditorProc>([&](g_frmAudioEditorProc& w) {
+    TestEnv::WaitUntil([&] { return g_frmAudioEditorProc::LastOutcome() == g_frmAudioEditorProc::Failed; }, 60000);
+    button = w.cmdAbort->text();
+    w.cmdAbort->click();
+    closed = loadedForm<g_frmAudioEditorProc>() == nullptr;
+    if (!closed) w.Unload();
+  });
+  EXPECT_EQ(Convert(media + "/missing.wav", media + "/out.wav"), g_frmAudioEditorProc::Failed);
+  EXPECT_EQ(button, "Close");
+  EXPECT_TRUE(closed);
 }

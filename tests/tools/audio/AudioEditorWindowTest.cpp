@@ -185,3 +185,27 @@ TEST_F(AudioEditorWindowTest, AddSelectionChecksTheLoadedFileFirst) {
     e.Unload();
   }
 }
+
+// A track of an open drive is read from the drive into the temporary WAV.
+TEST_F(AudioEditorWindowTest, ADrivesTrackIsReadFromTheDriveIntoTheTemporaryFile) {
+  const DiscImage::Image image = OpenDiscImage({{1, 440}, {1.2, 660}});
+  ASSERT_EQ(main->cGrid1->Rows(), 2);
+  main->cGrid1->SetSelectedRow(2);
+  QString shown;
+  QByteArray samples;
+  // A preparation that fails stays open with its reason: closed here.
+  WhenShown<g_frmAudioEditorProc>([](g_frmAudioEditorProc& p) {
+    TestEnv::WaitUntil([] { return g_frmAudioEditorProc::LastOutcome() != g_frmAudioEditorProc::Running; }, 60000);
+    if (g_frmAudioEditorProc::LastOutcome() == g_frmAudioEditorProc::Failed) p.Unload();
+  });
+  WhenShown<g_frmAudioEditor>([&](g_frmAudioEditor& e) {
+    ASSERT_TRUE(TestEnv::WaitUntil([&] { return loaded(e); }, 5000));
+    shown = e.txtWavFile->text() + "|" + e.lblInfoSamples->text();
+    samples = WavSamples(e.txtWavFile->text());
+    e.cmdExit->click();
+  });
+  main->RunCommand("Audio Analyser");
+  EXPECT_EQ(g_frmAudioEditorProc::LastOutcome(), g_frmAudioEditorProc::Done);
+  EXPECT_EQ(shown, ProgramFolder() + "/tmpeditor.wav|44100");
+  EXPECT_TRUE(samples == image.TrackBytes(2));
+}

@@ -168,12 +168,12 @@ TEST_F(ConverterEnds, ExistingOutputsAskEvenWhenHiddenAndAnOutputThatIsASourceIs
     EXPECT_EQ(ScriptedUi::get().prompts(),
               QStringList({"The file: '" + out + "/.hidden.wav' already exists.\r\n\r\nOverwrite it?",
                            "The file: '" + out + "/b.wav' already exists.\r\n\r\nOverwrite it?"}));
-    // The third item goes into the source's own folder: the engine refuses it.
+    // Every item goes into its source's own folder: the engine refuses each, and the run ends failed.
     w.txtToPath->setEditText(media + "/");
     w.cmdConvert->click();
     ASSERT_TRUE(TestEnv::WaitUntil([&] { return w.cmdConvert->isEnabled(); }, 60000));
     EXPECT_EQ(Messages(w).filter("Error: ").size(), 3);
-    EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Failed: no item could be converted.");
   });
   EXPECT_EQ(FileBytes(out + "/.hidden.wav"), hiddenBefore);
   EXPECT_EQ(ProbeFile(out + "/b.wav").sampleRate, 44100);

@@ -168,7 +168,7 @@ TEST_F(RipperTest, DamagedDiscMidTrackEndsThatTrackWithError) {
 
 // The disc taken out after its tracks were listed: the disc check says so,
 // and every marked track answers Rip with an error; nothing crashes and the
-// run ends as done, without the turn-off.
+// run ends as failed, without the end-of-job actions.
 TEST_F(RipperTest, DiscGoneBeforeTheRunGivesAnErrorPerTrack) {
   UseThreeTracks();
   const QString letter = drive->Text();
@@ -180,9 +180,10 @@ TEST_F(RipperTest, DiscGoneBeforeTheRunGivesAnErrorPerTrack) {
     const QStringList errors = Messages(w).filter("Error: ");
     ASSERT_EQ(errors.size(), 3);
     EXPECT_EQ(errors[0], "Error: There is no CD in drive " + letter + ".(1)");
-    EXPECT_EQ(w.lblCurrentTrack->text(), "Done.");
+    EXPECT_EQ(w.lblCurrentTrack->text(), "Failed: no track could be ripped.");
   });
   EXPECT_TRUE(OutFiles().isEmpty());
+  EXPECT_TRUE(sounds.isEmpty());
   EXPECT_EQ(turnOffShown, 0);
 }
 

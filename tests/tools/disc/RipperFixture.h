@@ -24,12 +24,8 @@ class RipperTest : public TaskTest {
 
   // Writes the image, lists it as the last drive and opens that drive.
   void UseDisc(const std::vector<DiscImage::Track>& tracks, const QString& name = "disc") {
-    image = DiscImage::Write(TestEnv::FreshDir("img-" + name), tracks, name);
-    qputenv("TESSORY_CD_IMAGES", image.cue.toLocal8Bit());
-    main->setTree();
+    image = OpenDiscImage(tracks, name);
     drive = g_oAudioCDsNode->Children().Item(g_oAudioCDsNode->Children().Count());
-    drive->SetSelected(true);
-    main->cTreeView1_NodeClick(drive);
     ASSERT_EQ(main->cGrid1->Rows(), long(tracks.size()));
   }
   // The three-track disc: different tones, the third with a pregap of one
