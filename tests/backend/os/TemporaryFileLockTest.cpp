@@ -36,7 +36,7 @@ TEST(TemporaryFileLock, ASweepAtAnySystemCallNeverTakesAFileInUse) {
          return temp.Make() && f.open(QIODevice::WriteOnly) && f.write("new\r\n") == 5 && f.flush() &&
                 std::rename(QFile::encodeName(temp.Path()).constData(), QFile::encodeName(file).constData()) == 0;
        },
-       [](const QString& dir) { HiddenTemp::Sweep({dir}); }},
+       [](const QString& dir) { HiddenTemp::Sweep(dir); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
