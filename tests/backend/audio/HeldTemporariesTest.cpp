@@ -11,6 +11,7 @@
 #include "AudioFixtures.h"
 #include "JobWatcher.h"
 #include "KilledRun.h"
+#include "ProcLocks.h"
 #include "TestEnv.h"
 
 using namespace AudioFixtures;
@@ -130,4 +131,40 @@ TEST(HeldTemporaries, AListLongerThanTheOpenFileLimitConvertsEveryRow) {
   cAudioConverter::SetWorkAheadThreads(0);
   setrlimit(RLIMIT_NOFILE, &old);
   EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), kRows);
+}
+
+// On an SMB share a lock is mandatory: any write through a descriptor other
+// than the locking one is refused. So no output's temporary carries a lock
+// while its encoder writes it; the lock is on its marker beside it.
+TEST(HeldTemporaries, EveryFormatWritesATemporaryThatCarriesNoLock) {
+  struct Threads {
+    Threads() { cAudioConverter::SetWorkAheadThreads(2); }
+    ~Threads() { cAudioConverter::SetWorkAheadThreads(0); }
+  } threads;
+  const QString dir = TestEnv::FreshDir("unlocked");
+  const QString in = WriteWav(dir + "/in.wav", 44100, 2, 16, 1.0);
+  for (auto [dest, ext] : {std::pair{DestWav, "wav"}, std::pair{DestMp3, "mp3"}, std::pair{DestWma, "wma"},
+                           std::pair{DestOgg, "ogg"}, std::pair{DestApe, "ape"}}) {
+    SCOPED_TRACE(ext);
+    const QString out = dir + "/out." + ext;
+    cAudioConverter c;
+    c.SetDestinationFormat(dest);
+    c.SetInputFile(in);
+    c.SetOutputFile(out);
+    ASSERT_TRUE(c.PrepareAhead());
+    QString part;
+    ASSERT_TRUE(TestEnv::WaitUntil([&] {
+      const QFileInfoList parts = QDir(dir).entryInfoList({".out.*.part"}, QDir::Files | QDir::Hidden);
+      part = parts.isEmpty() ? QString() : parts[0].absoluteFilePath();
+      return !part.isEmpty() && parts[0].size() > 0;
+    }, 30000));
+    EXPECT_FALSE(Locked(part));
+    EXPECT_TRUE(Locked(part.chopped(5) + ".lock"));
+    JobWatcher w(c);
+    ASSERT_EQ(c.StartConvert(), 0);
+    ASSERT_TRUE(w.Wait());
+    EXPECT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
+    // The whole second is there (lossy formats: give or take a frame).
+    EXPECT_NEAR(double(DecodePcm(out).size()), double(DecodePcm(in).size()), 0.05 * double(DecodePcm(in).size()));
+  }
 }
