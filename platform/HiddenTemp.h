@@ -57,7 +57,7 @@ class HiddenTemp {
   HiddenTemp() = default;
   // Nothing is named for a target without a file name.
   explicit HiddenTemp(const QString& target);
-  ~HiddenTemp() { Discard(); }
+  ~HiddenTemp() { Remove(); }
   HiddenTemp(HiddenTemp&& other) noexcept = default;
   HiddenTemp& operator=(HiddenTemp&& other) noexcept;
 
@@ -66,13 +66,13 @@ class HiddenTemp {
   // writer's own open tells why.
   bool Make(Folder folder = Folder::Existing);
   const QString& Path() const { return path_; }
+  // Removes the file, when not renamed away, and its lock.
+  void Remove();
 
   // Removes the leftovers in the folder; true when a temporary in use stays.
   static bool Sweep(const QString& folder);
 
  private:
-  void Discard();
-
   QString path_;
   FileLock lock_;
 };

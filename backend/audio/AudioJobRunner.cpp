@@ -51,7 +51,7 @@ bool AudioJobRunner::Leave() {
   std::lock_guard lock(link_->mutex);
   current_->left = true;
   // A job that completed but whose ending was not delivered leaves its temporary file.
-  if (current_->ended) QFile::remove(current_->job->temp.Path());
+  if (current_->ended) current_->job->temp.Remove();
   return true;
 }
 
@@ -108,7 +108,7 @@ void AudioJobRunner::Adopt(std::shared_ptr<AheadJob> job, bool claimed, AudioJob
     std::lock_guard lock(link->mutex);
     run->ended = true;
     if (run->left || !link->context) {
-      QFile::remove(job.temp.Path());
+      job.temp.Remove();
       return;
     }
     QMetaObject::invokeMethod(link->context, [this, run, outcome] { End(run, outcome); }, Qt::QueuedConnection);

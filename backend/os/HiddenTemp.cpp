@@ -189,23 +189,25 @@ bool HiddenTemp::Make(Folder folder) {
     ::close(fd);
     return true;
   }
-  Discard();
+  Remove();
   return false;
 }
 
 HiddenTemp& HiddenTemp::operator=(HiddenTemp&& other) noexcept {
   if (this != &other) {
-    Discard();
+    Remove();
     path_ = std::move(other.path_);
     lock_ = std::move(other.lock_);
   }
   return *this;
 }
 
-// The temporary first, its lock last: a lock without its file is swept like one with it.
-void HiddenTemp::Discard() {
-  if (!lock_.Held()) return;
+// The temporary first, its lock last: a lock without its file is swept like
+// one with it. A writer may have made the file when Make could not.
+void HiddenTemp::Remove() {
+  if (path_.isEmpty()) return;
   ::unlink(native(path_).constData());
+  if (!lock_.Held()) return;
   ::unlink(native(path_.chopped(kPart.size()) + kLock).constData());
   lock_.Release();
 }
