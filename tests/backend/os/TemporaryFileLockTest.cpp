@@ -79,3 +79,16 @@ TEST(TemporaryFileLock, ASweepLocksThroughADescriptorOpenForWriting) {
   seen.sort();
   EXPECT_EQ(seen, (QStringList{"left200", "left600", "left644"}));
 }
+
+// The temporary of a file whose name takes nearly all a file system allows
+// still fits, cut between characters, and takes the file's place.
+TEST(TemporaryFileLock, TheTemporaryOfALongNameFits) {
+  const QString dir = TestEnv::FreshDir("long_name");
+  const QString file = dir + "/" + QString(125, QChar(0xe9)) + ".mp3";
+  HiddenTemp temp(file);
+  ASSERT_TRUE(temp.Make());
+  const QByteArray name = QFile::encodeName(QFileInfo(temp.Path()).fileName());
+  EXPECT_LE(name.size(), 255);
+  EXPECT_EQ(QFile::encodeName(QFile::decodeName(name)), name);
+  EXPECT_EQ(std::rename(QFile::encodeName(temp.Path()).constData(), QFile::encodeName(file).constData()), 0);
+}
