@@ -185,7 +185,7 @@ bool WorkAhead(const QString& wav, const QString& dir, int jobs) {
     else
       job->Follow([](int, int) {});
     ok = ok && job->Outcome().code == 0;
-    QFile::remove(job->temp.Path());
+    job->temp.Remove();
   }
   return ok;
 }

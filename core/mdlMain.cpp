@@ -10,7 +10,7 @@
 #include "core/mdlFunctions.h"
 #include "core/mdlRunOnStart.h"
 #include "mainwindow/frmMain.h"
-#include "platform/HiddenTemp.h"
+#include "platform/Leftovers.h"
 #include "platform/Registry.h"
 #include "platform/SafeFile.h"
 #include "platform/Services.h"
@@ -20,11 +20,13 @@
 
 namespace {
 // Temporary files of saves cut short by a crash or a power cut, and those of
-// runs killed while writing into a destination folder used before; the tree
-// sweeps the lists folder itself whenever it lists it.
+// runs killed while writing into a destination folder used before or any
+// other folder they wrote in (swept in the background: a destination may be
+// on a mount that hangs); the tree sweeps the lists folder itself whenever
+// it lists it.
 void removeLeftovers() {
   SafeFile::RemoveStale({ProgramFolder(), Hive::Folder(), QFileInfo(mdlRunOnStart::EntryPath()).path()});
-  HiddenTemp::Sweep(mdlFunctions::ReadTextFile(mdlFunctions::PathHistoryFile()).split("\r\n"));
+  Leftovers::SweepInBackground(mdlFunctions::ReadTextFile(mdlFunctions::PathHistoryFile()).split("\r\n"));
 }
 
 // The splash fades in while the windows load; when they load quicker than

@@ -1,9 +1,11 @@
 // Temporary files of our own beside the files they become (saves, run
 // folders, outputs written whole before they replace a file), and the lock
 // that tells a file in use from what a killed or crashed run left behind.
-// The owner of such a file holds an exclusive lock on it from before the file
-// has its name until it is done with it (renamed or removed); a sweep removes
-// only files of exactly its own pattern whose lock nobody holds.
+// The owner of such a file holds an exclusive lock from the moment the file
+// has its name until it is done with it; a sweep removes only files of
+// exactly its own pattern whose lock nobody holds.
+// A lock is only ever held on a file that no other descriptor reads or
+// writes: on an SMB share a lock is mandatory and would refuse them.
 #pragma once
 #include <QString>
 #include <QStringList>
@@ -17,10 +19,10 @@ class FileLock {
   FileLock(FileLock&& other) noexcept;
   FileLock& operator=(FileLock&& other) noexcept;
 
-  // Makes the file at path new and locked: it is made under a passing name,
-  // locked and only then renamed to path, so a sweep never finds it unlocked.
-  // False when it cannot be made; *taken then tells whether a name was
-  // taken, so that another may do.
+  // Makes the file at path new and locked; a sweep that takes it before the
+  // lock does is met by making it again, so a sweep never removes it once
+  // this returns. False when it cannot be made; *taken then tells whether
+  // the name was taken, so that another may do.
   bool Create(const QString& path, int mode, bool* taken = nullptr);
   // The descriptor the file was made with (open for writing), -1 when none.
   int Descriptor() const { return fd_; }
@@ -33,26 +35,29 @@ class FileLock {
 
 // Removes from the folder each regular file whose name is ours and whose lock
 // nobody holds. remove(path) does the removing, with the lock held (by
-// default the file is unlinked). Symbolic links are never followed.
-void SweepUnlocked(const QString& folder, const std::function<bool(const QString& name)>& ours,
+// default the file is unlinked). Symbolic links are never followed. True
+// when a file of ours stays (in use).
+bool SweepUnlocked(const QString& folder, const std::function<bool(const QString& name)>& ours,
                    const std::function<void(const QString& path)>& remove = {});
 
-// A hidden temporary ".<name>.<16 hex digits>.part" beside a file, for
-// writing the file whole before it replaces the file. It is named when made
-// as an object and made as a file, locked, by Make (work queued long before
-// it runs holds no file and no descriptor). The first one made in a folder
-// sweeps that folder's leftovers first, once while the program runs. The
-// writer opens Path() itself; the lock stays on a descriptor of its own until
-// the object goes, so keep the object until the file is renamed or removed.
-// A file still there under its name then is removed with the object: only a
-// killed run leaves one.
+// A hidden temporary ".<name>.tessory-<16 hex digits>.part" beside a file,
+// for writing the file whole before it replaces the file (the name cut to
+// fit the file system's limit). Its lock is a file of its own, the same name
+// ending ".lock", made first and removed last: the writer writes the
+// temporary through descriptors of its own. Both are named when made as an
+// object and made by Make (work queued long before it runs holds no file and
+// no descriptor). The first one made in a folder sweeps that folder's
+// leftovers first and notes the folder for the sweep at start-up (see
+// Leftovers). Keep the object until the file is renamed or removed; a file
+// still there under its name then is removed with the object: only a killed
+// run leaves one.
 class HiddenTemp {
  public:
   enum class Folder { Existing, Make };
   HiddenTemp() = default;
   // Nothing is named for a target without a file name.
   explicit HiddenTemp(const QString& target);
-  ~HiddenTemp() { Discard(); }
+  ~HiddenTemp() { Remove(); }
   HiddenTemp(HiddenTemp&& other) noexcept = default;
   HiddenTemp& operator=(HiddenTemp&& other) noexcept;
 
@@ -61,14 +66,13 @@ class HiddenTemp {
   // writer's own open tells why.
   bool Make(Folder folder = Folder::Existing);
   const QString& Path() const { return path_; }
+  // Removes the file, when not renamed away, and its lock.
+  void Remove();
 
-  static bool IsTemporaryName(const QString& name);
-  // Removes the leftovers in the folders (at start-up: the destinations used).
-  static void Sweep(const QStringList& folders);
+  // Removes the leftovers in the folder; true when a temporary in use stays.
+  static bool Sweep(const QString& folder);
 
  private:
-  void Discard();
-
   QString path_;
   FileLock lock_;
 };

@@ -3,7 +3,8 @@
 // and never another run's, in this program or in a second one running beside
 // it. The owner holds a lock on the folder while it lives; a run folder whose
 // lock nobody holds is what a crashed run left, and is removed when the next
-// run folder is made. Nothing else in the shared folder is ever touched.
+// run folder is made or, the shared folder being noted (see Leftovers), at
+// the next start. Nothing else in the shared folder is ever touched.
 #pragma once
 #include <QString>
 
@@ -23,6 +24,10 @@ class RunFolder {
   QString Path() const { return path_ + "/"; }
   // Removes the folder with everything in it and gives up the lock.
   void Remove();
+
+  // Removes the run folders in the shared folder that no run holds; true
+  // when one in use stays.
+  static bool Sweep(const QString& shared);
 
  private:
   QString shared_;

@@ -57,7 +57,7 @@ bool AudioJobRunner::Leave() {
   std::lock_guard lock(link_->mutex);
   current_->left = true;
   // A job that completed but whose ending was not delivered leaves its temporary file.
-  if (current_->ended) QFile::remove(current_->Job().temp.Path());
+  if (current_->ended) current_->Job().temp.Remove();
   return true;
 }
 
@@ -113,7 +113,7 @@ void AudioJobRunner::Adopt(AudioJobTurn turn, AudioJobEvents events) {
     std::lock_guard lock(link->mutex);
     run->ended = true;
     if (run->left || !link->context) {
-      QFile::remove(job.temp.Path());
+      job.temp.Remove();
       return;
     }
     QMetaObject::invokeMethod(link->context, [this, run, outcome] { End(run, outcome); }, Qt::QueuedConnection);

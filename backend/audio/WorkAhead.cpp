@@ -128,7 +128,7 @@ void AheadJob::Run(const std::function<void(int, int)>& report) {
   finished_ = true;
   outcome_ = std::move(outcome);
   read_ = read;
-  if (dropped_) QFile::remove(temp.Path());
+  if (dropped_) temp.Remove();
   changed_.notify_all();
 }
 
@@ -156,7 +156,7 @@ void AheadJob::Drop() {
   abort = true;
   std::lock_guard lock(mutex_);
   dropped_ = true;
-  if (finished_) QFile::remove(temp.Path());
+  if (finished_) temp.Remove();
 }
 
 bool AheadJob::Dropped() {

@@ -258,14 +258,15 @@ struct WrittenImage {
   // The BIN first: a CUE never names a BIN that is not complete.
   Outcome Place() const {
     if (cue.isEmpty()) return {};
-    if (BurnLib::ReplaceWith(binTemp->Path(), bin) && BurnLib::ReplaceWith(cueTemp->Path(), cue)) return {};
-    Discard();
+    const bool placed = BurnLib::ReplaceWith(binTemp->Path(), bin) && BurnLib::ReplaceWith(cueTemp->Path(), cue);
+    Discard();  // what was not placed, and the locks
+    if (placed) return {};
     return {BurnErrWrite, "Cannot write the image " + cue + "."};
   }
   void Discard() const {
     if (cue.isEmpty()) return;
-    QFile::remove(binTemp->Path());
-    QFile::remove(cueTemp->Path());
+    binTemp->Remove();
+    cueTemp->Remove();
   }
 };
 

@@ -218,7 +218,7 @@ Outcome WriteImageFile(BurnJob& job, const DataBurnRequest& r, const DataBurnEve
   if (!outcome.code && job.Aborting()) outcome = AbortedOutcome();
   if (!outcome.code && !BurnLib::ReplaceWith(temp, target))
     outcome = {BurnErrWrite, "Cannot write the image " + target + "."};
-  if (outcome.code) QFile::remove(temp);
+  if (outcome.code) hidden.Remove();
   return outcome;
 }
 }  // namespace

@@ -1,73 +1,113 @@
-// Locks are flock locks on the file's own open description, so a writer that
-// opens the path again (an encoder library, QFile) writes on undisturbed
-// while the owner's descriptor keeps the lock.
+// Locks are flock locks, taken through a descriptor open for writing (NFS
+// refuses an exclusive lock on one open only for reading).
 #include "platform/HiddenTemp.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QRegularExpression>
-#include <QSet>
 #include <cerrno>
-#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
+#include "platform/Leftovers.h"
+#include "platform/Utf8Text.h"
+
 namespace {
+const QString kMark = QStringLiteral(".tessory-");
+const QString kPart = QStringLiteral(".part");
+const QString kLock = QStringLiteral(".lock");
+constexpr int kHexDigits = 16;
+constexpr qsizetype kNameMax = 255;
+
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
 
-// Never over a file that is there: two makers of one name must not share it.
-bool renameNoReplace(const QByteArray& from, const QByteArray& to) {
-  if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // A file system without the flag: a second name refuses a taken one too.
-  if (::link(from.constData(), to.constData()) == 0) {
-    ::unlink(from.constData());
-    return true;
-  }
-  if (errno == EEXIST) return false;
-  // Nor with links (FAT): the names are random, a clash is not to be met.
-  return ::rename(from.constData(), to.constData()) == 0;
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// True while the name holds the open file.
+bool stillNamed(int fd, int folder, const char* name) {
+  struct stat opened {}, now {};
+  return ::fstat(fd, &opened) == 0 && ::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(now, opened);
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+// Open for writing where the file's mode allows it, else for reading (a
+// local file system locks either way).
+int openToLock(int folder, const char* name) {
+  const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  const int fd = ::openat(folder, name, O_WRONLY | flags);
+  if (fd >= 0 || (errno != EACCES && errno != EPERM && errno != EROFS)) return fd;
+  return ::openat(folder, name, O_RDONLY | flags);
+}
 
 // Locks the regular file name in the folder when nobody holds it; -1 when
 // it is something else, in use or gone.
 int lockUnused(int folder, const char* name) {
-  struct stat seen {};
+  struct stat seen {}, opened {};
   if (::fstatat(folder, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode)) return -1;
-  const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  const int fd = openToLock(folder, name);
   if (fd < 0) return -1;
-  struct stat opened {}, now {};
-  // Still the same file once locked: its owner may have renamed it away meanwhile.
+  // Still the same file once locked: its owner may have made it again meanwhile.
   if (::fstat(fd, &opened) == 0 && sameFile(opened, seen) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-      ::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(now, opened))
+      stillNamed(fd, folder, name))
     return fd;
   ::close(fd);
   return -1;
 }
 
-QString randomHex() {
-  return QStringLiteral("%1").arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0'));
+// A file made without a name (where the file system can), locked, and only
+// then given its name: no sweep ever sees it unlocked. The descriptor, or
+// -errno; -EOPNOTSUPP when this way is not open.
+int linkLocked(const QByteArray& name, const QByteArray& folder, mode_t mode) {
+  const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  if (fd < 0) return -EOPNOTSUPP;
+  const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+  if (::flock(fd, LOCK_EX) == 0 && ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+    return fd;
+  const int error = errno == EEXIST ? -EEXIST : -EOPNOTSUPP;
+  ::close(fd);
+  return error;
 }
 
-QString folderKey(const QString& folder) { return QDir::cleanPath(folder); }
+// Made under its name, then locked; made again when a sweep took it
+// between. The descriptor, or -errno.
+int makeThenLock(const QByteArray& name, mode_t mode) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) return -errno;
+    // A sweep holding the lock removes the file before it lets go.
+    if (::flock(fd, LOCK_EX) != 0) {
+      const int error = -errno;
+      ::unlink(name.constData());
+      ::close(fd);
+      return error;
+    }
+    if (stillNamed(fd, AT_FDCWD, name.constData())) return fd;
+    ::close(fd);
+  }
+  return -EAGAIN;
+}
 
-// True the first time the folder is asked for while the program runs.
-bool firstVisit(const QString& folder) {
-  static std::mutex mutex;
-  static QSet<QString> visited;
-  std::lock_guard lock(mutex);
-  if (visited.contains(folder)) return false;
-  visited.insert(folder);
+QString randomHex() {
+  return QStringLiteral("%1").arg(QRandomGenerator::global()->generate64(), kHexDigits, 16, QChar(u'0'));
+}
+
+// ".<name>.tessory-<hex>.lock", any name.
+bool isLockName(const QString& name) {
+  const qsizetype tail = kMark.size() + kHexDigits + kLock.size();
+  if (name.size() <= tail + 1 || !name.startsWith(u'.') || !name.endsWith(kLock)) return false;
+  const QStringView mark = QStringView(name).sliced(name.size() - tail);
+  if (!mark.startsWith(kMark)) return false;
+  for (const QChar c : mark.sliced(kMark.size(), kHexDigits))
+    if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'))) return false;
   return true;
+}
+
+QString partOf(const QString& lock) { return lock.chopped(kLock.size()) + kPart; }
+
 }
 }  // namespace
 
@@ -83,20 +123,11 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
 
 bool FileLock::Create(const QString& path, int mode, bool* taken) {
   Release();
-  const QByteArray final = native(path);
-  // Short, so that any name that fits passes through it.
-  const QByteArray passing = native(QFileInfo(path).absolutePath() + "/." + randomHex() + ".new");
-  const int fd = ::open(passing.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
-  if (fd < 0) {
-    if (taken) *taken = errno == EEXIST;
-    return false;
-  }
-  if (::flock(fd, LOCK_EX) != 0 || !renameNoReplace(passing, final)) {
-    if (taken) *taken = errno == EEXIST;
-    ::unlink(passing.constData());
-    ::close(fd);
-    return false;
-  }
+  const QByteArray name = native(path);
+  int fd = linkLocked(name, QFile::encodeName(QFileInfo(path).absolutePath()), mode_t(mode));
+  if (fd == -EOPNOTSUPP) fd = makeThenLock(name, mode_t(mode));
+  if (taken) *taken = fd == -EEXIST;
+  if (fd < 0) return false;
   fd_ = fd;
   return true;
 }
@@ -107,68 +138,75 @@ void FileLock::Release() {
   fd_ = -1;
 }
 
-void SweepUnlocked(const QString& folder, const std::function<bool(const QString&)>& ours,
+bool SweepUnlocked(const QString& folder, const std::function<bool(const QString&)>& ours,
                    const std::function<void(const QString&)>& remove) {
   DIR* dir = ::opendir(native(folder).constData());
-  if (!dir) return;
+  if (!dir) return false;
   const int dirFd = ::dirfd(dir);
+  bool kept = false;
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
     const QString name = QFile::decodeName(entry->d_name);
     if (!ours(name)) continue;
     const int fd = lockUnused(dirFd, entry->d_name);
-    if (fd < 0) continue;
+    if (fd < 0) {
+      kept = true;
+      continue;
+    }
     if (remove) remove(folder + "/" + name);
     else ::unlinkat(dirFd, entry->d_name, 0);
     ::close(fd);
   }
   ::closedir(dir);
+  return kept;
 }
 
 HiddenTemp::HiddenTemp(const QString& target) {
   const QFileInfo info(target);
   if (info.fileName().isEmpty()) return;
-  path_ = info.absolutePath() + "/." + info.fileName() + "." + randomHex() + ".part";
+  const QString tail = kMark + randomHex() + kPart;
+  path_ = info.absolutePath() + "/." + Utf8Text::Head(info.fileName(), kNameMax - 1 - tail.size()) + tail;
 }
 
 bool HiddenTemp::Make(Folder folder) {
   if (path_.isEmpty() || lock_.Held()) return lock_.Held();
   const QString dir = QFileInfo(path_).absolutePath();
   if (folder == Folder::Make) QDir().mkpath(dir);
-  if (QFileInfo(dir).isDir() && firstVisit(folderKey(dir))) SweepUnlocked(dir, IsTemporaryName);
-  // The name is random: another maker's file of that name is not to be met.
-  return lock_.Create(path_, 0666);
+  if (QFileInfo(dir).isDir() && Leftovers::Note(dir)) Sweep(dir);
+  // The names are random: another maker's files of these names are not to be met.
+  if (!lock_.Create(path_.chopped(kPart.size()) + kLock, 0666)) return false;
+  const int fd = ::open(native(path_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    ::close(fd);
+    return true;
+  }
+  Remove();
+  return false;
 }
 
 HiddenTemp& HiddenTemp::operator=(HiddenTemp&& other) noexcept {
   if (this != &other) {
-    Discard();
+    Remove();
     path_ = std::move(other.path_);
     lock_ = std::move(other.lock_);
   }
   return *this;
 }
 
-// Only while the name still holds this file: a renamed one is gone from it.
-void HiddenTemp::Discard() {
+// The temporary first, its lock last: a lock without its file is swept like
+// one with it. A writer may have made the file when Make could not.
+void HiddenTemp::Remove() {
+  if (path_.isEmpty()) return;
+  ::unlink(native(path_).constData());
   if (!lock_.Held()) return;
-  const QByteArray name = native(path_);
-  struct stat held {}, now {};
-  if (::fstat(lock_.Descriptor(), &held) == 0 && ::lstat(name.constData(), &now) == 0 && sameFile(held, now))
-    ::unlink(name.constData());
+  ::unlink(native(path_.chopped(kPart.size()) + kLock).constData());
   lock_.Release();
 }
 
-// Only the exact form: a user's ".song.mp3.1234.part" or "song.mp3.part" stays.
-bool HiddenTemp::IsTemporaryName(const QString& name) {
-  static const QRegularExpression exact(QRegularExpression::anchoredPattern("\\.[^/]+\\.[0-9a-f]{16}\\.part"));
-  return exact.match(name).hasMatch();
-}
-
-void HiddenTemp::Sweep(const QStringList& folders) {
-  for (const QString& folder : folders) {
-    if (!QDir::isAbsolutePath(folder)) continue;
-    firstVisit(folderKey(folder));
-    SweepUnlocked(folder, IsTemporaryName);
-  }
+bool HiddenTemp::Sweep(const QString& folder) {
+  if (!QDir::isAbsolutePath(folder)) return false;
+  return SweepUnlocked(folder, isLockName, [](const QString& lock) {
+    ::unlink(native(partOf(lock)).constData());
+    ::unlink(native(lock).constData());
+  });
 }

@@ -6,8 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <unistd.h>
+
+#include "platform/Leftovers.h"
 
 namespace {
 const QString kPrefix = QStringLiteral(".tessory-run-");
@@ -20,18 +21,14 @@ QString randomName() {
   return s;
 }
 
+// Without a static pattern object: the start-up sweep may run on while the
+// program's static objects go.
 bool isLockName(const QString& name) {
-  static const QRegularExpression exact(
-      QRegularExpression::anchoredPattern(QRegularExpression::escape(kPrefix) + "[a-z0-9]{8}" + QRegularExpression::escape(kLock)));
-  return exact.match(name).hasMatch();
-}
-
-// Removes the run folders whose lock no live run holds.
-void sweep(const QString& shared) {
-  SweepUnlocked(shared, isLockName, [](const QString& lock) {
-    QDir(lock.chopped(kLock.size())).removeRecursively();
-    ::unlink(QFile::encodeName(lock).constData());
-  });
+  if (name.size() != kPrefix.size() + 8 + kLock.size() || !name.startsWith(kPrefix) || !name.endsWith(kLock))
+    return false;
+  for (const QChar c : QStringView(name).sliced(kPrefix.size(), 8))
+    if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))) return false;
+  return true;
 }
 }  // namespace
 
@@ -42,7 +39,8 @@ RunFolder::~RunFolder() { Remove(); }
 bool RunFolder::Make() {
   if (lock_.Held()) return QDir().mkpath(path_);
   if (!QDir().mkpath(shared_)) return false;
-  sweep(shared_);
+  Leftovers::Note(shared_);
+  Sweep(shared_);
   // The name told before the folder was made is kept unless another run took it.
   for (int attempt = 0; attempt < 100 && !lock_.Held(); ++attempt) {
     const QString name = attempt == 0 ? path_.mid(shared_.size() + 1) : randomName();
@@ -58,4 +56,11 @@ void RunFolder::Remove() {
   QDir(path_).removeRecursively();
   ::unlink(QFile::encodeName(path_ + kLock).constData());
   lock_.Release();
+}
+
+bool RunFolder::Sweep(const QString& shared) {
+  return SweepUnlocked(shared, isLockName, [](const QString& lock) {
+    QDir(lock.chopped(kLock.size())).removeRecursively();
+    ::unlink(QFile::encodeName(lock).constData());
+  });
 }

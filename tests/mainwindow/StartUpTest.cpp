@@ -1,8 +1,14 @@
 #include <QDir>
+#include <QThread>
+#include <condition_variable>
+#include <csignal>
+#include <memory>
+#include <mutex>
 #include <QTest>
 #include <QTimer>
 
 #include "AudioFixtures.h"
+#include "backend/cd/ReadAheadStore.h"
 #include "InterruptedSave.h"
 #include "MainWindowFixture.h"
 #include "core/RegistryRoutines.h"
@@ -10,6 +16,7 @@
 #include "core/mdlFunctions.h"
 #include "core/mdlMain.h"
 #include "mainwindow/frmMain.h"
+#include "platform/Leftovers.h"
 #include "platform/Registry.h"
 #include "platform/SafeFile.h"
 #include "platform/audio/cAudioConverter.h"
@@ -48,6 +55,53 @@ RegistryRoutines generalStore() {
   r.Subkey = "General";
   return r;
 }
+// The start-up sweep runs on; the test waits for it before it looks.
+bool sweepEnded() { return TestEnv::WaitUntil([] { return !Leftovers::Sweeping(); }, 30000); }
+
+QStringList entries(const QString& dir) {
+  return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// A rip killed while a track read ahead waits on disk (no memory budget).
+bool killedRipHoldingATrack(const QString& shared) {
+  const pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    auto* held = new HeldPcm(std::make_shared<ReadAheadStore>(shared, 0));
+    QString error;
+    if (held->Put(QByteArray(4096, 'x').constData(), 4096, &error)) raise(SIGKILL);
+    _exit(1);
+  }
+  int status = 0;
+  return waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// Holds the sweep of the first folder until released (or for a while,
+// should it run on the thread that would release it).
+struct SweepGate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool held = false, onUiThread = false, released = false;
+  void Hold(bool uiThread) {
+    std::unique_lock lock(mutex);
+    if (held) return;
+    held = true;
+    onUiThread = uiThread;
+    changed.notify_all();
+    changed.wait_for(lock, std::chrono::seconds(20), [&] { return released; });
+  }
+  // Whether the held sweep runs on the UI thread, once it is held.
+  bool WaitHeld() {
+    std::unique_lock lock(mutex);
+    changed.wait_for(lock, std::chrono::seconds(30), [&] { return held; });
+    return !held || onUiThread;
+  }
+  void Release() {
+    std::lock_guard lock(mutex);
+    released = true;
+    changed.notify_all();
+  }
+};
 }  // namespace
 
 using StartUpTest = MainWindowTest;
@@ -350,8 +404,45 @@ TEST_F(StartUpTest, StartingRemovesWhatKilledRunsLeftInTheDestinationsUsed) {
   ASSERT_TRUE(mdlFunctions::WriteTextFile(dir + "/missing/\r\n\r\n" + used + "/", mdlFunctions::PathHistoryFile()));
 
   ASSERT_TRUE(mdlMain::StartUp());
+  ASSERT_TRUE(sweepEnded());
   EXPECT_EQ(FilledTemporaries(used).join(" ").toStdString(), "");
   EXPECT_EQ(FilledTemporaries(other).join(" ").toStdString(), leftovers.join(" ").toStdString());
+}
+
+// Wherever a killed run wrote, the next start removes what it left: a
+// conversion into a sub-folder of a destination, and a rip's tracks read
+// ahead and held on disk in the program folder.
+TEST_F(StartUpTest, StartingRemovesWhatKilledRunsLeftWhereverTheyWrote) {
+  const QString dir = TestEnv::FreshDir("killed_anywhere");
+  const QString sub = dir + "/dest/Artist";
+  ASSERT_TRUE(QDir().mkpath(sub));
+  ASSERT_TRUE(KilledConversion({AudioFixtures::WriteWav(dir + "/a.wav", 44100, 2, 16, 3.0)}, sub));
+  ASSERT_EQ(FilledTemporaries(sub).size(), 1);
+  const QString ripcache = ProgramFolder() + "/ripcache";
+  ASSERT_TRUE(killedRipHoldingATrack(ripcache));
+  ASSERT_EQ(entries(ripcache).size(), 2);  // the run folder and its lock
+  ASSERT_TRUE(mdlFunctions::WriteTextFile(dir + "/dest/", mdlFunctions::PathHistoryFile()));
+
+  ASSERT_TRUE(mdlMain::StartUp());
+  ASSERT_TRUE(sweepEnded());
+  EXPECT_EQ(entries(sub).join(" ").toStdString(), "");
+  EXPECT_EQ(entries(ripcache).join(" ").toStdString(), "");
+}
+
+// A destination on a mount that hangs holds up the sweep, never the start:
+// the folders are swept on a thread of their own.
+TEST_F(StartUpTest, TheMainWindowShowsWhileTheSweepOfAFolderHangs) {
+  ASSERT_TRUE(mdlFunctions::WriteTextFile(TestEnv::FreshDir("hanging") + "/", mdlFunctions::PathHistoryFile()));
+  auto gate = std::make_shared<SweepGate>();
+  Leftovers::SetSweepHook([gate, ui = QThread::currentThread()](const QString&) { gate->Hold(QThread::currentThread() == ui); });
+  const bool started = mdlMain::StartUp();
+  Leftovers::SetSweepHook({});
+  const bool shown = started && loadedForm<frmMain>() && loadedForm<frmMain>()->isVisible();
+  const bool heldOnTheUiThread = gate->WaitHeld();
+  gate->Release();
+  EXPECT_TRUE(shown);
+  EXPECT_FALSE(heldOnTheUiThread);
+  EXPECT_TRUE(sweepEnded());
 }
 
 // A fresh install converts as the output-format window offers it: stereo WAV at
