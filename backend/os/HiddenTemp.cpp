@@ -107,8 +107,6 @@ bool isLockName(const QString& name) {
 }
 
 QString partOf(const QString& lock) { return lock.chopped(kLock.size()) + kPart; }
-
-}
 }  // namespace
 
 FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
