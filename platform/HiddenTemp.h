@@ -68,6 +68,9 @@ class HiddenTemp {
   const QString& Path() const { return path_; }
   // Removes the file, when not renamed away, and its lock.
   void Remove();
+  // Unlinks both names and leaves the lock held: for another thread (a quit)
+  // that must not wait for the owner, which lets the lock go in its time.
+  void Unlink() const;
 
   // Removes the leftovers in the folder; true when a temporary in use stays.
   static bool Sweep(const QString& folder);

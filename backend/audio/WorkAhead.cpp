@@ -29,10 +29,6 @@ Detached& detached() {
   return *state;
 }
 
-void removeFile(const QString& path) {
-  if (!path.isEmpty()) ::unlink(QFile::encodeName(path).constData());
-}
-
 constexpr auto kLookAgain = std::chrono::milliseconds(20);
 }  // namespace
 
@@ -64,7 +60,7 @@ bool EndDetached(int ms) {
   d.exiting = true;
   for (AheadJob* job : d.converting) {
     job->abort = true;
-    removeFile(job->temp.Path());
+    job->temp.Unlink();
   }
   return d.count == 0;
 }
@@ -108,7 +104,7 @@ void AheadJob::Run(const std::function<void(int, int)>& report) {
   {
     // Made after the exit removed the files: nothing removes it later.
     std::lock_guard lock(d.mutex);
-    if (d.exiting) removeFile(temp.Path());
+    if (d.exiting) temp.Unlink();
   }
   AudioJobOutcome outcome = ConvertToTemp(sources, settings, temp.Path(), abort, [&](int source, int percent) {
     {

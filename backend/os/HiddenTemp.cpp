@@ -195,10 +195,18 @@ HiddenTemp& HiddenTemp::operator=(HiddenTemp&& other) noexcept {
 // one with it. A writer may have made the file when Make could not.
 void HiddenTemp::Remove() {
   if (path_.isEmpty()) return;
-  ::unlink(native(path_).constData());
-  if (!lock_.Held()) return;
-  ::unlink(native(path_.chopped(kPart.size()) + kLock).constData());
+  if (!lock_.Held()) {
+    ::unlink(native(path_).constData());
+    return;
+  }
+  Unlink();
   lock_.Release();
+}
+
+void HiddenTemp::Unlink() const {
+  if (path_.isEmpty()) return;
+  ::unlink(native(path_).constData());
+  ::unlink(native(path_.chopped(kPart.size()) + kLock).constData());
 }
 
 bool HiddenTemp::Sweep(const QString& folder) {
