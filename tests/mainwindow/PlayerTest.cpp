@@ -192,6 +192,50 @@ TEST_F(PlayerTest, ADrivesTrackPlaysFromTheDrive) {
   EXPECT_EQ(played.left(at).count('\0') + played.mid(at + track.size()).count('\0'), played.size() - track.size());
 }
 
+// While nothing plays, the player shows the selected item's own length (a
+// file's, a drive's track's, none for a file that is gone), never the one
+// played or selected before it; a playing preview keeps showing its own. A
+// track's length is its own drive's, also after the poll of the drives has
+// read another drive's disc.
+TEST_F(PlayerTest, TheLengthShownIsTheSelectedItems) {
+  addRows({{"three.wav", 3.0}, {"one.wav", 1.0}, {"gone.wav", 1.0}});
+  const QString shown = DiscImage::Write(TestEnv::FreshDir("cd_length"), {{2, 440}}).cue;
+  const QString other = DiscImage::Write(TestEnv::FreshDir("cd_other"), {{5, 440}}).cue;
+  qputenv("TESSORY_CD_IMAGES", (shown + ":" + other).toLocal8Bit());
+  main->setTree();
+  cTreeNode* list = g_oItemsListsNode->Children().Item(1);
+  cTreeNode* drive = g_oAudioCDsNode->Children().Item(1);
+  const auto open = [&](cTreeNode* node) {
+    node->SetSelected(true);
+    main->cTreeView1_NodeClick(node);
+  };
+  const auto select = [&](long row) { main->cGrid1->SetSelectedRow(row); };
+  const auto length = [&] { return main->lbTotalLengthSec->text(); };
+
+  open(drive);
+  main->tmrCDs_Timer();
+  press("Play");
+  ASSERT_TRUE(playing());
+  EXPECT_EQ(length(), "0:00:02");
+  press("Stop");
+  open(list);  // selects its first row
+  ASSERT_EQ(main->cGrid1->SelectedRow(), 1);
+  EXPECT_EQ(length(), "0:00:03");
+  ASSERT_TRUE(QFile::remove(media + "/gone.wav"));
+  select(3);
+  EXPECT_EQ(length(), "0:00:00");
+  select(2);
+  EXPECT_EQ(length(), "0:00:01");
+  select(1);
+  press("Play");
+  ASSERT_TRUE(playing());
+  select(2);
+  EXPECT_EQ(length(), "0:00:03");
+  press("Stop");
+  open(drive);
+  EXPECT_EQ(length(), "0:00:02");
+}
+
 TEST_F(PlayerTest, EmptyGridAndMissingFile) {
   ASSERT_EQ(main->cGrid1->Rows(), 0);
   press("Play");
