@@ -275,10 +275,26 @@ void frmMainLists::cGrid1_MouseUp(int button, int, float x, float y) {
 
 void frmMainLists::ShowItemLength() {
   if (cGrid1->Rows() < 1) return;
-  const QString path = ItemRow::Text(*cGrid1, cGrid1->SelectedRow(), "COL_FILE");
-  if (path.isEmpty() || cPlayer1->IsPlaying() || !mdlFileSystem::FileExists(path)) return;
-  if (cPlayer1->OpenFile(path) != 0) return;
-  SetPlayerTimes(cPlayer1->SecondsToText(long(std::nearbyint(cPlayer1->Duration()))), "0:00:00");
+  showItemLength(openItemDetails(cGrid1->SelectedRow()));
+}
+
+// While nothing plays, the player shows the current item's own length; an
+// item that could not be opened has none.
+void frmMainLists::showItemLength(bool opened) {
+  if (cPlayer1->IsPlaying()) return;
+  const long seconds = opened ? long(std::nearbyint(cPlayer1->Duration())) : 0;
+  SetPlayerTimes(cPlayer1->SecondsToText(seconds), "0:00:00");
+}
+
+// The player takes the row's details: a file's from the file, a drive's audio
+// track's from its row, which the disc's table of contents filled, so that no
+// drive is read on the UI thread. False for a data track and a file that
+// cannot be opened.
+bool frmMainLists::openItemDetails(long row) {
+  if (!IsCDNode(selectedKey())) return cPlayer1->OpenFile(ItemRow::Text(*cGrid1, row, "COL_FILE")) == 0;
+  if (ItemRow::Icon(*cGrid1, row, "Type") == ItemRow::kDataIcon) return false;
+  cPlayer1->OpenCdAudio(double(trackSeconds(row)));
+  return true;
 }
 
 void frmMainLists::cGrid1_DblClick(long row, long) {
@@ -406,10 +422,7 @@ void frmMainLists::GetFileInfoToGridInfo() {
   cGridInfo->SetRedraw(false);
   const long row = cGrid1->SelectedRow();
   const QString path = ItemRow::Text(*cGrid1, row, "COL_FILE");
-  const bool track = IsCDNode(selectedKey());
-  const bool opened =
-      (track ? cPlayer1->OpenSource(trackPreview(row), double(cAudioCDRipper1->GetTrackLength(row)))
-             : cPlayer1->OpenFile(path)) == 0;
+  const bool opened = openItemDetails(row);
   // What could not be opened has no details: the previous item's must not show.
   const auto detail = [opened](const QString& value) { return opened ? value : QString(); };
   const QString lines[9][2] = {
@@ -428,5 +441,6 @@ void frmMainLists::GetFileInfoToGridInfo() {
     cGridInfo->SetCell(i + 1, 2, lines[i][1]);
   }
   cGridInfo->SetRedraw(true);
+  showItemLength(opened);
   SetBusy(false);
 }

@@ -147,6 +147,9 @@ class frmMainLists : public Form {
   // A drive's rows name no file ("D:/Track02.cda"): a track of the open drive
   // is read from the drive itself.
   std::function<std::unique_ptr<PcmSource>(double start)> trackPreview(long track);
+  // A drive's track length in whole seconds, as its row was listed from the
+  // disc's table of contents (the ripper's current disc may be another drive's).
+  long trackSeconds(long track);
 
  private:
   void lookUpDisc();
@@ -164,4 +167,6 @@ class frmMainLists : public Form {
   void newItemsList();
   void saveItemAs();
   long itemSeconds(long row);
+  bool openItemDetails(long row);
+  void showItemLength(bool opened);
 };

@@ -4,6 +4,7 @@
 
 #include "core/mdlFileSystem.h"
 #include "core/mdlFileTime.h"
+#include "core/mdlFunctions.h"
 #include "lists/ItemRow.h"
 #include "lists/frmMainLists.h"
 #include "platform/Services.h"
@@ -24,6 +25,10 @@ long frmMainLists::GetCDDriveIndex(const QString& drive) {
 
 std::function<std::unique_ptr<PcmSource>(double start)> frmMainLists::trackPreview(long track) {
   return cAudioCDRipper1->TrackPreview(GetCDDriveIndex(GetCDNameNode(selectedKey())), track);
+}
+
+long frmMainLists::trackSeconds(long track) {
+  return mdlFunctions::TimeTextToSeconds(ItemRow::Text(*cGrid1, track, "Time"));
 }
 
 void frmMainLists::writeTrackRow(long track, const QString& drive) {

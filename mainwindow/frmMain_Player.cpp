@@ -10,7 +10,6 @@
 #include "platform/Services.h"
 #include "platform/audio/cAudioGraph.h"
 #include "platform/audio/cPlayer.h"
-#include "platform/cd/cAudioCDRipper.h"
 #include "settings/OptionValues.h"
 
 namespace {
@@ -73,7 +72,7 @@ void frmMain::StartPlay() {
 }
 
 long frmMain::playTrack(long track) {
-  return cPlayer1->PlaySource(trackPreview(track), double(cAudioCDRipper1->GetTrackLength(track)), g_lAudioDevice);
+  return cPlayer1->PlaySource(trackPreview(track), double(trackSeconds(track)), g_lAudioDevice);
 }
 
 void frmMain::StopPlay() {

@@ -36,16 +36,9 @@ void cPlayer::TakeDetails(const AudioInfo& info) {
   channels_ = info.channels;
 }
 
-long cPlayer::OpenSource(const std::function<std::unique_ptr<PcmSource>(double start)>& make, double seconds) {
-  const std::unique_ptr<PcmSource> source = make(0);
-  QString error;
-  if (!source || !source->Open(&error)) {
-    lastError_ = error;
-    return PlayErrFile;
-  }
-  const PcmFormat native = source->NativeFormat();
-  TakePcmDetails(seconds, native.sampleRate, native.channels);
-  return 0;
+void cPlayer::OpenCdAudio(double seconds) {
+  constexpr PcmFormat kCdAudio{44100, 2, 16};
+  TakePcmDetails(seconds, kCdAudio.sampleRate, kCdAudio.channels);
 }
 
 // PCM as it is played: 16-bit samples.

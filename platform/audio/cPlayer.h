@@ -24,9 +24,10 @@ class cPlayer : public QObject {
   long SampleRate() const { return sampleRate_; }
   long Bitrate() const { return bitrate_; }  // kbps
   long Channels() const { return channels_; }
-  // Opens what the maker gives (a CD track) for its details only, as OpenFile
-  // does a file; seconds is the length shown. 0 when opened.
-  long OpenSource(const std::function<std::unique_ptr<PcmSource>(double start)>& make, double seconds);
+  // Takes the details of a CD audio track of that length, as OpenFile does a
+  // file's, without reading the drive: every audio track holds 44100 Hz
+  // 16-bit stereo.
+  void OpenCdAudio(double seconds);
 
   // 0 when playback started, else an error code for ReportError.
   long Play(const QString& path, long device);

@@ -1,6 +1,9 @@
 // The information pane describes the current row's own item: a drive's track,
 // which names no file, shows the values of CD audio, and an item that cannot
-// be opened shows none, never those of the item shown before it.
+// be opened shows none, never those of the item shown before it. A track's
+// values come from the disc's table of contents read when the drive was
+// listed: the pane never reads the drive, so it shows them even once the
+// image's BIN is gone.
 #include "ListFixtures.h"
 
 using namespace ListFixtures;
@@ -8,7 +11,8 @@ using namespace ListFixtures;
 class InformationPaneTest : public ListsTest {};
 
 TEST_F(InformationPaneTest, ShowsTheCurrentItemsOwnDetails) {
-  qputenv("TESSORY_CD_IMAGES", WriteBinCue(TestEnv::FreshDir("images"), true).toLocal8Bit());
+  const QString cue = WriteBinCue(TestEnv::FreshDir("images"), true);
+  qputenv("TESSORY_CD_IMAGES", cue.toLocal8Bit());
   main->setTree();
   cTreeNode* drive = g_oAudioCDsNode->Children().Item(g_oAudioCDsNode->Children().Count());
   cTreeNode* list = g_oItemsListsNode->Children().Item(1);
@@ -24,11 +28,13 @@ TEST_F(InformationPaneTest, ShowsTheCurrentItemsOwnDetails) {
     cTreeNode* node;
     long row;
     QStringList details;  // "Samples", "Bitrate", "Channels"
+    bool binGone = false;
   } steps[] = {
       {"a WAV file", list, 1, {"8000", "128", "MONO"}},
       {"a file that is gone", list, 2, {"", "", ""}},
       {"a drive's audio track", drive, 1, {"44100", "1411", "STEREO"}},
       {"a drive's data track", drive, 2, {"", "", ""}},
+      {"a drive's audio track once its BIN is gone", drive, 1, {"44100", "1411", "STEREO"}, true},
   };
   cTreeNode* open = list;
   for (const Step& s : steps) {
@@ -39,6 +45,7 @@ TEST_F(InformationPaneTest, ShowsTheCurrentItemsOwnDetails) {
       open = s.node;
     }
     ASSERT_EQ(main->cGrid1->Rows(), 2);
+    if (s.binGone) ASSERT_TRUE(QFile::remove(QString(cue).replace(".cue", ".bin")));
     main->cGrid1->SetSelectedRow(s.row);
     main->cGrid1_SelChange(s.row, 1);
     cGrid& info = *main->cGridInfo;

@@ -100,14 +100,15 @@ TEST_F(PlayerTest, PauseResumeSeekAndStop) {
   EXPECT_FALSE(main->tlbrPlayButtons->ButtonChecked("Pause"));
   EXPECT_FALSE(main->tmrPlayer->Enabled());
 
-  // A click on the slider's track seeks to the whole second there.
+  // A click on the slider's track seeks to the whole second there; paused,
+  // the preview stays there.
+  press("Pause");
   const QPoint nearEnd(main->cSlider1->width() * 3 / 4, main->cSlider1->height() / 2);
   QTest::mouseClick(main->cSlider1, Qt::LeftButton, {}, nearEnd);
   EXPECT_EQ(main->cSlider1->Value(), 2);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return main->cPlayer1->GetPosition() == 2; }, 500));
+  EXPECT_EQ(main->cPlayer1->GetPosition(), 2);
   EXPECT_TRUE(main->tmSlider->Enabled());
 
-  press("Pause");
   press("Stop");  // ends a paused preview
   EXPECT_FALSE(playing());
   EXPECT_FALSE(main->tlbrPlayButtons->ButtonChecked("Pause"));
@@ -129,7 +130,7 @@ TEST_F(PlayerTest, PlayWhilePlayingStartsTheCurrentRowAMomentLater) {
   press("Play");
   EXPECT_FALSE(playing());
   EXPECT_TRUE(main->tmrPlayer->Enabled());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return playing(); }, 1000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return playing(); }, 30000));
   EXPECT_FALSE(main->tmrPlayer->Enabled());
   EXPECT_TRUE(rowBold(main, 2));
   EXPECT_FALSE(rowBold(main, 1));
@@ -190,6 +191,50 @@ TEST_F(PlayerTest, ADrivesTrackPlaysFromTheDrive) {
   ASSERT_GE(at, 0) << played.size();
   // Around the track the device played silence only.
   EXPECT_EQ(played.left(at).count('\0') + played.mid(at + track.size()).count('\0'), played.size() - track.size());
+}
+
+// While nothing plays, the player shows the selected item's own length (a
+// file's, a drive's track's, none for a file that is gone), never the one
+// played or selected before it; a playing preview keeps showing its own. A
+// track's length is its own drive's, also after the poll of the drives has
+// read another drive's disc.
+TEST_F(PlayerTest, TheLengthShownIsTheSelectedItems) {
+  addRows({{"three.wav", 3.0}, {"one.wav", 1.0}, {"gone.wav", 1.0}});
+  const QString shown = DiscImage::Write(TestEnv::FreshDir("cd_length"), {{2, 440}}).cue;
+  const QString other = DiscImage::Write(TestEnv::FreshDir("cd_other"), {{5, 440}}).cue;
+  qputenv("TESSORY_CD_IMAGES", (shown + ":" + other).toLocal8Bit());
+  main->setTree();
+  cTreeNode* list = g_oItemsListsNode->Children().Item(1);
+  cTreeNode* drive = g_oAudioCDsNode->Children().Item(1);
+  const auto open = [&](cTreeNode* node) {
+    node->SetSelected(true);
+    main->cTreeView1_NodeClick(node);
+  };
+  const auto select = [&](long row) { main->cGrid1->SetSelectedRow(row); };
+  const auto length = [&] { return main->lbTotalLengthSec->text(); };
+
+  open(drive);
+  main->tmrCDs_Timer();
+  press("Play");
+  ASSERT_TRUE(playing());
+  EXPECT_EQ(length(), "0:00:02");
+  press("Stop");
+  open(list);  // selects its first row
+  ASSERT_EQ(main->cGrid1->SelectedRow(), 1);
+  EXPECT_EQ(length(), "0:00:03");
+  ASSERT_TRUE(QFile::remove(media + "/gone.wav"));
+  select(3);
+  EXPECT_EQ(length(), "0:00:00");
+  select(2);
+  EXPECT_EQ(length(), "0:00:01");
+  select(1);
+  press("Play");
+  ASSERT_TRUE(playing());
+  select(2);
+  EXPECT_EQ(length(), "0:00:03");
+  press("Stop");
+  open(drive);
+  EXPECT_EQ(length(), "0:00:02");
 }
 
 TEST_F(PlayerTest, EmptyGridAndMissingFile) {

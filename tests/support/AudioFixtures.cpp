@@ -133,7 +133,7 @@ Probe ProbeFile(const QString& path) {
 std::vector<int16_t> DecodePcm(const QString& path) {
   const QByteArray raw = RunTool("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-c:a", "pcm_s16le", "-"});
   std::vector<int16_t> pcm(size_t(raw.size()) / 2);
-  memcpy(pcm.data(), raw.constData(), pcm.size() * 2);
+  if (!pcm.empty()) memcpy(pcm.data(), raw.constData(), pcm.size() * 2);
   return pcm;
 }
 

@@ -337,6 +337,9 @@ TEST(ConverterJobs, AbortEndsWithAbortedAndLeavesNoFile) {
     ASSERT_TRUE(w.Wait());
     EXPECT_TRUE(aborted);
     EXPECT_EQ(w.ends, QStringList{"Aborted"});
+    // A job that did not stop within the abort's grace ends on its own and
+    // takes its temporary file with it.
+    EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(30000));
     EXPECT_EQ(FilesIn(out).join(' '), "");
   }
 }

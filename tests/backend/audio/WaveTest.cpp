@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <algorithm>
 
 #include "AudioFixtures.h"
 #include "FileSizeLimit.h"
@@ -147,7 +148,9 @@ TEST(Wave, AFileCopiedMidRecordingHoldsItsSoundWithValidSizes) {
   EXPECT_LE(qint64(data), copy.size() - 44);
   EXPECT_EQ(data % 2, 0u);
   EXPECT_EQ(le32(copy, 4), 36 + data);
-  EXPECT_EQ(copy.mid(44, int(data)), input.left(int(data)));
+  // A take may run past the device's input (then silence) while the test waits.
+  const int held = std::min(int(data), int(input.size()));
+  EXPECT_EQ(copy.mid(44, held), input.left(held));
 }
 
 // A full disk ends the take with Error and the file keeps every whole frame

@@ -69,7 +69,9 @@ TEST_F(ConverterEnds, AbortInTheSecondItemLeavesNoPartialFileAndRunsNoEndAction)
     EXPECT_FALSE(w.Timer1->Enabled());
     EXPECT_EQ(main->cSysTray1->LastBalloonText(), "Aborted.");
   });
-  // The first item stays; nothing of the second (no hidden part file either), no third.
+  // The first item stays; nothing of the second (no hidden part file either),
+  // no third, once the jobs stopped by the abort have ended.
+  EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(30000));
   EXPECT_EQ(OutFiles(), QStringList{"a.wav"});
   EXPECT_TRUE(sounds.isEmpty());
   EXPECT_TRUE(ScriptedUi::get().shellCalls.empty());

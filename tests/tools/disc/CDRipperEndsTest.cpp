@@ -39,6 +39,9 @@ TEST_F(RipperTest, AbortMidTrackLeavesNoPartialFile) {
     EXPECT_EQ(main->cSysTray1->LastBalloonText(), "Aborted.");
     EXPECT_TRUE(w.cmdExit->isEnabled());
   });
+  // A rip that did not stop within the abort's grace ends on its own and
+  // takes its temporary file with it.
+  EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(30000));
   EXPECT_TRUE(FilesIn(out).isEmpty()) << FilesIn(out).join(' ').toStdString();
   EXPECT_TRUE(sounds.isEmpty());
   EXPECT_EQ(turnOffShown, 0);
