@@ -46,7 +46,7 @@ class PlayerTest : public ListsTest {
 };
 
 TEST_F(PlayerTest, PlayBoldsTheRowAndAtTheEndTheNextMarkedRowPlays) {
-  addRows({{"a.wav", 1.2}, {"b.wav", 1.0}, {"c.wav", 0.4}});
+  addRows({{"a.wav", 1.4}, {"b.wav", 1.0}, {"c.wav", 0.4}});
   ItemRow::SetIcon(*main->cGrid1, 2, "Inc", 0);
   g_bGoToNextItem = true;
   main->cGrid1->SetSelectedRow(1);
@@ -142,7 +142,7 @@ TEST_F(PlayerTest, PlayWhilePlayingStartsTheCurrentRowAMomentLater) {
 // However a preview ends, nothing goes on showing it: the status bar, the
 // position, the slider and the bold row and list are reset.
 TEST_F(PlayerTest, EveryWayAPreviewEndsResetsWhatShowsIt) {
-  addRows({{"a.wav", 3.0}, {"short.wav", 1.2}});
+  addRows({{"a.wav", 3.0}, {"short.wav", 1.9}});
   const struct {
     const char* name;
     long row;

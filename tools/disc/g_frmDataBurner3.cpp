@@ -298,7 +298,7 @@ bool g_frmDataBurner3::copiesCdTracks() {
   for (long row = 1; row <= cGrid1->Rows(); ++row)
     tracks = tracks || IsCdTrackPath(ItemRow::Text(*cGrid1, row, "COL_FILE"));
   if (!tracks) return false;
-  const QString why = "CD tracks are no files that can be copied as they are. Untick \"Do not convert the source "
+  const QString why = "CD tracks are not files that can be copied as they are. Untick \"Do not convert the source "
                       "items\" to convert them, or rip them first with the Audio CD Ripper.";
   Log(why);
   MsgBox(why, vbInformation);
