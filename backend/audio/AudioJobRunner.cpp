@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -35,7 +36,7 @@ struct AudioJobRunner::Run {
   bool aborting = false;
   bool left = false;   // no one takes its file
   bool ended = false;  // its thread has posted the ending
-  bool again = false;  // the turn ran again: its own set-up is the job
+  std::atomic<bool> again{false};  // the turn ran again: its own set-up is the job
   AheadJob& Job() const { return again ? *turn.again : *turn.job; }
   void Stop() {
     turn.job->abort = true;
