@@ -18,6 +18,10 @@
 namespace CdDriveTable {
 namespace {
 QStringList realDevices() {
+  // libcdio finds drives through the mount table with getmntent, whose entry
+  // is one buffer for the whole process: one listing at a time.
+  static std::mutex listing;
+  const std::lock_guard lock(listing);
   QStringList out;
   char** list = cdio_get_devices(DRIVER_DEVICE);
   if (!list) return out;

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "ScriptedUi.h"
 #include "TestEnv.h"
@@ -12,6 +12,7 @@
 
 namespace {
 QTemporaryDir* g_home = nullptr;
+constexpr int kRecheckMs = 5;
 
 // The offscreen platform reports every opacity, raise and tray call it cannot
 // honour; those lines only bury the test output.
@@ -39,12 +40,18 @@ QString FreshDir(const QString& name) {
   return d.path();
 }
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
-  QElapsedTimer t;
-  t.start();
+  const QDeadlineTimer deadline(timeoutMs);
+  // Wakes the wait for events below, so that a condition a worker makes true
+  // without posting anything is seen.
+  QTimer recheck;
+  recheck.start(kRecheckMs);
   while (!condition()) {
-    if (t.elapsed() > timeoutMs) return condition();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(5);
+    if (deadline.hasExpired()) return condition();
+    // A loop nested in the handling of a posted event (a message box opened
+    // by a queued signal) is not handed the events posted before that one
+    // until something new is posted: they are sent here.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return true;
 }

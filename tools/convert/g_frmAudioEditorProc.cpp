@@ -8,6 +8,7 @@
 #include "core/mdlSetFormIcon32.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Timer.h"
+#include "platform/WrapLabel.h"
 #include "platform/XP_ProgressBar.h"
 #include "platform/audio/cAudioConverter.h"
 #include "settings/OptionValues.h"
@@ -25,7 +26,7 @@ g_frmAudioEditorProc::g_frmAudioEditorProc()
   SetCaption("Preparing Audio Analyzer");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(px(5400), px(1500));
-  lblCurrentTrack = place(new QLabel("Preparing...", this), 120, 120, 5160, 255);
+  lblCurrentTrack = place(new WrapLabel("Preparing...", this), 120, 120, 5160, 255);
   prgCurrnet = place(new XP_ProgressBar(this), 120, 450, 5160, 255);
   prgCurrnet->SetMin(0);
   prgCurrnet->SetMax(100);
@@ -92,9 +93,20 @@ void g_frmAudioEditorProc::cAudioConverter1_Progress(long percent) {
 
 void g_frmAudioEditorProc::Finish(Outcome outcome, const QString& text) {
   lblCurrentTrack->setText(text);
+  HoldAllLines();
   Timer1->SetEnabled(false);
   g_bConvertTo = false;
   lastOutcome_ = outcome;
+}
+
+// A failure's reason can take several lines: the label and the window grow
+// to hold them, the bar and the button moving down with them.
+void g_frmAudioEditorProc::HoldAllLines() {
+  const int grow = lblCurrentTrack->heightForWidth(lblCurrentTrack->width()) - lblCurrentTrack->height();
+  if (grow <= 0) return;
+  lblCurrentTrack->resize(lblCurrentTrack->width(), lblCurrentTrack->height() + grow);
+  for (QWidget* below : std::initializer_list<QWidget*>{prgCurrnet, cmdAbort}) below->move(below->x(), below->y() + grow);
+  setFixedSize(width(), height() + grow);
 }
 
 void g_frmAudioEditorProc::cAudioConverter1_Done() {

@@ -49,6 +49,7 @@ class g_frmAudioEditorProc : public Form {
   void cAudioConverter1_Error(long code, const QString& text);
   void cmdAbort_Click();
   void Finish(Outcome outcome, const QString& text);
+  void HoldAllLines();
   QString m_sSourceFile, m_sDestinationFile;
   static Outcome lastOutcome_;
 };

@@ -1,14 +1,18 @@
 // A CD track's path ("D:/Track02.cda") given to the conversion and join
 // controls is read from its drive: the output holds the track's exact samples,
-// and the track's format and length are reported by its path.
+// and the track's format and length are reported by its path; workers that
+// resolve paths at once get what one at a time gets.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "AudioFixtures.h"
 #include "DiscImage.h"
 #include "JobWatcher.h"
 #include "TestEnv.h"
+#include "backend/audio/PathSources.h"
 #include "backend/cd/CdDriveTable.h"
 #include "platform/cd/CdTrackPaths.h"
 
@@ -83,4 +87,32 @@ TEST_F(CdTrackPath, JoiningTracksGivesTheirSamplesOneAfterTheOther) {
   ASSERT_TRUE(w.Wait());
   ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
   EXPECT_TRUE(WavBytes(dir + "/joined.wav") == image.TrackBytes(3) + image.TrackBytes(1));
+}
+
+// Work-ahead workers resolve track paths at once, each listing the drives.
+TEST_F(CdTrackPath, PathsResolvedOnSeveralThreadsAtOnceGiveWhatOneThreadGives) {
+  const QStringList paths = {TrackPath(1), TrackPath(3), TrackPath(4), drive.toLower() + "/Track02.cda",
+                             "Z:/Track01.cda", dir + "/Track01.cda"};
+  auto answers = [&] {
+    QStringList out;
+    for (const QString& path : paths) {
+      AudioInfo info;
+      QString error;
+      const bool read = ProbeSourcePath(path, &info, &error);
+      out << QString("%1 %2 %3 %4 %5").arg(IsCdTrackPath(path)).arg(read).arg(info.durationMs).arg(info.channels).arg(error);
+    }
+    return out;
+  };
+  const QStringList alone = answers();
+  ASSERT_TRUE(alone[0].startsWith("1 1 ")) << alone[0].toStdString();
+  constexpr int kThreads = 6, kRounds = 20;
+  std::vector<QStringList> differing(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < kRounds; ++round)
+        if (const QStringList got = answers(); got != alone) differing[size_t(t)] = got;
+    });
+  for (std::thread& t : threads) t.join();
+  for (const QStringList& d : differing) EXPECT_TRUE(d.isEmpty()) << d.join(" | ").toStdString();
 }

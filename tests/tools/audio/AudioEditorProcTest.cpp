@@ -1,11 +1,14 @@
 // The one-file conversion window on its own: plain WAV or a chosen format
 // with the default tags, the flags it resets, and an error that keeps it
-// open without passing for an abort.
+// open without passing for an abort, its whole reason shown.
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 
 #include "AudioToolsFixture.h"
+#include "DiscImage.h"
+#include "backend/cd/CdDriveTable.h"
+#include "platform/XP_ProgressBar.h"
 #include "platform/audio/cAudioConverter.h"
 #include "settings/OptionValues.h"
 #include "tools/convert/g_frmAudioEditorProc.h"
@@ -93,4 +96,54 @@ TEST_F(AudioEditorProcTest, AfterAnErrorTheWindowsButtonClosesIt) {
   EXPECT_EQ(Convert(media + "/missing.wav", media + "/out.wav"), g_frmAudioEditorProc::Failed);
   EXPECT_EQ(button, "Close");
   EXPECT_TRUE(closed);
+}
+
+// A reason longer than the window is wide (the disc library's, a long file
+// name) is shown whole: in lines, the window grown to hold them.
+TEST_F(AudioEditorProcTest, AFailuresWholeReasonIsShown) {
+  const QString album = "Some_Album_Name_Disc_1_Remastered_In_2011_Deluxe_Edition_With_Bonus_Tracks";
+  const DiscImage::Image image = DiscImage::Write(media, {{1, 440}}, album);
+  QFile::remove(image.bin);
+  qputenv("TESSORY_CD_IMAGES", image.cue.toLocal8Bit());
+  const QString drive = CdDriveTable::Drives().back().name;
+  struct Case {
+    QString source;
+    QStringList parts;  // of the reason, in order
+  } cases[] = {
+      {drive + "/Track01.cda", {"The CD image of drive " + drive + " cannot be opened: ", album + ".bin", "(" + QString::number(AudioErrInput) + ")"}},
+      {media + "/" + album + "_" + album + ".wav", {album + "_" + album + ".wav", "(" + QString::number(AudioErrInput) + ")"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source.toStdString());
+    QString shown;
+    int needed = 0, lineHeight = 0;
+    QRect label, window, below;
+    WhenShown<g_frmAudioEditorProc>([&](g_frmAudioEditorProc& w) {
+      TestEnv::WaitUntil([&] { return g_frmAudioEditorProc::LastOutcome() == g_frmAudioEditorProc::Failed; }, 60000);
+      shown = w.lblCurrentTrack->text();
+      label = w.lblCurrentTrack->geometry();
+      needed = w.lblCurrentTrack->heightForWidth(label.width());
+      lineHeight = w.lblCurrentTrack->fontMetrics().height();
+      // The least the text takes at the label's width, wherever its lines break.
+      needed = std::max(needed, w.lblCurrentTrack->fontMetrics()
+                                    .boundingRect(QRect(0, 0, label.width(), 1 << 20), Qt::TextWrapAnywhere, shown)
+                                    .height());
+      window = w.rect();
+      below = w.prgCurrnet->geometry().united(w.cmdAbort->geometry());
+      w.Unload();
+    });
+    g_frmAudioEditorProc::g_bConvertTo = false;
+    EXPECT_EQ(Convert(c.source, media + "/out.wav"), g_frmAudioEditorProc::Failed);
+    qsizetype at = 0;
+    for (const QString& part : c.parts) {
+      at = shown.indexOf(part, at);
+      EXPECT_GE(at, 0) << part.toStdString() << " in " << shown.toStdString();
+    }
+    EXPECT_GT(needed, 2 * lineHeight);  // the reason takes several lines
+    EXPECT_LE(needed, label.height());
+    EXPECT_TRUE(window.contains(label)) << label.bottom() << " " << window.bottom();
+    EXPECT_LT(label.bottom(), below.top());
+    EXPECT_TRUE(window.contains(below));
+  }
+  qunsetenv("TESSORY_CD_IMAGES");
 }
