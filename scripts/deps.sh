@@ -2,7 +2,7 @@
 # Installs the Debian packages the program needs ("run") or the build and tests need ("test").
 set -euo pipefail
 RUN_PKGS="qt6-base-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libmp3lame-dev libvorbis-dev libcdio-dev libcdio-paranoia-dev libcdio-utils libburn-dev libisofs-dev libespeak-ng-dev espeak-ng genisoimage libsdl2-dev cmake ninja-build g++ pkg-config qt6-qpa-plugins"
-TEST_PKGS="libgtest-dev libtag1-dev fonts-dejavu-core ffmpeg xorriso udftools 7zip id3v2 cd-paranoia lame flac vorbis-tools"
+TEST_PKGS="libgtest-dev libtag1-dev fonts-dejavu-core ffmpeg xorriso udftools 7zip id3v2 cd-paranoia lame flac vorbis-tools locales"
 pkgs="$RUN_PKGS"
 [ "${1:-run}" = test ] && pkgs="$pkgs $TEST_PKGS"
 missing=""
