@@ -28,9 +28,6 @@ qint64 AudioEnd(QFile& file, qint64 start) {
   return end - size - header;
 }
 
-// Sync, version, layer and rate: what the frames of one stream share.
-constexpr uint32_t kSameStream = 0xFFFE0C00u;
-
 // Counts the frames of one walk. Most frames repeat the header before them,
 // so the last header's frame and rate are kept at hand.
 class FrameCounter {
@@ -59,7 +56,7 @@ class FrameCounter {
       firstHeader_ = h;
       firstEnd_ = at + f.bytes;
     } else if (w.frames == 2) {
-      w.chained = at == firstEnd_ && ((h ^ firstHeader_) & kSameStream) == 0;
+      w.chained = at == firstEnd_ && SameMpegStream(h, firstHeader_);
       if (!w.chained) return false;
     }
     if (h != countedHeader_) TakeFormat(h, f);
@@ -118,6 +115,12 @@ bool ReadMpegHeader(uint32_t h, MpegFrame* frame) {
   else
     frame->bytes = 72000 * frame->kbps / frame->rate + padding;
   return true;
+}
+
+bool SameMpegStream(uint32_t a, uint32_t b) {
+  // Sync, version, layer and rate: what the frames of one stream share.
+  constexpr uint32_t kSameStream = 0xFFFE0C00u;
+  return ((a ^ b) & kSameStream) == 0;
 }
 
 bool WalkMpegFrames(const QString& path, int64_t start, const std::atomic<bool>* stop, MpegWalk* walk) {

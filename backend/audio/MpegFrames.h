@@ -21,6 +21,8 @@ struct MpegFrame {
 // The frame a header starts (its four bytes, the first most significant);
 // false when it is no header (free format included, which states no length).
 bool ReadMpegHeader(uint32_t header, MpegFrame* frame);
+// Whether two headers belong to one stream: same version, layer and rate.
+bool SameMpegStream(uint32_t a, uint32_t b);
 
 struct MpegWalk {
   MpegFrame first;
