@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <algorithm>
 
+#include "backend/audio/MpegFrames.h"
 #include "tags/ID3Text.h"
 #include "tags/ID3v2Layout.h"
 #include "tags/cMP3ID3v1.h"
@@ -18,6 +19,15 @@ struct Note {
   QString description;
   QString text;
 };
+
+// Where the first MPEG audio frame header in the bytes before limit starts;
+// -1 when there is none.
+qsizetype FirstMpegHeader(const QByteArray& bytes, qsizetype limit) {
+  MpegFrame frame;
+  for (qsizetype i = bytes.indexOf('\xFF'); i >= 0 && i < limit && i + 4 <= bytes.size(); i = bytes.indexOf('\xFF', i + 1))
+    if (ReadMpegHeader(ReadBE32(bytes.constData() + i), &frame)) return i;
+  return -1;
+}
 
 Note ParseNote(const QByteArray& body, bool lyrics) {
   Note note;
@@ -174,15 +184,16 @@ bool cMP3ID3v2::ReadTag(QIODevice& device) {
 }
 
 // The 1-based position of the byte behind the first "ID3" in front of the
-// first block that holds an MPEG-1 Layer III frame sync; 0 when there is none.
+// first MPEG audio frame header (any version and layer, with a CRC or
+// without); 0 when there is none.
 qint64 cMP3ID3v2::FindTagHeader(QIODevice& device) {
   const qint64 length = device.size();
   for (qint64 start = 0; start < length; start += kSearchBlock - 3) {
     if (!device.seek(start)) return 0;
     const QByteArray block = device.read(kSearchBlock);
     const qsizetype k = block.indexOf("ID3");
+    if (FirstMpegHeader(block, k < 0 ? block.size() : k) >= 0) return 0;
     if (k >= 0) return start + k + 4;
-    if (block.contains("\xFF\xFB")) return 0;
     if (start + kSearchBlock >= length) break;
   }
   return 0;

@@ -34,6 +34,14 @@ TEST(ID3v2Read, FilesWithoutATag) {
   EXPECT_EQ(tag.FrameCount(), 0);
   EXPECT_EQ(tag.Title(), "");
   EXPECT_EQ(tag.Genre(), 255);
+  // Nor behind audio of any MPEG version and layer, with a CRC or without:
+  // "ID3" in the ID3v1 title is no tag.
+  const uint32_t headers[] = {0xFFFB9000u, 0xFFFA9000u, 0xFFF38000u, 0xFFE38000u, 0xFFFD9000u, 0xFFFFB000u};
+  for (uint32_t header : headers) {
+    EXPECT_TRUE(tag.SetMP3File(Write(d, "v1.mp3", Audio(4, header) + V1Block("ID3 fan club", 1, 2))));
+    EXPECT_FALSE(tag.HasID3v2Tag()) << std::hex << header;
+    EXPECT_EQ(tag.ID3v2TagVersion(), 0) << std::hex << header;
+  }
 
   EXPECT_FALSE(tag.SetMP3File(d + "/missing.mp3"));
   EXPECT_EQ(tag.LastError().Number, 53);
