@@ -322,7 +322,7 @@ void cMP3ID3v2::SetGenreFrame() {
 
 // ---- writing ----
 
-bool cMP3ID3v2::Update() { return WriteTagV2(); }
+bool cMP3ID3v2::Update(cMP3ID3v1* v1) { return WriteTagV2(v1); }
 
 bool cMP3ID3v2::CanReplaceTag() {
   m_error = TagError();
@@ -367,7 +367,7 @@ QByteArray cMP3ID3v2::BuildTag() const {
   return tag + QByteArray(4, '\0');
 }
 
-bool cMP3ID3v2::WriteTagV2() {
+bool cMP3ID3v2::WriteTagV2(cMP3ID3v1* v1) {
   m_error = TagError();
   const QByteArray tag = BuildTag();
   // The size field holds 28 bits.
@@ -376,16 +376,20 @@ bool cMP3ID3v2::WriteTagV2() {
   QFile file(m_sMP3File);
   qint64 oldExtent = 0;
   if (!OpenOldTag(file, &oldExtent)) return false;
+  Tail tail{file.size(), {}};
+  if (v1 && !v1->Placement(file, &tail.at, &tail.block)) return Fail(v1->LastError());
   if (file.size() == 0) return Fail(MakeTagError(tagErrSubscript, "Subscript out of range", kClass));
-  return RewriteFile(file, oldExtent, tag);
+  tail.at = std::max(tail.at, oldExtent);
+  return RewriteFile(file, oldExtent, tag, tail);
 }
 
 // The file is written anew beside the original: the tag (keeping the old
 // tag's length when it fits, else with room to grow), then everything behind
-// the old tag; it replaces the original only when complete, so a failure part
-// way never leaves a damaged tag. Unbuffered, every write fails where its
-// reason is still known.
-bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag) {
+// the old tag up to the tail's place, then the tail; it replaces the original
+// only when complete, so a failure part way never leaves a damaged tag nor
+// changes either tag. Unbuffered, every write fails where its reason is still
+// known.
+bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag, const Tail& tail) {
   const qint64 size = tag.size() < oldExtent ? oldExtent : (tag.size() / 2048 + 1) * 2048;
   tag.append(QByteArray(size - tag.size(), '\0'));
   tag.replace(6, 4, Synchsafe(uint32_t(size - 10)));
@@ -393,10 +397,11 @@ bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag) {
   if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return Fail(FileError(out, kClass));
   int reason = 0;
   bool ok = WriteWhole(out, tag, &reason) && source.seek(oldExtent);
-  while (ok && !source.atEnd()) {
-    const QByteArray piece = source.read(1 << 16);
+  while (ok && source.pos() < tail.at) {
+    const QByteArray piece = source.read(std::min<qint64>(1 << 16, tail.at - source.pos()));
     ok = !piece.isEmpty() && WriteWhole(out, piece, &reason);
   }
+  ok = ok && WriteWhole(out, tail.block, &reason);
   if (!ok) {
     const bool readFailed = source.error() != QFileDevice::NoError;
     const TagError error = readFailed ? FileError(source, kClass) : FileError(out, kClass, reason);

@@ -8,6 +8,7 @@
 
 #include "FileSizeLimit.h"
 #include "ScriptedUi.h"
+#include "SmallDisk.h"
 #include "TagFixtures.h"
 #include "TestEnv.h"
 #include "core/mdlModes.h"
@@ -244,18 +245,37 @@ TEST_F(MP3TagsEditor, FailuresAreShownWithTheirNumber) {
   apply(f);
   EXPECT_EQ(lastMessage(), "Done.");
 
-  const QString path = taggedFile("Two", 17);
-  f.cboID3->setCurrentIndex(1);
-  f.sSourceFile->setText(path);
-  f.LoadTagsFromFile(path);
-  f.txtLyric->setPlainText(QString(5000, 'x'));
-  const QByteArray before = Read(path);
-  {
-    FileSizeLimit limit(before.size());
-    apply(f);
+  // A rewrite that finds no room fails before either tag is written: ID3v2
+  // alone (1), and both (2).
+  for (int version : {1, 2}) {
+    const QString path = taggedFile("Two", 17);
+    f.cboID3->setCurrentIndex(version);
+    f.sSourceFile->setText(path);
+    f.LoadTagsFromFile(path);
+    f.txtTitle->setText("New");
+    f.txtLyric->setPlainText(QString(5000, 'x'));
+    const QByteArray before = Read(path);
+    {
+      FileSizeLimit limit(before.size());
+      apply(f);
+    }
+    EXPECT_TRUE(lastMessage().endsWith(")")) << version;
+    EXPECT_NE(lastMessage(), "Done.");
+    EXPECT_EQ(Read(path), before) << version;
   }
-  EXPECT_TRUE(lastMessage().endsWith(")"));
-  EXPECT_NE(lastMessage(), "Done.");
+}
+
+TEST_F(MP3TagsEditor, FullDiskLeavesBothTagsAsTheyWere) {
+  const SmallDisk small(dir, 16 << 10);
+  if (!small.Mounted()) GTEST_SKIP() << "no small disk can be mounted here";
+  const QString path = Write(dir, "song.mp3", Tag(Frame("TIT2", QByteArray("\0Two", 4)), 3, 50) + Audio(20) +
+                                                  V1Block("One", 4, 17));
+  const QByteArray before = Read(path);
+  ASSERT_EQ(before.size(), 74 + 20 * 417 + 128);
+  auto& f = open(path);
+  f.txtTitle->setText("New");
+  apply(f);
+  EXPECT_TRUE(lastMessage().endsWith(")")) << lastMessage().toStdString();
   EXPECT_EQ(Read(path), before);
 }
 
