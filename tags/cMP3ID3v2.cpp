@@ -46,7 +46,7 @@ Note ParseNote(const QByteArray& body, bool lyrics) {
 }
 
 QString DecodeText(const QByteArray& body) {
-  return body.isEmpty() ? QString() : Decode(body.mid(1), uchar(body[0]));
+  return body.isEmpty() ? QString() : DecodeValues(body.mid(1), uchar(body[0]));
 }
 
 // Characters Latin-1 cannot hold are given as percent-encoded UTF-8.
@@ -258,14 +258,19 @@ void cMP3ID3v2::ParseGenre(const QString& text) {
 
 // ---- the setters ----
 
+// The identifier keeps its place, so that frames set as they were stay
+// where they were.
 void cMP3ID3v2::ReplaceFrame(const QString& frame, FrameText text) {
-  const TagError kept = m_error;
-  RemoveFrame(frame);
-  m_error = kept;
-  Append(frame, std::move(text));
+  FrameEntry* e = Find(frame);
+  if (!e) return Append(frame, std::move(text));
+  e->texts.clear();
+  e->texts.push_back(std::move(text));
 }
 
+// A text set as it is shown keeps its frames as they are: several values are
+// shown joined, and other encodings than the one written would change it.
 void cMP3ID3v2::SetTextFrame(Property p, const QString& v) {
+  if (v == m_props[p] && Find(FrameIdOf(p))) return;
   m_props[p] = v;
   ReplaceFrame(FrameIdOf(p), FrameText{v, TextBody(v), 0});
 }
@@ -289,7 +294,6 @@ void cMP3ID3v2::SetNoteFrame(Property p, const QString& v) {
   FrameEntry* e = Find(id);
   const long main = e ? MainNote(*e, p == pLyrics) : -1;
   if (main < 0) return Append(id, std::move(text));
-  if (e->texts.size() == 1) return ReplaceFrame(id, std::move(text));
   e->texts[main] = std::move(text);
 }
 

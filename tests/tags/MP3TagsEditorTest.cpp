@@ -279,6 +279,27 @@ TEST_F(MP3TagsEditor, FullDiskLeavesBothTagsAsTheyWere) {
   EXPECT_EQ(Read(path), before);
 }
 
+TEST_F(MP3TagsEditor, ApplyWithoutEditsKeepsMultiValuedTexts) {
+  // Version 2.4 text frames hold several values, NUL between them; the
+  // frame is written back as its version 2.3 form.
+  const QByteArray utf16("\x01\xff\xfe" "A\0l\0p\0h\0a\0\0\0\xff\xfe" "B\0e\0t\0a\0", 25);
+  const struct { QByteArray body; QByteArray written; } cases[] = {
+      {QByteArray("\0Alpha\0Beta", 11), QByteArray("\0Alpha\0Beta", 11)},
+      {utf16, utf16},
+      {QByteArray("\x03" "Alpha\0Beta", 11), utf16},
+  };
+  for (const auto& c : cases) {
+    const QByteArray frames = Frame("TPE1", c.body, 4) + Frame("TIT2", QByteArray("\0Two", 4), 4);
+    const QString path = Write(dir, "multi.mp3", Tag(frames, 4, 50) + Audio() + V1Block("One", 4, 17));
+    auto& f = open(path);
+    EXPECT_EQ(f.txtArtist->text(), "Alpha / Beta");
+    apply(f);
+    ASSERT_EQ(lastMessage(), "Done.");
+    EXPECT_TRUE(Read(path).contains(Frame("TPE1", c.written))) << c.written.toHex().toStdString();
+    EXPECT_EQ(Read(path).right(Audio().size() + 128).left(Audio().size()), Audio());
+  }
+}
+
 TEST_F(MP3TagsEditor, CloseUnloads) {
   auto& f = form<g_frmMP3TagsEditor>();
   QTest::mouseClick(f.cmdClose, Qt::LeftButton);
