@@ -267,23 +267,6 @@ TEST(ID3v2Write, TagIsReplacedOnlyWhereItsEndIsKnown) {
   for (const QByteArray& tag : {plainSized, overlongComment}) ASSERT_EQ(tag.mid(6, 4), QByteArray("\0\0\x02\x0a", 4));
   cases.push_back({"version 2.4 frame with a plain size", plainSized + Audio(), 276, "Kept"});
   cases.push_back({"version 2.2 comment past the end", overlongComment + Audio(), 276, "Kept"});
-  // Older tags (size 00 00 08 00) whose standard size ends inside a frame, on
-  // bytes that read as an audio frame header: a sync in a picture, a UTF-16
-  // byte-order mark in a comment.
-  QByteArray cover(1500, '\x89');
-  cover.replace(1034 - 10 - title.size() - 10 - 14, 4, QByteArray("\xff\xfb\x90\x64", 4));
-  const QByteArray picture = Frame("APIC", QByteArray("\0image/jpeg\0\x03\0", 14) + cover);
-  QByteArray utf16Text("\x01" "eng\xff\xfe\0\0\xff\xfe", 10);
-  for (int i = 0; i < 100; ++i) utf16Text.append("A\0", 2);
-  const QByteArray note = Frame("COMM", utf16Text);
-  const QByteArray filler = Frame("PRIV", QByteArray(1034 - 10 - title.size() - 10 - 10 - 8, 'p'));
-  for (const QByteArray& frame : {picture, filler + note}) {
-    const QByteArray older = LegacyTag(title + frame);
-    ASSERT_EQ(older.mid(6, 4), QByteArray("\0\0\x08\0", 4));
-    ASSERT_EQ(uchar(older[1034]), 0xff);
-    cases.push_back({"older tag, standard size inside " + frame.left(4).toStdString(), older + Audio(), 2048, "Kept", 0,
-                     {frame}});
-  }
   // A version 2.4 title of 152 UTF-16 characters with a plain size (00 00 01
   // 33, 307 bytes) that also reads as a synchsafe 179, which ends on a zero
   // inside the text; behind it frames with plain and synchsafe sizes.
@@ -316,6 +299,25 @@ TEST(ID3v2Write, TagIsReplacedOnlyWhereItsEndIsKnown) {
                              std::to_string(n), tag + encoded, tag.size(), QString(titleLength, 'K'), samples});
       }
     }
+  }
+  // Older tags (size 00 00 08 00) in front of encoder output whose standard
+  // size ends inside a frame, on bytes that read as an audio frame header: a
+  // sync in a picture, a UTF-16 byte-order mark in a comment.
+  const QString lame = LameFile(d, "-b192");
+  const size_t samples = DecodePcm(lame).size();
+  QByteArray cover(1500, '\x89');
+  cover.replace(1034 - 10 - title.size() - 10 - 14, 4, QByteArray("\xff\xfb\x90\x64", 4));
+  const QByteArray picture = Frame("APIC", QByteArray("\0image/jpeg\0\x03\0", 14) + cover);
+  QByteArray utf16Text("\x01" "eng\xff\xfe\0\0\xff\xfe", 10);
+  for (int i = 0; i < 100; ++i) utf16Text.append("A\0", 2);
+  const QByteArray note = Frame("COMM", utf16Text);
+  const QByteArray filler = Frame("PRIV", QByteArray(1034 - 10 - title.size() - 10 - 10 - 8, 'p'));
+  const std::pair<std::string, QByteArray> inside[] = {{"a picture", picture}, {"a comment", filler + note}};
+  for (const auto& [where, frames] : inside) {
+    const QByteArray older = LegacyTag(title + frames);
+    ASSERT_EQ(older.mid(6, 4), QByteArray("\0\0\x08\0", 4));
+    ASSERT_EQ(uchar(older[1034]), 0xff);
+    cases.push_back({"older tag, standard size inside " + where, older + Read(lame), 2048, "Kept", samples, {frames}});
   }
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
