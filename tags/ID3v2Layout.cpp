@@ -20,8 +20,7 @@ struct Walk {
   bool cut = false;  // it stopped at a frame that runs past the data's end
 };
 
-// The frame data, and where its padding starts: behind its last byte other
-// than zero.
+// The frame data and where its padding starts.
 struct FrameBytes {
   const QByteArray& data;
   qint64 padding;
@@ -49,6 +48,7 @@ qint64 frameSize24(const FrameBytes& b, qint64 pos) {
   return landsWell(b, pos + kHeader + plain) ? plain : safe;
 }
 
+// Behind the last byte other than zero.
 qint64 paddingStart(const QByteArray& data) {
   qint64 end = data.size();
   while (end > 0 && data[end - 1] == 0) --end;
@@ -94,7 +94,8 @@ QByteArray frameData(QByteArray data, int version, uint8_t flags, bool* whole) {
   return data.mid(std::min<qint64>(size, data.size()));
 }
 
-// Whether an ID3v1 tag at the file's end, an APE tag, or the file's end starts at a position.
+// Whether the audio ends at a position: the file's end, an ID3v1 tag at the
+// file's end, or an APE tag.
 bool endsAudio(QIODevice& device, qint64 at) {
   const qint64 fileLength = device.size();
   if (at == fileLength) return true;
@@ -103,12 +104,14 @@ bool endsAudio(QIODevice& device, qint64 at) {
   return (b.startsWith("TAG") && fileLength - at == 128) || b == "APETAGEX";
 }
 
-// The MPEG audio frame header at a position; 0 when there is none.
-uint32_t headerAt(QIODevice& device, qint64 at) {
+// The MPEG audio frame header at a position and the frame it starts; 0 when
+// there is none.
+uint32_t headerAt(QIODevice& device, qint64 at, MpegFrame* frame) {
   if (!device.seek(at)) return 0;
   const QByteArray b = device.read(4);
-  MpegFrame frame;
-  return b.size() == 4 && ReadMpegHeader(ReadBE32(b.constData()), &frame) ? ReadBE32(b.constData()) : 0;
+  if (b.size() != 4) return 0;
+  const uint32_t header = ReadBE32(b.constData());
+  return ReadMpegHeader(header, frame) ? header : 0;
 }
 
 // Whether what starts at a tag's end shows that the tag ends there: an audio
@@ -117,11 +120,11 @@ uint32_t headerAt(QIODevice& device, qint64 at) {
 // one), an ID3v1 tag at the file's end, an APE tag, or the file's end.
 bool endsTag(QIODevice& device, qint64 at) {
   if (endsAudio(device, at)) return true;
-  const uint32_t header = headerAt(device, at);
   MpegFrame frame;
-  if (header == 0 || !ReadMpegHeader(header, &frame)) return false;
+  const uint32_t header = headerAt(device, at, &frame);
+  if (header == 0) return false;
   const qint64 next = at + frame.bytes;
-  return endsAudio(device, next) || SameMpegStream(headerAt(device, next), header);
+  return endsAudio(device, next) || SameMpegStream(headerAt(device, next, &frame), header);
 }
 
 struct Header {
