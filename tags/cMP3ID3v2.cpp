@@ -24,7 +24,8 @@ struct Note {
 // -1 when there is none.
 qsizetype FirstMpegHeader(const QByteArray& bytes, qsizetype limit) {
   MpegFrame frame;
-  for (qsizetype i = bytes.indexOf('\xFF'); i >= 0 && i < limit && i + 4 <= bytes.size(); i = bytes.indexOf('\xFF', i + 1))
+  const qsizetype end = std::min(limit, bytes.size() - 3);
+  for (qsizetype i = bytes.indexOf('\xFF'); i >= 0 && i < end; i = bytes.indexOf('\xFF', i + 1))
     if (ReadMpegHeader(ReadBE32(bytes.constData() + i), &frame)) return i;
   return -1;
 }
