@@ -176,11 +176,11 @@ QString TruncatedWav(const QString& dir) {
   return wav;
 }
 
-// What the converter reports for each input type: the values a full FFmpeg
+// What the converter reports for each input type: the format a full FFmpeg
 // probe (stream information read, decoder opened) gives for each file, which
-// the header-only probe of WAV, MP3, OGG and WMA must give too; but an MP3's
-// length leaves out the encoder's delay and padding its LAME tag states, as
-// its decode does.
+// the header-only probe of WAV, MP3, OGG and WMA must give too, and the length
+// a decode gives (an MP3's leaves out the encoder's delay and padding its LAME
+// tag states).
 const ProbeCase kProbeCases[] = {
     {"Wav8BitMono", Pcm(11025, 1, 8, 1.0), 11025, 1, 8, 1000, "", ""},
     {"Wav16BitStereo", Pcm(48000, 2, 16, 1.25), 48000, 2, 16, 1250, "", ""},
@@ -206,8 +206,9 @@ const ProbeCase kProbeCases[] = {
     {"Ogg", Tagged("ogg", {"-c:a", "libvorbis"}), 44100, 2, 16, 1500, "Probe", "2021"},
     {"OggMono22k", Tagged("ogg", {"-c:a", "libvorbis", "-ac", "1", "-ar", "22050"}), 22050, 1, 16, 1500, "Probe",
      "2021"},
-    {"Wma", Tagged("wma", {"-c:a", "wmav2"}), 44100, 2, 16, 1532, "Probe", "2021"},
-    {"WmaVersion1Mono", Tagged("wma", {"-c:a", "wmav1", "-ac", "1"}), 44100, 1, 16, 1532, "Probe", "2021"},
+    // The decode's length: the header states 1532.
+    {"Wma", Tagged("wma", {"-c:a", "wmav2"}), 44100, 2, 16, 1486, "Probe", "2021"},
+    {"WmaVersion1Mono", Tagged("wma", {"-c:a", "wmav1", "-ac", "1"}), 44100, 1, 16, 1486, "Probe", "2021"},
     {"Aiff", Tagged("aiff", {}), 44100, 2, 16, 1500, "Probe", ""},
     {"Vox", [](const QString& d) { return WriteVox(d + "/in.vox", 1.0); }, 8000, 1, 16, 1000, "", ""},
 };
