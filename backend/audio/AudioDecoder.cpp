@@ -123,8 +123,8 @@ struct AudioDecoder::Impl {
   // positions count from it, so that a range and a whole-file decode agree
   // even where the decoder holds back its first packets (WMA).
   int64_t origin = AV_NOPTS_VALUE;
-  int64_t knownLength = -1;  // samples, the length measured
-  int64_t totalLength = -1;  // samples, estimated or stated
+  int64_t knownLength = -1;  // samples, the length measured: a decode ending short of it met damage
+  int64_t totalLength = -1;  // samples, the length progress is shown against
   int64_t dataStart = 0;     // where the demuxer left the file after its header
   StreamLength length;       // as a decode gives it; samples 0: not measured
   bool started = false;
@@ -145,7 +145,7 @@ struct AudioDecoder::Impl {
   bool MeasureLength();
   bool PcmLength();
   MpegEncoderGap gap;  // rate 0: none the decoder drops
-  MpegInfoFrame infoFrame;  // frames 0: none read
+  MpegInfoFrame infoFrame;  // frames -1: no count the demuxer takes
   const std::atomic<bool>* stop = nullptr;  // ends a probe's frame count
   bool readAhead = false;  // the header look read frames
   int64_t PositionOf(int64_t ts, const AVFrame& f) const;
@@ -302,11 +302,10 @@ void AudioDecoder::Impl::TakeMpegFormat(const MpegFrame& frame) {
 
 // An MP3 states its format in each frame header. No number of frames proves
 // the length (a VBR file may start with silence at one bit rate; files joined
-// together may change the rate), so every frame is counted, each at its own
-// rate.
-// The frames are counted wherever they can be: a stated count is taken only
-// where the walk fails and the bytes agree with the count (a file cut short,
-// files joined, or a count written wrong give a length no decode gives).
+// together may change the rate), and a count an Info frame states may be
+// wrong (a file cut short, files joined, a count written wrong), so every
+// frame is counted, each at its own rate. A stated count is taken only where
+// the count fails and the bytes agree with it.
 bool AudioDecoder::Impl::TakeMpegHeader() {
   if (CountMpegFrames()) return true;
   if ((stop && *stop) || st->duration == AV_NOPTS_VALUE || st->duration <= 0 || !infoFrame.CountHolds()) return false;
@@ -339,10 +338,18 @@ bool AudioDecoder::Impl::CountMpegFrames() {
   MpegWalk walk;
   if (!WalkMpegFrames(path, avio_tell(fmt->pb), stop, &walk) || !walk.chained) return false;
   const AVRational tb = st->time_base;
-  int64_t duration = 0;
-  for (const auto& [rate, samples] : walk.samples) duration += SampleTicks(samples, rate, tb);
-  if (walk.sameFormat) duration -= SampleTicks(EndDiscard(walk.samples.front().second), walk.first.rate, tb);
-  if (gap.rate > 0) duration -= SampleTicks(gap.StartSkip(), gap.rate, tb);
+  int64_t duration = 0, decoded = 0;  // decoded: every sample, whatever its rate, as a decode counts them
+  for (const auto& [rate, samples] : walk.samples) {
+    duration += SampleTicks(samples, rate, tb);
+    decoded += samples;
+  }
+  const int64_t dropped = walk.sameFormat ? EndDiscard(decoded) : 0;
+  duration -= SampleTicks(dropped, walk.first.rate, tb);
+  decoded -= dropped;
+  if (gap.rate > 0) {
+    duration -= SampleTicks(gap.StartSkip(), gap.rate, tb);
+    decoded -= gap.StartSkip();
+  }
   if (duration <= 0) return false;
   if (walk.sameFormat) {
     TakeMpegFormat(walk.first);
@@ -353,6 +360,7 @@ bool AudioDecoder::Impl::CountMpegFrames() {
   st->duration = duration;
   st->codecpar->bit_rate = av_rescale(8 * walk.bytes, tb.den, duration * tb.num);
   TakeLength(duration);
+  length.samples = decoded;
   return true;
 }
 

@@ -387,7 +387,6 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
       write("noise.wav", noise),
       write("text.mp3", "This is not audio at all.\n"),
       write("empty.ogg", QByteArray()),
-      write("truncated.wav", wav.left(wav.size() / 4)),
       write("header_only.wav", wav.left(44)),
       // A rate no audio file has (1 GHz, 4 channels): refused at once instead
       // of building a resampler of gigabytes for a minute while Abort waits.
@@ -406,7 +405,7 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
     EXPECT_EQ(w.errorCode, AudioErrInput) << in.toStdString();
     EXPECT_TRUE(w.errorText.contains(in)) << w.errorText.toStdString();
     EXPECT_TRUE(FilesIn(dir + "/out").isEmpty()) << in.toStdString();
-    if (!in.contains("truncated") && !in.contains("header_only")) {
+    if (!in.contains("header_only")) {
       EXPECT_NE(cAudioConverter().OpenSource(in), 0);
     }
   }

@@ -1,7 +1,7 @@
-// The length of an MP3 that states none is counted from its frame headers,
-// and one an Info frame states loses the encoder's delay and padding its LAME
-// tag states: the probe gives the length and rate a full decode gives, for
-// every layer, rate, damage and writer, and stops when asked.
+// The length of an MP3 is counted from its frame headers, whatever an Info
+// frame states, and loses the encoder's delay and padding its LAME tag states:
+// the probe and the full open give the length and rate a full decode gives,
+// for every layer, rate, damage and writer, and the probe stops when asked.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -210,6 +210,10 @@ TEST_P(Mp3Length, ProbeGivesTheRateAndLengthOfAFullDecode) {
   EXPECT_EQ(probe.info.sampleRate, expected.rate);
   EXPECT_EQ(probe.info.channels, expected.channels);
   EXPECT_NEAR(double(probe.info.durationMs), expected.ms, 1.0);
+  AudioDecoder full;  // as the player and the audio-CD writer's plan open it
+  QString error;
+  ASSERT_TRUE(full.Open(path, &error)) << error.toStdString();
+  EXPECT_NEAR(double(full.Info().durationMs), expected.ms, 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Mp3Files, Mp3Length, ::testing::ValuesIn(kLengthCases),

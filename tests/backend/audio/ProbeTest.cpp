@@ -48,6 +48,16 @@ auto Ours(long dest, const char* ext, double seconds = 1.0) {
   };
 }
 
+// Converts in to an 8 kHz mono WAV; false when the job does not end.
+bool ConvertTo8k(cAudioConverter& c, JobWatcher& w, const QString& in, const QString& out) {
+  c.SetDestinationFormat(DestWav);
+  c.SetWavFormat({8000, 1, 16});
+  c.SetInputFile(in);
+  c.SetOutputFile(out);
+  c.StartConvert();
+  return w.Wait();
+}
+
 const InputCase kInputs[] = {
     {"Wav8BitMono", [](const QString& d) { return WriteWav(d + "/in.wav", 11025, 1, 8, 1.0); }, 11025, 1, 8},
     {"Wav16BitStereo", [](const QString& d) { return WriteWav(d + "/in.wav", 48000, 2, 16, 1.0); }, 48000, 2, 16},
@@ -88,12 +98,7 @@ TEST_P(InputTypes, ProbedAndDecoded) {
   EXPECT_GT(player.Bitrate(), 0);
 
   JobWatcher w(c);
-  c.SetDestinationFormat(DestWav);
-  c.SetWavFormat({8000, 1, 16});
-  c.SetInputFile(in);
-  c.SetOutputFile(dir + "/out.wav");
-  c.StartConvert();
-  ASSERT_TRUE(w.Wait());
+  ASSERT_TRUE(ConvertTo8k(c, w, in, dir + "/out.wav"));
   ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
   const std::vector<int16_t> pcm = DecodePcm(dir + "/out.wav");
   EXPECT_NEAR(double(pcm.size()), 8000, 8000 * 0.06);
@@ -445,6 +450,7 @@ void PrintTo(const LengthCase& c, std::ostream* os) { *os << c.name; }
 
 // Files whose header states a length other than their decode's.
 const LengthCase kLengthCases[] = {
+    {"WavCutShortInAFrame", CutShort(Pcm(44100, 2, 16, 3.0), 0.4)},
     {"Mp3InfoCutShort", CutShort(Sine("mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}, 44100, 2, 6.0), 0.4)},
     {"Wma", Sine("wma", {"-c:a", "wmav2"}, 44100, 2, 4.0)},
     {"WmaCutShort", CutShort(Sine("wma", {"-c:a", "wmav2"}, 44100, 2, 6.0), 0.5)},
@@ -457,7 +463,6 @@ const LengthCase kLengthCases[] = {
     {"AiffCutShort", CutShort(Sine("aiff", {}, 22050, 2, 6.0), 0.4)},
     {"AuCutShort", CutShort(Sine("au", {}, 8000, 1, 6.0), 0.4)},
     {"ApeCutShort", CutShort(Ours(DestApe, "ape", 6.0), 0.4)},
-    {"Ape", Ours(DestApe, "ape", 4.0)},
 };
 class ProbeLength : public ::testing::TestWithParam<LengthCase> {};
 }  // namespace
@@ -478,12 +483,7 @@ TEST_P(ProbeLength, IsTheLengthOfAFullDecode) {
 
   cAudioConverter c;
   JobWatcher w(c);
-  c.SetDestinationFormat(DestWav);
-  c.SetWavFormat({8000, 1, 16});
-  c.SetInputFile(in);
-  c.SetOutputFile(dir + "/out.wav");
-  c.StartConvert();
-  ASSERT_TRUE(w.Wait());
+  ASSERT_TRUE(ConvertTo8k(c, w, in, dir + "/out.wav"));
   ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
   // The resampler set up anew where a chained stream changes its rate loses a few of its samples.
   EXPECT_NEAR(1000.0 * double(DecodePcm(dir + "/out.wav").size()) / 8000, decoded, 3.0);
