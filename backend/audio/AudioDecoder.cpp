@@ -25,6 +25,12 @@ QString AvErrorText(int code) {
   return QString::fromUtf8(buf);
 }
 
+// FFmpeg's own codes are negated tags, far beyond any errno.
+int SystemErrno(int code) {
+  constexpr int kLastErrno = 4095;
+  return code < 0 && code >= -kLastErrno ? AVUNERROR(code) : 0;
+}
+
 void QuietFfmpegLog() { av_log_set_level(AV_LOG_QUIET); }
 
 namespace {
@@ -176,10 +182,15 @@ bool AudioDecoder::Probe(const QString& path, QString* error, const std::atomic<
 
 bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error, const std::atomic<bool>* stop) {
   Close();
+  errno_ = 0;
   auto fail = [&](const QString& why) {
     *error = why;
     d.reset();
     return false;
+  };
+  auto failOpen = [&](int code) {
+    errno_ = SystemErrno(code);
+    return fail(OpenFailure(path, code));
   };
   if (!QFileInfo(path).isFile()) return fail("The file " + path + " does not exist.");
   d = std::make_unique<Impl>();
@@ -202,7 +213,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error,
     return fail("No audio could be decoded from " + path + ".");
   };
   int r = openInput();
-  if (r < 0) return fail(OpenFailure(path, r));
+  if (r < 0) return failOpen(r);
   if (!vox) {
     if (d->TakeHeader() && probeOnly) {
       if (!PlausibleFormat(d->st->codecpar->sample_rate, d->st->codecpar->ch_layout.nb_channels))
@@ -216,7 +227,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error,
     if (d->readAhead) {
       avformat_close_input(&d->fmt);
       r = openInput();
-      if (r < 0) return fail(OpenFailure(path, r));
+      if (r < 0) return failOpen(r);
     }
   }
   r = vox ? 0 : avformat_find_stream_info(d->fmt, nullptr);
@@ -596,7 +607,10 @@ int AudioDecoder::Read(QString* error) {
       m.draining = true;
       continue;
     }
-    if (r < 0) return failed("The file " + m.path + " cannot be read (" + AvErrorText(r) + ").");
+    if (r < 0) {
+      errno_ = SystemErrno(r);
+      return failed("The file " + m.path + " cannot be read (" + AvErrorText(r) + ").");
+    }
     if (m.pkt->stream_index == m.st->index) {
       r = avcodec_send_packet(m.codec, m.pkt);
       // A damaged packet is skipped; the length check below catches real damage.
