@@ -66,8 +66,9 @@ qint64 CopyCdAudio(BurnJob& job, QFile& wav, qint64 offset, qint64 size, Backgro
       return -1;
     }
     const qint64 n = std::min(kPiece, size - done);
-    if (!out.WriteFrom(wav, n, &error)) {
-      *outcome = {error.startsWith("Cannot read") ? BurnErrInput : BurnErrWrite, error};
+    bool readFailed = false;
+    if (!out.WriteFrom(wav, n, &error, &readFailed)) {
+      *outcome = {readFailed ? BurnErrInput : BurnErrWrite, error};
       return -1;
     }
     done += n;

@@ -89,11 +89,13 @@ bool BackgroundWriter::WriteZeros(qint64 size, QString* error) {
   return !Failed(error);
 }
 
-bool BackgroundWriter::WriteFrom(QFile& source, qint64 size, QString* error) {
+bool BackgroundWriter::WriteFrom(QFile& source, qint64 size, QString* error, bool* readFailed) {
+  *readFailed = false;
   while (size > 0) {
     const qint64 room = Room();  // may start a new block
     const qint64 n = source.read(block_.data.get() + block_.size, std::min(size, room));
     if (n <= 0) {
+      *readFailed = true;
       if (error) *error = "Cannot read " + source.fileName() + ": " + (n < 0 ? source.errorString() : "it ends early.");
       return false;
     }

@@ -24,8 +24,9 @@ class BackgroundWriter {
   // Each is false once a write has failed, with the reason.
   bool Write(const char* data, qint64 size, QString* error);
   bool WriteZeros(qint64 size, QString* error);
-  // Reads size bytes of source straight into the blocks; a short read fails too.
-  bool WriteFrom(QFile& source, qint64 size, QString* error);
+  // Reads size bytes of source straight into the blocks; a short read fails
+  // too, with *readFailed set so that the caller can tell input from output.
+  bool WriteFrom(QFile& source, qint64 size, QString* error, bool* readFailed);
   // Waits until every byte is in the file; false with the reason when one is not.
   bool Finish(QString* error);
 

@@ -42,3 +42,34 @@ TEST(BackgroundWriter, AFullDiskIsAFailure) {
   EXPECT_FALSE(w.Finish(&error));
   EXPECT_FALSE(error.isEmpty());
 }
+
+TEST(BackgroundWriter, ACopyTellsAFailedReadFromAFailedWrite) {
+  const QString source = TestEnv::FreshDir("bgwriter-copy") + "/in.bin";
+  {
+    QFile f(source);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(QByteArray(1 << 20, 'x')), 1 << 20);
+  }
+  QString error;
+  bool readFailed = false;
+  {
+    // The source ends before the size asked.
+    QFile in(source), out(TestEnv::FreshDir("bgwriter-copy-out") + "/out.bin");
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+    BackgroundWriter w(out);
+    EXPECT_FALSE(w.WriteFrom(in, 2 << 20, &error, &readFailed));
+    EXPECT_TRUE(readFailed);
+  }
+  QFile full("/dev/full");
+  if (!full.open(QIODevice::WriteOnly)) GTEST_SKIP() << "no /dev/full here";
+  BackgroundWriter w(full);
+  bool ok = true;
+  for (int i = 0; i < 400 && ok; ++i) {
+    QFile in(source);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    ok = w.WriteFrom(in, 1 << 20, &error, &readFailed);
+  }
+  if (ok) ok = w.Finish(&error);
+  EXPECT_FALSE(ok);
+  EXPECT_FALSE(readFailed) << error.toStdString();
+}
