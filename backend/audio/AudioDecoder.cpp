@@ -66,15 +66,41 @@ int PcmBitsOf(AVSampleFormat format, int bitsPerSample) {
   }
 }
 
+// An MP3 frame's data may begin up to 511 (MPEG-1) or 255 (MPEG-2 and 2.5)
+// bytes before its header, in the data of the frames before it. The fewest
+// data bytes a frame carries are those of the version's lowest bit rate at
+// the stream's rate, less the header, a CRC and the side information of two
+// channels: one byte at 24 kHz. The decoder needs the frames holding all of
+// that reach, then one more for its transform's overlap and one for its
+// synthesis filter.
+int64_t Mp3PrerollSamples(int rate) {
+  const bool mpeg1 = rate >= 32000;
+  const int reach = mpeg1 ? 511 : 255;
+  const int frameBytes = (mpeg1 ? 144000 * 32 : 72000 * 8) / rate;
+  const int dataBytes = std::max(frameBytes - 4 - 2 - (mpeg1 ? 32 : 17), 1);
+  const int64_t frames = (reach + dataBytes - 1) / dataBytes + 2;
+  return frames * (mpeg1 ? 1152 : 576);
+}
+
 // A lossy decoder needs the frames before a seek point to rebuild its state
-// (overlapping transforms, an MP3 frame's data reaching back up to 511 bytes,
-// that is several frames at a low bit rate); decoding them and dropping their
-// samples makes a range equal the same samples of a whole-file decode.
+// (overlapping transforms, an MP3 frame's data reaching back over several
+// frames); decoding them and dropping their samples makes a range equal the
+// same samples of a whole-file decode.
 int64_t PrerollSamples(const AVCodecContext* codec) {
   if (IsPcmCodec(codec->codec_id)) return 0;
+  if (codec->codec_id == AV_CODEC_ID_MP3) return Mp3PrerollSamples(codec->sample_rate);
   constexpr int kFrames = 10;
   const int64_t frames = int64_t(codec->frame_size > 0 ? codec->frame_size : 2048) * kFrames;
   return std::max<int64_t>(frames, codec->seek_preroll);
+}
+
+// ADPCM in WAV is stamped by its byte position over a byte rate the header
+// states only roughly, not by whole blocks; VOX's ADPCM and GSM carry their
+// state from the file's start. No seek lands exactly in these: a range is
+// decoded from the beginning, and they decode fast.
+bool DecodesFromTheStart(AVCodecID id) {
+  const bool adpcm = id >= AV_CODEC_ID_ADPCM_IMA_QT && id < AV_CODEC_ID_AMR_NB;
+  return adpcm || id == AV_CODEC_ID_GSM || id == AV_CODEC_ID_GSM_MS;
 }
 
 QString ImplausibleFormat(const QString& path, const AVCodecParameters* par) {
@@ -375,7 +401,7 @@ void AudioDecoder::Impl::FindOrigin() {
 // frame and the origin; where a whole number of frames of this frame's size
 // from the origin lies within that tick, the frame starts there.
 int64_t AudioDecoder::Impl::PositionOf(int64_t ts, const AVFrame& f) const {
-  const int64_t position = av_rescale_q(ts - origin, st->time_base, AVRational{1, f.sample_rate}) * samplesPerTick;
+  const int64_t position = av_rescale_q(ts - origin, st->time_base, AVRational{1, f.sample_rate});
   const bool coarse = int64_t(st->time_base.num) * f.sample_rate > st->time_base.den;
   if (!coarse || f.nb_samples <= 0) return position;
   const int64_t tick = av_rescale_q_rnd(1, st->time_base, AVRational{1, f.sample_rate}, AV_ROUND_UP);
@@ -407,9 +433,11 @@ bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start
   d->draining = d->finished = false;
   d->decodedFrames = 0;
   if (rewind) {
-    const int64_t from = std::max<int64_t>(d->startSample - PrerollSamples(d->codec), 0);
+    const int64_t from = DecodesFromTheStart(d->codec->codec_id)
+                             ? 0
+                             : std::max<int64_t>(d->startSample - PrerollSamples(d->codec), 0);
     const int64_t ts =
-        av_rescale_q(from / d->samplesPerTick, AVRational{1, inRate}, d->st->time_base) + d->origin;
+        av_rescale_q(from, AVRational{1, inRate}, d->st->time_base) + d->origin;
     if (av_seek_frame(d->fmt, d->st->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
       // Unseekable: read from the beginning and drop what lies before the start.
       avformat_seek_file(d->fmt, d->st->index, INT64_MIN, 0, 0, 0);

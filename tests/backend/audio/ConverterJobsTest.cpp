@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "AudioFixtures.h"
@@ -30,10 +31,11 @@ void ToWav(cAudioConverter& c, int rate, int channels) {
   c.SetWavFormat({rate, int16_t(channels), 16});
 }
 
-// Converts a range (whole seconds, -1 for none) of in to a 44.1 kHz stereo WAV
-// and serves events until the job has ended.
-void ConvertRange(cAudioConverter& c, JobWatcher& w, const QString& in, long start, long length, const QString& out) {
-  ToWav(c, 44100, 2);
+// Converts a range (seconds, -1 for none) of in to a 16-bit WAV (44.1 kHz
+// stereo unless asked otherwise) and serves events until the job has ended.
+void ConvertRange(cAudioConverter& c, JobWatcher& w, const QString& in, double start, double length, const QString& out,
+                  int rate = 44100, int channels = 2) {
+  ToWav(c, rate, channels);
   c.SetInputFile(in);
   c.SetRangeStart(start);
   c.SetRangeLength(length);
@@ -101,36 +103,93 @@ TEST(ConverterJobs, RangeOfACompressedSourceHasTheAskedLength) {
 }
 
 // A range of a compressed source holds exactly the samples a whole-file
-// decode has at that place: the decoder is warmed up before the range starts.
+// decode has at that place, whatever the codec's state reaches back to or
+// however its container stamps the packets.
 TEST(ConverterJobs, RangeOfACompressedSourceEqualsTheWholeFileDecode) {
   const QString dir = TestEnv::FreshDir("range_exact");
   const QString wav = WriteWav(dir + "/in.wav", 44100, 2, 16, 5.0);
-  struct ExactCase {
-    const char* name;
-    QStringList args;
+  // Sound, a quiet stretch from 3 to 5.5 s, sound again: the quiet frames
+  // are small and leave data for the loud ones to reach back to.
+  const QString pause = WriteWav(dir + "/pause.wav", 44100, 2, 16, 8.0);
+  const QStringList quiet{"-af", "volume=0:enable='between(t,3,5.5)'"};
+  const QString noise = dir + "/noise.wav";
+  RunTool("ffmpeg", {"-v", "error", "-y", "-filter_complex",
+                     "anoisesrc=d=8:a=0.4:seed=1[a];anoisesrc=d=8:a=0.4:seed=2:c=pink[b];[a][b]amerge,volume=0:enable='between(t,3,5.5)'",
+                     "-ar", "44100", noise});
+  auto ffmpeg = [&](const QString& source, const QStringList& args) {
+    return [=](const QString& out) { return Encode(source, out, args); };
   };
-  // A low bit rate lets a frame's data reach back over several frames.
-  const ExactCase cases[] = {{"mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}},
-                             {"mp3", {"-c:a", "libmp3lame", "-b:a", "32k"}},
-                             {"mp3", {"-c:a", "libmp3lame", "-q:a", "4"}},
-                             {"ogg", {"-c:a", "libvorbis"}},
-                             {"wma", {"-c:a", "wmav2", "-b:a", "64k"}}};
+  auto acm = [&](const char* tag, const char* format) {
+    return [=](const QString& out) {
+      cAudioConverter c;
+      JobWatcher w(c);
+      c.SetDestinationFormat(DestAcm);
+      c.SetAcmFormat(tag, format);
+      c.SetInputFile(wav);
+      c.SetOutputFile(out);
+      c.StartConvert();
+      w.Wait();
+      return out;
+    };
+  };
+  struct ExactCase {
+    const char* name;  // the file's extension
+    std::function<QString(const QString& path)> make;
+    int rate, channels;
+    std::vector<double> starts;  // each a range of a second
+  };
+  const ExactCase cases[] = {
+      {"mp3", ffmpeg(wav, {"-c:a", "libmp3lame", "-b:a", "128k"}), 44100, 2, {2}},
+      // A low bit rate lets a frame's data reach back over several frames.
+      {"mp3", ffmpeg(wav, {"-c:a", "libmp3lame", "-b:a", "32k"}), 44100, 2, {2}},
+      {"mp3", ffmpeg(wav, {"-c:a", "libmp3lame", "-q:a", "4"}), 44100, 2, {2}},
+      {"mp3", ffmpeg(pause, quiet + QStringList{"-ar", "24000", "-c:a", "libmp3lame", "-q:a", "9"}), 24000, 2, {5.6, 6.2}},
+      {"mp3", ffmpeg(pause, quiet + QStringList{"-ar", "22050", "-c:a", "libmp3lame", "-q:a", "6"}), 22050, 2, {5.6, 6.2}},
+      {"mp3", ffmpeg(pause, quiet + QStringList{"-ar", "22050", "-ac", "1", "-c:a", "libmp3lame", "-q:a", "9"}), 22050, 1, {5.6, 6.2}},
+      {"mp3", ffmpeg(pause, quiet + QStringList{"-ar", "16000", "-c:a", "libmp3lame", "-q:a", "9"}), 16000, 2, {5.6, 6.2}},
+      {"mp3", ffmpeg(pause, quiet + QStringList{"-ar", "8000", "-c:a", "libmp3lame", "-q:a", "9"}), 8000, 2, {5.6, 6.2}},
+      {"mp3", ffmpeg(noise, {"-ar", "16000", "-c:a", "libmp3lame", "-q:a", "9"}), 16000, 2, {5.5, 5.6, 6.2}},
+      {"mp3", ffmpeg(noise, {"-ar", "16000", "-c:a", "libmp3lame", "-q:a", "6"}), 16000, 2, {5.5, 5.6, 6.2}},
+      {"mp3", ffmpeg(noise, {"-ar", "16000", "-c:a", "libmp3lame", "-b:a", "8k"}), 16000, 2, {5.5, 5.6, 6.2}},
+      {"mp3", ffmpeg(noise, {"-ar", "8000", "-c:a", "libmp3lame", "-q:a", "9"}), 8000, 2, {5.5, 5.6, 6.2}},
+      {"mp3", ffmpeg(noise, {"-ar", "8000", "-c:a", "libmp3lame", "-b:a", "8k"}), 8000, 2, {5.5, 5.6, 6.2}},
+      {"mp3", ffmpeg(noise, {"-ar", "8000", "-ac", "1", "-c:a", "libmp3lame", "-b:a", "16k"}), 8000, 1, {5.5, 5.6, 6.2}},
+      {"mp3", ffmpeg(noise, {"-ar", "24000", "-c:a", "libmp3lame", "-q:a", "9"}), 24000, 2, {5.5, 5.6, 6.2}},
+      {"ogg", ffmpeg(wav, {"-c:a", "libvorbis"}), 44100, 2, {2}},
+      {"wma", ffmpeg(wav, {"-c:a", "wmav2", "-b:a", "64k"}), 44100, 2, {2}},
+      // ADPCM blocks are stamped by their byte position, which the stated byte rate only approximates.
+      {"wav", acm("IMA ADPCM", "44100 Hz, 4 Bit, Stereo"), 44100, 2, {1.3, 2}},
+      {"wav", acm("MS ADPCM", "22050 Hz, 4 Bit, Mono"), 22050, 1, {1.3, 2}},
+      {"wav", ffmpeg(wav, {"-c:a", "adpcm_ima_wav"}), 44100, 2, {1.3, 2}},
+      {"wav", ffmpeg(wav, {"-c:a", "adpcm_ms", "-ar", "22050"}), 22050, 2, {1.3, 2}},
+      // Their decoders carry their state from the file's start.
+      {"vox", [](const QString& out) { return WriteVox(out, 8.0); }, 8000, 1, {1.3, 6}},
+      {"wav", ffmpeg(wav, {"-ar", "8000", "-ac", "1", "-c:a", "libgsm_ms"}), 8000, 1, {1.3, 3.5}},
+      {"gsm", ffmpeg(wav, {"-ar", "8000", "-ac", "1", "-c:a", "libgsm"}), 8000, 1, {1.3, 3.5}},
+  };
+  int row = 0;
   for (const ExactCase& ec : cases) {
-    SCOPED_TRACE(ec.name + ec.args.join(' ').toStdString());
-    const QString in = Encode(wav, dir + "/in." + ec.name, ec.args);
+    const QString in = ec.make(dir + "/in" + QString::number(++row) + "." + ec.name);
+    SCOPED_TRACE(in.toStdString());
     cAudioConverter c;
     JobWatcher whole(c);
-    ConvertRange(c, whole, in, -1, -1, dir + "/whole.wav");
-    JobWatcher part(c);
-    ConvertRange(c, part, in, 2, 1, dir + "/part.wav");
-    ASSERT_EQ(part.ends, QStringList{"Done"}) << part.errorText.toStdString();
+    ConvertRange(c, whole, in, -1, -1, dir + "/whole.wav", ec.rate, ec.channels);
+    ASSERT_EQ(whole.ends, QStringList{"Done"}) << whole.errorText.toStdString();
     const std::vector<int16_t> all = DecodePcm(dir + "/whole.wav");
-    const std::vector<int16_t> range = DecodePcm(dir + "/part.wav");
-    ASSERT_EQ(range.size(), 2u * 44100);
-    ASSERT_GE(all.size(), 3u * 88200);
-    const std::vector<int16_t> same(all.begin() + 2 * 88200, all.begin() + 3 * 88200);
-    const auto diff = std::mismatch(range.begin(), range.end(), same.begin());
-    EXPECT_TRUE(diff.first == range.end()) << "first differing sample " << (diff.first - range.begin());
+    for (double start : ec.starts) {
+      SCOPED_TRACE("from " + std::to_string(start));
+      JobWatcher part(c);
+      ConvertRange(c, part, in, start, 1, dir + "/part.wav", ec.rate, ec.channels);
+      ASSERT_EQ(part.ends, QStringList{"Done"}) << part.errorText.toStdString();
+      const std::vector<int16_t> range = DecodePcm(dir + "/part.wav");
+      const size_t first = size_t(std::llround(start * ec.rate)) * ec.channels;
+      const size_t count = size_t(ec.rate) * ec.channels;
+      ASSERT_EQ(range.size(), count);
+      ASSERT_GE(all.size(), first + count);
+      const std::vector<int16_t> same(all.begin() + first, all.begin() + first + count);
+      const auto diff = std::mismatch(range.begin(), range.end(), same.begin());
+      EXPECT_TRUE(diff.first == range.end()) << "first differing sample " << (diff.first - range.begin());
+    }
   }
 }
 
