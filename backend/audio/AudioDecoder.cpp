@@ -532,6 +532,9 @@ int AudioDecoder::Read(QString* error) {
       continue;
     }
     if (r == AVERROR_EOF || m.position >= m.endSample) break;
+    // A decoder reports a damaged packet (a PCM file's partial last frame) when
+    // it is sent or when it is received: skipped either way.
+    if (r == AVERROR_INVALIDDATA) continue;
     if (r != AVERROR(EAGAIN)) return failed("The audio of " + m.path + " is damaged (" + AvErrorText(r) + ").");
     if (m.draining) break;
     r = av_read_frame(m.fmt, m.pkt);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QtEndian>
 #include <algorithm>
 #include <csignal>
 #include <cerrno>
@@ -447,7 +448,6 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
       write("noise.wav", noise),
       write("text.mp3", "This is not audio at all.\n"),
       write("empty.ogg", QByteArray()),
-      write("truncated.wav", wav.left(wav.size() / 4)),
       write("truncated.mp3", mp3.left(mp3.size() / 3)),
       write("header_only.wav", wav.left(44)),
       // A rate no audio file has (1 GHz, 4 channels): refused at once instead
@@ -469,6 +469,64 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
     EXPECT_TRUE(FilesIn(dir + "/out").isEmpty()) << in.toStdString();
     if (!in.contains("truncated") && !in.contains("header_only")) {
       EXPECT_NE(cAudioConverter().OpenSource(in), 0);
+    }
+  }
+}
+
+// A PCM file whose audio ends in part of a frame (a recording cut short, an
+// odd data length its header states) gives every whole frame; the part is
+// dropped. As the length falls (1 or 1.024 s), the readers' packets hold the
+// part behind whole frames or alone.
+TEST(ConverterJobs, APcmFileEndingInPartOfAFrameGivesEveryWholeFrame) {
+  const QString dir = TestEnv::FreshDir("partial_frame");
+  // The sizes each container states that cover the audio: offset and byte order.
+  struct SizeField {
+    qsizetype offset;
+    bool bigEndian;
+  };
+  struct PartialCase {
+    const char* name;
+    std::function<std::vector<SizeField>(const QByteArray& file)> sizes;
+    int missing;  // bytes the sizes state beyond the file's end
+  };
+  auto wavSizes = [](const QByteArray& b) { return std::vector<SizeField>{{4, false}, {b.indexOf("data") + 4, false}}; };
+  const PartialCase cases[] = {
+      {"wav", wavSizes, 0},
+      {"aiff", [](const QByteArray& b) { return std::vector<SizeField>{{4, true}, {b.indexOf("SSND") + 4, true}}; }, 0},
+      {"au", [](const QByteArray&) { return std::vector<SizeField>{{8, true}}; }, 0},
+      // A recording cut short inside a frame, its header stating more.
+      {"wav", wavSizes, 40000},
+  };
+  auto write = [](const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+  };
+  for (int frames : {8000, 8192}) {
+    const QString wav = WriteWav(dir + "/in.wav", 8000, 2, 16, frames / 8000.0);
+    const std::vector<int16_t> samples = DecodePcm(wav);
+    int row = 0;
+    for (const PartialCase& pc : cases) {
+      const QByteArray whole = Read(Encode(wav, dir + "/whole." + pc.name));
+      ++row;
+      for (int extra = 1; extra <= 3; ++extra) {
+        const QString in = dir + QString("/in%1_%2_%3.").arg(frames).arg(row).arg(extra) + pc.name;
+        SCOPED_TRACE(in.toStdString());
+        QByteArray bytes = whole + QByteArray(extra, '\x7f');
+        for (const SizeField& f : pc.sizes(whole)) {
+          const quint32 more = quint32(extra + pc.missing);
+          uchar* field = reinterpret_cast<uchar*>(bytes.data() + f.offset);
+          if (f.bigEndian)
+            qToBigEndian(qFromBigEndian<quint32>(field) + more, field);
+          else
+            qToLittleEndian(qFromLittleEndian<quint32>(field) + more, field);
+        }
+        ASSERT_TRUE(write(in, bytes));
+        cAudioConverter c;
+        JobWatcher w(c);
+        ConvertRange(c, w, in, -1, -1, dir + "/out.wav", 8000, 2);
+        ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
+        EXPECT_TRUE(DecodePcm(dir + "/out.wav") == samples);
+      }
     }
   }
 }
