@@ -97,10 +97,15 @@ int64_t PrerollSamples(const AVCodecContext* codec) {
 // ADPCM in WAV is stamped by its byte position over a byte rate the header
 // states only roughly, not by whole blocks; VOX's ADPCM and GSM carry their
 // state from the file's start. No seek lands exactly in these: a range is
-// decoded from the beginning, and they decode fast.
-bool DecodesFromTheStart(AVCodecID id) {
+// read from the beginning, its position counted in samples from there.
+bool ReadsFromTheStart(AVCodecID id) {
   const bool adpcm = id >= AV_CODEC_ID_ADPCM_IMA_QT && id < AV_CODEC_ID_AMR_NB;
   return adpcm || id == AV_CODEC_ID_GSM || id == AV_CODEC_ID_GSM_MS;
+}
+
+// Each block of these starts the decoder afresh.
+bool HasIndependentBlocks(AVCodecID id) {
+  return id == AV_CODEC_ID_ADPCM_IMA_WAV || id == AV_CODEC_ID_ADPCM_MS;
 }
 
 QString ImplausibleFormat(const QString& path, const AVCodecParameters* par) {
@@ -167,6 +172,7 @@ struct AudioDecoder::Impl {
   const std::atomic<bool>* stop = nullptr;  // ends a probe's frame count
   bool readAhead = false;  // the header look read frames
   int64_t PositionOf(int64_t ts, const AVFrame& f) const;
+  bool PassOver(const AVPacket& p);
 
   ~Impl() {
     swr_free(&swr);
@@ -409,6 +415,16 @@ int64_t AudioDecoder::Impl::PositionOf(int64_t ts, const AVFrame& f) const {
   return std::abs(onGrid - position) <= tick ? onGrid : position;
 }
 
+// Blocks wholly before the start, where each block stands alone, are passed
+// over undecoded and counted by their samples.
+bool AudioDecoder::Impl::PassOver(const AVPacket& p) {
+  if (!havePosition || !HasIndependentBlocks(codec->codec_id)) return false;
+  const int samples = av_get_audio_frame_duration2(st->codecpar, p.size);
+  if (samples <= 0 || position + samples > startSample) return false;
+  position += samples;
+  return true;
+}
+
 bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start, double length, QString* error) {
   if (!d || !d->codec) {
     *error = "No source is open.";
@@ -433,16 +449,15 @@ bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start
   d->draining = d->finished = false;
   d->decodedFrames = 0;
   if (rewind) {
-    const int64_t from = DecodesFromTheStart(d->codec->codec_id)
-                             ? 0
-                             : std::max<int64_t>(d->startSample - PrerollSamples(d->codec), 0);
-    const int64_t ts =
-        av_rescale_q(from, AVRational{1, inRate}, d->st->time_base) + d->origin;
+    const bool fromStart = ReadsFromTheStart(d->codec->codec_id);
+    const int64_t from = fromStart ? 0 : std::max<int64_t>(d->startSample - PrerollSamples(d->codec), 0);
+    const int64_t ts = av_rescale_q(from, AVRational{1, inRate}, d->st->time_base) + d->origin;
     if (av_seek_frame(d->fmt, d->st->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
       // Unseekable: read from the beginning and drop what lies before the start.
       avformat_seek_file(d->fmt, d->st->index, INT64_MIN, 0, 0, 0);
     }
     avcodec_flush_buffers(d->codec);
+    d->havePosition = fromStart;
   }
   swr_free(&d->swr);
   return true;
@@ -544,7 +559,7 @@ int AudioDecoder::Read(QString* error) {
       continue;
     }
     if (r < 0) return failed("The file " + m.path + " cannot be read (" + AvErrorText(r) + ").");
-    if (m.pkt->stream_index == m.st->index) {
+    if (m.pkt->stream_index == m.st->index && !m.PassOver(*m.pkt)) {
       r = avcodec_send_packet(m.codec, m.pkt);
       // A damaged packet is skipped; the length check below catches real damage.
       if (r < 0 && r != AVERROR(EAGAIN) && r != AVERROR_INVALIDDATA) {
