@@ -547,8 +547,8 @@ int AudioDecoder::Read(QString* error) {
       continue;
     }
     if (r == AVERROR_EOF || m.position >= m.endSample) break;
-    // A decoder reports a damaged packet (a PCM file's partial last frame) when
-    // it is sent or when it is received: skipped either way.
+    // A frame cut short (the last of a file cut short) is passed over as a
+    // damaged packet is: the measured length holds only what decodes.
     if (r == AVERROR_INVALIDDATA) continue;
     if (r != AVERROR(EAGAIN)) return failed("The audio of " + m.path + " is damaged (" + AvErrorText(r) + ").");
     if (m.draining) break;
