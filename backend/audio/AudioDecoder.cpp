@@ -559,8 +559,8 @@ int AudioDecoder::Read(QString* error) {
       continue;
     }
     if (r < 0) return failed("The file " + m.path + " cannot be read (" + AvErrorText(r) + ").");
-    if (m.pkt->stream_index == m.st->index && !m.PassOver(*m.pkt)) {
-      r = avcodec_send_packet(m.codec, m.pkt);
+    if (m.pkt->stream_index == m.st->index) {
+      r = m.PassOver(*m.pkt) ? 0 : avcodec_send_packet(m.codec, m.pkt);
       // A damaged packet is skipped; the length check below catches real damage.
       if (r < 0 && r != AVERROR(EAGAIN) && r != AVERROR_INVALIDDATA) {
         av_packet_unref(m.pkt);
