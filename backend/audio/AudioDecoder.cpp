@@ -95,9 +95,10 @@ int64_t PrerollSamples(const AVCodecContext* codec) {
 }
 
 // ADPCM in WAV is stamped by its byte position over a byte rate the header
-// states only roughly, not by whole blocks; VOX's ADPCM and GSM carry their
-// state from the file's start. No seek lands exactly in these: a range is
-// read from the beginning, its position counted in samples from there.
+// states only roughly, not by whole blocks; other ADPCM (VOX's, QuickTime's)
+// and GSM carry their state from the file's start. No seek lands exactly in
+// these: a range is read from the beginning, its position counted in samples
+// from there.
 bool ReadsFromTheStart(AVCodecID id) {
   const bool adpcm = id >= AV_CODEC_ID_ADPCM_IMA_QT && id < AV_CODEC_ID_AMR_NB;
   return adpcm || id == AV_CODEC_ID_GSM || id == AV_CODEC_ID_GSM_MS;
