@@ -24,6 +24,9 @@ class FileLock {
   // this returns. False when it cannot be made; *taken then tells whether
   // the name was taken, so that another may do.
   bool Create(const QString& path, int mode, bool* taken = nullptr);
+  // Opens the file, made when missing, and waits for its lock: a lock file
+  // that stays, guarding a change of other files. False when it cannot.
+  bool Take(const QString& path);
   // The descriptor the file was made with (open for writing), -1 when none.
   int Descriptor() const { return fd_; }
   bool Held() const { return fd_ >= 0; }
@@ -33,12 +36,25 @@ class FileLock {
   int fd_ = -1;
 };
 
-// Removes from the folder each regular file whose name is ours and whose lock
-// nobody holds. remove(path) does the removing, with the lock held (by
-// default the file is unlinked). Symbolic links are never followed. True
-// when a file of ours stays (in use).
-bool SweepUnlocked(const QString& folder, const std::function<bool(const QString& name)>& ours,
-                   const std::function<void(const QString& path)>& remove = {});
+// What a sweep found in a folder: it could not read the folder, it left
+// nothing of ours there, or a file of ours in use stays.
+enum class Swept { Unread, Empty, Kept };
+
+// Removes from the folder each regular file of the running user whose name
+// is ours and whose lock nobody holds. remove(path) does the removing, with
+// the lock held (by default the file is unlinked). Symbolic links are never
+// followed.
+Swept SweepUnlocked(const QString& folder, const std::function<bool(const QString& name)>& ours,
+                    const std::function<void(const QString& path)>& remove = {});
+
+// The length of the head of a lock name "<head><mark><random>.lock", random
+// being `random` characters out of `alphabet`; -1 for any other name.
+qsizetype LockNameHead(QStringView name, QStringView mark, qsizetype random, QStringView alphabet);
+
+// Removes what is at path, a folder with everything in it, without following
+// a symbolic link there or inside (a link is removed, never what it points
+// to). What another user owns stays, and so do the folders holding it.
+void RemoveOwn(const QString& path);
 
 // A hidden temporary ".<name>.tessory-<16 hex digits>.part" beside a file,
 // for writing the file whole before it replaces the file (the name cut to
@@ -72,8 +88,8 @@ class HiddenTemp {
   // that must not wait for the owner, which lets the lock go in its time.
   void Unlink() const;
 
-  // Removes the leftovers in the folder; true when a temporary in use stays.
-  static bool Sweep(const QString& folder);
+  // Removes the leftovers in the folder.
+  static Swept Sweep(const QString& folder);
 
  private:
   QString path_;

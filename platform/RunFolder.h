@@ -3,10 +3,12 @@
 // and never another run's, in this program or in a second one running beside
 // it. The owner holds a lock on the folder while it lives; a run folder whose
 // lock nobody holds is what a crashed run left, and is removed when the next
-// run folder is made or, the shared folder being noted (see Leftovers), at
-// the next start. Nothing else in the shared folder is ever touched.
+// run folder is made there or, in the program's own shared folders, at the
+// next start (see Leftovers). Nothing else in the shared folder is ever
+// touched, and a symbolic link is never followed.
 #pragma once
 #include <QString>
+#include <QStringList>
 
 #include "platform/HiddenTemp.h"
 
@@ -25,9 +27,15 @@ class RunFolder {
   // Removes the folder with everything in it and gives up the lock.
   void Remove();
 
-  // Removes the run folders in the shared folder that no run holds; true
-  // when one in use stays.
-  static bool Sweep(const QString& shared);
+  // The program's shared folders, in the program folder: the only ones
+  // swept at start-up.
+  enum class Place { BurnCache, RipCache, Staging };
+  static QString SharedFolder(Place place);
+  static QStringList SharedFolders();
+
+  // Removes the run folders of the running user in the shared folder that no
+  // run holds.
+  static void Sweep(const QString& shared);
 
  private:
   QString shared_;

@@ -1,5 +1,7 @@
 #include "tags/ID3Text.h"
 
+#include <QStringList>
+
 namespace ID3Text {
 
 bool FitsLatin1(const QString& text) {
@@ -66,6 +68,16 @@ QString Decode(const QByteArray& bytes, int encoding) {
   }
   out.remove(QChar(0));
   return out;
+}
+
+QString DecodeValues(const QByteArray& bytes, int encoding) {
+  QStringList values;
+  for (int pos = 0, next = 0; pos < bytes.size(); pos = next) {
+    QString value = Decode(bytes.mid(pos, StringLength(bytes, pos, encoding, &next)), encoding);
+    if (value.startsWith(QChar(0xFEFF))) value.remove(0, 1);
+    if (!value.isEmpty()) values << value;
+  }
+  return values.join(" / ");
 }
 
 int StringLength(const QByteArray& data, int from, int encoding, int* next) {

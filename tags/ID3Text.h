@@ -22,6 +22,10 @@ QByteArray Terminator(int encoding);
 // Decodes bytes in encodings 0 to 3 (UTF-16 by its byte-order mark, little
 // endian without one). Zero characters are removed.
 QString Decode(const QByteArray& bytes, int encoding);
+// The values of a text frame's text (the body behind its encoding byte),
+// NUL between them as version 2.4 keeps several, joined by " / "; each
+// value's byte-order mark is removed, empty values are left out.
+QString DecodeValues(const QByteArray& bytes, int encoding);
 // The length of the string starting at from, up to its terminator or the end;
 // *next receives the position after the terminator.
 int StringLength(const QByteArray& data, int from, int encoding, int* next);

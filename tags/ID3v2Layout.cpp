@@ -2,7 +2,9 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <optional>
 
+#include "backend/audio/MpegFrames.h"
 #include "tags/ID3Text.h"
 
 namespace ID3v2Layout {
@@ -14,32 +16,48 @@ constexpr uint8_t kUnsync = 0x80, kExtended = 0x40, kFooter = 0x10;
 
 struct Walk {
   std::vector<RawFrame> frames;
-  qint64 end = 0;  // right behind the last frame
+  qint64 end = 0;    // right behind the last frame
+  bool cut = false;  // it stopped at a frame that runs past the data's end
+};
+
+// The frame data and where its padding starts.
+struct FrameBytes {
+  const QByteArray& data;
+  qint64 padding;
 };
 
 // True when a frame of this size would end on the tag's end, its padding or
-// a next frame header whose size fits the tag.
-bool landsWell(const QByteArray& data, qint64 next) {
-  if (next > data.size()) return false;
-  if (next == data.size() || data[next] == 0) return true;
-  if (next + 10 > data.size() || !IsFrameId(data.mid(next, 4))) return false;
-  const char* p = data.constData() + next + 4;
-  const qint64 left = data.size() - next - 10;
+// a next frame header whose size fits the tag. A zero byte with other bytes
+// behind it lies inside a frame.
+bool landsWell(const FrameBytes& b, qint64 next) {
+  if (next > b.data.size()) return false;
+  if (next >= b.padding) return true;
+  if (next + 10 > b.data.size() || !IsFrameId(b.data.mid(next, 4))) return false;
+  const char* p = b.data.constData() + next + 4;
+  const qint64 left = b.data.size() - next - 10;
   return qint64(ReadBE32(p)) <= left || (IsSynchsafe(p) && qint64(ReadSynchsafe(p)) <= left);
 }
 
 // Version 2.4 sizes are synchsafe; some writers put plain counts there.
-qint64 frameSize24(const QByteArray& data, qint64 pos) {
-  const char* p = data.constData() + pos + 4;
+qint64 frameSize24(const FrameBytes& b, qint64 pos) {
+  const char* p = b.data.constData() + pos + 4;
   const qint64 plain = ReadBE32(p);
   if (!IsSynchsafe(p)) return plain;
   const qint64 safe = ReadSynchsafe(p);
-  if (safe == plain || landsWell(data, pos + kHeader + safe)) return safe;
-  return landsWell(data, pos + kHeader + plain) ? plain : safe;
+  if (safe == plain || landsWell(b, pos + kHeader + safe)) return safe;
+  return landsWell(b, pos + kHeader + plain) ? plain : safe;
+}
+
+// Behind the last byte other than zero.
+qint64 paddingStart(const QByteArray& data) {
+  qint64 end = data.size();
+  while (end > 0 && data[end - 1] == 0) --end;
+  return end;
 }
 
 Walk walkFrames(const QByteArray& data, int version) {
   Walk w;
+  const FrameBytes bytes{data, paddingStart(data)};
   const int headerLength = version == 2 ? 6 : 10;
   const int idLength = version == 2 ? 3 : 4;
   qint64 pos = 0;
@@ -47,8 +65,9 @@ Walk walkFrames(const QByteArray& data, int version) {
     const QByteArray id = data.mid(pos, idLength);
     if (!IsFrameId(id)) break;
     const char* p = data.constData() + pos;
-    qint64 size = version == 2 ? ReadBE24(p + 3) : version == 3 ? ReadBE32(p + 4) : frameSize24(data, pos);
-    if (size > data.size() - pos - headerLength) break;
+    qint64 size = version == 2 ? ReadBE24(p + 3) : version == 3 ? ReadBE32(p + 4) : frameSize24(bytes, pos);
+    w.cut = size > data.size() - pos - headerLength;
+    if (w.cut) break;
     RawFrame f;
     f.id = id;
     if (version > 2) f.flags = uint16_t(uchar(p[8]) << 8 | uchar(p[9]));
@@ -75,24 +94,37 @@ QByteArray frameData(QByteArray data, int version, uint8_t flags, bool* whole) {
   return data.mid(std::min<qint64>(size, data.size()));
 }
 
-// Whether four bytes are an MPEG audio frame header: the sync, then a
-// version, layer, bit rate and sampling rate that are not reserved (free
-// format, which states no bit rate, is no proof either).
-bool isFrameHeader(const QByteArray& b) {
-  if (b.size() < 4 || uchar(b[0]) != 0xFF || (uchar(b[1]) & 0xE0) != 0xE0) return false;
-  const int version = (uchar(b[1]) >> 3) & 3, layer = (uchar(b[1]) >> 1) & 3;
-  const int bitrate = uchar(b[2]) >> 4, rate = (uchar(b[2]) >> 2) & 3;
-  return version != 1 && layer != 0 && bitrate != 0 && bitrate != 15 && rate != 3;
-}
-
-// Whether what starts at a tag's end shows that the tag ends there: an audio
-// frame, an ID3v1 tag at the file's end, an APE tag, or the file's end.
-bool endsTag(QIODevice& device, qint64 at) {
+// Whether the audio ends at a position: the file's end, an ID3v1 tag at the
+// file's end, or an APE tag.
+bool endsAudio(QIODevice& device, qint64 at) {
   const qint64 fileLength = device.size();
   if (at == fileLength) return true;
   if (at > fileLength || !device.seek(at)) return false;
   const QByteArray b = device.read(8);
-  return isFrameHeader(b) || (b.startsWith("TAG") && fileLength - at == 128) || b == "APETAGEX";
+  return (b.startsWith("TAG") && fileLength - at == 128) || b == "APETAGEX";
+}
+
+// The MPEG audio frame header at a position and the frame it starts; 0 when
+// there is none.
+uint32_t headerAt(QIODevice& device, qint64 at, MpegFrame* frame) {
+  if (!device.seek(at)) return 0;
+  const QByteArray b = device.read(4);
+  if (b.size() != 4) return 0;
+  const uint32_t header = ReadBE32(b.constData());
+  return ReadMpegHeader(header, frame) ? header : 0;
+}
+
+// Whether what starts at a tag's end shows that the tag ends there: an audio
+// frame followed by another of its stream or by the audio's end (a lone
+// header is no proof: a picture or a UTF-16 byte-order mark may look like
+// one), an ID3v1 tag at the file's end, an APE tag, or the file's end.
+bool endsTag(QIODevice& device, qint64 at) {
+  if (endsAudio(device, at)) return true;
+  MpegFrame frame;
+  const uint32_t header = headerAt(device, at, &frame);
+  if (header == 0) return false;
+  const qint64 next = at + frame.bytes;
+  return endsAudio(device, next) || SameMpegStream(headerAt(device, next, &frame), header);
 }
 
 struct Header {
@@ -109,6 +141,7 @@ struct Reading {
   std::vector<RawFrame> frames;
   bool whole = true;    // the extended header is as long as its fields
   bool padded = false;  // the frames, then zero bytes only, fill it
+  bool cut = false;     // a frame runs past it
   bool known = true;
 };
 
@@ -120,23 +153,31 @@ Reading readAs(QIODevice& device, qint64 tagStart, const Header& h, qint64 exten
       frameData(device.read(std::max<qint64>(extent - kHeader - footer, 0)), h.version, h.flags, &r.whole);
   Walk walk = walkFrames(data, h.version);
   r.frames = std::move(walk.frames);
-  r.padded = std::all_of(data.begin() + walk.end, data.end(), [](char c) { return c == 0; });
+  r.cut = walk.cut;
+  r.padded = !walk.cut && std::all_of(data.begin() + walk.end, data.end(), [](char c) { return c == 0; });
   return r;
 }
 
 // The tag's end is where the standard synchsafe size puts it when the file
-// shows a tag ending there. Otherwise the plain count of the whole tag that
-// older versions of this program wrote is taken where the file shows an end
-// and only padding lies before it; else the standard size where only padding
-// fills it. Any other end is not known: taking it could cut the audio.
+// shows a tag ending there and no frame runs past it. Otherwise the plain
+// count of the whole tag that older versions of this program wrote is taken
+// where the file shows an end and only frames and padding lie before it; then
+// the standard size where the file shows an end (frames that run past it into
+// the audio are dropped), or where only padding fills it. Any other end is
+// not known: taking it could cut the audio or leave a piece of the tag.
 Reading readTag(QIODevice& device, qint64 tagStart, const Header& h) {
   const qint64 available = device.size() - tagStart;
   auto shown = [&](qint64 extent) { return extent <= available && endsTag(device, tagStart + extent); };
-  if (shown(h.safe)) return readAs(device, tagStart, h, h.safe, h.footer);
+  std::optional<Reading> standard;
+  if (shown(h.safe)) {
+    standard = readAs(device, tagStart, h, h.safe, h.footer);
+    if (!standard->cut) return *standard;
+  }
   if (h.plain != h.safe && shown(h.plain)) {
     Reading older = readAs(device, tagStart, h, h.plain, 0);
     if (older.padded) return older;
   }
+  if (standard) return *standard;
   if (h.safe <= available) {
     Reading padded = readAs(device, tagStart, h, h.safe, h.footer);
     if (padded.padded) return padded;

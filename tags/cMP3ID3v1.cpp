@@ -111,23 +111,33 @@ QByteArray cMP3ID3v1::BuildBlock() const {
   return b;
 }
 
+bool cMP3ID3v1::Placement(QFile& file, qint64* at, QByteArray* block) {
+  m_error = TagError();
+  const qint64 length = file.size();
+  *at = length;
+  block->clear();
+  if (length == 0)
+    return Fail(MakeTagError(tagErrNotMP3, m_sMP3File + " is not a valid MP3 file.", kClass));
+  if (length <= kBlock) return true;
+  if (!file.seek(length - kBlock)) return Fail(FileError(file, kClass));
+  if (file.read(3) == "TAG") *at = length - kBlock;
+  *block = BuildBlock();
+  return true;
+}
+
 bool cMP3ID3v1::WriteTagV1() {
   m_error = TagError();
   QFile file(m_sMP3File);
   if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)) return Fail(FileError(file, kClass));
   const qint64 length = file.size();
-  if (length == 0)
-    return Fail(MakeTagError(tagErrNotMP3, m_sMP3File + " is not a valid MP3 file.", kClass));
-  if (length <= kBlock) return true;
-  if (!file.seek(length - kBlock)) return Fail(FileError(file, kClass));
-  const bool inPlace = file.read(3) == "TAG";
-  const QByteArray block = BuildBlock();
-  const QByteArray data = inPlace ? block.mid(3) : block;
+  qint64 at = 0;
+  QByteArray block;
+  if (!Placement(file, &at, &block)) return false;
+  if (block.isEmpty()) return true;
   int reason = 0;
-  const bool written = file.seek(inPlace ? length - kBlock + 3 : length) && WriteWhole(file, data, &reason);
-  if (!written) {
+  if (!file.seek(at) || !WriteWhole(file, block, &reason)) {
     TagError error = FileError(file, kClass, reason);
-    if (!inPlace) file.resize(length);
+    if (at == length) file.resize(length);
     return Fail(error);
   }
   file.close();

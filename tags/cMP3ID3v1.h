@@ -7,6 +7,7 @@
 #include "tags/TagError.h"
 
 class QIODevice;
+class QFile;
 
 class cMP3ID3v1 {
  public:
@@ -18,6 +19,10 @@ class cMP3ID3v1 {
   bool Update();
   // Reads the tag from an open device (the file's whole content).
   bool ReadTag(QIODevice& device);
+  // Where the tag goes in the open file: *at is the old tag's place or the
+  // file's end, *block the 128 bytes to write there (none for a file too
+  // short to hold a tag). False (LastError) for an empty file.
+  bool Placement(QFile& file, qint64* at, QByteArray* block);
 
   bool HasID3v1Tag() const { return m_bHasTag; }
   QString Title() const { return m_sTitle; }

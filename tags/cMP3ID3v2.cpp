@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <algorithm>
 
+#include "backend/audio/MpegFrames.h"
 #include "tags/ID3Text.h"
 #include "tags/ID3v2Layout.h"
 #include "tags/cMP3ID3v1.h"
@@ -18,6 +19,16 @@ struct Note {
   QString description;
   QString text;
 };
+
+// Where the first MPEG audio frame header in the bytes before limit starts;
+// -1 when there is none.
+qsizetype FirstMpegHeader(const QByteArray& bytes, qsizetype limit) {
+  MpegFrame frame;
+  const qsizetype end = std::min(limit, bytes.size() - 3);
+  for (qsizetype i = bytes.indexOf('\xFF'); i >= 0 && i < end; i = bytes.indexOf('\xFF', i + 1))
+    if (ReadMpegHeader(ReadBE32(bytes.constData() + i), &frame)) return i;
+  return -1;
+}
 
 Note ParseNote(const QByteArray& body, bool lyrics) {
   Note note;
@@ -36,7 +47,7 @@ Note ParseNote(const QByteArray& body, bool lyrics) {
 }
 
 QString DecodeText(const QByteArray& body) {
-  return body.isEmpty() ? QString() : Decode(body.mid(1), uchar(body[0]));
+  return body.isEmpty() ? QString() : DecodeValues(body.mid(1), uchar(body[0]));
 }
 
 // Characters Latin-1 cannot hold are given as percent-encoded UTF-8.
@@ -174,15 +185,16 @@ bool cMP3ID3v2::ReadTag(QIODevice& device) {
 }
 
 // The 1-based position of the byte behind the first "ID3" in front of the
-// first block that holds an MPEG-1 Layer III frame sync; 0 when there is none.
+// first MPEG audio frame header (any version and layer, with a CRC or
+// without); 0 when there is none.
 qint64 cMP3ID3v2::FindTagHeader(QIODevice& device) {
   const qint64 length = device.size();
   for (qint64 start = 0; start < length; start += kSearchBlock - 3) {
     if (!device.seek(start)) return 0;
     const QByteArray block = device.read(kSearchBlock);
     const qsizetype k = block.indexOf("ID3");
+    if (FirstMpegHeader(block, k < 0 ? block.size() : k) >= 0) return 0;
     if (k >= 0) return start + k + 4;
-    if (block.contains("\xFF\xFB")) return 0;
     if (start + kSearchBlock >= length) break;
   }
   return 0;
@@ -247,14 +259,19 @@ void cMP3ID3v2::ParseGenre(const QString& text) {
 
 // ---- the setters ----
 
+// The identifier keeps its place, so that frames set as they were stay
+// where they were.
 void cMP3ID3v2::ReplaceFrame(const QString& frame, FrameText text) {
-  const TagError kept = m_error;
-  RemoveFrame(frame);
-  m_error = kept;
-  Append(frame, std::move(text));
+  FrameEntry* e = Find(frame);
+  if (!e) return Append(frame, std::move(text));
+  e->texts.clear();
+  e->texts.push_back(std::move(text));
 }
 
+// A text set as it is shown keeps its frames as they are: several values are
+// shown joined, and other encodings than the one written would change it.
 void cMP3ID3v2::SetTextFrame(Property p, const QString& v) {
+  if (v == m_props[p] && Find(FrameIdOf(p))) return;
   m_props[p] = v;
   ReplaceFrame(FrameIdOf(p), FrameText{v, TextBody(v), 0});
 }
@@ -278,7 +295,6 @@ void cMP3ID3v2::SetNoteFrame(Property p, const QString& v) {
   FrameEntry* e = Find(id);
   const long main = e ? MainNote(*e, p == pLyrics) : -1;
   if (main < 0) return Append(id, std::move(text));
-  if (e->texts.size() == 1) return ReplaceFrame(id, std::move(text));
   e->texts[main] = std::move(text);
 }
 
@@ -311,7 +327,7 @@ void cMP3ID3v2::SetGenreFrame() {
 
 // ---- writing ----
 
-bool cMP3ID3v2::Update() { return WriteTagV2(); }
+bool cMP3ID3v2::Update(cMP3ID3v1* v1) { return WriteTagV2(v1); }
 
 bool cMP3ID3v2::CanReplaceTag() {
   m_error = TagError();
@@ -356,7 +372,7 @@ QByteArray cMP3ID3v2::BuildTag() const {
   return tag + QByteArray(4, '\0');
 }
 
-bool cMP3ID3v2::WriteTagV2() {
+bool cMP3ID3v2::WriteTagV2(cMP3ID3v1* v1) {
   m_error = TagError();
   const QByteArray tag = BuildTag();
   // The size field holds 28 bits.
@@ -365,16 +381,20 @@ bool cMP3ID3v2::WriteTagV2() {
   QFile file(m_sMP3File);
   qint64 oldExtent = 0;
   if (!OpenOldTag(file, &oldExtent)) return false;
+  Tail tail{file.size(), {}};
+  if (v1 && !v1->Placement(file, &tail.at, &tail.block)) return Fail(v1->LastError());
   if (file.size() == 0) return Fail(MakeTagError(tagErrSubscript, "Subscript out of range", kClass));
-  return RewriteFile(file, oldExtent, tag);
+  tail.at = std::max(tail.at, oldExtent);
+  return RewriteFile(file, oldExtent, tag, tail);
 }
 
 // The file is written anew beside the original: the tag (keeping the old
 // tag's length when it fits, else with room to grow), then everything behind
-// the old tag; it replaces the original only when complete, so a failure part
-// way never leaves a damaged tag. Unbuffered, every write fails where its
-// reason is still known.
-bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag) {
+// the old tag up to the tail's place, then the tail; it replaces the original
+// only when complete, so a failure part way never leaves a damaged tag nor
+// changes either tag. Unbuffered, every write fails where its reason is still
+// known.
+bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag, const Tail& tail) {
   const qint64 size = tag.size() < oldExtent ? oldExtent : (tag.size() / 2048 + 1) * 2048;
   tag.append(QByteArray(size - tag.size(), '\0'));
   tag.replace(6, 4, Synchsafe(uint32_t(size - 10)));
@@ -382,10 +402,11 @@ bool cMP3ID3v2::RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag) {
   if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return Fail(FileError(out, kClass));
   int reason = 0;
   bool ok = WriteWhole(out, tag, &reason) && source.seek(oldExtent);
-  while (ok && !source.atEnd()) {
-    const QByteArray piece = source.read(1 << 16);
+  while (ok && source.pos() < tail.at) {
+    const QByteArray piece = source.read(std::min<qint64>(1 << 16, tail.at - source.pos()));
     ok = !piece.isEmpty() && WriteWhole(out, piece, &reason);
   }
+  ok = ok && WriteWhole(out, tail.block, &reason);
   if (!ok) {
     const bool readFailed = source.error() != QFileDevice::NoError;
     const TagError error = readFailed ? FileError(source, kClass) : FileError(out, kClass, reason);

@@ -13,6 +13,7 @@
 
 class QIODevice;
 class QFile;
+class cMP3ID3v1;
 
 class cMP3ID3v2 {
  public:
@@ -77,9 +78,10 @@ class cMP3ID3v2 {
   bool SetMP3File(const QString& path);
   // Reads the tag from an open device (the file's whole content).
   bool ReadTag(QIODevice& device);
-  // Writes the frame set into the file as a version 2.3 tag; false on failure
+  // Writes the frame set into the file as a version 2.3 tag, and when given
+  // the ID3v1 tag too, in one replacement of the file; false on failure
   // (LastError), the file then unchanged.
-  bool Update();
+  bool Update(cMP3ID3v1* v1 = nullptr);
   // False (LastError) when the file cannot be opened or holds a tag whose end
   // is not known, so that Update would refuse it.
   bool CanReplaceTag();
@@ -121,10 +123,15 @@ class cMP3ID3v2 {
   void SetNoteFrame(Property p, const QString& v);
   static long MainNote(const FrameEntry& e, bool lyrics);
   void SetGenreFrame();
-  bool WriteTagV2();
+  // What ends the rewritten file: the bytes from at on are replaced by block.
+  struct Tail {
+    qint64 at = 0;
+    QByteArray block;
+  };
+  bool WriteTagV2(cMP3ID3v1* v1);
   bool OpenOldTag(QFile& file, qint64* oldExtent);
   QByteArray BuildTag() const;
-  bool RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag);
+  bool RewriteFile(QFile& source, qint64 oldExtent, QByteArray tag, const Tail& tail);
   bool Fail(const TagError& error);
 
   QString m_sMP3File;

@@ -239,17 +239,16 @@ void g_frmMP3TagsEditor::SelectGenreForApply() {
   cboGenre->setEditText(index < 0 ? text : cboGenre->itemText(index));
 }
 
-bool g_frmMP3TagsEditor::WriteID3v1() {
+void g_frmMP3TagsEditor::FillID3v1() {
   m_cID3v1.SetArtist(txtArtist->text());
   m_cID3v1.SetTitle(txtTitle->text());
   m_cID3v1.SetAlbum(txtAlbum->text());
   m_cID3v1.SetYear(txtYear->text());
   m_cID3v1.SetComment(txtDescription->toPlainText());
   m_cID3v1.SetGenre(uint8_t(cboGenre->currentData().toInt()));
-  return m_cID3v1.Update();
 }
 
-bool g_frmMP3TagsEditor::WriteID3v2() {
+void g_frmMP3TagsEditor::FillID3v2() {
   m_cID3v2.SetArtist(txtArtist->text());
   m_cID3v2.SetTitle(txtTitle->text());
   m_cID3v2.SetAlbum(txtAlbum->text());
@@ -263,17 +262,21 @@ bool g_frmMP3TagsEditor::WriteID3v2() {
   m_cID3v2.SetEncodedBy(txtEncodedBy->text());
   m_cID3v2.SetLinkTo(txtURL->text());
   m_cID3v2.SetLyrics(txtLyric->toPlainText());
-  return m_cID3v2.Update();
+}
+
+// With both versions the ID3v1 tag is written in the same replacement of the
+// file as the ID3v2 tag, so a save that fails (a damaged tag, a full disk)
+// leaves the file as it was.
+const TagError* g_frmMP3TagsEditor::WriteTags() {
+  if (m_bWriteID3v1) FillID3v1();
+  if (!m_bWriteID3v2) return m_bWriteID3v1 && !m_cID3v1.Update() ? &m_cID3v1.LastError() : nullptr;
+  FillID3v2();
+  return m_cID3v2.Update(m_bWriteID3v1 ? &m_cID3v1 : nullptr) ? nullptr : &m_cID3v2.LastError();
 }
 
 void g_frmMP3TagsEditor::cmdApply_Click() {
   SelectGenreForApply();
-  const TagError* error = nullptr;
-  // A damaged ID3v2 tag refuses the whole save, so the file stays as it was.
-  if (m_bWriteID3v2 && !m_cID3v2.CanReplaceTag()) error = &m_cID3v2.LastError();
-  if (!error && m_bWriteID3v1 && !WriteID3v1()) error = &m_cID3v1.LastError();
-  if (!error && m_bWriteID3v2 && !WriteID3v2()) error = &m_cID3v2.LastError();
-  if (error) {
+  if (const TagError* error = WriteTags()) {
     MsgBox(error->Description + "(" + QString::number(error->Number) + ")", vbInformation);
     return;
   }

@@ -66,8 +66,10 @@ class g_frmMP3TagsEditor : public Form {
   void FillGenreList();
   void ShowGenre(const QString& name);
   void SelectGenreForApply();
-  bool WriteID3v1();
-  bool WriteID3v2();
+  void FillID3v1();
+  void FillID3v2();
+  // Writes the chosen tags; the error of the one that failed, else null.
+  const TagError* WriteTags();
   void ClearBoxes();
 
   bool m_bReadID3v1 = false;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -41,7 +40,7 @@ void PutLE32(char* p, quint32 v) { qToLittleEndian(v, p); }
 
 struct ApeEncoder::Impl {
   QString path;
-  QFile file;
+  OutputFile file;
   bool finished = false;
   bool failed = false;
   QString error;
@@ -76,15 +75,11 @@ struct ApeEncoder::Impl {
     if (error.isEmpty()) error = text;
     return false;
   }
-  bool FileFailed() { return Fail(QString("Cannot write %1: %2").arg(path, file.errorString())); }
-  // The file is unbuffered, so that a write that stops part way (a full
-  // disk) comes back short right away; QFile gives no reason for it, but the
-  // failed call's errno does.
+  // The file's own failures keep their reason (Errno) in the file.
+  bool Checked(bool done, const QString& text) { return done || Fail(text); }
   bool Put(const char* data, qint64 n) {
-    const qint64 done = file.write(data, n);
-    if (done == n) return true;
-    if (done < 0) return FileFailed();
-    return Fail(QString("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
+    QString text;
+    return Checked(file.Write(data, size_t(n), &text), text);
   }
   bool Put(const QByteArray& bytes) { return Put(bytes.constData(), bytes.size()); }
   bool Stopped() {
@@ -102,7 +97,8 @@ struct ApeEncoder::Impl {
   bool MoveData(qint64 from, qint64 to, qint64 bytes);
   bool WriteHeaders(qint64 dataStart, quint32 dataBytes);
   bool Finalize(const QMap<QString, QString>& tags);
-  void Close(bool remove);
+  bool Complete();
+  void Drop();
 };
 
 void ApeEncoder::Impl::Setup(int rate, int ch, int bps, int lvl) {
@@ -192,9 +188,9 @@ bool ApeEncoder::Impl::MoveData(qint64 from, qint64 to, qint64 bytes) {
     if (Stopped()) return false;
     const qint64 n = std::min<qint64>(left, qint64(buf.size()));
     left -= n;
-    if (!file.seek(from + left) || file.read(buf.data(), n) != n) return Fail(QString("Cannot read %1: %2").arg(path, file.errorString()));
-    if (!file.seek(to + left)) return FileFailed();
-    if (!Put(buf.data(), n)) return false;
+    QString text;
+    if (!Checked(file.ReadAt(long(from + left), buf.data(), size_t(n), &text), text)) return false;
+    if (!Checked(file.WriteAt(long(to + left), buf.data(), size_t(n), &text), text)) return false;
   }
   return true;
 }
@@ -232,12 +228,13 @@ bool ApeEncoder::Impl::WriteHeaders(qint64 dataStart, quint32 dataBytes) {
   PutLE32(d + 24, dataBytes);
   std::memcpy(d + 36, digest.constData(), 16);
 
-  if (!file.seek(0)) return FileFailed();
-  return Put(descriptor + header + seekTable);
+  const QByteArray head = descriptor + header + seekTable;
+  QString text;
+  return Checked(file.WriteAt(0, head.constData(), size_t(head.size()), &text), text);
 }
 
 // Writes the last frame, moves the frame data up behind the seek table and
-// completes the file around it.
+// completes the file around it; the tag follows the moved data at the end.
 bool ApeEncoder::Impl::Finalize(const QMap<QString, QString>& tags) {
   if (filling->blocks && !SubmitFrame()) return false;
   if (!WriteAllFrames()) return false;
@@ -252,27 +249,34 @@ bool ApeEncoder::Impl::Finalize(const QMap<QString, QString>& tags) {
   if (dataStart + dataBytes + tag.size() > SizeFieldLimit())
     return Fail("Cannot write " + path + ": an APE file cannot be larger than 4 GB.");
   if (!MoveData(oldStart, dataStart, dataBytes) || !WriteHeaders(dataStart, quint32(dataBytes))) return false;
-  if (!file.seek(dataStart + dataBytes)) return FileFailed();
   return Put(tag);
 }
 
-// Workers still coding frames stop first: no frame outlives the file.
-void ApeEncoder::Impl::Close(bool remove) {
+// Workers still coding frames stop first: no frame outlives the file. The
+// last buffered bytes may meet a full disk here.
+bool ApeEncoder::Impl::Complete() {
   pool.reset();
-  file.close();
-  if (remove && !path.isEmpty()) QFile::remove(path);
+  QString text;
+  return Checked(file.Close(&text), text);
+}
+
+// Closes the file, finished or not, and deletes it.
+void ApeEncoder::Impl::Drop() {
+  pool.reset();
+  file.Cancel();
+  if (!path.isEmpty()) QFile::remove(path);
 }
 
 ApeEncoder::ApeEncoder() : d(std::make_unique<Impl>()) {}
 
 // An encoder dropped before Finish leaves no partial file behind.
 ApeEncoder::~ApeEncoder() {
-  if (d->file.isOpen()) d->Close(true);
+  if (d->file.IsOpen()) d->Drop();
 }
 
 bool ApeEncoder::Open(const QString& path, int sampleRate, int channels, int bitsPerSample, int level,
                       QString* error) {
-  if (d->file.isOpen()) d->Close(true);
+  if (d->file.IsOpen()) d->Drop();
   d->path.clear();
   QString problem;
   if (sampleRate <= 0)
@@ -287,9 +291,9 @@ bool ApeEncoder::Open(const QString& path, int sampleRate, int channels, int bit
     if (error) *error = problem;
     return false;
   }
-  d->file.setFileName(path);
-  if (!d->file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
-    if (error) *error = QString("Cannot create %1: %2").arg(path, d->file.errorString());
+  QString text;
+  if (!d->file.Open(path, &text, true)) {
+    if (error) *error = text;
     return false;
   }
   d->path = path;
@@ -298,7 +302,7 @@ bool ApeEncoder::Open(const QString& path, int sampleRate, int channels, int bit
   // the seek table's size is known.
   if (d->Put(QByteArray(kDescriptorBytes + kHeaderBytes, '\0'))) return true;
   if (error) *error = d->error;
-  d->Close(true);
+  d->Drop();
   return false;
 }
 
@@ -307,7 +311,7 @@ bool ApeEncoder::Write(const void* pcm, qint64 frames, QString* error) {
     if (error) *error = d->error;
     return false;
   };
-  if (!d->file.isOpen() || d->finished) {
+  if (!d->file.IsOpen() || d->finished) {
     if (error) *error = "The APE file is not open.";
     return false;
   }
@@ -327,22 +331,23 @@ bool ApeEncoder::Write(const void* pcm, qint64 frames, QString* error) {
 void ApeEncoder::SetAbortFlag(const std::atomic<bool>* flag) { d->abort = flag; }
 
 bool ApeEncoder::Finish(const QMap<QString, QString>& tags, QString* error) {
-  if (!d->file.isOpen() || d->finished) {
+  if (!d->file.IsOpen() || d->finished) {
     if (error) *error = "The APE file is not open.";
     return false;
   }
-  if (d->failed || !d->Finalize(tags)) {
+  if (d->failed || !d->Finalize(tags) || !d->Complete()) {
     if (error) *error = d->error;
-    d->Close(true);
+    d->Drop();
     return false;
   }
   d->finished = true;
-  d->Close(false);
   return true;
 }
 
+int ApeEncoder::Errno() const { return d->file.Errno(); }
+
 void ApeEncoder::Cancel() {
-  if (d->file.isOpen() || d->finished) d->Close(true);
+  if (d->file.IsOpen() || d->finished) d->Drop();
   d->finished = false;
   d->path.clear();
 }

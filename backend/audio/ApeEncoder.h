@@ -21,6 +21,9 @@ class ApeEncoder {
   bool Finish(const QMap<QString, QString>& tags, QString* error);
   // Closes the file and deletes it.
   void Cancel();
+  // The system's error number (errno) behind the last failure to write the
+  // file; 0 when the failure was not the file's.
+  int Errno() const;
   // Write and Finish look at flag while they code a frame or move data; once
   // it is set they stop within milliseconds and fail; the caller cancels.
   void SetAbortFlag(const std::atomic<bool>* flag);

@@ -16,6 +16,7 @@ class ApeSink : public AudioSink {
   void Cancel() override;
   // A frame holds up to 27 seconds of audio at the slowest level.
   void SetAbortFlag(const std::atomic<bool>* flag) override { encoder_.SetAbortFlag(flag); }
+  int Errno() const override { return encoder_.Errno(); }
 
  private:
   ApeEncoder encoder_;

@@ -9,6 +9,7 @@
 #include "backend/audio/FfmpegUtil.h"
 #include "backend/audio/FormatLimits.h"
 #include "backend/audio/MpegFrames.h"
+#include "backend/audio/StreamLength.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -22,6 +23,12 @@ QString AvErrorText(int code) {
   char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
   av_strerror(code, buf, sizeof buf);
   return QString::fromUtf8(buf);
+}
+
+// FFmpeg's own codes are negated tags, far beyond any errno.
+int SystemErrno(int code) {
+  constexpr int kLastErrno = 4095;
+  return code < 0 && code >= -kLastErrno ? AVUNERROR(code) : 0;
 }
 
 void QuietFfmpegLog() { av_log_set_level(AV_LOG_QUIET); }
@@ -154,8 +161,10 @@ struct AudioDecoder::Impl {
   // positions count from it, so that a range and a whole-file decode agree
   // even where the decoder holds back its first packets (WMA).
   int64_t origin = AV_NOPTS_VALUE;
-  int64_t knownLength = -1;  // samples, when the container states the length reliably
-  int64_t totalLength = -1;  // samples, estimated or stated
+  int64_t knownLength = -1;  // samples, the length measured: a decode ending short of it met damage
+  int64_t totalLength = -1;  // samples, the length progress is shown against
+  int64_t dataStart = 0;     // where the demuxer left the file after its header
+  StreamLength length;       // as a decode gives it; samples 0: not measured
   bool started = false;
   bool draining = false;
   bool finished = false;
@@ -169,7 +178,12 @@ struct AudioDecoder::Impl {
   void TakeMpegFormat(const MpegFrame& frame);
   bool CountMpegFrames();
   void TrimEncoderGap();
+  int64_t EndDiscard(int64_t samples) const;
+  void TakeLength(int64_t ticks);
+  bool MeasureLength();
+  bool PcmLength();
   MpegEncoderGap gap;  // rate 0: none the decoder drops
+  MpegInfoFrame infoFrame;  // frames -1: no count the demuxer takes
   const std::atomic<bool>* stop = nullptr;  // ends a probe's frame count
   bool readAhead = false;  // the header look read frames
   int64_t PositionOf(int64_t ts, const AVFrame& f) const;
@@ -201,10 +215,15 @@ bool AudioDecoder::Probe(const QString& path, QString* error, const std::atomic<
 
 bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error, const std::atomic<bool>* stop) {
   Close();
+  errno_ = 0;
   auto fail = [&](const QString& why) {
     *error = why;
     d.reset();
     return false;
+  };
+  auto failOpen = [&](int code) {
+    errno_ = SystemErrno(code);
+    return fail(OpenFailure(path, code));
   };
   if (!QFileInfo(path).isFile()) return fail("The file " + path + " does not exist.");
   d = std::make_unique<Impl>();
@@ -215,15 +234,24 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error,
   auto openInput = [&] {
     if (vox) return OpenVox(&d->fmt, name);
     const int opened = avformat_open_input(&d->fmt, name.constData(), nullptr, nullptr);
-    if (opened >= 0) d->TrimEncoderGap();
+    if (opened < 0) return opened;
+    d->dataStart = avio_tell(d->fmt->pb);
+    d->TrimEncoderGap();
     return opened;
   };
+  // Every length shown or planned with is the one a decode gives.
+  auto measured = [&] {
+    if (vox || d->length.samples > 0 || d->MeasureLength()) return true;
+    if (stop && *stop) return fail("Probing " + path + " was stopped.");
+    return fail("No audio could be decoded from " + path + ".");
+  };
   int r = openInput();
-  if (r < 0) return fail(OpenFailure(path, r));
-  if (probeOnly && !vox) {
-    if (d->TakeHeader()) {
+  if (r < 0) return failOpen(r);
+  if (!vox) {
+    if (d->TakeHeader() && probeOnly) {
       if (!PlausibleFormat(d->st->codecpar->sample_rate, d->st->codecpar->ch_layout.nb_channels))
         return fail(ImplausibleFormat(path, d->st->codecpar));
+      if (!measured()) return false;
       TakeInfo();
       return true;
     }
@@ -232,7 +260,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error,
     if (d->readAhead) {
       avformat_close_input(&d->fmt);
       r = openInput();
-      if (r < 0) return fail(OpenFailure(path, r));
+      if (r < 0) return failOpen(r);
     }
   }
   r = vox ? 0 : avformat_find_stream_info(d->fmt, nullptr);
@@ -251,6 +279,7 @@ bool AudioDecoder::OpenFile(const QString& path, bool probeOnly, QString* error,
   d->codec->pkt_timebase = d->st->time_base;
   r = avcodec_open2(d->codec, dec, nullptr);
   if (r < 0) return fail("The audio of " + path + " cannot be decoded (" + AvErrorText(r) + ").");
+  if (!measured()) return false;
 
   TakeInfo();
   info_.pcmBits = PcmBitsOf(d->codec->sample_fmt, info_.bitsPerSample);
@@ -264,15 +293,14 @@ void AudioDecoder::TakeInfo() {
   info_.bitsPerSample = par->bits_per_raw_sample > 0                               ? par->bits_per_raw_sample
                         : IsPcmCodec(par->codec_id) && par->bits_per_coded_sample > 0 ? par->bits_per_coded_sample
                                                                                      : 16;
-  int64_t us = AV_NOPTS_VALUE;
-  if (d->st->duration != AV_NOPTS_VALUE && d->st->duration > 0)
-    us = av_rescale_q(d->st->duration * d->samplesPerTick, d->st->time_base, AVRational{1, AV_TIME_BASE});
-  else if (d->fmt->duration != AV_NOPTS_VALUE)
-    us = d->fmt->duration;
-  if (us != AV_NOPTS_VALUE && us > 0) {
+  if (d->length.samples > 0) {
+    info_.durationMs = d->length.us / 1000;
+    d->totalLength = d->knownLength = d->length.samples;
+  } else if (d->st->duration != AV_NOPTS_VALUE && d->st->duration > 0) {
+    // A VOX file's bytes: each holds two samples.
+    const int64_t us = av_rescale_q(d->st->duration * d->samplesPerTick, d->st->time_base, AVRational{1, AV_TIME_BASE});
     info_.durationMs = us / 1000;
-    d->totalLength = av_rescale(us, par->sample_rate, AV_TIME_BASE);
-    if (d->fmt->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) d->knownLength = d->totalLength;
+    d->totalLength = d->knownLength = av_rescale(us, par->sample_rate, AV_TIME_BASE);
   }
   int64_t bitrate = par->bit_rate > 0 ? par->bit_rate : d->fmt->bit_rate;
   info_.bitrateKbps = long((bitrate + 500) / 1000);
@@ -316,16 +344,34 @@ void AudioDecoder::Impl::TakeMpegFormat(const MpegFrame& frame) {
   av_channel_layout_default(&par->ch_layout, frame.channels);
 }
 
-// An MP3 states its format in each frame header and its length in a Xing/Info
-// or VBRI frame. Without one, no number of frames proves the length (a VBR
-// file may start with silence at one bit rate; files joined together may
-// change the rate), so every frame is counted, each at its own rate.
+// An MP3 states its format in each frame header. No number of frames proves
+// the length (a VBR file may start with silence at one bit rate; files joined
+// together may change the rate), and a count an Info frame states may be
+// wrong (a file cut short, files joined, a count written wrong), so every
+// frame is counted, each at its own rate. A stated count is taken only where
+// the count fails and the bytes agree with it.
 bool AudioDecoder::Impl::TakeMpegHeader() {
-  if (st->duration == AV_NOPTS_VALUE || st->duration <= 0) return CountMpegFrames();
+  if (CountMpegFrames()) return true;
+  if ((stop && *stop) || st->duration == AV_NOPTS_VALUE || st->duration <= 0 || !infoFrame.CountHolds()) return false;
   MpegFrame first;
   if (!NextMpegFrame(&first)) return false;
   TakeMpegFormat(first);
+  TakeLength(st->duration);
   return true;
+}
+
+// The samples the decoder drops as padding out of the first given: those from
+// the end the Info frame's count and LAME tag place it, to the end of that
+// frame (or of the audio, where the file ends before), wherever that lies.
+int64_t AudioDecoder::Impl::EndDiscard(int64_t samples) const {
+  if (gap.rate <= 0 || infoFrame.frames <= 0) return 0;
+  const int64_t end = infoFrame.frames * infoFrame.frame.samples;
+  return std::max<int64_t>(std::min(samples, end) - (end - gap.EndSkip()), 0);
+}
+
+void AudioDecoder::Impl::TakeLength(int64_t ticks) {
+  length.samples = av_rescale_q(ticks, st->time_base, AVRational{1, st->codecpar->sample_rate});
+  length.us = av_rescale_q(ticks, st->time_base, AVRational{1, AV_TIME_BASE});
 }
 
 // The length and the mean bit rate of the frames from where the demuxer found
@@ -336,9 +382,18 @@ bool AudioDecoder::Impl::CountMpegFrames() {
   MpegWalk walk;
   if (!WalkMpegFrames(path, avio_tell(fmt->pb), stop, &walk) || !walk.chained) return false;
   const AVRational tb = st->time_base;
-  int64_t duration = 0;
-  for (const auto& [rate, samples] : walk.samples) duration += SampleTicks(samples, rate, tb);
-  if (gap.rate > 0) duration -= SampleTicks(gap.StartSkip(), gap.rate, tb);
+  int64_t duration = 0, decoded = 0;  // decoded: every sample, whatever its rate, as a decode counts them
+  for (const auto& [rate, samples] : walk.samples) {
+    duration += SampleTicks(samples, rate, tb);
+    decoded += samples;
+  }
+  const int64_t dropped = walk.sameFormat ? EndDiscard(decoded) : 0;
+  duration -= SampleTicks(dropped, walk.first.rate, tb);
+  decoded -= dropped;
+  if (gap.rate > 0) {
+    duration -= SampleTicks(gap.StartSkip(), gap.rate, tb);
+    decoded -= gap.StartSkip();
+  }
   if (duration <= 0) return false;
   if (walk.sameFormat) {
     TakeMpegFormat(walk.first);
@@ -348,23 +403,60 @@ bool AudioDecoder::Impl::CountMpegFrames() {
   }
   st->duration = duration;
   st->codecpar->bit_rate = av_rescale(8 * walk.bytes, tb.den, duration * tb.num);
+  TakeLength(duration);
+  length.samples = decoded;
   return true;
 }
 
 // The decoder drops the encoder's delay and padding a LAME tag states, where
 // the demuxer read one (it starts the stream after the skip); the length the
 // demuxer takes from the Info frame's frame count holds them. A length
-// counted later loses the delay only (CountMpegFrames).
+// counted later loses the delay and what EndDiscard finds.
 void AudioDecoder::Impl::TrimEncoderGap() {
   gap = MpegEncoderGap();
-  if (QByteArray(fmt->iformat->name) != "mp3" || fmt->nb_streams < 1) return;
-  MpegEncoderGap read;
-  if (!ReadMpegEncoderGap(path, &read)) return;
+  infoFrame = MpegInfoFrame();
+  if (QByteArray(fmt->iformat->name) != "mp3" || fmt->nb_streams < 1 || !ReadMpegInfoFrame(path, &infoFrame)) return;
+  const MpegEncoderGap read = infoFrame.gap;
   AVStream* audio = fmt->streams[0];
-  if (audio->start_time != SampleTicks(read.StartSkip(), read.rate, audio->time_base)) return;
+  if (read.rate <= 0 || audio->start_time != SampleTicks(read.StartSkip(), read.rate, audio->time_base)) return;
   gap = read;
+  if (audio->duration == AV_NOPTS_VALUE) return;
   const int64_t trimmed = audio->duration - SampleTicks(gap.StartSkip() + gap.EndSkip(), gap.rate, audio->time_base);
-  if (audio->duration != AV_NOPTS_VALUE && trimmed > 0) audio->duration = trimmed;
+  if (trimmed > 0) audio->duration = trimmed;
+}
+
+// What a raw PCM container holds: the whole frames present, no more than its
+// header states (chunks may follow the samples).
+bool AudioDecoder::Impl::PcmLength() {
+  const AVCodecParameters* par = st->codecpar;
+  const int64_t block = par->block_align > 0 ? par->block_align
+                                             : int64_t(av_get_bits_per_sample(par->codec_id)) * par->ch_layout.nb_channels / 8;
+  const int64_t size = avio_size(fmt->pb);
+  if (block <= 0 || size < dataStart) return false;
+  int64_t frames = (size - dataStart) / block;
+  if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+    frames = std::min(frames, av_rescale_q(st->duration, st->time_base, AVRational{1, par->sample_rate}));
+  length.samples = frames;
+  length.us = av_rescale(frames, AV_TIME_BASE, par->sample_rate);
+  return frames > 0;
+}
+
+// The cheapest way to the decode's length the file allows. A header's length
+// counts only where nothing can make it differ from the decode: an Ogg file of
+// one stream states its end in its last page.
+bool AudioDecoder::Impl::MeasureLength() {
+  const QByteArray format = fmt->iformat->name;
+  const AVCodecID codec = st->codecpar->codec_id;
+  if (IsPcmCodec(codec) && (format == "wav" || format == "aiff" || format == "au") && PcmLength()) return true;
+  if (format == "ogg" && codec == AV_CODEC_ID_VORBIS && st->duration > 0 && OggHasOneStream(path)) {
+    TakeLength(st->duration);
+    return true;
+  }
+  const bool parsed = (format == "mp3" || format == "aac") &&
+                      (codec == AV_CODEC_ID_MP1 || codec == AV_CODEC_ID_MP2 || codec == AV_CODEC_ID_MP3 || codec == AV_CODEC_ID_AAC);
+  const LengthWay way = parsed ? LengthWay::Packets : format == "ape" ? LengthWay::LastIndexed : LengthWay::Decode;
+  if (MeasureStream(path, way, stop, &length)) return true;
+  return !(stop && *stop) && way != LengthWay::Decode && MeasureStream(path, LengthWay::Decode, stop, &length);
 }
 
 AudioTags AudioDecoder::Tags() const {
@@ -559,7 +651,10 @@ int AudioDecoder::Read(QString* error) {
       m.draining = true;
       continue;
     }
-    if (r < 0) return failed("The file " + m.path + " cannot be read (" + AvErrorText(r) + ").");
+    if (r < 0) {
+      errno_ = SystemErrno(r);
+      return failed("The file " + m.path + " cannot be read (" + AvErrorText(r) + ").");
+    }
     if (m.pkt->stream_index == m.st->index) {
       r = m.PassOver(*m.pkt) ? 0 : avcodec_send_packet(m.codec, m.pkt);
       // A damaged packet is skipped; the length check below catches real damage.

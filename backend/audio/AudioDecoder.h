@@ -44,6 +44,9 @@ class AudioDecoder {
   const void* Pcm() const { return pcm_; }
   // Share of the asked range read so far, 0 to 1.
   double Progress() const;
+  // The system's error number (errno) behind the last failure to open or
+  // read the file; 0 when the failure was not the system's (damage).
+  int Errno() const { return errno_; }
 
  private:
   bool OpenFile(const QString& path, bool probeOnly, QString* error, const std::atomic<bool>* stop = nullptr);
@@ -54,4 +57,5 @@ class AudioDecoder {
   AudioInfo info_;
   std::vector<uint8_t> out_;  // converted samples
   const uint8_t* pcm_ = nullptr;  // the last piece: in out_ or in a decoded frame
+  int errno_ = 0;
 };

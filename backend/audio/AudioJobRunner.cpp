@@ -136,17 +136,14 @@ void AudioJobRunner::Work(const std::shared_ptr<Run>& run, const std::function<v
 }
 
 namespace {
-// Whether an error text ends with the system's reason for want of what every
-// job shares; the text's names, which come before the reason, do not count.
-bool ForWantOfShared(const QString& text) {
-  for (const int reason : {ENOSPC, EDQUOT, EMFILE, ENFILE}) {
-    const QString why = QString::fromLocal8Bit(strerror(reason));
-    if (text.endsWith("(" + why + ").") || text.endsWith(": " + why)) return true;
-  }
-  return false;
+// Whether the system's error number of a failure tells of want of what every
+// job shares: room on the disk or open files.
+bool ForWantOfShared(int errnum) {
+  return errnum == ENOSPC || errnum == EDQUOT || errnum == EMFILE || errnum == ENFILE;
 }
+}  // namespace
 
-AudioJobOutcome Convert(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
+AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
                               const std::atomic<bool>& abort, const std::function<void(int, int)>& progress) {
   const QString& output = settings.outputFile;
   if (output.isEmpty()) return {AudioErrOutput, "No output file is given."};
@@ -155,7 +152,7 @@ AudioJobOutcome Convert(PcmSources& sources, const AudioJobSettings& settings, c
     if (!s->File().isEmpty() && FileKey(s->File()) == FileKey(output))
       return {AudioErrSameFile, "The output file " + output + " is the source file " + s->File() + "."};
   QString error;
-  if (!sources[0]->Open(&error)) return {AudioErrInput, error};
+  if (!sources[0]->Open(&error)) return {AudioErrInput, error, ForWantOfShared(sources[0]->Errno())};
   std::unique_lock setUp(encoderSetUp);
   auto sink = MakeAudioSink(settings, sources[0]->NativeFormat(), &error);
   if (!sink) return {AudioErrEncoder, error};
@@ -166,25 +163,26 @@ AudioJobOutcome Convert(PcmSources& sources, const AudioJobSettings& settings, c
   auto fail = [&](long code, bool shortage = false) {
     sink->Cancel();
     // The sink names the file it writes; the user knows only the output's name.
-    return Outcome{abort ? kAborted : code, QString(error).replace(tempPath, output), shortage};
+    return Outcome{abort ? kAborted : code, QString(error).replace(tempPath, output), shortage && !abort};
   };
   const bool opened = sink->Open(tempPath, settings.tags, &error);
   setUp.unlock();
-  if (!opened) return fail(AudioErrEncoder);
+  auto sinkFailed = [&] { return fail(AudioErrOutput, ForWantOfShared(sink->Errno())); };
+  if (!opened) return fail(AudioErrEncoder, ForWantOfShared(sink->Errno()));
   const PcmFormat format = sink->Format();
   for (size_t i = 0; i < sources.size(); ++i) {
     PcmSource& source = *sources[i];
-    if (i > 0 && !source.Open(&error)) return fail(AudioErrInput);
+    auto sourceFailed = [&] { return fail(AudioErrInput, ForWantOfShared(source.Errno())); };
+    if (i > 0 && !source.Open(&error)) return sourceFailed();
     // What a source holds aside ahead of its turn is the work ahead's, not the row's.
-    if (!source.Start(format, &error))
-      return source.FailedOnWrite() ? fail(AudioErrOutput, true) : fail(AudioErrInput);
+    if (!source.Start(format, &error)) return source.FailedOnWrite() ? fail(AudioErrOutput, true) : sourceFailed();
     int shown = -1;
     for (;;) {
       if (abort) return fail(kAborted);
       const int frames = source.Read(&error);
-      if (frames < 0) return fail(AudioErrInput);
+      if (frames < 0) return sourceFailed();
       if (frames == 0) break;
-      if (!sink->Write(source.Pcm(), frames, &error)) return fail(AudioErrOutput);
+      if (!sink->Write(source.Pcm(), frames, &error)) return sinkFailed();
       const int percent = int(source.Progress() * 100);
       if (percent != shown) {
         shown = percent;
@@ -195,16 +193,8 @@ AudioJobOutcome Convert(PcmSources& sources, const AudioJobSettings& settings, c
     sources[i].reset();  // a long queue keeps one file open at a time
   }
   if (abort) return fail(kAborted);
-  if (!sink->Finish(&error)) return fail(AudioErrOutput);
+  if (!sink->Finish(&error)) return sinkFailed();
   return {};
-}
-}  // namespace
-
-AudioJobOutcome ConvertToTemp(PcmSources& sources, const AudioJobSettings& settings, const QString& tempPath,
-                              const std::atomic<bool>& abort, const std::function<void(int, int)>& progress) {
-  AudioJobOutcome outcome = Convert(sources, settings, tempPath, abort, progress);
-  outcome.shortage = outcome.code > 0 && (outcome.shortage || ForWantOfShared(outcome.text));
-  return outcome;
 }
 
 // On the UI thread: the complete temporary file replaces the output. The

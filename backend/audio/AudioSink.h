@@ -25,6 +25,9 @@ class AudioSink {
   // A sink whose single Write or Finish can take long looks at flag meanwhile
   // and fails soon after it is set.
   virtual void SetAbortFlag(const std::atomic<bool>* /*flag*/) {}
+  // The system's error number (errno) behind the last failure to open or
+  // write the file; 0 when the failure was not the system's (an encoder's).
+  virtual int Errno() const = 0;
 
  protected:
   PcmFormat format_;

@@ -29,6 +29,7 @@ struct FfmpegSink::Impl {
   int frameSize = 0;
   int64_t pts = 0;
   bool sizeLimited = false;  // WAV keeps its sizes in 32-bit fields
+  int errnum = 0;            // of the last failed open or write
   uint8_t** conv = nullptr;  // converted samples of one Write
   int convFrames = 0;
 
@@ -53,7 +54,10 @@ struct FfmpegSink::Impl {
     av_frame_free(&frame);
     av_packet_free(&pkt);
   }
-  QString WriteError(int r) const { return "Cannot write " + path + " (" + AvErrorText(r) + ")."; }
+  QString WriteError(int r) {
+    errnum = SystemErrno(r);
+    return "Cannot write " + path + " (" + AvErrorText(r) + ").";
+  }
   bool Drain(QString* error);
   bool Fits(const AVPacket* p, QString* error) const;
   bool Encode(AVFrame* f, QString* error);
@@ -83,6 +87,7 @@ AVSampleFormat PickSampleFormat(const AVCodec* c) {
 bool FfmpegSink::Open(const QString& path, const AudioTags& tags, QString* error) {
   Impl& m = *d;
   m.path = path;
+  m.errnum = 0;
   auto fail = [&](const QString& why) {
     *error = why;
     Cancel();
@@ -239,6 +244,8 @@ bool FfmpegSink::Finish(QString* error) {
   m.Close();
   return true;
 }
+
+int FfmpegSink::Errno() const { return d->errnum; }
 
 void FfmpegSink::Cancel() {
   const bool created = d->oc && d->oc->pb;

@@ -12,6 +12,7 @@ class FfmpegSink : public AudioSink {
   bool Write(const void* data, int frames, QString* error) override;
   bool Finish(QString* error) override;
   void Cancel() override;
+  int Errno() const override;
 
  private:
   struct Impl;

@@ -18,6 +18,7 @@ class FileSource : public PcmSource {
   const void* Pcm() const override { return decoder_.Pcm(); }
   double Progress() const override { return decoder_.Progress(); }
   QString File() const override { return path_; }
+  int Errno() const override { return decoder_.Errno(); }
 
  private:
   QString path_;

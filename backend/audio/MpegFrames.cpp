@@ -28,9 +28,6 @@ qint64 AudioEnd(QFile& file, qint64 start) {
   return end - size - header;
 }
 
-// Sync, version, layer and rate: what the frames of one stream share.
-constexpr uint32_t kSameStream = 0xFFFE0C00u;
-
 // Counts the frames of one walk. Most frames repeat the header before them,
 // so the last header's frame and rate are kept at hand.
 class FrameCounter {
@@ -59,7 +56,7 @@ class FrameCounter {
       firstHeader_ = h;
       firstEnd_ = at + f.bytes;
     } else if (w.frames == 2) {
-      w.chained = at == firstEnd_ && ((h ^ firstHeader_) & kSameStream) == 0;
+      w.chained = at == firstEnd_ && SameMpegStream(h, firstHeader_);
       if (!w.chained) return false;
     }
     if (h != countedHeader_) TakeFormat(h, f);
@@ -118,6 +115,12 @@ bool ReadMpegHeader(uint32_t h, MpegFrame* frame) {
   else
     frame->bytes = 72000 * frame->kbps / frame->rate + padding;
   return true;
+}
+
+bool SameMpegStream(uint32_t a, uint32_t b) {
+  // Sync, version, layer and rate: what the frames of one stream share.
+  constexpr uint32_t kSameStream = 0xFFFE0C00u;
+  return ((a ^ b) & kSameStream) == 0;
 }
 
 bool WalkMpegFrames(const QString& path, int64_t start, const std::atomic<bool>* stop, MpegWalk* walk) {
@@ -212,25 +215,78 @@ class FieldReader {
 };
 }  // namespace
 
-bool ReadMpegEncoderGap(const QString& path, MpegEncoderGap* gap) {
+namespace {
+constexpr uint32_t kXing = 0x58696E67u, kInfo = 0x496E666Fu, kVbri = 0x56425249u;
+constexpr int kVbriAt = 4 + 32;  // behind the header, whatever the side information
+
+// The Xing or Info fields behind the side information; false without them.
+bool ReadXing(FieldReader& r, MpegInfoFrame* info) {
+  uint32_t tag = 0, flags = 0, frames = 0, bytes = 0, gapBits = 0;
+  if (!r.Read(4, &tag) || (tag != kXing && tag != kInfo) || !r.Read(4, &flags)) return false;
+  info->cbr = tag == kInfo;
+  if ((flags & 1) && r.Read(4, &frames)) info->frames = frames;
+  if ((flags & 2) && r.Read(4, &bytes)) info->bytes = bytes;
+  if (!r.Skip((flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0))) return true;
+  const QByteArray encoder = r.Take(9).left(4);
+  if (encoder != "LAME" && encoder != "Lavf" && encoder != "Lavc") return true;
+  // Revision, low-pass, peak, two gains, flags, bit rate: then the gap.
+  if (r.Skip(12) && r.Read(3, &gapBits)) info->gap = {info->frame.rate, int(gapBits >> 12), int(gapBits & 0xFFF)};
+  return true;
+}
+
+// The VBRI fields: version, delay, quality, bytes, frames.
+bool ReadVbri(FieldReader& r, MpegInfoFrame* info) {
+  uint32_t tag = 0, version = 0, bytes = 0, frames = 0;
+  if (!r.Read(4, &tag) || tag != kVbri || !r.Read(2, &version) || version != 1 || !r.Skip(4) || !r.Read(4, &bytes) ||
+      !r.Read(4, &frames))
+    return false;
+  info->bytes = bytes;
+  info->frames = frames;
+  return true;
+}
+
+// The smallest and the largest frame of the stream header h starts.
+std::pair<int64_t, int64_t> FrameSizes(uint32_t h) {
+  MpegFrame smallest, largest;
+  const uint32_t base = h & ~0xF200u;  // bit rate and padding cleared
+  if (!ReadMpegHeader(base | 1u << 12, &smallest) || !ReadMpegHeader(base | 14u << 12 | 1u << 9, &largest)) return {0, 0};
+  return {smallest.bytes, largest.bytes};
+}
+}  // namespace
+
+bool ReadMpegInfoFrame(const QString& path, MpegInfoFrame* info) {
+  *info = MpegInfoFrame();
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || !file.seek(Id3v2End(file))) return false;
+  const qint64 at = file.open(QIODevice::ReadOnly) ? Id3v2End(file) : -1;
+  if (at < 0 || !file.seek(at)) return false;
   constexpr qint64 kInfoBytes = 192;  // header, side information and LAME tag up to the gap
   const QByteArray bytes = file.read(kInfoBytes);
   FieldReader r(bytes);
-  uint32_t header = 0, tag = 0, flags = 0, gapBits = 0;
-  MpegFrame frame;
-  if (!r.Read(4, &header) || !ReadMpegHeader(header, &frame) || ((header >> 17) & 3) != 1) return false;
+  uint32_t header = 0;
+  if (!r.Read(4, &header) || !ReadMpegHeader(header, &info->frame) || ((header >> 17) & 3) != 1) return false;
+  info->header = header;
   const bool mpeg1 = ((header >> 19) & 3) == 3;
-  const int sideInfo = mpeg1 ? (frame.channels == 1 ? 17 : 32) : (frame.channels == 1 ? 9 : 17);
-  if (!r.Skip(sideInfo) || !r.Read(4, &tag) || (tag != 0x58696E67u && tag != 0x496E666Fu)) return false;  // Xing, Info
-  if (!r.Read(4, &flags)) return false;
-  const qsizetype fields = (flags & 1 ? 4 : 0) + (flags & 2 ? 4 : 0) + (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
-  if (!r.Skip(fields)) return false;
-  const QByteArray encoder = r.Take(9).left(4);
-  if (encoder != "LAME" && encoder != "Lavf" && encoder != "Lavc") return false;
-  // Revision, low-pass, peak, two gains, flags, bit rate: then the gap.
-  if (!r.Skip(12) || !r.Read(3, &gapBits)) return false;
-  *gap = {frame.rate, int(gapBits >> 12), int(gapBits & 0xFFF)};
-  return true;
+  const int sideInfo = mpeg1 ? (info->frame.channels == 1 ? 17 : 32) : (info->frame.channels == 1 ? 9 : 17);
+  FieldReader vbri(bytes);
+  const bool found = (r.Skip(sideInfo) && ReadXing(r, info)) || (vbri.Skip(kVbriAt) && ReadVbri(vbri, info));
+  info->present = AudioEnd(file, at) - at;
+  // The demuxer drops the count of a file much larger than the bytes stated
+  // (files joined together): its decoder then drops no padding at that count.
+  const int64_t after = file.size() - at - 4;
+  if (info->bytes > 0 && after > info->bytes && after - info->bytes > std::min(after, info->bytes) / 16) info->frames = -1;
+  return found;
+}
+
+bool MpegInfoFrame::CountHolds() const {
+  if (frames <= 0 || (bytes >= 0 && bytes != present)) return false;
+  const int64_t audio = present - frame.bytes;
+  if (cbr) {
+    // Padding adds a slot to some frames: the frames' sizes lie between the unpadded and the padded one.
+    MpegFrame unpadded;
+    if (!ReadMpegHeader(header & ~0x200u, &unpadded)) return false;
+    const int slot = ((header >> 17) & 3) == 3 ? 4 : 1;
+    return audio >= frames * unpadded.bytes && audio <= frames * (unpadded.bytes + slot);
+  }
+  const auto [smallest, largest] = FrameSizes(header);
+  return audio >= frames * smallest && audio <= frames * largest;
 }

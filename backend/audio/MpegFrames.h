@@ -21,6 +21,8 @@ struct MpegFrame {
 // The frame a header starts (its four bytes, the first most significant);
 // false when it is no header (free format included, which states no length).
 bool ReadMpegHeader(uint32_t header, MpegFrame* frame);
+// Whether two headers belong to one stream: same version, layer and rate.
+bool SameMpegStream(uint32_t a, uint32_t b);
 
 struct MpegWalk {
   MpegFrame first;
@@ -58,7 +60,22 @@ struct MpegEncoderGap {
   static constexpr int kDecoderDelay = 529;
 };
 
-// Reads the tag where the demuxer reads it: in the layer III frame right
-// behind the ID3v2 tags at the file's start, from an encoder whose tag the
-// demuxer trusts (LAME or FFmpeg's). False when there is none.
-bool ReadMpegEncoderGap(const QString& path, MpegEncoderGap* gap);
+// The Xing/Info or VBRI frame the demuxer reads in the layer III frame right
+// behind the ID3v2 tags at the file's start: the frame count and audio bytes
+// it states, and the LAME tag of an encoder whose tag the demuxer trusts (LAME
+// or FFmpeg's).
+struct MpegInfoFrame {
+  uint32_t header = 0;
+  MpegFrame frame;        // what its header states
+  bool cbr = false;       // an Info frame: every frame at its bit rate
+  int64_t frames = -1;    // stated, the Info frame left out; -1: none, or one the demuxer drops
+  int64_t bytes = -1;     // stated, from the Info frame to the end of the audio; -1: none
+  int64_t present = 0;    // the bytes there are from the Info frame to the end of the audio
+  MpegEncoderGap gap;     // rate 0: no LAME tag
+  // The count fits the bytes there are: the stated bytes are those, and the
+  // count of frames of sizes the stream allows (an Info frame's size) fills them.
+  bool CountHolds() const;
+};
+
+// False when no such frame is there.
+bool ReadMpegInfoFrame(const QString& path, MpegInfoFrame* info);

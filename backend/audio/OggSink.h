@@ -14,6 +14,7 @@ class OggSink : public AudioSink {
   bool Write(const void* data, int frames, QString* error) override;
   bool Finish(QString* error) override;
   void Cancel() override;
+  int Errno() const override { return file_.Errno(); }
 
  private:
   bool Flush(bool all, QString* error);

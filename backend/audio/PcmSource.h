@@ -33,6 +33,9 @@ class PcmSource {
   // True when the last failure was in writing what the source holds aside
   // (a full disk), not in reading its audio.
   virtual bool FailedOnWrite() const { return false; }
+  // The system's error number (errno) behind the last failure to open or
+  // read; 0 when the failure was not the system's (damage).
+  virtual int Errno() const { return 0; }
 };
 
 // A file, whole or a range in seconds (negative start: the beginning;

@@ -17,7 +17,6 @@
 #include "backend/burn/BurnLib.h"
 #include "platform/HiddenTemp.h"
 #include "platform/RunFolder.h"
-#include "platform/Services.h"
 
 namespace AudioDiscWriter {
 namespace {
@@ -387,7 +386,7 @@ Outcome WriteReal(BurnJob& job, const AudioBurnRequest& r, const AudioBurnEvents
 
   // The tracks are decoded before the write, so the writer is never kept waiting.
   // A second program may be writing its own CD at the same time.
-  RunFolder cache(ProgramFolder() + "/burncache");
+  RunFolder cache(RunFolder::SharedFolder(RunFolder::Place::BurnCache));
   if (!cache.Make()) return {BurnErrWrite, "Cannot make " + cache.Path() + "."};
   const QDir cacheDir(cache.Path());
   std::vector<std::unique_ptr<QFile>> files;

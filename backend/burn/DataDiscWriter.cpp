@@ -10,7 +10,6 @@
 #include "backend/burn/BurnLib.h"
 #include "platform/HiddenTemp.h"
 #include "platform/RunFolder.h"
-#include "platform/Services.h"
 #include "platform/Utf8Text.h"
 
 namespace DataDiscWriter {
@@ -166,7 +165,7 @@ Outcome Write(BurnJob& job, const DataBurnRequest& r, const DataBurnEvents& ev, 
   if (!d) return {BurnErrWriter, "The writer " + r.writer.model + " cannot be opened. " + BurnLib::LastMessage()};
   outcome = CheckDisc(d, r);
   if (outcome.code) return outcome;
-  RunFolder cache(ProgramFolder() + "/burncache");
+  RunFolder cache(RunFolder::SharedFolder(RunFolder::Place::BurnCache));
   burn::burn_source* source = nullptr;
   outcome = MakeSource(job, r, image, cache, &source);
   if (outcome.code) return outcome;

@@ -10,7 +10,7 @@
 #include "backend/audio/WorkAhead.h"
 #include "backend/cd/CdDriveTable.h"
 #include "backend/cd/CdTrackSource.h"
-#include "platform/Services.h"
+#include "platform/RunFolder.h"
 
 namespace {
 constexpr long kFramesPerSecond = 75;
@@ -28,7 +28,7 @@ struct cAudioCDRipper::Disc {
 cAudioCDRipper::cAudioCDRipper(QObject* parent)
     : cAudioJobControl(parent),
       turns_(std::make_shared<CdReadTurns>()),
-      store_(std::make_shared<ReadAheadStore>(ProgramFolder() + "/ripcache")) {}
+      store_(std::make_shared<ReadAheadStore>(RunFolder::SharedFolder(RunFolder::Place::RipCache))) {}
 cAudioCDRipper::~cAudioCDRipper() { CloseRipper(); }
 
 long cAudioCDRipper::GetDeviceCount() const { return long(CdDriveTable::Drives().size()); }

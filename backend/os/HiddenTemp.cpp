@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #include "platform/Leftovers.h"
 #include "platform/Utf8Text.h"
@@ -43,11 +44,14 @@ int openToLock(int folder, const char* name) {
   return ::openat(folder, name, O_RDONLY | flags);
 }
 
-// Locks the regular file name in the folder when nobody holds it; -1 when
-// it is something else, in use or gone.
-int lockUnused(int folder, const char* name) {
-  struct stat seen {}, opened {};
-  if (::fstatat(folder, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode)) return -1;
+// True for a regular file of the running user, seen without following a link.
+bool ownFile(int folder, const char* name, struct stat* seen) {
+  return ::fstatat(folder, name, seen, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(seen->st_mode) && seen->st_uid == ::geteuid();
+}
+
+// Locks the file seen when nobody holds it; -1 when it is in use or gone.
+int lockUnused(int folder, const char* name, const struct stat& seen) {
+  struct stat opened {};
   const int fd = openToLock(folder, name);
   if (fd < 0) return -1;
   // Still the same file once locked: its owner may have made it again meanwhile.
@@ -97,13 +101,47 @@ QString randomHex() {
 
 // ".<name>.tessory-<hex>.lock", any name.
 bool isLockName(const QString& name) {
-  const qsizetype tail = kMark.size() + kHexDigits + kLock.size();
-  if (name.size() <= tail + 1 || !name.startsWith(u'.') || !name.endsWith(kLock)) return false;
-  const QStringView mark = QStringView(name).sliced(name.size() - tail);
-  if (!mark.startsWith(kMark)) return false;
-  for (const QChar c : mark.sliced(kMark.size(), kHexDigits))
-    if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'))) return false;
-  return true;
+  return name.startsWith(u'.') && LockNameHead(name, kMark, kHexDigits, u"0123456789abcdef") > 1;
+}
+
+// The names in the folder but "." and "..", all read before any is removed.
+std::vector<QByteArray> namesIn(DIR* dir) {
+  std::vector<QByteArray> names;
+  while (const dirent* entry = ::readdir(dir))
+    if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0) names.emplace_back(entry->d_name);
+  return names;
+}
+
+// Removes the folder's entry of the running user, without following a link;
+// a folder, with everything in it, only when folders is true.
+void removeOwnAt(int folder, const char* name, bool folders) {
+  struct stat seen {}, opened {};
+  if (::fstatat(folder, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || seen.st_uid != ::geteuid()) return;
+  if (!S_ISDIR(seen.st_mode)) {
+    ::unlinkat(folder, name, 0);
+    return;
+  }
+  if (!folders) return;
+  const int fd = ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  // The folder seen, not another put in its place since.
+  DIR* dir = ::fstat(fd, &opened) == 0 && sameFile(opened, seen) ? ::fdopendir(fd) : nullptr;
+  if (!dir) {
+    ::close(fd);
+    return;
+  }
+  for (const QByteArray& entry : namesIn(dir)) removeOwnAt(::dirfd(dir), entry.constData(), true);
+  ::closedir(dir);
+  ::unlinkat(folder, name, AT_REMOVEDIR);
+}
+
+// The path's folder is opened as named; its last name is not followed.
+void removeOwn(const QString& path, bool folders) {
+  const QFileInfo info(path);
+  const int parent = ::open(native(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (parent < 0) return;
+  removeOwnAt(parent, native(info.fileName()).constData(), folders);
+  ::close(parent);
 }
 
 QString partOf(const QString& lock) { return lock.chopped(kLock.size()) + kPart; }
@@ -130,25 +168,44 @@ bool FileLock::Create(const QString& path, int mode, bool* taken) {
   return true;
 }
 
+bool FileLock::Take(const QString& path) {
+  Release();
+  fd_ = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd_ < 0) return false;
+  int result;
+  do result = ::flock(fd_, LOCK_EX);
+  while (result != 0 && errno == EINTR);
+  if (result == 0) return true;
+  Release();
+  return false;
+}
+
 void FileLock::Release() {
   if (fd_ < 0) return;
   ::close(fd_);
   fd_ = -1;
 }
 
-bool SweepUnlocked(const QString& folder, const std::function<bool(const QString&)>& ours,
-                   const std::function<void(const QString&)>& remove) {
+Swept SweepUnlocked(const QString& folder, const std::function<bool(const QString&)>& ours,
+                    const std::function<void(const QString&)>& remove) {
   DIR* dir = ::opendir(native(folder).constData());
-  if (!dir) return false;
+  if (!dir) return Swept::Unread;
   const int dirFd = ::dirfd(dir);
-  bool kept = false;
-  while (const dirent* entry = ::readdir(dir)) {
+  Swept swept = Swept::Empty;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (!entry) {
+      if (errno != 0) swept = Swept::Unread;
+      break;
+    }
     if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
     const QString name = QFile::decodeName(entry->d_name);
-    if (!ours(name)) continue;
-    const int fd = lockUnused(dirFd, entry->d_name);
+    struct stat seen {};
+    if (!ours(name) || !ownFile(dirFd, entry->d_name, &seen)) continue;
+    const int fd = lockUnused(dirFd, entry->d_name, seen);
     if (fd < 0) {
-      kept = true;
+      swept = Swept::Kept;
       continue;
     }
     if (remove) remove(folder + "/" + name);
@@ -156,8 +213,19 @@ bool SweepUnlocked(const QString& folder, const std::function<bool(const QString
     ::close(fd);
   }
   ::closedir(dir);
-  return kept;
+  return swept;
 }
+
+qsizetype LockNameHead(QStringView name, QStringView mark, qsizetype random, QStringView alphabet) {
+  const QStringView lock = u".lock";
+  const qsizetype head = name.size() - mark.size() - random - lock.size();
+  if (head < 0 || !name.endsWith(lock) || name.sliced(head, mark.size()) != mark) return -1;
+  for (const QChar c : name.sliced(head + mark.size(), random))
+    if (!alphabet.contains(c)) return -1;
+  return head;
+}
+
+void RemoveOwn(const QString& path) { removeOwn(path, true); }
 
 HiddenTemp::HiddenTemp(const QString& target) {
   const QFileInfo info(target);
@@ -209,10 +277,10 @@ void HiddenTemp::Unlink() const {
   ::unlink(native(path_.chopped(kPart.size()) + kLock).constData());
 }
 
-bool HiddenTemp::Sweep(const QString& folder) {
-  if (!QDir::isAbsolutePath(folder)) return false;
+Swept HiddenTemp::Sweep(const QString& folder) {
+  if (!QDir::isAbsolutePath(folder)) return Swept::Unread;
   return SweepUnlocked(folder, isLockName, [](const QString& lock) {
-    ::unlink(native(partOf(lock)).constData());
+    removeOwn(partOf(lock), false);
     ::unlink(native(lock).constData());
   });
 }

@@ -1,5 +1,6 @@
 // The note is a JSON array of folders, replaced whole (SafeFile) under a lock
-// of this process; the sweeping thread keeps to state that is never
+// file beside it that every thread of every running program takes for its
+// read, change and write; the sweeping thread keeps to state that is never
 // destroyed, since it may outlive the program's static objects.
 #include "platform/Leftovers.h"
 
@@ -33,6 +34,15 @@ State& state() {
 
 QString noteFile() { return ProgramFolder() + "/tempfolders.json"; }
 
+// Held while the note is read, changed and written. Without it (a lock file
+// that cannot be made) the note is changed all the same: it only helps a
+// later start.
+FileLock lockNote(const QString& file) {
+  FileLock lock;
+  lock.Take(file + ".lock");
+  return lock;
+}
+
 QStringList readNote(const QString& file) {
   QFile f(file);
   if (!f.open(QIODevice::ReadOnly)) return {};
@@ -46,22 +56,46 @@ void writeNote(const QString& file, const QStringList& folders) {
   SafeFile::Write(file, QJsonDocument(QJsonArray::fromStringList(folders)).toJson(QJsonDocument::Compact));
 }
 
-// Folders swept empty of ours are forgotten, unless this program used them meanwhile.
-void forget(const QString& file, const QStringList& empty) {
+// The absolute ones among the folders, each once, in their order.
+QStringList distinctFolders(const QStringList& folders) {
+  QStringList out;
+  QSet<QString> seen;
+  for (const QString& folder : folders) {
+    if (!QDir::isAbsolutePath(folder)) continue;
+    const QString clean = QDir::cleanPath(folder);
+    if (seen.contains(clean)) continue;
+    seen.insert(clean);
+    out << clean;
+  }
+  return out;
+}
+
+// Folders read and found empty of ours are forgotten, unless this program
+// used them meanwhile; a folder that could not be read stays noted.
+void forget(const QString& file, const QSet<QString>& empty) {
+  if (empty.isEmpty()) return;
   State& s = state();
   std::lock_guard lock(s.mutex);
+  const FileLock guard = lockNote(file);
   QStringList noted = readNote(file);
   const qsizetype before = noted.size();
-  noted.removeIf([&](const QString& f) { return empty.contains(f) && !s.used.contains(f); });
+  noted.removeIf([&](const QString& f) {
+    const QString clean = QDir::cleanPath(f);
+    return empty.contains(clean) && !s.used.contains(clean);
+  });
   if (noted.size() != before) writeNote(file, noted);
 }
 
-void sweep(const QStringList& folders, const QString& file, const std::function<void(const QString&)>& hook) {
-  QStringList empty;
-  for (const QString& folder : folders) {
+void sweep(const QStringList& shared, const QStringList& folders, const QString& file,
+           const std::function<void(const QString&)>& hook) {
+  for (const QString& folder : shared) {
     if (hook) hook(folder);
-    const bool temporaries = HiddenTemp::Sweep(folder);
-    if (!RunFolder::Sweep(folder) && !temporaries) empty << folder;
+    RunFolder::Sweep(folder);
+  }
+  QSet<QString> empty;
+  for (const QString& folder : distinctFolders(folders + readNote(file))) {
+    if (hook) hook(folder);
+    if (HiddenTemp::Sweep(folder) == Swept::Empty) empty.insert(folder);
   }
   forget(file, empty);
 }
@@ -75,6 +109,7 @@ bool Note(const QString& folder) {
   if (s.used.contains(key)) return false;
   s.used.insert(key);
   const QString file = noteFile();
+  const FileLock guard = lockNote(file);
   QStringList noted = readNote(file);
   if (!noted.contains(key)) writeNote(file, noted << key);
   return true;
@@ -83,18 +118,16 @@ bool Note(const QString& folder) {
 void SweepInBackground(const QStringList& folders) {
   State& s = state();
   const QString file = noteFile();
-  QStringList all;
+  const QStringList shared = RunFolder::SharedFolders();
   std::function<void(const QString&)> hook;
   {
     std::lock_guard lock(s.mutex);
     hook = s.hook;
-    for (const QString& folder : folders + readNote(file))
-      if (QDir::isAbsolutePath(folder) && !all.contains(QDir::cleanPath(folder))) all << QDir::cleanPath(folder);
   }
   ++s.sweeping;
   try {
-    std::thread([all, file, hook] {
-      sweep(all, file, hook);
+    std::thread([shared, folders, file, hook] {
+      sweep(shared, folders, file, hook);
       --state().sweeping;
     }).detach();
   } catch (const std::system_error&) {

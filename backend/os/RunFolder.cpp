@@ -8,38 +8,43 @@
 #include <QRandomGenerator>
 #include <unistd.h>
 
-#include "platform/Leftovers.h"
+#include "platform/Services.h"
 
 namespace {
 const QString kPrefix = QStringLiteral(".tessory-run-");
 const QString kLock = QStringLiteral(".lock");
+constexpr qsizetype kRandom = 8;
+constexpr QStringView kChars = u"abcdefghijklmnopqrstuvwxyz0123456789";
 
 QString randomName() {
-  static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   QString s = kPrefix;
-  for (int i = 0; i < 8; ++i) s += QChar(kChars[QRandomGenerator::global()->bounded(int(sizeof kChars) - 1)]);
+  for (int i = 0; i < kRandom; ++i) s += kChars[QRandomGenerator::global()->bounded(int(kChars.size()))];
   return s;
 }
 
-// Without a static pattern object: the start-up sweep may run on while the
-// program's static objects go.
-bool isLockName(const QString& name) {
-  if (name.size() != kPrefix.size() + 8 + kLock.size() || !name.startsWith(kPrefix) || !name.endsWith(kLock))
-    return false;
-  for (const QChar c : QStringView(name).sliced(kPrefix.size(), 8))
-    if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))) return false;
-  return true;
-}
+bool isLockName(const QString& name) { return LockNameHead(name, kPrefix, kRandom, kChars) == 0; }
 }  // namespace
 
 RunFolder::RunFolder(QString shared) : shared_(std::move(shared)) { path_ = shared_ + "/" + randomName(); }
 
 RunFolder::~RunFolder() { Remove(); }
 
+QString RunFolder::SharedFolder(Place place) {
+  switch (place) {
+    case Place::BurnCache: return ProgramFolder() + "/burncache";
+    case Place::RipCache: return ProgramFolder() + "/ripcache";
+    case Place::Staging: return ProgramFolder() + "/datacdtmp";
+  }
+  return {};
+}
+
+QStringList RunFolder::SharedFolders() {
+  return {SharedFolder(Place::BurnCache), SharedFolder(Place::RipCache), SharedFolder(Place::Staging)};
+}
+
 bool RunFolder::Make() {
   if (lock_.Held()) return QDir().mkpath(path_);
   if (!QDir().mkpath(shared_)) return false;
-  Leftovers::Note(shared_);
   Sweep(shared_);
   // The name told before the folder was made is kept unless another run took it.
   for (int attempt = 0; attempt < 100 && !lock_.Held(); ++attempt) {
@@ -53,14 +58,14 @@ bool RunFolder::Make() {
 
 void RunFolder::Remove() {
   if (!lock_.Held()) return;
-  QDir(path_).removeRecursively();
+  RemoveOwn(path_);
   ::unlink(QFile::encodeName(path_ + kLock).constData());
   lock_.Release();
 }
 
-bool RunFolder::Sweep(const QString& shared) {
-  return SweepUnlocked(shared, isLockName, [](const QString& lock) {
-    QDir(lock.chopped(kLock.size())).removeRecursively();
+void RunFolder::Sweep(const QString& shared) {
+  SweepUnlocked(shared, isLockName, [](const QString& lock) {
+    RemoveOwn(lock.chopped(kLock.size()));
     ::unlink(QFile::encodeName(lock).constData());
   });
 }

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <memory>
 #include <mutex>
+#include <unistd.h>
 #include <QTest>
 #include <QTimer>
 
@@ -427,6 +428,35 @@ TEST_F(StartUpTest, StartingRemovesWhatKilledRunsLeftWhereverTheyWrote) {
   ASSERT_TRUE(sweepEnded());
   EXPECT_EQ(entries(sub).join(" ").toStdString(), "");
   EXPECT_EQ(entries(ripcache).join(" ").toStdString(), "");
+}
+
+// At start-up run folders are looked for only where the program makes them,
+// and never through a symbolic link: a destination holding a link named like
+// a run folder beside a lock file keeps the files it points to, and a folder
+// like a run folder there stays; a crashed run's folder in the program's own
+// shared folder goes, with a link inside it but not what that points to.
+TEST_F(StartUpTest, StartingLooksForRunFoldersOnlyWhereTheyAreMadeAndFollowsNoLink) {
+  const QString dir = TestEnv::FreshDir("run_folders");
+  const QString dest = dir + "/dest", pointedTo = dir + "/pointed_to";
+  const QString crashed = ProgramFolder() + "/ripcache/.tessory-run-xxxxxxxx";
+  auto link = [](const QString& target, const QString& path) {
+    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) == 0;
+  };
+  ASSERT_TRUE(QDir().mkpath(dest + "/.tessory-run-yyyyyyyy") && QDir().mkpath(pointedTo) && QDir().mkpath(crashed));
+  for (const QString& file : {pointedTo + "/a.mp3", dest + "/.tessory-run-zzzzzzzz.lock", dest + "/.tessory-run-yyyyyyyy.lock",
+                              dest + "/.tessory-run-yyyyyyyy/a.mp3", crashed + ".lock"})
+    ASSERT_TRUE(mdlFunctions::WriteTextFile("x", file));
+  ASSERT_TRUE(link(pointedTo, dest + "/.tessory-run-zzzzzzzz") && link(pointedTo, crashed + "/linked"));
+  const QStringList kept = entries(dest);
+  ASSERT_EQ(kept.size(), 4);
+  ASSERT_TRUE(mdlFunctions::WriteTextFile(dest + "/", mdlFunctions::PathHistoryFile()));
+
+  ASSERT_TRUE(mdlMain::StartUp());
+  ASSERT_TRUE(sweepEnded());
+  EXPECT_EQ(entries(pointedTo).join(" ").toStdString(), "a.mp3");
+  EXPECT_EQ(entries(dest).join(" ").toStdString(), kept.join(" ").toStdString());
+  EXPECT_EQ(entries(dest + "/.tessory-run-yyyyyyyy").join(" ").toStdString(), "a.mp3");
+  EXPECT_EQ(entries(ProgramFolder() + "/ripcache").join(" ").toStdString(), "");
 }
 
 // A destination on a mount that hangs holds up the sweep, never the start:

@@ -34,6 +34,14 @@ TEST(ID3v2Read, FilesWithoutATag) {
   EXPECT_EQ(tag.FrameCount(), 0);
   EXPECT_EQ(tag.Title(), "");
   EXPECT_EQ(tag.Genre(), 255);
+  // Nor behind audio of any MPEG version and layer, with a CRC or without:
+  // "ID3" in the ID3v1 title is no tag.
+  const uint32_t headers[] = {0xFFFB9000u, 0xFFFA9000u, 0xFFF38000u, 0xFFE38000u, 0xFFFD9000u, 0xFFFFB000u};
+  for (uint32_t header : headers) {
+    EXPECT_TRUE(tag.SetMP3File(Write(d, "v1.mp3", Audio(4, header) + V1Block("ID3 fan club", 1, 2))));
+    EXPECT_FALSE(tag.HasID3v2Tag()) << std::hex << header;
+    EXPECT_EQ(tag.ID3v2TagVersion(), 0) << std::hex << header;
+  }
 
   EXPECT_FALSE(tag.SetMP3File(d + "/missing.mp3"));
   EXPECT_EQ(tag.LastError().Number, 53);
@@ -77,6 +85,11 @@ TEST(ID3v2Read, TextEncodings) {
       {QByteArray("\x01\xfe\xff\x65\xe5\x67\x2c", 7), "\u65e5\u672c"},
       {QByteArray("\x02\x65\xe5\x67\x2c", 5), "\u65e5\u672c"},
       {QByteArray("\x03\xe6\x97\xa5\xe6\x9c\xac\0", 8), "\u65e5\u672c"},
+      // Several values, NUL between them (version 2.4), each UTF-16 one with its own byte-order mark.
+      {QByteArray("\0Alpha\0Beta", 11), "Alpha / Beta"},
+      {QByteArray("\x01\xff\xfe" "A\0l\0p\0h\0a\0\0\0\xff\xfe" "B\0e\0t\0a\0\0\0", 27), "Alpha / Beta"},
+      {QByteArray("\x02\0A\0l\0p\0h\0a\0\0\0B\0e\0t\0a", 21), "Alpha / Beta"},
+      {QByteArray("\x03" "Alpha\0Beta\0", 12), "Alpha / Beta"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(readBytes(Tag(Frame("TIT2", c.body), 3) + Audio()).Title(), c.text);

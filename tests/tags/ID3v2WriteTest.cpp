@@ -230,8 +230,16 @@ TEST(ID3v2Write, TagIsReplacedOnlyWhereItsEndIsKnown) {
       Tag(QByteArray("\0\0\x01\x3a", 4) + QByteArray(6, '\0') + title, 3, 200 - 25, 0x40);
   ASSERT_EQ(stretchedExtended.mid(6, 4), QByteArray("\0\0\x01\x48", 4));
   constexpr qint64 kRefused = -1;
-  // samples: what the file decodes to, 0 when it is no real audio.
-  struct Case { std::string name; QByteArray file; qint64 end; QString shownTitle; size_t samples = 0; };
+  // samples: what the file decodes to, 0 when it is no real audio; kept:
+  // frames the new tag holds as they were.
+  struct Case {
+    std::string name;
+    QByteArray file;
+    qint64 end;
+    QString shownTitle;
+    size_t samples = 0;
+    QByteArrayList kept = {};
+  };
   std::vector<Case> cases = {
       {"size 7F 7F 7F 7F", withSize(Tag(title, 3, 100), "\x7f\x7f\x7f\x7f"), kRefused, "Kept"},
       {"version 2.4, size past the end", withSize(Tag(Frame("TIT2", QByteArray("\3Kept", 5), 4), 4, 100), "\0\x40\0\0"),
@@ -259,6 +267,21 @@ TEST(ID3v2Write, TagIsReplacedOnlyWhereItsEndIsKnown) {
   for (const QByteArray& tag : {plainSized, overlongComment}) ASSERT_EQ(tag.mid(6, 4), QByteArray("\0\0\x02\x0a", 4));
   cases.push_back({"version 2.4 frame with a plain size", plainSized + Audio(), 276, "Kept"});
   cases.push_back({"version 2.2 comment past the end", overlongComment + Audio(), 276, "Kept"});
+  // A version 2.4 title of 152 UTF-16 characters with a plain size (00 00 01
+  // 33, 307 bytes) that also reads as a synchsafe 179, which ends on a zero
+  // inside the text; behind it frames with plain and synchsafe sizes.
+  QByteArray longTitle("\x01\xfe\xff", 3);
+  QString letters;
+  for (int i = 0; i < 152; ++i) {
+    letters += QChar('a' + i % 26);
+    longTitle.append('\0').append(char('a' + i % 26));
+  }
+  const QByteArray plainPicture = Frame("APIC", QByteArray("\0image/png\0\x03\0", 13) + QByteArray(287, '\x89'));
+  const QByteArray track = Frame("TRCK", QByteArray("\0" "7", 2));
+  const QByteArray plainTitled = Tag(Frame("TIT2", longTitle) + track + plainPicture, 4, 20);
+  ASSERT_EQ(plainTitled.mid(14, 4), QByteArray("\0\0\x01\x33", 4));
+  cases.push_back({"version 2.4 plain sizes, a synchsafe reading on a zero", plainTitled + Audio(), plainTitled.size(),
+                   letters, 0, {track, plainPicture}});
   // Tags without padding in front of encoder output whose first frame, the
   // Info frame, states the encoder delay and padding; the text frame is long
   // enough for its synchsafe and plain sizes to differ. With the longer
@@ -276,6 +299,25 @@ TEST(ID3v2Write, TagIsReplacedOnlyWhereItsEndIsKnown) {
                              std::to_string(n), tag + encoded, tag.size(), QString(titleLength, 'K'), samples});
       }
     }
+  }
+  // Older tags (size 00 00 08 00) in front of encoder output whose standard
+  // size ends inside a frame, on bytes that read as an audio frame header: a
+  // sync in a picture, a UTF-16 byte-order mark in a comment.
+  const QString lame = LameFile(d, "-b192");
+  const size_t samples = DecodePcm(lame).size();
+  QByteArray cover(1500, '\x89');
+  cover.replace(1034 - 10 - title.size() - 10 - 14, 4, QByteArray("\xff\xfb\x90\x64", 4));
+  const QByteArray picture = Frame("APIC", QByteArray("\0image/jpeg\0\x03\0", 14) + cover);
+  QByteArray utf16Text("\x01" "eng\xff\xfe\0\0\xff\xfe", 10);
+  for (int i = 0; i < 100; ++i) utf16Text.append("A\0", 2);
+  const QByteArray note = Frame("COMM", utf16Text);
+  const QByteArray filler = Frame("PRIV", QByteArray(1034 - 10 - title.size() - 10 - 10 - 8, 'p'));
+  const std::pair<std::string, QByteArray> inside[] = {{"a picture", picture}, {"a comment", filler + note}};
+  for (const auto& [where, frames] : inside) {
+    const QByteArray older = LegacyTag(title + frames);
+    ASSERT_EQ(older.mid(6, 4), QByteArray("\0\0\x08\0", 4));
+    ASSERT_EQ(uchar(older[1034]), 0xff);
+    cases.push_back({"older tag, standard size inside " + where, older + Read(lame), 2048, "Kept", samples, {frames}});
   }
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -295,6 +337,7 @@ TEST(ID3v2Write, TagIsReplacedOnlyWhereItsEndIsKnown) {
       continue;
     }
     EXPECT_EQ(bytes.mid(tagLength(bytes)), c.file.mid(c.end));
+    for (const QByteArray& frame : c.kept) EXPECT_TRUE(bytes.left(tagLength(bytes)).contains(frame)) << frame.left(4).data();
     if (c.samples) {
       EXPECT_EQ(DecodePcm(path).size(), c.samples);
     }

@@ -8,6 +8,7 @@
 
 #include "FileSizeLimit.h"
 #include "ScriptedUi.h"
+#include "SmallDisk.h"
 #include "TagFixtures.h"
 #include "TestEnv.h"
 #include "core/mdlModes.h"
@@ -244,19 +245,59 @@ TEST_F(MP3TagsEditor, FailuresAreShownWithTheirNumber) {
   apply(f);
   EXPECT_EQ(lastMessage(), "Done.");
 
-  const QString path = taggedFile("Two", 17);
-  f.cboID3->setCurrentIndex(1);
-  f.sSourceFile->setText(path);
-  f.LoadTagsFromFile(path);
-  f.txtLyric->setPlainText(QString(5000, 'x'));
-  const QByteArray before = Read(path);
-  {
-    FileSizeLimit limit(before.size());
-    apply(f);
+  // A rewrite that finds no room fails before either tag is written: ID3v2
+  // alone (1), and both (2).
+  for (int version : {1, 2}) {
+    const QString path = taggedFile("Two", 17);
+    f.cboID3->setCurrentIndex(version);
+    f.sSourceFile->setText(path);
+    f.LoadTagsFromFile(path);
+    f.txtTitle->setText("New");
+    f.txtLyric->setPlainText(QString(5000, 'x'));
+    const QByteArray before = Read(path);
+    {
+      FileSizeLimit limit(before.size());
+      apply(f);
+    }
+    EXPECT_TRUE(lastMessage().endsWith(")")) << version;
+    EXPECT_NE(lastMessage(), "Done.");
+    EXPECT_EQ(Read(path), before) << version;
   }
-  EXPECT_TRUE(lastMessage().endsWith(")"));
-  EXPECT_NE(lastMessage(), "Done.");
+}
+
+TEST_F(MP3TagsEditor, FullDiskLeavesBothTagsAsTheyWere) {
+  const SmallDisk small(dir, 16 << 10);
+  if (!small.Mounted()) GTEST_SKIP() << "no small disk can be mounted here";
+  const QString path = Write(dir, "song.mp3", Tag(Frame("TIT2", QByteArray("\0Two", 4)), 3, 50) + Audio(20) +
+                                                  V1Block("One", 4, 17));
+  const QByteArray before = Read(path);
+  ASSERT_EQ(before.size(), 74 + 20 * 417 + 128);
+  auto& f = open(path);
+  f.txtTitle->setText("New");
+  apply(f);
+  EXPECT_TRUE(lastMessage().endsWith(")")) << lastMessage().toStdString();
   EXPECT_EQ(Read(path), before);
+}
+
+TEST_F(MP3TagsEditor, ApplyWithoutEditsKeepsMultiValuedTexts) {
+  // Version 2.4 text frames hold several values, NUL between them; the
+  // frame is written back as its version 2.3 form.
+  const QByteArray utf16("\x01\xff\xfe" "A\0l\0p\0h\0a\0\0\0\xff\xfe" "B\0e\0t\0a\0", 25);
+  const struct { QByteArray body; QByteArray written; } cases[] = {
+      {QByteArray("\0Alpha\0Beta", 11), QByteArray("\0Alpha\0Beta", 11)},
+      {utf16, utf16},
+      {QByteArray("\x03" "Alpha\0Beta", 11), utf16},
+  };
+  for (const auto& c : cases) {
+    const QByteArray frames = Frame("TPE1", c.body, 4) + Frame("TIT2", QByteArray("\0Two", 4), 4);
+    const QString path = Write(dir, "multi.mp3", Tag(frames, 4, 50) + Audio() + V1Block("One", 4, 17));
+    auto& f = open(path);
+    EXPECT_EQ(f.txtArtist->text(), "Alpha / Beta");
+    apply(f);
+    ASSERT_EQ(lastMessage(), "Done.");
+    EXPECT_TRUE(Read(path).contains(Frame("TPE1", c.written))) << c.written.toHex().toStdString();
+    EXPECT_EQ(Read(path).right(Audio().size() + 128).left(Audio().size()), Audio());
+  }
 }
 
 TEST_F(MP3TagsEditor, CloseUnloads) {

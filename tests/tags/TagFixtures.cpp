@@ -2,13 +2,18 @@
 
 #include <QFile>
 
+#include "backend/audio/MpegFrames.h"
+
 namespace TagFixtures {
 
-QByteArray Audio(int frames) {
+QByteArray Audio(int frames, uint32_t header) {
+  MpegFrame stated;
+  if (!ReadMpegHeader(header, &stated)) return {};
   QByteArray out;
   for (int f = 0; f < frames; ++f) {
-    QByteArray frame("\xFF\xFB\x90\x00", 4);
-    for (int i = 4; i < 417; ++i) frame.append(char((i * 7 + f * 13) & 0xFF));
+    QByteArray frame;
+    for (int shift : {24, 16, 8, 0}) frame.append(char(header >> shift));
+    for (int i = 4; i < stated.bytes; ++i) frame.append(char((i * 7 + f * 13) & 0xFF));
     out += frame;
   }
   return out;

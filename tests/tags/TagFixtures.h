@@ -5,9 +5,9 @@
 #include <QString>
 
 namespace TagFixtures {
-// n MPEG-1 Layer III frames (128 kbit/s, 44.1 kHz), their bytes numbered so a
-// moved or changed byte shows.
-QByteArray Audio(int frames = 4);
+// n MPEG audio frames of the header's stream (by default MPEG-1 Layer III,
+// 128 kbit/s, 44.1 kHz), their bytes numbered so a moved or changed byte shows.
+QByteArray Audio(int frames = 4, uint32_t header = 0xFFFB9000u);
 // A version 2.3 or 2.4 frame; sizes plain for 2.3, synchsafe for 2.4.
 QByteArray Frame(const QByteArray& id, const QByteArray& body, int version = 3, uint16_t flags = 0);
 // "ID3", version, flags and the standard synchsafe size of frames + padding.

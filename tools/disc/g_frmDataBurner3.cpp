@@ -60,7 +60,7 @@ constexpr long kBytesPerSecondAt1x = 176;  // KB/s of a 1x audio CD
 
 }  // namespace
 
-g_frmDataBurner3::g_frmDataBurner3() : TaskWindow(dataBurnerLook()), m_staging(ProgramFolder() + "/datacdtmp") {
+g_frmDataBurner3::g_frmDataBurner3() : TaskWindow(dataBurnerLook()), m_staging(RunFolder::SharedFolder(RunFolder::Place::Staging)) {
   setObjectName("g_frmDataBurner3");
   cAudioConverter1 = new cAudioConverter(this);
   cAudioDataBurner1 = new cAudioDataBurner(this);

@@ -439,12 +439,10 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
     return dir + "/" + name;
   };
   const QByteArray wav = Read(WriteWav(dir + "/good.wav", 44100, 2, 16, 2.0));
-  const QByteArray mp3 = Read(Encode(dir + "/good.wav", dir + "/good.mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}));
   const QStringList inputs = {
       write("noise.wav", noise),
       write("text.mp3", "This is not audio at all.\n"),
       write("empty.ogg", QByteArray()),
-      write("truncated.mp3", mp3.left(mp3.size() / 3)),
       write("header_only.wav", wav.left(44)),
       // A rate no audio file has (1 GHz, 4 channels): refused at once instead
       // of building a resampler of gigabytes for a minute while Abort waits.
@@ -463,7 +461,7 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
     EXPECT_EQ(w.errorCode, AudioErrInput) << in.toStdString();
     EXPECT_TRUE(w.errorText.contains(in)) << w.errorText.toStdString();
     EXPECT_TRUE(FilesIn(dir + "/out").isEmpty()) << in.toStdString();
-    if (!in.contains("truncated") && !in.contains("header_only")) {
+    if (!in.contains("header_only")) {
       EXPECT_NE(cAudioConverter().OpenSource(in), 0);
     }
   }

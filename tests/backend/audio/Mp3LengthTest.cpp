@@ -1,11 +1,12 @@
-// The length of an MP3 that states none is counted from its frame headers,
-// and one an Info frame states loses the encoder's delay and padding its LAME
-// tag states: the probe gives the length and rate a full decode gives, for
-// every layer, rate, damage and writer, and stops when asked.
+// The length of an MP3 is counted from its frame headers, whatever an Info
+// frame states, and loses the encoder's delay and padding its LAME tag states:
+// the probe and the full open give the length and rate a full decode gives,
+// for every layer, rate, damage and writer, and the probe stops when asked.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QtEndian>
 #include <atomic>
 #include <thread>
 
@@ -59,6 +60,22 @@ QByteArray SilentLayerOne(int frames) {
 QByteArray WithInserted(const QByteArray& bytes, double share, const QByteArray& piece) {
   const qsizetype at = qsizetype(bytes.size() * share);
   return bytes.left(at) + piece + bytes.mid(at);
+}
+
+// The file's bytes with the frame count its Xing/Info frame states changed.
+QByteArray WithStatedFrames(QByteArray bytes, const std::function<quint32(quint32)>& count) {
+  qsizetype at = bytes.indexOf("Info");
+  if (at < 0 || at > 200) at = bytes.indexOf("Xing");
+  EXPECT_TRUE(at > 0 && at < 200 && (bytes[at + 7] & 1));
+  uchar* field = reinterpret_cast<uchar*>(bytes.data() + at + 8);
+  qToBigEndian(count(qFromBigEndian<quint32>(field)), field);
+  return bytes;
+}
+// An ID3v2 tag with a title.
+QByteArray Id3v2Tag() {
+  const QByteArray title = QByteArray("\0Title", 6);
+  QByteArray frame = "TIT2" + QByteArray("\0\0\0", 3) + char(title.size()) + QByteArray(2, '\0') + title;
+  return QByteArray("ID3\x03\0\0\0\0\0", 9) + char(frame.size()) + frame;
 }
 
 struct Expected {
@@ -147,6 +164,39 @@ const LengthCase kLengthCases[] = {
      }},
     {"FfmpegCbrInfo", [](const QString& d) { return Ffmpeg(d, {"-b:a", "128k"}); }},
     {"FfmpegVbrInfo", [](const QString& d) { return Ffmpeg(d, {"-q:a", "4"}); }},
+    // A count the bytes do not back is not taken.
+    {"InfoCountHuge",
+     [](const QString& d) {
+       const QByteArray cbr = ReadAll(LameWithInfo(d, "cbr", 44100, 2.0, {"-b", "128"}));
+       return Write(d + "/huge.mp3", WithStatedFrames(cbr, [](quint32) { return 0x7FFFFFFFu; }));
+     }},
+    {"InfoCountHalved",
+     [](const QString& d) {
+       const QByteArray cbr = ReadAll(LameWithInfo(d, "cbr", 44100, 3.0, {"-b", "128"}));
+       return Write(d + "/half.mp3", WithStatedFrames(cbr, [](quint32 n) { return n / 2; }));
+     }},
+    {"XingCountHalved",
+     [](const QString& d) {
+       const QByteArray vbr = ReadAll(LameWithInfo(d, "vbr", 44100, 3.0, {"-V", "2"}));
+       return Write(d + "/half.mp3", WithStatedFrames(vbr, [](quint32 n) { return n / 2; }));
+     }},
+    {"InfoFileCutShort",
+     [](const QString& d) {
+       const QByteArray cbr = ReadAll(LameWithInfo(d, "long", 44100, 20.0, {"-b", "128"}));
+       return Write(d + "/cut.mp3", cbr.left(200000));
+     }},
+    // Where FFmpeg has only a bit rate estimate, the frames are counted.
+    {"ZerosThenId3v2",
+     [](const QString& d) {
+       return Write(d + "/zerostag.mp3",
+                    QByteArray(70000, '\0') + Id3v2Tag() + ReadAll(Lame(d, "vbr", 44100, 2.0, {"-V", "2"})));
+     }},
+    {"AdtsAacNamedMp3",
+     [](const QString& d) {
+       const QString aac = Encode(WriteWav(d + "/in.wav", 44100, 2, 16, 2.0), d + "/in.aac", {"-c:a", "aac", "-f", "adts"});
+       QFile::rename(aac, d + "/aac.mp3");
+       return d + "/aac.mp3";
+     }},
 };
 class Mp3Length : public ::testing::TestWithParam<LengthCase> {};
 }  // namespace
@@ -160,6 +210,10 @@ TEST_P(Mp3Length, ProbeGivesTheRateAndLengthOfAFullDecode) {
   EXPECT_EQ(probe.info.sampleRate, expected.rate);
   EXPECT_EQ(probe.info.channels, expected.channels);
   EXPECT_NEAR(double(probe.info.durationMs), expected.ms, 1.0);
+  AudioDecoder full;  // as the player and the audio-CD writer's plan open it
+  QString error;
+  ASSERT_TRUE(full.Open(path, &error)) << error.toStdString();
+  EXPECT_NEAR(double(full.Info().durationMs), expected.ms, 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Mp3Files, Mp3Length, ::testing::ValuesIn(kLengthCases),

@@ -1,8 +1,8 @@
 // Jobs worked ahead: those that hang in a read (a stalled network share, a
 // scratched disc) are never waited for and leave no file, even at the
 // program's exit; what waits ahead stays bounded however long the list; and a
-// row's own failure or a want of open files ends each row as one at a time
-// would.
+// row's own failure or a want of open files or of room ends each row as one
+// at a time would.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -19,7 +19,9 @@
 #include <unistd.h>
 
 #include "AudioFixtures.h"
+#include "GermanLocale.h"
 #include "JobWatcher.h"
+#include "SmallDisk.h"
 #include "TestEnv.h"
 #include "backend/audio/WorkAhead.h"
 
@@ -153,6 +155,17 @@ class DescriptorsUsedUp {
   std::vector<int> taken_;
 };
 
+// Takes the room a disk has left, to the last byte, while the file is there.
+bool TakeTheRoom(const QString& file) {
+  QFile f(file);
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+  const QByteArray block(64 << 10, 'x');
+  for (qint64 n = block.size(); n > 0; n /= 2)
+    while (f.write(block.constData(), n) == n) {
+    }
+  return true;
+}
+
 class NoJob : public cAudioJobControl {
  public:
   using cAudioJobControl::StartTurn;
@@ -260,6 +273,55 @@ TEST_F(WorkAhead, RunningOutOfOpenFilesIsNoDamageAndIsRetriedAtTheTurn) {
   EXPECT_FALSE(alone[0].contains("damaged")) << alone[0].toStdString();
   EXPECT_EQ(RunTurns(c, outputs), QStringList(3, "Done"));
   EXPECT_EQ(DecodePcm(outputs.back()), DecodePcm(in));
+}
+
+// Rows worked ahead onto a full disk convert at their turns once there is
+// room again, in each kind of writer (our APE encoder, FFmpeg's, LAME's),
+// under a locale whose system messages are not English.
+TEST_F(WorkAhead, RunningOutOfRoomIsRetriedAtTheTurnInAnyLanguage) {
+  const GermanLocale german;
+  ASSERT_TRUE(german.Active() || !GermanLocale::Buildable()) << german.Problem().toStdString();
+  if (!german.Active()) GTEST_SKIP() << german.Problem().toStdString();
+  const QString in = WriteWav(TestEnv::FreshDir("noroom") + "/in.wav", 44100, 2, 16, 0.5, Signal::Ramp);
+  const QString disk = TestEnv::FreshDir("noroom_disk");
+  const SmallDisk small(disk, 2 << 20);
+  if (!small.Mounted()) GTEST_SKIP() << "no small disk can be mounted here";
+  struct Case {
+    const char* ext;
+    std::function<void(cAudioConverter&)> format;
+    bool lossless;
+  } cases[] = {
+      {"ape", [](cAudioConverter& c) { c.SetDestinationFormat(DestApe), c.SetApeLevel(1); }, true},
+      {"wav", [](cAudioConverter& c) { c.SetDestinationFormat(DestWav), c.SetWavFormat({44100, 2, 16}); }, true},
+      {"mp3",
+       [](cAudioConverter& c) {
+         Mp3FormatRecord mp3;
+         mp3.Bitrate = 128, mp3.SampleRate = 44100, mp3.Quality = 5;
+         c.SetDestinationFormat(DestMp3), c.SetMp3Format(mp3);
+       },
+       false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.ext);
+    for (const QString& file : FilesIn(disk)) QFile::remove(disk + "/" + file);
+    cAudioConverter::SetWorkAheadThreads(2);
+    cAudioConverter c;
+    k.format(c);
+    c.SetInputFile(in);
+    QStringList outputs;
+    for (int i = 1; i <= 3; ++i) outputs << QString("%1/%2.%3").arg(disk).arg(i).arg(k.ext);
+    ASSERT_TRUE(TakeTheRoom(disk + "/filler"));
+    for (const QString& output : outputs) {
+      c.SetOutputFile(output);
+      ASSERT_TRUE(c.PrepareAhead());
+    }
+    ASSERT_TRUE(cAudioConverter::WaitForStoppedJobs(60000));
+    QFile::remove(disk + "/filler");
+    EXPECT_EQ(RunTurns(c, outputs), QStringList(3, "Done"));
+    const std::vector<int16_t> pcm = DecodePcm(in), out = DecodePcm(outputs.back());
+    if (k.lossless) EXPECT_EQ(out, pcm);
+    else EXPECT_GE(out.size(), pcm.size());
+  }
 }
 
 // A row that fails on its own (its output is its source, its folder cannot

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <memory>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,24 @@ bool crashedRun(const QString& shared) {
   int status = 0;
   return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+bool link(const QString& target, const QString& path) {
+  return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) == 0;
+}
+
+// A user's folder with a file and a sub-folder with a file.
+QString userFolder(const QString& name) {
+  const QString dir = TestEnv::FreshDir(name);
+  return writeFile(dir + "/a.mp3") && QDir(dir).mkdir("sub") && writeFile(dir + "/sub/b.mp3") ? dir : QString();
+}
+
+// Whose the file is, the link itself when it is one; -1 when it is not there.
+long ownerOf(const QString& path) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? long(st.st_uid) : -1;
+}
+
+bool giveAway(const QString& path) { return ::lchown(QFile::encodeName(path).constData(), 65534, 65534) == 0; }
 }  // namespace
 
 // Two runs share a folder: each removes only its own run folder; a crashed
@@ -62,4 +81,44 @@ TEST(RunFolder, RunsKeepOutOfEachOthersFilesAndSweepOnlyCrashedRuns) {
   first.reset();
   EXPECT_EQ(entries(shared), users);
   EXPECT_EQ(entries(shared + "/keep"), QStringList{"a.mp3"});
+}
+
+// What a sweep finds where a crashed run's folder would be is removed without
+// following a symbolic link: a link in the folder's place, beside a lock file
+// anyone could have put there, or one inside a run folder, never costs the
+// folder it points to a file.
+TEST(RunFolder, ASweepNeverFollowsASymbolicLink) {
+  const QString shared = TestEnv::FreshDir("shared_links");
+  const QString pointedTo = userFolder("pointed_to"), linkedInside = userFolder("linked_inside");
+  ASSERT_FALSE(pointedTo.isEmpty() || linkedInside.isEmpty());
+  ASSERT_TRUE(link(pointedTo, shared + "/.tessory-run-zzzzzzzz") && writeFile(shared + "/.tessory-run-zzzzzzzz.lock"));
+  const QString crashed = shared + "/.tessory-run-yyyyyyyy";
+  ASSERT_TRUE(QDir().mkpath(crashed) && writeFile(crashed + ".lock") && writeFile(crashed + "/staged.mp3") &&
+              link(linkedInside, crashed + "/linked") && link(linkedInside + "/sub", crashed + "/linked_sub"));
+
+  RunFolder::Sweep(shared);
+  for (const QString& dir : {pointedTo, linkedInside}) {
+    SCOPED_TRACE(dir.toStdString());
+    EXPECT_EQ(entries(dir).join(" ").toStdString(), "a.mp3 sub");
+    EXPECT_EQ(entries(dir + "/sub").join(" ").toStdString(), "b.mp3");
+  }
+  EXPECT_FALSE(QFileInfo::exists(crashed) || QFileInfo(crashed).isSymLink());
+}
+
+// A sweep removes only what the running user owns: another user's run folder
+// and lock stay, and so does another user's file in a crashed run's folder,
+// with the folder that holds it.
+TEST(RunFolder, ASweepLeavesWhatAnotherUserOwns) {
+  const QString shared = TestEnv::FreshDir("shared_owners");
+  const QString theirs = shared + "/.tessory-run-tttttttt", mine = shared + "/.tessory-run-mmmmmmmm";
+  ASSERT_TRUE(QDir().mkpath(theirs) && writeFile(theirs + ".lock") && writeFile(theirs + "/a.mp3"));
+  ASSERT_TRUE(QDir().mkpath(mine) && writeFile(mine + ".lock") && writeFile(mine + "/theirs.mp3") &&
+              writeFile(mine + "/mine.mp3"));
+  if (!giveAway(theirs) || !giveAway(theirs + ".lock") || !giveAway(mine + "/theirs.mp3"))
+    GTEST_SKIP() << "files cannot be given to another user here";
+
+  RunFolder::Sweep(shared);
+  EXPECT_EQ(entries(theirs).join(" ").toStdString(), "a.mp3");
+  EXPECT_EQ(ownerOf(theirs + ".lock"), 65534);
+  EXPECT_EQ(entries(mine).join(" ").toStdString(), "theirs.mp3");
 }

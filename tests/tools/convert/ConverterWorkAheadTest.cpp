@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QThread>
 
+#include "GermanLocale.h"
 #include "platform/audio/cAudioConverter.h"
 #include "SmallDisk.h"
 #include "settings/FormControls.h"
@@ -193,6 +194,61 @@ TEST_F(ConverterWorkAhead, AFullDiskFailsTheRowsOfOneWorker) {
   EXPECT_EQ(log.mid(0, 3), QStringList(3, "Done."));
   EXPECT_EQ(log.filter("Error: Cannot write " + disk).size(), 3);
   EXPECT_EQ(seen.at(1).files, QStringList({"a.mp3", "b.mp3", "c.mp3"}));
+}
+
+// Eight rows on two workers, every other one over an existing output twice
+// its size, on a disk with room for the eight outputs and two more: one row
+// at a time fits, rows worked ahead run out of room. They convert again at their turns,
+// so that every row is done, in our APE writer as in LAME's, under a locale
+// whose system messages are not English.
+TEST_F(ConverterWorkAhead, RowsShortOfRoomAheadAreDoneAtTheirTurnsInAnyLanguage) {
+  const GermanLocale german;
+  ASSERT_TRUE(german.Active() || !GermanLocale::Buildable()) << german.Problem().toStdString();
+  if (!german.Active()) GTEST_SKIP() << german.Problem().toStdString();
+  QStringList names;
+  for (char c = 'a'; c <= 'h'; ++c) names << QString("%1.wav").arg(c);
+  for (const QString& n : names) WriteWav(media + "/" + n, 44100, 2, 16, 4.0);
+  AddItems(names);
+  ASSERT_EQ(main->cGrid1->Rows(), 8);
+  for (const auto& [listText, ext] : {std::pair{"APE - Monkey 's Audio (*.ape)", "ape"}, std::pair{kMp3, "mp3"}}) {
+    SCOPED_TRACE(ext);
+    auto run = [&] {
+      WithConverter([&](g_frmConverter& w) {
+        ASSERT_TRUE(FormControls::SelectText(w.cboTargetFormat, listText));
+        w.chkOverWrite->setChecked(true);
+        Convert(w);
+        EXPECT_EQ(Messages(w).filter(QRegularExpression("^(Done|Error)")), QStringList(8, "Done."));
+      });
+    };
+    cAudioConverter::SetWorkAheadThreads(1);
+    out = TestEnv::FreshDir(QString("room_%1").arg(ext));
+    run();
+    const QString written = out;
+    const QStringList files = OutFiles();
+    ASSERT_EQ(files.size(), 8);
+    // Each file takes whole pages of the disk.
+    auto pages = [](qint64 bytes) { return (bytes + 4095) / 4096 * 4096; };
+    qint64 room = 0, largest = 0;
+    for (const QString& file : files) {
+      room += pages(QFileInfo(written + "/" + file).size());
+      largest = std::max(largest, pages(QFileInfo(written + "/" + file).size()));
+    }
+    cAudioConverter::SetWorkAheadThreads(2);
+    // Which rows run short, and where in their writing, differs from run to run.
+    for (int round = 0; round < 3; ++round) {
+      SCOPED_TRACE(round);
+      out = TestEnv::FreshDir(QString("full_%1").arg(ext));
+      const SmallDisk small(out, long(room + 2 * largest));
+      if (!small.Mounted()) GTEST_SKIP() << "no small disk can be mounted here";
+      for (int i = 1; i < files.size(); i += 2)
+        WriteBytes(out + "/" + files[i], QByteArray(QFileInfo(written + "/" + files[i]).size() * 2, 'o'));
+      run();
+      EXPECT_EQ(OutFiles(), files);
+      for (const QString& file : files)
+        EXPECT_TRUE(FileBytes(out + "/" + file) == FileBytes(written + "/" + file)) << file.toStdString();
+      EXPECT_TRUE(cAudioConverter::WaitForStoppedJobs(60000));
+    }
+  }
 }
 
 // Two items whose names differ only in case: the second's turn names it
