@@ -73,15 +73,47 @@ int PcmBitsOf(AVSampleFormat format, int bitsPerSample) {
   }
 }
 
+// An MP3 frame's data may begin up to 511 (MPEG-1) or 255 (MPEG-2 and 2.5)
+// bytes before its header, in the data of the frames before it. The fewest
+// data bytes a frame carries are those of the version's lowest bit rate at
+// the stream's rate, less the header, a CRC and the side information of two
+// channels: one byte at 24 kHz. The decoder needs the frames holding all of
+// that reach, then one more for its transform's overlap and one for its
+// synthesis filter.
+int64_t Mp3PrerollSamples(int rate) {
+  const bool mpeg1 = rate >= 32000;
+  const int reach = mpeg1 ? 511 : 255;
+  const int frameBytes = (mpeg1 ? 144000 * 32 : 72000 * 8) / rate;
+  const int dataBytes = std::max(frameBytes - 4 - 2 - (mpeg1 ? 32 : 17), 1);
+  const int64_t frames = (reach + dataBytes - 1) / dataBytes + 2;
+  return frames * (mpeg1 ? 1152 : 576);
+}
+
 // A lossy decoder needs the frames before a seek point to rebuild its state
-// (overlapping transforms, an MP3 frame's data reaching back up to 511 bytes,
-// that is several frames at a low bit rate); decoding them and dropping their
-// samples makes a range equal the same samples of a whole-file decode.
+// (overlapping transforms, an MP3 frame's data reaching back over several
+// frames); decoding them and dropping their samples makes a range equal the
+// same samples of a whole-file decode.
 int64_t PrerollSamples(const AVCodecContext* codec) {
   if (IsPcmCodec(codec->codec_id)) return 0;
+  if (codec->codec_id == AV_CODEC_ID_MP3) return Mp3PrerollSamples(codec->sample_rate);
   constexpr int kFrames = 10;
   const int64_t frames = int64_t(codec->frame_size > 0 ? codec->frame_size : 2048) * kFrames;
   return std::max<int64_t>(frames, codec->seek_preroll);
+}
+
+// ADPCM in WAV is stamped by its byte position over a byte rate the header
+// states only roughly, not by whole blocks; other ADPCM (VOX's, QuickTime's)
+// and GSM carry their state from the file's start. No seek lands exactly in
+// these: a range is read from the beginning, its position counted in samples
+// from there.
+bool ReadsFromTheStart(AVCodecID id) {
+  const bool adpcm = id >= AV_CODEC_ID_ADPCM_IMA_QT && id < AV_CODEC_ID_AMR_NB;
+  return adpcm || id == AV_CODEC_ID_GSM || id == AV_CODEC_ID_GSM_MS;
+}
+
+// Each block of these starts the decoder afresh.
+bool HasIndependentBlocks(AVCodecID id) {
+  return id == AV_CODEC_ID_ADPCM_IMA_WAV || id == AV_CODEC_ID_ADPCM_MS;
 }
 
 QString ImplausibleFormat(const QString& path, const AVCodecParameters* par) {
@@ -155,6 +187,7 @@ struct AudioDecoder::Impl {
   const std::atomic<bool>* stop = nullptr;  // ends a probe's frame count
   bool readAhead = false;  // the header look read frames
   int64_t PositionOf(int64_t ts, const AVFrame& f) const;
+  bool PassOver(const AVPacket& p);
 
   ~Impl() {
     swr_free(&swr);
@@ -467,12 +500,22 @@ void AudioDecoder::Impl::FindOrigin() {
 // frame and the origin; where a whole number of frames of this frame's size
 // from the origin lies within that tick, the frame starts there.
 int64_t AudioDecoder::Impl::PositionOf(int64_t ts, const AVFrame& f) const {
-  const int64_t position = av_rescale_q(ts - origin, st->time_base, AVRational{1, f.sample_rate}) * samplesPerTick;
+  const int64_t position = av_rescale_q(ts - origin, st->time_base, AVRational{1, f.sample_rate});
   const bool coarse = int64_t(st->time_base.num) * f.sample_rate > st->time_base.den;
   if (!coarse || f.nb_samples <= 0) return position;
   const int64_t tick = av_rescale_q_rnd(1, st->time_base, AVRational{1, f.sample_rate}, AV_ROUND_UP);
   const int64_t onGrid = llround(double(position) / f.nb_samples) * f.nb_samples;
   return std::abs(onGrid - position) <= tick ? onGrid : position;
+}
+
+// Blocks wholly before the start, where each block stands alone, are passed
+// over undecoded and counted by their samples.
+bool AudioDecoder::Impl::PassOver(const AVPacket& p) {
+  if (!havePosition || !HasIndependentBlocks(codec->codec_id)) return false;
+  const int samples = av_get_audio_frame_duration2(st->codecpar, p.size);
+  if (samples <= 0 || position + samples > startSample) return false;
+  position += samples;
+  return true;
 }
 
 bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start, double length, QString* error) {
@@ -499,14 +542,15 @@ bool AudioDecoder::Start(int outRate, int outChannels, int outBits, double start
   d->draining = d->finished = false;
   d->decodedFrames = 0;
   if (rewind) {
-    const int64_t from = std::max<int64_t>(d->startSample - PrerollSamples(d->codec), 0);
-    const int64_t ts =
-        av_rescale_q(from / d->samplesPerTick, AVRational{1, inRate}, d->st->time_base) + d->origin;
+    const bool fromStart = ReadsFromTheStart(d->codec->codec_id);
+    const int64_t from = fromStart ? 0 : std::max<int64_t>(d->startSample - PrerollSamples(d->codec), 0);
+    const int64_t ts = av_rescale_q(from, AVRational{1, inRate}, d->st->time_base) + d->origin;
     if (av_seek_frame(d->fmt, d->st->index, ts, AVSEEK_FLAG_BACKWARD) < 0) {
       // Unseekable: read from the beginning and drop what lies before the start.
       avformat_seek_file(d->fmt, d->st->index, INT64_MIN, 0, 0, 0);
     }
     avcodec_flush_buffers(d->codec);
+    d->havePosition = fromStart;
   }
   swr_free(&d->swr);
   return true;
@@ -612,7 +656,7 @@ int AudioDecoder::Read(QString* error) {
       return failed("The file " + m.path + " cannot be read (" + AvErrorText(r) + ").");
     }
     if (m.pkt->stream_index == m.st->index) {
-      r = avcodec_send_packet(m.codec, m.pkt);
+      r = m.PassOver(*m.pkt) ? 0 : avcodec_send_packet(m.codec, m.pkt);
       // A damaged packet is skipped; the length check below catches real damage.
       if (r < 0 && r != AVERROR(EAGAIN) && r != AVERROR_INVALIDDATA) {
         av_packet_unref(m.pkt);

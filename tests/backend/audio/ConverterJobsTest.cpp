@@ -9,11 +9,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QtEndian>
 #include <algorithm>
 #include <csignal>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "AudioFixtures.h"
@@ -30,10 +32,11 @@ void ToWav(cAudioConverter& c, int rate, int channels) {
   c.SetWavFormat({rate, int16_t(channels), 16});
 }
 
-// Converts a range (whole seconds, -1 for none) of in to a 44.1 kHz stereo WAV
-// and serves events until the job has ended.
-void ConvertRange(cAudioConverter& c, JobWatcher& w, const QString& in, long start, long length, const QString& out) {
-  ToWav(c, 44100, 2);
+// Converts a range (seconds, -1 for none) of in to a 16-bit WAV (44.1 kHz
+// stereo unless asked otherwise) and serves events until the job has ended.
+void ConvertRange(cAudioConverter& c, JobWatcher& w, const QString& in, double start, double length, const QString& out,
+                  int rate = 44100, int channels = 2) {
+  ToWav(c, rate, channels);
   c.SetInputFile(in);
   c.SetRangeStart(start);
   c.SetRangeLength(length);
@@ -101,36 +104,89 @@ TEST(ConverterJobs, RangeOfACompressedSourceHasTheAskedLength) {
 }
 
 // A range of a compressed source holds exactly the samples a whole-file
-// decode has at that place: the decoder is warmed up before the range starts.
+// decode has at that place, whatever the codec's state reaches back to or
+// however its container stamps the packets.
 TEST(ConverterJobs, RangeOfACompressedSourceEqualsTheWholeFileDecode) {
   const QString dir = TestEnv::FreshDir("range_exact");
   const QString wav = WriteWav(dir + "/in.wav", 44100, 2, 16, 5.0);
-  struct ExactCase {
-    const char* name;
-    QStringList args;
+  // Noise, a quiet stretch from 3 to 5.5 s, noise again: the quiet frames
+  // are small and leave data for the loud ones to reach back to.
+  const QString pause = dir + "/pause.wav";
+  RunTool("ffmpeg", {"-v", "error", "-y", "-filter_complex",
+                     "anoisesrc=d=8:a=0.4:seed=1[a];anoisesrc=d=8:a=0.4:seed=2:c=pink[b];[a][b]amerge,"
+                     "volume=0:enable='between(t,3,5.5)'",
+                     pause});
+  auto ffmpeg = [&](const QString& source, const QStringList& args) {
+    return [=](const QString& out) { return Encode(source, out, args); };
   };
-  // A low bit rate lets a frame's data reach back over several frames.
-  const ExactCase cases[] = {{"mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}},
-                             {"mp3", {"-c:a", "libmp3lame", "-b:a", "32k"}},
-                             {"mp3", {"-c:a", "libmp3lame", "-q:a", "4"}},
-                             {"ogg", {"-c:a", "libvorbis"}},
-                             {"wma", {"-c:a", "wmav2", "-b:a", "64k"}}};
+  auto acm = [&](const char* tag, const char* format) {
+    return [=](const QString& out) {
+      cAudioConverter c;
+      JobWatcher w(c);
+      c.SetDestinationFormat(DestAcm);
+      c.SetAcmFormat(tag, format);
+      c.SetInputFile(wav);
+      c.SetOutputFile(out);
+      c.StartConvert();
+      w.Wait();
+      return out;
+    };
+  };
+  struct ExactCase {
+    const char* name;  // the file's extension
+    std::function<QString(const QString& path)> make;
+    int rate, channels;
+    std::vector<double> starts;  // each a range of a second
+  };
+  const ExactCase cases[] = {
+      {"mp3", ffmpeg(wav, {"-c:a", "libmp3lame", "-b:a", "128k"}), 44100, 2, {2}},
+      // A low bit rate lets a frame's data reach back over several frames.
+      {"mp3", ffmpeg(wav, {"-c:a", "libmp3lame", "-b:a", "32k"}), 44100, 2, {2}},
+      {"mp3", ffmpeg(wav, {"-c:a", "libmp3lame", "-q:a", "4"}), 44100, 2, {2}},
+      // MPEG-2 and 2.5 frames at their lowest bit rates carry a few bytes each:
+      // the data a frame reaches back to spreads over dozens of them (at 8 kHz
+      // over a few).
+      {"mp3", ffmpeg(pause, {"-ar", "24000", "-c:a", "libmp3lame", "-q:a", "9"}), 24000, 2, {5.5}},
+      {"mp3", ffmpeg(pause, {"-ar", "22050", "-ac", "1", "-c:a", "libmp3lame", "-q:a", "9"}), 22050, 1, {5.5}},
+      {"mp3", ffmpeg(pause, {"-ar", "22050", "-c:a", "libmp3lame", "-q:a", "6"}), 22050, 2, {5.5}},
+      {"mp3", ffmpeg(pause, {"-ar", "16000", "-c:a", "libmp3lame", "-b:a", "8k"}), 16000, 2, {5.5}},
+      {"mp3", ffmpeg(pause, {"-ar", "8000", "-c:a", "libmp3lame", "-q:a", "9"}), 8000, 2, {5.5}},
+      {"ogg", ffmpeg(wav, {"-c:a", "libvorbis"}), 44100, 2, {2}},
+      {"wma", ffmpeg(wav, {"-c:a", "wmav2", "-b:a", "64k"}), 44100, 2, {2}},
+      // ADPCM blocks are stamped by their byte position, which the stated byte rate only approximates.
+      {"wav", acm("IMA ADPCM", "44100 Hz, 4 Bit, Stereo"), 44100, 2, {1.3, 2}},
+      {"wav", acm("MS ADPCM", "22050 Hz, 4 Bit, Mono"), 22050, 1, {1.3, 2}},
+      {"wav", ffmpeg(wav, {"-c:a", "adpcm_ima_wav"}), 44100, 2, {1.3, 2}},
+      {"wav", ffmpeg(wav, {"-c:a", "adpcm_ms", "-ar", "22050"}), 22050, 2, {1.3, 2}},
+      // Their decoders carry their state from the file's start.
+      {"aiff", ffmpeg(wav, {"-c:a", "adpcm_ima_qt"}), 44100, 2, {1.3, 2}},
+      {"vox", [](const QString& out) { return WriteVox(out, 8.0); }, 8000, 1, {1.3, 6}},
+      {"wav", ffmpeg(wav, {"-ar", "8000", "-ac", "1", "-c:a", "libgsm_ms"}), 8000, 1, {1.3, 3.5}},
+      {"gsm", ffmpeg(wav, {"-ar", "8000", "-ac", "1", "-c:a", "libgsm"}), 8000, 1, {1.3, 3.5}},
+  };
+  int row = 0;
   for (const ExactCase& ec : cases) {
-    SCOPED_TRACE(ec.name + ec.args.join(' ').toStdString());
-    const QString in = Encode(wav, dir + "/in." + ec.name, ec.args);
+    const QString in = ec.make(dir + "/in" + QString::number(++row) + "." + ec.name);
+    SCOPED_TRACE(in.toStdString());
     cAudioConverter c;
     JobWatcher whole(c);
-    ConvertRange(c, whole, in, -1, -1, dir + "/whole.wav");
-    JobWatcher part(c);
-    ConvertRange(c, part, in, 2, 1, dir + "/part.wav");
-    ASSERT_EQ(part.ends, QStringList{"Done"}) << part.errorText.toStdString();
+    ConvertRange(c, whole, in, -1, -1, dir + "/whole.wav", ec.rate, ec.channels);
+    ASSERT_EQ(whole.ends, QStringList{"Done"}) << whole.errorText.toStdString();
     const std::vector<int16_t> all = DecodePcm(dir + "/whole.wav");
-    const std::vector<int16_t> range = DecodePcm(dir + "/part.wav");
-    ASSERT_EQ(range.size(), 2u * 44100);
-    ASSERT_GE(all.size(), 3u * 88200);
-    const std::vector<int16_t> same(all.begin() + 2 * 88200, all.begin() + 3 * 88200);
-    const auto diff = std::mismatch(range.begin(), range.end(), same.begin());
-    EXPECT_TRUE(diff.first == range.end()) << "first differing sample " << (diff.first - range.begin());
+    for (double start : ec.starts) {
+      SCOPED_TRACE("from " + std::to_string(start));
+      JobWatcher part(c);
+      ConvertRange(c, part, in, start, 1, dir + "/part.wav", ec.rate, ec.channels);
+      ASSERT_EQ(part.ends, QStringList{"Done"}) << part.errorText.toStdString();
+      const std::vector<int16_t> range = DecodePcm(dir + "/part.wav");
+      const size_t first = size_t(std::llround(start * ec.rate)) * ec.channels;
+      const size_t count = size_t(ec.rate) * ec.channels;
+      ASSERT_EQ(range.size(), count);
+      ASSERT_GE(all.size(), first + count);
+      const std::vector<int16_t> same(all.begin() + first, all.begin() + first + count);
+      const auto diff = std::mismatch(range.begin(), range.end(), same.begin());
+      EXPECT_TRUE(diff.first == range.end()) << "first differing sample " << (diff.first - range.begin());
+    }
   }
 }
 
@@ -407,6 +463,64 @@ TEST(ConverterJobs, UnreadableInputsEndWithErrorAndNoOutput) {
     EXPECT_TRUE(FilesIn(dir + "/out").isEmpty()) << in.toStdString();
     if (!in.contains("header_only")) {
       EXPECT_NE(cAudioConverter().OpenSource(in), 0);
+    }
+  }
+}
+
+// A PCM file whose audio ends in part of a frame (a recording cut short, an
+// odd data length its header states) gives every whole frame; the part is
+// dropped. As the length falls (1 or 1.024 s), the readers' packets hold the
+// part behind whole frames or alone.
+TEST(ConverterJobs, APcmFileEndingInPartOfAFrameGivesEveryWholeFrame) {
+  const QString dir = TestEnv::FreshDir("partial_frame");
+  // The sizes each container states that cover the audio: offset and byte order.
+  struct SizeField {
+    qsizetype offset;
+    bool bigEndian;
+  };
+  struct PartialCase {
+    const char* name;
+    std::function<std::vector<SizeField>(const QByteArray& file)> sizes;
+    int missing;  // bytes the sizes state beyond the file's end
+  };
+  auto wavSizes = [](const QByteArray& b) { return std::vector<SizeField>{{4, false}, {b.indexOf("data") + 4, false}}; };
+  const PartialCase cases[] = {
+      {"wav", wavSizes, 0},
+      {"aiff", [](const QByteArray& b) { return std::vector<SizeField>{{4, true}, {b.indexOf("SSND") + 4, true}}; }, 0},
+      {"au", [](const QByteArray&) { return std::vector<SizeField>{{8, true}}; }, 0},
+      // A recording cut short inside a frame, its header stating more.
+      {"wav", wavSizes, 40000},
+  };
+  auto write = [](const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+  };
+  for (int frames : {8000, 8192}) {
+    const QString wav = WriteWav(dir + "/in.wav", 8000, 2, 16, frames / 8000.0);
+    const std::vector<int16_t> samples = DecodePcm(wav);
+    int row = 0;
+    for (const PartialCase& pc : cases) {
+      const QByteArray whole = Read(Encode(wav, dir + "/whole." + pc.name));
+      ++row;
+      for (int extra = 1; extra <= 3; ++extra) {
+        const QString in = dir + QString("/in%1_%2_%3.").arg(frames).arg(row).arg(extra) + pc.name;
+        SCOPED_TRACE(in.toStdString());
+        QByteArray bytes = whole + QByteArray(extra, '\x7f');
+        for (const SizeField& f : pc.sizes(whole)) {
+          const quint32 more = quint32(extra + pc.missing);
+          uchar* field = reinterpret_cast<uchar*>(bytes.data() + f.offset);
+          if (f.bigEndian)
+            qToBigEndian(qFromBigEndian<quint32>(field) + more, field);
+          else
+            qToLittleEndian(qFromLittleEndian<quint32>(field) + more, field);
+        }
+        ASSERT_TRUE(write(in, bytes));
+        cAudioConverter c;
+        JobWatcher w(c);
+        ConvertRange(c, w, in, -1, -1, dir + "/out.wav", 8000, 2);
+        ASSERT_EQ(w.ends, QStringList{"Done"}) << w.errorText.toStdString();
+        EXPECT_TRUE(DecodePcm(dir + "/out.wav") == samples);
+      }
     }
   }
 }
