@@ -56,12 +56,6 @@ QByteArray SilentLayerOne(int frames) {
   frame[0] = char(0xFF), frame[1] = char(0xFF), frame[2] = char(0x14), frame[3] = char(0xC0);
   return frame.repeated(frames);
 }
-// The file's bytes with a middle piece put in at the byte position share.
-QByteArray WithInserted(const QByteArray& bytes, double share, const QByteArray& piece) {
-  const qsizetype at = qsizetype(bytes.size() * share);
-  return bytes.left(at) + piece + bytes.mid(at);
-}
-
 // The file's bytes with the frame count its Xing/Info frame states changed.
 QByteArray WithStatedFrames(QByteArray bytes, const std::function<quint32(quint32)>& count) {
   qsizetype at = bytes.indexOf("Info");
