@@ -4,10 +4,13 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <map>
+#include <mutex>
 
 #include "backend/audio/FfmpegUtil.h"
 #include "backend/audio/MpegFrames.h"
+#include "backend/audio/SourceProbe.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -103,6 +106,44 @@ bool Refused(const AVPacket* pkt, AVCodecID codec) {
   return mpeg && (pkt->size < 4 || !ReadMpegHeader(qFromBigEndian<quint32>(pkt->data), &frame));
 }
 
+// A decode is the dearest way to a length, and a conversion, each part of a
+// split and the player open the same file again: the lengths of the files
+// measured last are kept with their stamps, and a file changed since is
+// measured anew.
+class MeasuredFiles {
+ public:
+  bool Find(const QString& path, const FileStamp& stamp, LengthWay way, StreamLength* length) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    for (const Entry& e : entries_) {
+      if (e.path != path || e.way != way || !(e.stamp == stamp)) continue;
+      *length = e.length;
+      return true;
+    }
+    return false;
+  }
+  void Keep(const QString& path, const FileStamp& stamp, LengthWay way, const StreamLength& length) {
+    constexpr size_t kKept = 32;
+    std::lock_guard<std::mutex> hold(mutex_);
+    entries_.push_front({path, stamp, way, length});
+    if (entries_.size() > kKept) entries_.pop_back();
+  }
+
+ private:
+  struct Entry {
+    QString path;
+    FileStamp stamp;
+    LengthWay way;
+    StreamLength length;
+  };
+  std::mutex mutex_;
+  std::deque<Entry> entries_;
+};
+
+MeasuredFiles& Measured() {
+  static MeasuredFiles files;
+  return files;
+}
+
 bool CountPackets(Input& in, const std::atomic<bool>* stop, RateCounts* counts) {
   const int rate = in.st->codecpar->sample_rate;
   while (in.Next(stop)) {
@@ -130,9 +171,8 @@ bool CountLastIndexed(Input& in, const std::atomic<bool>* stop, RateCounts* coun
   counts->Add(in.st->codecpar->sample_rate, SamplesOf(last->timestamp - std::max<int64_t>(in.st->start_time, 0), in.st));
   return in.DecodeRest(stop, counts);
 }
-}  // namespace
 
-bool MeasureStream(const QString& path, LengthWay way, const std::atomic<bool>* stop, StreamLength* length) {
+bool Measure(const QString& path, LengthWay way, const std::atomic<bool>* stop, StreamLength* length) {
   QuietFfmpegLog();
   Input in;
   if (!in.Open(path) || in.st->codecpar->sample_rate <= 0) return false;
@@ -142,6 +182,16 @@ bool MeasureStream(const QString& path, LengthWay way, const std::atomic<bool>* 
                                                        : in.DecodeRest(stop, &counts);
   *length = counts.Total();
   return counted && length->samples > 0;
+}
+}  // namespace
+
+bool MeasureStream(const QString& path, LengthWay way, const std::atomic<bool>* stop, StreamLength* length) {
+  const FileStamp stamp = FileStamp::Of(path);
+  if (stamp.size >= 0 && Measured().Find(path, stamp, way, length)) return true;
+  if (!Measure(path, way, stop, length)) return false;
+  // Kept only where the file stayed as it was while it was read.
+  if (stamp.size >= 0 && FileStamp::Of(path) == stamp) Measured().Keep(path, stamp, way, *length);
+  return true;
 }
 
 bool OggHasOneStream(const QString& path) {

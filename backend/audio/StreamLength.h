@@ -24,7 +24,8 @@ enum class LengthWay {
 };
 
 // Measures the best audio stream of path; false when it cannot be read, a
-// packet states no length, or stop was set.
+// packet states no length, or stop was set. The lengths of the files measured
+// last are kept while the file stays as it was (device, inode, size, time).
 bool MeasureStream(const QString& path, LengthWay way, const std::atomic<bool>* stop, StreamLength* length);
 
 // Every page of the Ogg file at path belongs to one logical stream: no second

@@ -491,3 +491,23 @@ TEST_P(ProbeLength, IsTheLengthOfAFullDecode) {
 
 INSTANTIATE_TEST_SUITE_P(InputTypes, ProbeLength, ::testing::ValuesIn(kLengthCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A length measured by a decode is kept for the next open of the file, and a
+// file changed since (cut short, written anew) is measured again.
+TEST(ProbeLengthReuse, AFileChangedSinceItWasMeasuredIsMeasuredAgain) {
+  const QString dir = TestEnv::FreshDir("probe_length_reuse");
+  const QString in = Sine("wma", {"-c:a", "wmav2"}, 44100, 2, 6.0)(dir);
+  const double whole = DecodedMs(in);
+  EXPECT_NEAR(double(SourceProbe::Of(in).info.durationMs), whole, 1.0);
+  AudioDecoder again;
+  QString error;
+  ASSERT_TRUE(again.Open(in, &error)) << error.toStdString();
+  EXPECT_NEAR(double(again.Info().durationMs), whole, 1.0);
+
+  const QString cut = CutShort([&](const QString&) { return in; }, 0.5)(dir);
+  const double shorter = DecodedMs(cut);
+  ASSERT_LT(shorter, whole - 1000);
+  EXPECT_NEAR(double(SourceProbe::Of(cut).info.durationMs), shorter, 1.0);
+  ASSERT_TRUE(again.Open(cut, &error)) << error.toStdString();
+  EXPECT_NEAR(double(again.Info().durationMs), shorter, 1.0);
+}
